@@ -1,0 +1,27 @@
+#include "app/main_loop.h"
+
+#include "app/dispatch.h"
+#include "app/message_log.h"
+#include "app/requesters.h"
+#include "platform/window.h"
+
+int ResetCounter = 0;
+
+void ResetProgramState() {
+  ResetDispatchState();
+  ResetRequesterState();
+  ResetCounter = 0;
+}
+
+void GreetUser() { MessageLog("Welcome Quelvox user", LevelPlain); }
+
+int RunMainLoop() {
+  for (;;) {
+    ResetCounter = 0;
+    WindowEvent event = TheWindow().WaitEvent(-1);
+    if (event.Kind == EventKind::Close) break;
+    if (event.Kind == EventKind::Menu) DispatchCommand(event.Code);
+    // Gadget and other events carry nothing the loop acts on.
+  }
+  return 0;
+}

@@ -1,0 +1,11 @@
+# Writes the two PNG files as C++ byte arrays (see embedded_images.h).
+function(embed var file out)
+  file(READ ${file} hex HEX)
+  string(LENGTH "${hex}" hexLength)
+  math(EXPR size "${hexLength} / 2")
+  string(REGEX REPLACE "([0-9a-f][0-9a-f])" "0x\\1," bytes "${hex}")
+  file(APPEND ${out} "extern const unsigned char ${var}[] = {${bytes}};\nextern const unsigned long ${var}Size = ${size};\n")
+endfunction()
+file(WRITE ${OUT} "// Generated from assets/*.png at build time.\n#include \"embedded_images.h\"\n")
+embed(CompileImagePng ${COMPILE_PNG} ${OUT})
+embed(ChipImagePng ${CHIP_PNG} ${OUT})

@@ -1,0 +1,17 @@
+// The fuse states of the current design, their two counts and the JEDEC
+// fuse checksum computed over them.
+#pragma once
+
+#include <array>
+#include <cstdint>
+
+constexpr int FuseMapSize = 10001;  // indices 0..10000
+
+extern std::array<std::uint8_t, FuseMapSize> FuseMap;
+extern std::int64_t FuseMapLength;   // valid fuses, counted from 0
+extern std::int64_t ShownFuseCount;  // fuses the view last showed
+
+// JEDEC 16-bit fuse checksum of FuseMap[0 .. count-1]; 0 for count <= 0.
+int FuseChecksum(std::int64_t count);
+
+void ResetFuseState();  // FuseMap all zero, both counts 0

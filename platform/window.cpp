@@ -1,0 +1,18 @@
+#include "platform/window.h"
+
+#include <cstdlib>
+#include <cstdio>
+
+namespace {
+Window* installedWindow = nullptr;
+}
+
+Window& TheWindow() {
+  if (installedWindow == nullptr) {
+    std::fputs("quelvox: no window installed\n", stderr);
+    std::abort();
+  }
+  return *installedWindow;
+}
+
+void InstallWindow(Window* window) { installedWindow = window; }

@@ -1,0 +1,85 @@
+// A window for tests: panes are string vectors, the status bar is three
+// values, and dialogs and boxes are answered from a script. Everything shown
+// is recorded so that a test can compare it with what the user would see.
+#pragma once
+
+#include <deque>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "platform/window.h"
+
+struct ShownBox {
+  std::string Title;
+  std::string Text;
+  BoxButtons Buttons = BoxButtons::Ok;
+  BoxIcon Icon = BoxIcon::None;
+  bool DefaultNo = false;
+};
+
+struct BeepRecord {
+  int FrequencyHz = 0;
+  int DurationMs = 0;
+};
+
+class RecordingWindow final : public Window {
+ public:
+  std::vector<std::string> FuseMapLines;
+  std::vector<std::string> LogLines;
+  std::string StatusFields[2];
+  int Progress = 0;
+  std::vector<int> ProgressHistory;
+  int LogScrolls = 0;  // ScrollToEnd calls on the log pane
+  int PumpCalls = 0;   // TakePendingEvent calls
+
+  // Scripted answers, taken front first. A dialog without an answer is
+  // cancelled; a box without an answer is closed (BoxAnswer::Closed).
+  std::deque<FileDialogResult> DialogAnswers;
+  std::deque<BoxAnswer> BoxAnswers;
+  std::vector<FileDialogRequest> Dialogs;
+  std::vector<ShownBox> Boxes;
+  std::vector<BeepRecord> Beeps;
+
+  // Events that TakePendingEvent hands out, and those WaitEvent hands out.
+  // When WaitEvent has nothing left it returns a close event.
+  std::deque<WindowEvent> PendingEvents;
+  std::deque<WindowEvent> LoopEvents;
+  std::vector<WindowEvent> DroppedEvents;  // taken by TakePendingEvent
+
+  // Called after every appended line, with the pane and the text.
+  std::function<void(Pane, const std::string&)> OnAppend;
+
+  // Answers for the next dialogs: "choose this path with this filter".
+  void AnswerDialog(const std::string& path, int filterIndex = 0) { DialogAnswers.push_back({path, filterIndex}); }
+  void CancelDialog() { DialogAnswers.push_back({"", 0}); }
+  void AnswerBox(BoxAnswer answer) { BoxAnswers.push_back(answer); }
+
+  std::vector<std::string>& Lines(Pane pane) { return pane == Pane::FuseMap ? FuseMapLines : LogLines; }
+
+  void ClearPane(Pane pane) override;
+  void AppendLine(Pane pane, const std::string& text) override;
+  int LineCount(Pane pane) override;
+  std::string LineText(Pane pane, int index) override;
+  void ScrollToEnd(Pane pane) override;
+  void SetStatusText(int field, const std::string& text) override;
+  void SetProgress(int value) override;
+  FileDialogResult AskFile(const FileDialogRequest& request) override;
+  BoxAnswer ShowMessageBox(const std::string& title, const std::string& text, BoxButtons buttons, BoxIcon icon,
+                           bool defaultNo) override;
+  WindowEvent TakePendingEvent() override;
+  WindowEvent WaitEvent(int limitMs) override;
+  void Beep(int frequencyHz, int durationMs) override;
+};
+
+// Installs a fresh recording window and resets the program state for the
+// lifetime of the object; the usual first line of a test.
+class TestWindowScope {
+ public:
+  TestWindowScope();
+  ~TestWindowScope();
+  RecordingWindow& window() { return window_; }
+
+ private:
+  RecordingWindow window_;
+};
