@@ -3,6 +3,7 @@
 #include "app/dispatch.h"
 #include "app/message_log.h"
 #include "app/requesters.h"
+#include "fuses/fuse_map.h"
 #include "platform/window.h"
 
 int ResetCounter = 0;
@@ -10,6 +11,7 @@ int ResetCounter = 0;
 void ResetProgramState() {
   ResetDispatchState();
   ResetRequesterState();
+  ResetFuseState();
   ResetCounter = 0;
 }
 
