@@ -42,6 +42,8 @@ struct GalDeviceRecord {
   std::uint8_t VppProgCode = 0;
   std::uint8_t VppReadCode = 0;
   std::array<std::int32_t, 29> PinTypes{};  // index = pin number, 1..PinCount
+
+  bool operator==(const GalDeviceRecord&) const = default;
 };
 
 extern GalDeviceRecord GalDevice;
