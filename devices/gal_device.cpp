@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "devices/device_catalogue.h"
+#include "devices/pinout.h"
 
 GalDeviceRecord GalDevice;
 
@@ -68,4 +69,7 @@ int SelectDevice(int code) {
   return 1;
 }
 
-void ResetDeviceState() { GalDevice = GalDeviceRecord{}; }
+void ResetDeviceState() {
+  GalDevice = GalDeviceRecord{};
+  PullUpMode = 0;
+}

@@ -52,4 +52,4 @@ extern GalDeviceRecord GalDevice;
 // type. Returns 1 for a known code, 0 otherwise (the other fields are kept).
 int SelectDevice(int code);
 
-void ResetDeviceState();  // GalDevice all zero, as at start-up
+void ResetDeviceState();  // GalDevice all zero and no pull-ups reported, as at start-up
