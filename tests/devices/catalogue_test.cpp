@@ -170,17 +170,6 @@ TEST(Catalogue, GAL6002MapEmbedsTheGAL6001Map) {
   EXPECT_TRUE(std::equal(m6001.begin() + 42, m6001.end(), m6002.begin() + 78));
 }
 
-TEST(Catalogue, OlmcFusesSitInTheEightOutputMaps) {
-  TestWindowScope scope;
-  for (int code : {0, 26, 32, 58}) {
-    SelectDevice(code);
-    const std::vector<int> map = ConfigMap();
-    const int base = code < 32 ? 2192 : 2704;  // SYN, then AC0; AC1 fuses 72 below SYN
-    for (int fuse : {base, base + 1, base - 72, base - 65})
-      EXPECT_EQ(std::count(map.begin(), map.end(), fuse), 1) << code << " " << fuse;
-  }
-}
-
 TEST(Catalogue, PinLayoutsPlaceSupplyAndOutputs) {
   TestWindowScope scope;
   for (const KnownType& t : KnownTypes) {

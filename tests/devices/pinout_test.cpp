@@ -67,68 +67,50 @@ TEST(ShowPinout, TwentyTwoV10WithMixedOutputs) {
   EXPECT_EQ(scope.window().LogLines, expected);
 }
 
-TEST(ShowPinout, TwentyEightPinsWithoutAnalysis) {
-  TestWindowScope scope;
-  SelectDevice(88);
-  FuseMap.fill(1);
-  ShowPinout();
-  const Lines& log = scope.window().LogLines;
-  ASSERT_EQ(log.size(), 17u);  // two top lines, 14 rows, the bottom line
-  EXPECT_EQ(log[2], " I_CLK |  1         28 | I");
-  EXPECT_EQ(log[8], "   VCC |  7         22 | I/O");
-  EXPECT_EQ(log[9], "     I |  8         21 | GND");
-  EXPECT_EQ(log[15], "     I | 14         15 | I/O");
-}
-
-TEST(ShowPinout, LayoutNamesOfTypesWithoutAnalysis) {
-  struct Row {
+// Chosen lines of the log after a pinout: the fuses set to 1, the number of
+// log lines, and lines by their index.
+TEST(ShowPinout, RowsByDeviceAndFuses) {
+  struct Case {
     int Code;
-    std::size_t Line;
-    const char* Text;
+    std::vector<int> Fuses;
+    std::size_t LineCount;
+    std::vector<std::pair<std::size_t, std::string>> Lines;
   };
-  const Row rows[] = {
-      {96, 2, "   /PL |  1         24 | VCC"}, {96, 13, "   GND | 12         13 | /OE"},
-      {64, 13, "   GND | 12         13 | OCLK"}, {93, 5, "I_CLK2 |  4         25 | I/O"},
-      {80, 10, "   I/O |  9         12 | I/O"}, {101, 13, "   GND | 12         13 | I_/OE"},
+  // clang-format off
+  const Case cases[] = {
+    // 28 pins, 14 rows, no analysis even with every fuse set
+    {88, {-1}, 17, {{2, " I_CLK |  1         28 | I"}, {8, "   VCC |  7         22 | I/O"},
+                    {9, "     I |  8         21 | GND"}, {15, "     I | 14         15 | I/O"}}},
+    {96, {}, 15, {{2, "   /PL |  1         24 | VCC"}, {13, "   GND | 12         13 | /OE"}}},
+    {64, {}, 15, {{13, "   GND | 12         13 | OCLK"}}},
+    {93, {}, 17, {{5, "I_CLK2 |  4         25 | I/O"}}},
+    {80, {}, 13, {{10, "   I/O |  9         12 | I/O"}}},
+    {101, {}, 15, {{13, "   GND | 12         13 | I_/OE"}}},
+    // 20V8 registered: pin 13, not 11, becomes /OE
+    {58, {2705}, 16, {{0, "Registered Mode; SYN=0, AC0=1; /OE & CLK are dedicated inputs"},
+                      {3, "   CLK |  1         24 | VCC"}, {4, "     I |  2         23 | I"},
+                      {5, "     I |  3         22 | REGISTER; TRI-STATE by /OE"},
+                      {13, "     I | 11         14 | I"}, {14, "   GND | 12         13 | /OE"}}},
+    // early GAL16V8 in simple mode keeps its clock and /OE input names; pin 12 an input
+    {0, {2192, 2127}, 15, {{0, "Simple Mode; SYN=1, AC0=0"},
+                           {1, "CAUTION! Early GAL revision. All outputs without feedback!"},
+                           {4, " I_CLK |  1         20 | VCC"}, {5, "     I |  2         19 | OUTPUT (NO feedback!)"},
+                           {12, "     I |  9         12 | INPUT"}, {13, "   GND | 10         11 | I_/OE"}}},
   };
-  for (const Row& r : rows) {
+  // clang-format on
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.Code);
     TestWindowScope scope;
-    SelectDevice(r.Code);
+    SelectDevice(c.Code);
+    for (int fuse : c.Fuses) {
+      if (fuse < 0) FuseMap.fill(1);
+      else FuseMap[fuse] = 1;
+    }
     ShowPinout();
-    ASSERT_GT(scope.window().LogLines.size(), r.Line);
-    EXPECT_EQ(scope.window().LogLines[r.Line], r.Text) << r.Code;
+    const Lines& log = scope.window().LogLines;
+    ASSERT_EQ(log.size(), c.LineCount);
+    for (const auto& [index, text] : c.Lines) EXPECT_EQ(log[index], text) << "line " << index;
   }
-}
-
-TEST(ShowPinout, TwentyV8RegisteredRenamesPinThirteen) {
-  TestWindowScope scope;
-  SelectDevice(58);
-  FuseMap[2705] = 1;
-  ShowPinout();
-  const Lines& log = scope.window().LogLines;
-  ASSERT_EQ(log.size(), 16u);
-  EXPECT_EQ(log[0], "Registered Mode; SYN=0, AC0=1; /OE & CLK are dedicated inputs");
-  EXPECT_EQ(log[3], "   CLK |  1         24 | VCC");
-  EXPECT_EQ(log[4], "     I |  2         23 | I");
-  EXPECT_EQ(log[5], "     I |  3         22 | REGISTER; TRI-STATE by /OE");
-  EXPECT_EQ(log[13], "     I | 11         14 | I");
-  EXPECT_EQ(log[14], "   GND | 12         13 | /OE");
-}
-
-TEST(ShowPinout, EarlySixteenV8InSimpleModeKeepsClockAndOeInputs) {
-  TestWindowScope scope;
-  SelectDevice(0);
-  FuseMap[2192] = 1;
-  FuseMap[2127] = 1;  // pin 12 an input
-  ShowPinout();
-  const Lines& log = scope.window().LogLines;
-  ASSERT_EQ(log.size(), 15u);
-  EXPECT_EQ(log[0], "Simple Mode; SYN=1, AC0=0");
-  EXPECT_EQ(log[1], "CAUTION! Early GAL revision. All outputs without feedback!");
-  EXPECT_EQ(log[4], " I_CLK |  1         20 | VCC");
-  EXPECT_EQ(log[5], "     I |  2         19 | OUTPUT (NO feedback!)");
-  EXPECT_EQ(log[12], "     I |  9         12 | INPUT");
-  EXPECT_EQ(log[13], "   GND | 10         11 | I_/OE");
 }
 
 TEST(ShowPinout, LeftNamesAreCutToSixCharactersRightNamesNever) {
