@@ -2,6 +2,7 @@
 
 #include "app/dispatch.h"
 #include "app/requesters.h"
+#include "devices/pinout.h"
 
 void RunOpenCommand() {
   CurrentDesignPath = AskFileName(0, FilterJedec, "");
@@ -18,5 +19,6 @@ void RunCompileCommand() {
 }
 
 void RunInfoCommand() {
-  // The chip diagram and pinout follow here once the program draws them.
+  ShowChipDiagram();
+  ShowPinout();
 }

@@ -3,6 +3,7 @@
 #include "app/dispatch.h"
 #include "app/message_log.h"
 #include "app/requesters.h"
+#include "devices/gal_device.h"
 #include "fuses/fuse_map.h"
 #include "platform/window.h"
 
@@ -12,6 +13,7 @@ void ResetProgramState() {
   ResetDispatchState();
   ResetRequesterState();
   ResetFuseState();
+  ResetDeviceState();
   ResetCounter = 0;
 }
 

@@ -42,6 +42,8 @@ struct GalDeviceRecord {
   std::uint8_t VppProgCode = 0;
   std::uint8_t VppReadCode = 0;
   std::array<std::int32_t, 29> PinTypes{};  // index = pin number, 1..PinCount
+
+  bool operator==(const GalDeviceRecord&) const = default;
 };
 
 extern GalDeviceRecord GalDevice;
@@ -50,4 +52,4 @@ extern GalDeviceRecord GalDevice;
 // type. Returns 1 for a known code, 0 otherwise (the other fields are kept).
 int SelectDevice(int code);
 
-void ResetDeviceState();  // GalDevice all zero, as at start-up
+void ResetDeviceState();  // GalDevice all zero and no pull-ups reported, as at start-up
