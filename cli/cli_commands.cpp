@@ -17,13 +17,11 @@ std::string FullPath(const std::string& path) {
   return error ? path : full.string();
 }
 
-bool LogHasError(const CliWindow& window) {
-  return std::find(window.LogLines.begin(), window.LogLines.end(), "ERROR!") != window.LogLines.end();
-}
-
 bool LogHas(const CliWindow& window, const std::string& line) {
   return std::find(window.LogLines.begin(), window.LogLines.end(), line) != window.LogLines.end();
 }
+
+bool LogHasError(const CliWindow& window) { return LogHas(window, "ERROR!"); }
 
 // Open as from the window; true when a fuse map is shown and nothing failed.
 bool OpenDesign(const std::string& file, CliWindow& window) {

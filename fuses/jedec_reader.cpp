@@ -24,8 +24,8 @@ std::string Trimmed(const std::string& field) {
 
 void ReadFuseList(const std::string& f, ReadState& state) {
   state.FuseAddress = ParseJedecDecimal(std::string_view(f).substr(1));
-  // Without a space the address digits themselves count as fuses, as in
-  // the tools this reader grew up with.
+  // Without a space the whole field is scanned, so the address digits
+  // themselves count as fuses (L0008 sets fuses 8, 9 and 10 to 0).
   const auto space = f.find(' ');
   const std::string_view digits =
       space == std::string::npos ? std::string_view(f) : std::string_view(f).substr(space + 1);
