@@ -58,6 +58,7 @@ class Parser {
   Transition ParseTarget(SourcePos pos);
   void ParseTestVectors(Module& m);
   TableRow ParseRow(bool with_reg, bool regs_only);
+  void ParseRows(Module& m, bool with_reg, bool regs_only, std::vector<TableRow>& rows);
 
   Lexer lex_;
   Diagnostics& diags_;

@@ -74,6 +74,22 @@ TableRow Parser::ParseRow(bool with_reg, bool regs_only) {
   return row;
 }
 
+// Rows up to the next section; a bad row is skipped to its ';'.
+void Parser::ParseRows(Module& m, bool with_reg, bool regs_only, std::vector<TableRow>& rows) {
+  while (!AtSectionStart()) {
+    if (tok_.kind == Tok::Directive) {
+      ParseDirective(m);
+      continue;
+    }
+    try {
+      rows.push_back(ParseRow(with_reg, regs_only));
+      Expect(";");
+    } catch (SyntaxError&) {
+      SkipPast(";");
+    }
+  }
+}
+
 void Parser::ParseTruthTable(Module& m) {
   TruthTable t;
   t.pos = tok_.pos;
@@ -91,18 +107,7 @@ void Parser::ParseTruthTable(Module& m) {
   Expect(")");
   const bool with_reg = !t.reg.empty();
   const bool regs_only = with_reg && t.out.empty();
-  while (!AtSectionStart()) {
-    if (tok_.kind == Tok::Directive) {
-      ParseDirective(m);
-      continue;
-    }
-    try {
-      t.rows.push_back(ParseRow(with_reg, regs_only));
-      Expect(";");
-    } catch (SyntaxError&) {
-      SkipPast(";");
-    }
-  }
+  ParseRows(m, with_reg, regs_only, t.rows);
   m.items.push_back(std::move(t));
 }
 
@@ -116,18 +121,7 @@ void Parser::ParseTestVectors(Module& m) {
   Expect("->");
   v.out = ParseList();
   Expect(")");
-  while (!AtSectionStart()) {
-    if (tok_.kind == Tok::Directive) {
-      ParseDirective(m);
-      continue;
-    }
-    try {
-      v.rows.push_back(ParseRow(false, false));
-      Expect(";");
-    } catch (SyntaxError&) {
-      SkipPast(";");
-    }
-  }
+  ParseRows(m, false, false, v.rows);
   m.items.push_back(std::move(v));
 }
 
