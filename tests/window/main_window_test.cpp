@@ -234,6 +234,18 @@ TEST_F(Window, WideningTheWindowWidensBothPanesAndKeepsTheLeftMargin) {
   EXPECT_EQ(window_.logPane()->width(), logWidth + 100);
 }
 
+TEST(WindowCreation, PanesKeepTheirOpeningGeometryUntilTheFirstResize) {
+  MainWindow window;
+  window.show();
+  Settle();
+  QWidget* area = window.centralWidget();
+  EXPECT_EQ(window.splitter()->geometry(), QRect(5, 0, 640, area->height() - 30));
+  window.BindLayoutPanes();
+  window.resize(window.width(), window.height() + 10);
+  Settle();
+  EXPECT_EQ(window.splitter()->geometry(), QRect(5, 0, area->width() - 10, area->height() - 40));
+}
+
 TEST_F(Window, TheSplitStartsInTheMiddleAndKeepsItsProportion) {
   Settle();
   QList<int> sizes = window_.splitter()->sizes();
