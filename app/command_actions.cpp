@@ -3,15 +3,15 @@
 #include "app/dispatch.h"
 #include "app/requesters.h"
 #include "devices/pinout.h"
+#include "fuses/fuse_file_load.h"
+#include "fuses/jedec_writer.h"
 
 void RunOpenCommand() {
   CurrentDesignPath = AskFileName(0, FilterJedec, "");
-  // The fuse-file load follows here once the program reads JEDEC files.
+  LoadFuseFile(CurrentDesignPath);  // nothing happens for a cancelled requester
 }
 
-void RunSaveCommand() {
-  // The JEDEC writer asks for its file name itself; it is not part of the program yet.
-}
+void RunSaveCommand() { WriteJedecFile(); }  // asks for its file name itself
 
 void RunCompileCommand() {
   const std::string design = AskFileName(0, FilterAbel, "");

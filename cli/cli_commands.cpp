@@ -1,0 +1,62 @@
+#include "cli/cli_commands.h"
+
+#include <algorithm>
+#include <filesystem>
+#include <system_error>
+
+#include "app/commands.h"
+#include "app/dispatch.h"
+#include "app/requesters.h"
+
+namespace {
+
+// The dialogs hand out full paths; so does the command line.
+std::string FullPath(const std::string& path) {
+  std::error_code error;
+  const std::filesystem::path full = std::filesystem::absolute(std::filesystem::path(path), error);
+  return error ? path : full.string();
+}
+
+bool LogHas(const CliWindow& window, const std::string& line) {
+  return std::find(window.LogLines.begin(), window.LogLines.end(), line) != window.LogLines.end();
+}
+
+bool LogHasError(const CliWindow& window) { return LogHas(window, "ERROR!"); }
+
+// Open as from the window; true when a fuse map is shown and nothing failed.
+bool OpenDesign(const std::string& file, CliWindow& window) {
+  window.DialogAnswers.push_back({FullPath(file), FilterJedec});
+  DispatchCommand(CmdOpenMenu);
+  return !window.FuseMapLines.empty() && !LogHasError(window);
+}
+
+int RunOpen(const std::vector<std::string>& operands, CliWindow& window) {
+  return OpenDesign(operands[0], window) ? ExitDone : ExitFailed;
+}
+
+// A failed open ends the command: saving then would replace OUT with an
+// empty fuse map.
+int RunSave(const std::vector<std::string>& operands, CliWindow& window) {
+  if (!OpenDesign(operands[0], window)) return ExitFailed;
+  window.DialogAnswers.push_back({FullPath(operands[1]), FilterJedec});
+  window.BoxAnswers.push_back(BoxAnswer::Yes);  // replace an existing OUT
+  DispatchCommand(CmdSaveAsMenu);
+  return LogHasError(window) || LogHas(window, "Save canceled") ? ExitFailed : ExitDone;
+}
+
+int RunInfo(const std::vector<std::string>& operands, CliWindow& window) {
+  if (!OpenDesign(operands[0], window)) return ExitFailed;
+  DispatchCommand(CmdInfo);
+  return LogHasError(window) ? ExitFailed : ExitDone;
+}
+
+}  // namespace
+
+const std::vector<CliCommand>& CliCommands() {
+  static const std::vector<CliCommand> commands{
+      {"open", "FILE", 1, "open the JEDEC file FILE and show it", RunOpen},
+      {"save", "IN OUT", 2, "open the JEDEC file IN and save it as OUT (replacing OUT)", RunSave},
+      {"info", "FILE", 1, "open FILE and show its pinout and OLMC configuration", RunInfo},
+  };
+  return commands;
+}

@@ -1,0 +1,24 @@
+// The commands of quelvox-cli. Each runs the program's own commands through
+// DispatchCommand, with the dialogs answered from its arguments, and decides
+// the exit status from what the window then shows.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "cli/cli_window.h"
+
+constexpr int ExitDone = 0;     // the command did what was asked
+constexpr int ExitFailed = 1;   // it did not
+constexpr int ExitUsage = 2;    // bad arguments
+
+struct CliCommand {
+  const char* Name;
+  const char* Operands;     // for the usage text, e.g. "IN OUT"
+  int OperandCount;
+  const char* Description;  // for --help
+  int (*Run)(const std::vector<std::string>& operands, CliWindow& window);
+};
+
+// Every command, in the order --help lists them.
+const std::vector<CliCommand>& CliCommands();

@@ -1,0 +1,26 @@
+#include "cli/cli_window.h"
+
+std::string CliWindow::LineText(Pane pane, int index) {
+  const auto& lines = Lines(pane);
+  if (index < 0 || index >= static_cast<int>(lines.size())) return std::string();
+  return lines[static_cast<std::size_t>(index)];
+}
+
+void CliWindow::SetStatusText(int field, const std::string& text) {
+  if (field == 0 || field == 1) StatusFields[field] = text;
+}
+
+FileDialogResult CliWindow::AskFile(const FileDialogRequest& request) {
+  if (DialogAnswers.empty()) return {"", request.FilterIndex};
+  FileDialogResult answer = DialogAnswers.front();
+  DialogAnswers.pop_front();
+  return answer;
+}
+
+BoxAnswer CliWindow::ShowMessageBox(const std::string&, const std::string&, BoxButtons buttons, BoxIcon, bool) {
+  if (buttons == BoxButtons::Ok) return BoxAnswer::Ok;
+  if (BoxAnswers.empty()) return BoxAnswer::No;
+  BoxAnswer answer = BoxAnswers.front();
+  BoxAnswers.pop_front();
+  return answer;
+}

@@ -1,0 +1,66 @@
+// quelvox-cli: the program's commands without a window. It answers the
+// dialogs itself and prints what the window would show.
+#include <iostream>
+#include <string>
+#include <vector>
+
+#include "cli/cli_commands.h"
+#include "cli/cli_output.h"
+#include "cli/cli_window.h"
+
+namespace {
+
+void PrintUsage(std::ostream& out) {
+  out << "usage:";
+  const char* lead = " ";
+  for (const CliCommand& command : CliCommands()) {
+    out << lead << "quelvox-cli " << command.Name << ' ' << command.Operands << '\n';
+    lead = "       ";
+  }
+  out << lead << "quelvox-cli --help\n";
+}
+
+void PrintHelp(std::ostream& out) {
+  PrintUsage(out);
+  out << "\ncommands:\n";
+  for (const CliCommand& command : CliCommands()) {
+    out << "  " << command.Name << ' ' << command.Operands << "\n      " << command.Description << '\n';
+  }
+  out << "\nOutput: the log pane, the fuse-map pane and the two status fields, each block under its own\n"
+         "header. Exit status: 0 done, 1 failed, 2 bad arguments.\n";
+}
+
+int UsageError(const std::string& reason) {
+  std::cerr << "quelvox-cli: " << reason << '\n';
+  PrintUsage(std::cerr);
+  return ExitUsage;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  const std::vector<std::string> args(argv + 1, argv + argc);
+  if (args.empty()) return UsageError("no command given");
+  if (args[0] == "--help" || args[0] == "-h") {
+    if (args.size() != 1) return UsageError("--help takes no operands");
+    PrintHelp(std::cout);
+    return ExitDone;
+  }
+  for (const CliCommand& command : CliCommands()) {
+    if (args[0] != command.Name) continue;
+    const std::vector<std::string> operands(args.begin() + 1, args.end());
+    if (static_cast<int>(operands.size()) != command.OperandCount) {
+      return UsageError(std::string(command.Name) + " needs " + command.Operands);
+    }
+    for (const std::string& operand : operands) {
+      if (operand.empty()) return UsageError("an empty file name");
+    }
+    CliWindow window;
+    InstallWindow(&window);
+    const int status = command.Run(operands, window);
+    PrintWindow(window, std::cout);
+    InstallWindow(nullptr);
+    return status;
+  }
+  return UsageError("unknown command \"" + args[0] + "\"");
+}

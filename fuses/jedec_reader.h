@@ -1,0 +1,18 @@
+// The JEDEC reader: a tolerant field scanner that fills the FuseMap from a
+// .jed file and sets FuseMapLength. It acts on L, C, QF and F1 fields and
+// passes over every other field, whatever tool wrote the file.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+constexpr std::int64_t JedecFileSizeLimit = 20000;  // bytes; a larger file is refused
+constexpr std::int64_t JedecFuseCapacity = 10000;   // an L field stops at this address
+
+// Clears the FuseMap, reads the file and returns FuseMapLength (also left in
+// the global). Reports "Can't access file", the size limit and checksum
+// mismatches through the message log.
+std::int64_t ReadJedecFile(const std::string& path);
+
+// The same for bytes already in memory: clears the FuseMap and scans them.
+std::int64_t ReadJedecText(const std::string& bytes);

@@ -1,0 +1,16 @@
+// The JEDEC writer: saves the shown fuse map as a JEDEC file in the one
+// style this program writes (header, QF, L lines taken from the fuse-map
+// pane, C checksum, CR LF line ends).
+#pragma once
+
+#include <string>
+
+// The complete file text for the current fuse map, with the given local
+// date and time on its CREATED DATE line.
+struct LocalDateTime;
+std::string JedecFileText(const LocalDateTime& now);
+
+// Asks for a file name (save dialog, JEDEC filter) and writes the file.
+// Nothing is logged on success; a failure logs "Can't access file" and
+// leaves any existing file as it was.
+void WriteJedecFile();

@@ -1,0 +1,10 @@
+// Replacing a file without ever destroying it: the new bytes go to a
+// temporary file beside the target, which is renamed over the target only
+// after everything was written, flushed and closed.
+#pragma once
+
+#include <string>
+
+// Returns 1 when path now holds bytes. On any failure returns 0, removes the
+// temporary file and leaves whatever was at path untouched.
+int ReplaceFileContents(const std::string& path, const std::string& bytes);

@@ -1,0 +1,148 @@
+// quelvox-cli as a user runs it: the whole output and exit status for a
+// real file, for every failure of open and save, and for bad arguments.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "tests/cli/run_program.h"
+#include "tests/fuses/fuse_test_files.h"
+
+namespace {
+
+const std::string Cli = std::string(QUELVOX_BINARY_DIR) + "/quelvox-cli";
+const std::string RealFile = "galette_GAL16V8_reg.jed";
+
+ProgramRun RunCli(const std::vector<std::string>& args, rlim_t fileSizeLimit = RLIM_INFINITY) {
+  return RunProgram(Cli, args, fileSizeLimit);
+}
+
+std::string Replaced(std::string text, const std::string& from, const std::string& to) {
+  for (auto at = text.find(from); at != std::string::npos; at = text.find(from, at + to.size())) {
+    text.replace(at, from.size(), to);
+  }
+  return text;
+}
+
+std::string OpenOutput() {
+  const std::string golden = ReadBytes(std::string(QUELVOX_SOURCE_DIR) + "/tests/cli/golden/open_" +
+                                       Replaced(RealFile, ".jed", ".txt"));
+  return Replaced(golden, "@JEDEC_DIR@", JedecDataDir());
+}
+
+// The output of a failed load of dir/name: the log, no fuse map, empty status.
+std::string FailedOpenOutput(const ScratchDir& dir, const std::string& name, const std::string& lines) {
+  return "--- log ---\nParsing file: " + name + "\nPath: " + dir.path() + "/\n" + lines +
+         ">>> done <<<\n--- fuse map ---\n--- status ---\n\n\n";
+}
+
+TEST(Cli, OpenARealFile) {
+  const ProgramRun run = RunCli({"open", JedecDataDir() + "/" + RealFile});
+  EXPECT_EQ(run.Out, OpenOutput());
+  EXPECT_EQ(run.Err, "");
+  EXPECT_EQ(run.Status, 0);
+}
+
+TEST(Cli, OpenFailures) {
+  ScratchDir dir;
+  WriteBytes(dir / "none.jed", "x*N no fuses*");
+  WriteBytes(dir / "odd.jed", "x*QF2056*");
+  WriteBytes(dir / "big.jed", std::string(20001, '*'));
+  struct Case {
+    std::string Name, LogLines;
+  } cases[] = {
+      {"missing.jed", "ERROR!\nCan't access file\n"},
+      {"none.jed", ""},
+      {"odd.jed", "ERROR!\n2056 fuses don't match any GAL\n"},
+      {"big.jed", "ERROR!\nFile size > 20000\n"},
+  };
+  for (const Case& c : cases) {
+    for (const char* command : {"open", "info"}) {
+      const ProgramRun run = RunCli({command, dir / c.Name});
+      EXPECT_EQ(run.Out, FailedOpenOutput(dir, c.Name, c.LogLines)) << command << ' ' << c.Name;
+      EXPECT_EQ(run.Status, 1) << command << ' ' << c.Name;
+    }
+  }
+}
+
+// A GAL16V8 map whose only fuses set are UES bytes 0x01 and 0x5C, with a
+// wrong checksum: the load warns but succeeds, and the control character
+// and the backslash are printed escaped.
+TEST(Cli, ChecksumWarningAndEscapedUes) {
+  ScratchDir dir;
+  WriteBytes(dir / "ues.jed", "\x02\n*QF2194*L2056 0000000101011100*C0000*\n\x03");
+  std::string map;
+  for (int first = 0; first < 2194; first += 32) {
+    char number[16];
+    std::snprintf(number, sizeof number, "L%05d ", first);
+    const std::string fuses = first == 2048 ? "00000000000000010101110000000000" : std::string(32, '0');
+    map += number + fuses.substr(0, std::min(32, 2194 - first)) + "\n";
+  }
+  const ProgramRun run = RunCli({"open", dir / "ues.jed"});
+  EXPECT_EQ(run.Out, "--- log ---\nParsing file: ues.jed\nPath: " + dir.path() +
+                         "/\nWARNING!\nChecksum: BA <> expected: 0\n2194 fuses match GAL16V8\n>>> done <<<\n"
+                         "--- fuse map ---\n" + map + "--- status ---\nGAL16V8\nUES: \\x01\\\\      \n");
+  EXPECT_EQ(run.Status, 0);
+}
+
+TEST(Cli, SaveARealFile) {
+  ScratchDir dir;
+  const std::string source = JedecDataDir() + "/" + RealFile;
+  WriteBytes(dir / "out.jed", "replaced");
+  const ProgramRun run = RunCli({"save", source, dir / "out.jed"});
+  EXPECT_EQ(run.Out, Replaced(OpenOutput(), ">>> done <<<\n", ">>> done <<<\n>>> done <<<\n"));
+  EXPECT_EQ(run.Status, 0);
+  // The same bytes as the expected save, but for the date line.
+  std::string written = ReadBytes(dir / "out.jed");
+  const auto date = written.find("CREATED DATE: ");
+  ASSERT_NE(date, std::string::npos);
+  written.replace(date + 14, 20, "01/01/2026  00:00:00");
+  EXPECT_EQ(written, ReadBytes(source + ".saved.jed"));
+  EXPECT_EQ(dir.Entries(), std::vector<std::string>{"out.jed"});
+}
+
+TEST(Cli, SaveFailures) {
+  ScratchDir dir;
+  const std::string source = JedecDataDir() + "/" + RealFile;
+  const std::string failed =
+      Replaced(OpenOutput(), ">>> done <<<\n", ">>> done <<<\nERROR!\nCan't access file\n>>> done <<<\n");
+  const ProgramRun noFolder = RunCli({"save", source, dir / "none/out.jed"});
+  EXPECT_EQ(noFolder.Out, failed);
+  EXPECT_EQ(noFolder.Status, 1);
+
+  WriteBytes(dir / "out.jed", "old");
+  const ProgramRun full = RunCli({"save", source, dir / "out.jed"}, 200);
+  EXPECT_EQ(full.Out, failed);
+  EXPECT_EQ(full.Status, 1);
+  EXPECT_EQ(ReadBytes(dir / "out.jed"), "old");
+
+  // Nothing is saved from a file that did not load.
+  const ProgramRun badInput = RunCli({"save", dir / "missing.jed", dir / "out.jed"});
+  EXPECT_EQ(badInput.Out, FailedOpenOutput(dir, "missing.jed", "ERROR!\nCan't access file\n"));
+  EXPECT_EQ(badInput.Status, 1);
+  EXPECT_EQ(ReadBytes(dir / "out.jed"), "old");
+  EXPECT_EQ(dir.Entries(), std::vector<std::string>{"out.jed"});
+}
+
+TEST(Cli, BadArgumentsAndHelp) {
+  const std::vector<std::vector<std::string>> bad{
+      {}, {"frobnicate", "x.jed"}, {"open"}, {"open", "a.jed", "b.jed"}, {"save", "a.jed"}, {"open", ""},
+      {"--help", "open"}, {"info"},
+  };
+  for (const auto& args : bad) {
+    const ProgramRun run = RunCli(args);
+    EXPECT_EQ(run.Status, 2) << testing::PrintToString(args);
+    EXPECT_EQ(run.Out, "") << testing::PrintToString(args);
+    EXPECT_EQ(run.Err.rfind("quelvox-cli: ", 0), 0u) << run.Err;
+    EXPECT_NE(run.Err.find("usage: quelvox-cli open FILE\n"), std::string::npos) << run.Err;
+  }
+  const ProgramRun help = RunCli({"--help"});
+  EXPECT_EQ(help.Status, 0);
+  EXPECT_EQ(help.Err, "");
+  for (const char* line : {"quelvox-cli open FILE", "quelvox-cli save IN OUT", "quelvox-cli info FILE"}) {
+    EXPECT_NE(help.Out.find(line), std::string::npos) << line;
+  }
+}
+
+}  // namespace
