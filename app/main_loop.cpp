@@ -6,6 +6,7 @@
 #include "devices/gal_device.h"
 #include "fuses/fuse_map.h"
 #include "platform/window.h"
+#include "programmer/programmer_state.h"
 
 int ResetCounter = 0;
 
@@ -14,6 +15,7 @@ void ResetProgramState() {
   ResetRequesterState();
   ResetFuseState();
   ResetDeviceState();
+  ResetProgrammerState();
   ResetCounter = 0;
 }
 
