@@ -10,7 +10,9 @@ constexpr int SetupCmd = 1, EndCmd = 2, IdCmd = 3, ReadRowCmd = 5, WriteRowCmd =
 constexpr std::size_t StatusReplyLength = 16;
 constexpr std::uint8_t ColumnWriteMark = 0x80;
 
-std::uint8_t At(const std::vector<std::uint8_t>& frame, std::size_t i) { return i < frame.size() ? frame[i] : 0; }
+std::uint8_t At(const std::vector<std::uint8_t>& frame, std::size_t i) {
+  return i < frame.size() ? frame[i] : 0;
+}
 
 std::vector<std::uint8_t> Slice(const std::vector<std::uint8_t>& frame, std::size_t from, int count) {
   std::vector<std::uint8_t> bytes(static_cast<std::size_t>(std::max(count, 0)), 0);
@@ -25,7 +27,8 @@ RowAddress AddressOf(const std::vector<std::uint8_t>& frame) {
   return {false, At(frame, 3)};
 }
 
-std::vector<std::uint8_t> Framed(std::vector<std::uint8_t> payload, std::uint8_t command, const Fault& fault) {
+std::vector<std::uint8_t> Framed(std::vector<std::uint8_t> payload, std::uint8_t command,
+                                 const Fault& fault) {
   std::size_t length = payload.size();
   switch (fault.Kind) {
     case ReplyFault::ShortPayload:
@@ -43,25 +46,31 @@ std::vector<std::uint8_t> Framed(std::vector<std::uint8_t> payload, std::uint8_t
       length = 0;
       break;
     case ReplyFault::Huge:
-      payload.resize(std::max<std::size_t>(payload.size(), static_cast<std::size_t>(std::max(fault.Amount, 1000))), 0);
+      payload.resize(
+          std::max<std::size_t>(payload.size(), static_cast<std::size_t>(std::max(fault.Amount, 1000))), 0);
       length = payload.size();
       break;
     default:
       break;
   }
-  const std::uint8_t echo = fault.Kind == ReplyFault::WrongEcho ? static_cast<std::uint8_t>(command + 1) : command;
+  const std::uint8_t echo =
+      fault.Kind == ReplyFault::WrongEcho ? static_cast<std::uint8_t>(command + 1) : command;
   std::vector<std::uint8_t> reply;
-  if (fault.Kind == ReplyFault::NoiseFirst) reply.assign(static_cast<std::size_t>(std::max(fault.Amount, 0)), 0xA5);
+  if (fault.Kind == ReplyFault::NoiseFirst)
+    reply.assign(static_cast<std::size_t>(std::max(fault.Amount, 0)), 0xA5);
   reply.insert(reply.end(), payload.begin(), payload.end());
-  reply.insert(reply.end(), {static_cast<std::uint8_t>(length & 0xFF), static_cast<std::uint8_t>((length >> 8) & 0xFF),
-                             0, echo});
-  if (fault.Kind == ReplyFault::CutOff) reply.resize(std::min(reply.size(), static_cast<std::size_t>(fault.Amount)));
+  reply.insert(reply.end(), {static_cast<std::uint8_t>(length & 0xFF),
+                             static_cast<std::uint8_t>((length >> 8) & 0xFF), 0, echo});
+  if (fault.Kind == ReplyFault::CutOff)
+    reply.resize(std::min(reply.size(), static_cast<std::size_t>(fault.Amount)));
   return reply;
 }
 
 }  // namespace
 
-double ProgrammerBox::Now() const { return static_cast<double>(TheClock().NowMs()) * 1000.0; }
+double ProgrammerBox::Now() const {
+  return static_cast<double>(TheClock().NowMs()) * 1000.0;
+}
 
 void ProgrammerBox::Emit(const std::vector<std::uint8_t>& bytes, double startMicros) {
   double at = std::max(startMicros, lineFree_);
@@ -200,14 +209,16 @@ std::vector<std::uint8_t> ProgrammerBox::AnswerReadRow(const std::vector<std::ui
   return Socket->ReadRow(AddressOf(frame), bits, At(frame, 6) != 0);
 }
 
-std::vector<std::uint8_t> ProgrammerBox::AnswerWriteRow(const std::vector<std::uint8_t>& frame, double& workMicros) {
+std::vector<std::uint8_t> ProgrammerBox::AnswerWriteRow(const std::vector<std::uint8_t>& frame,
+                                                        double& workMicros) {
   std::vector<std::uint8_t> reply(StatusReplyLength, 0);
   if (!powered_ || !Socket) return reply;
   const int bits = At(frame, 2);
   const std::vector<std::uint8_t> data = Slice(frame, 10, bits);
   const RowAddress row = AddressOf(frame);
   const ChipType& type = *Socket->Type;
-  const bool eraseRow = !row.Shifted && bits == 1 && (row.Number == type.EraseRow || row.Number == type.EraseAllRow);
+  const bool eraseRow =
+      !row.Shifted && bits == 1 && (row.Number == type.EraseRow || row.Number == type.EraseAllRow);
   if (eraseRow) {
     // Ten bits of pulse time: byte 7 and the low two bits of byte 8.
     workMicros = 1000.0 * (At(frame, 7) + 256 * (At(frame, 8) & 3));

@@ -35,8 +35,8 @@ struct Fault {
 class ProgrammerBox {
  public:
   static constexpr double ByteMicros = 1e6 * 10 / 115200;  // start + 8 data + stop bits
-  static constexpr double BannerQuietMicros = 5000;         // quiet line after a break
-  static constexpr double WorkMicros = 50;                  // decoding a request
+  static constexpr double BannerQuietMicros = 5000;        // quiet line after a break
+  static constexpr double WorkMicros = 50;                 // decoding a request
 
   std::string Banner = "Quelvox_V1.0";  // may hold zero bytes, or be a fragment
   std::optional<Chip> Socket;

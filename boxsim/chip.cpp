@@ -80,8 +80,13 @@ Chip Chip::Holding(const ChipType& type, const std::vector<std::uint8_t>& fuses)
 void Chip::SetGalPes(int maker, int algorithmClass, int typeByte, std::uint8_t p4, std::uint8_t p5,
                      std::uint8_t p6) {
   Pes.assign(static_cast<std::size_t>(Type->PesLength()), 0);
-  const std::uint8_t bytes[7] = {0x00, static_cast<std::uint8_t>(algorithmClass), static_cast<std::uint8_t>(typeByte),
-                                 static_cast<std::uint8_t>(maker), p4, p5, p6};
+  const std::uint8_t bytes[7] = {0x00,
+                                 static_cast<std::uint8_t>(algorithmClass),
+                                 static_cast<std::uint8_t>(typeByte),
+                                 static_cast<std::uint8_t>(maker),
+                                 p4,
+                                 p5,
+                                 p6};
   std::copy_n(bytes, std::min<std::size_t>(7, Pes.size()), Pes.begin());
 }
 
@@ -147,7 +152,9 @@ void Chip::WriteColumn(int column, const std::vector<std::uint8_t>& cells) {
     if (fuses[i] >= 0) Fuses[static_cast<std::size_t>(fuses[i])] = cells[i] & 1;
 }
 
-void Chip::Erase() { std::fill(Fuses.begin(), Fuses.end(), 1); }
+void Chip::Erase() {
+  std::fill(Fuses.begin(), Fuses.end(), 1);
+}
 
 void Chip::EraseAll() {
   Erase();

@@ -16,7 +16,7 @@ struct Chip {
   std::vector<std::uint8_t> Fuses;  // one per JEDEC fuse, 1 = erased
   std::vector<std::uint8_t> Pes;    // Type->PesLength() bytes
   std::uint8_t Id[2] = {0, 0};
-  int PullUps = 0;                  // 0 none, 1 pull-ups, 2 pin keeper
+  int PullUps = 0;  // 0 none, 1 pull-ups, 2 pin keeper
 
   // An erased chip with the usual PES of its type: a Lattice GAL of
   // algorithm class 0, or an ATF spelling its name.

@@ -28,12 +28,22 @@ struct EightOutputCells {
 };
 
 std::vector<int> OriginalOrder(const EightOutputCells& c) {
-  return Runs({{c.Ptd, 1, 32}, {c.Xor, 1, 4}, {c.Ac0, 1, 1}, {c.Ac1, 1, 8}, {c.Syn, 1, 1}, {c.Xor + 4, 1, 4},
+  return Runs({{c.Ptd, 1, 32},
+               {c.Xor, 1, 4},
+               {c.Ac0, 1, 1},
+               {c.Ac1, 1, 8},
+               {c.Syn, 1, 1},
+               {c.Xor + 4, 1, 4},
                {c.Ptd + 32, 1, 32}});
 }
 
 std::vector<int> LaterOrder(const EightOutputCells& c) {
-  return Runs({{c.Xor, 1, 4}, {c.Ac0, 1, 1}, {c.Ac1, 1, 4}, {c.Ptd, 1, 64}, {c.Ac1 + 4, 1, 4}, {c.Syn, 1, 1},
+  return Runs({{c.Xor, 1, 4},
+               {c.Ac0, 1, 1},
+               {c.Ac1, 1, 4},
+               {c.Ptd, 1, 64},
+               {c.Ac1 + 4, 1, 4},
+               {c.Syn, 1, 1},
                {c.Xor + 4, 1, 4}});
 }
 
@@ -80,8 +90,8 @@ std::vector<int> Cells6002() {
   return fuses;
 }
 
-ChipType EightOutput(const char* name, int code, bool twentyFour, bool laterOrder, int probe, std::uint8_t id0,
-                     std::uint8_t id1) {
+ChipType EightOutput(const char* name, int code, bool twentyFour, bool laterOrder, int probe,
+                     std::uint8_t id0, std::uint8_t id1) {
   ChipType t;
   t.Name = name;
   t.Code = code;
@@ -108,8 +118,8 @@ struct ShiftedGeometry {
   int Pins, Fuses, Inputs, Terms, UesAddress, UesFirstFuse, UesBytes, EraseAll;
 };
 
-ChipType Shifted(const char* name, int code, const ShiftedGeometry& g, std::vector<int> config, std::uint8_t id0,
-                 std::uint8_t id1) {
+ChipType Shifted(const char* name, int code, const ShiftedGeometry& g, std::vector<int> config,
+                 std::uint8_t id0, std::uint8_t id1) {
   ChipType t;
   t.Name = name;
   t.Code = code;

@@ -19,11 +19,11 @@ struct RowAddress {
 
 struct ChipType {
   std::string Name;
-  int Code = 0;           // device-type byte of its PES
+  int Code = 0;  // device-type byte of its PES
   int Pins = 0;
-  int Fuses = 0;          // fuses in its JEDEC map
-  int Inputs = 0;         // AND-array inputs: fuses per product term in the JEDEC map
-  int Terms = 0;          // product terms: cells along one row
+  int Fuses = 0;             // fuses in its JEDEC map
+  int Inputs = 0;            // AND-array inputs: fuses per product term in the JEDEC map
+  int Terms = 0;             // product terms: cells along one row
   bool ShiftedRows = false;  // array rows take a shifted address (10/12-output and 6001 types)
   bool Layout6001 = false;   // rows and columns of the GAL6001 family
   RowAddress Ues, Pes, Config;
@@ -31,7 +31,7 @@ struct ChipType {
   int PesPosition = 0;
   std::vector<int> ConfigFuses;  // architecture cell i is this JEDEC fuse
   int EraseRow = 0, EraseAllRow = 0;
-  int ProbeCode = 0;             // the set-up type under which it gives its ID
+  int ProbeCode = 0;  // the set-up type under which it gives its ID
   std::uint8_t Id[2] = {0, 0};
   bool NeedsDeviceFlag = false;  // its PES reads back garbled without it
 

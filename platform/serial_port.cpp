@@ -7,5 +7,9 @@ TermiosPort machinePort;
 SerialPort* installedPort = &machinePort;
 }  // namespace
 
-SerialPort& TheSerialPort() { return *installedPort; }
-void InstallSerialPort(SerialPort* port) { installedPort = port != nullptr ? port : &machinePort; }
+SerialPort& TheSerialPort() {
+  return *installedPort;
+}
+void InstallSerialPort(SerialPort* port) {
+  installedPort = port != nullptr ? port : &machinePort;
+}

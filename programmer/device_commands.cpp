@@ -15,7 +15,9 @@ bool BoxConnected() {
   return false;
 }
 
-int Finished() { return LinkOperationStopped() ? 0 : 1; }
+int Finished() {
+  return LinkOperationStopped() ? 0 : 1;
+}
 
 }  // namespace
 

@@ -3,6 +3,6 @@
 // exchange stopped the operation (the command then ends as aborted), else 1.
 #pragma once
 
-int RunDeviceRead();    // the caller clears the design path first
+int RunDeviceRead();  // the caller clears the design path first
 int RunDeviceVerify();
-int RunDeviceErase();   // asks before erasing
+int RunDeviceErase();  // asks before erasing

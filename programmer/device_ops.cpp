@@ -16,8 +16,12 @@
 
 namespace {
 
-bool IsGal6001Family(int code) { return code == 64 || code == 65 || code == 68; }
-bool IsAtf(int code) { return code >= 128 && code <= 132; }
+bool IsGal6001Family(int code) {
+  return code == 64 || code == 65 || code == 68;
+}
+bool IsAtf(int code) {
+  return code >= 128 && code <= 132;
+}
 
 // The GAL6001 family keeps its fuses in a layout of its own. Each of the 78
 // rows crosses 11 cells of the 7296.. block (reply bits 20..30) and one cell
@@ -31,14 +35,16 @@ bool ReadGal6001Array(LinkOperation& op) {
   const GalDeviceRecord& d = GalDevice;
   for (int r = 0; r < d.RowCount; ++r) {
     if (!op.Ok(SendReadRequest(ReadArrayRow, 2 * r + 1))) return false;
-    for (int k = 0; k < 11; ++k) StoreReadBack(Gal6001ExtraBase + Gal6001ExtraStride * k + r, ReplyByte(20 + k));
+    for (int k = 0; k < 11; ++k)
+      StoreReadBack(Gal6001ExtraBase + Gal6001ExtraStride * k + r, ReplyByte(20 + k));
     for (int k = 0; k < 64; ++k) StoreReadBack(Gal6001TermStride * k + r, ReplyByte(31 + k));
     TheWindow().SetProgress((r + 1) * 100 / d.RowCount);
   }
   for (int c = 0; c < Gal6001Columns; ++c) {
     const int patternEnd = std::min(10 + d.RowLength + d.AddressBits, CommandBufferSize);
     std::fill(CommandBuffer.begin() + 10, CommandBuffer.begin() + patternEnd, 0);
-    std::fill(CommandBuffer.begin() + Gal6001PatternStart, CommandBuffer.begin() + Gal6001PatternStart + 64, 1);
+    std::fill(CommandBuffer.begin() + Gal6001PatternStart, CommandBuffer.begin() + Gal6001PatternStart + 64,
+              1);
     CommandBuffer[Gal6001PatternStart + c] = 0;
     if (!op.Ok(SendReadRequest(ReadColumn, 0))) return false;
     for (int k = 0; k < 20; ++k) StoreReadBack(Gal6001TermStride * c + 78 + k, ReplyByte(k));
@@ -62,7 +68,8 @@ bool ReadArray(LinkOperation& op) {
 bool ReadConfigAndUes(LinkOperation& op) {
   const GalDeviceRecord& d = GalDevice;
   if (!op.Ok(SendReadRequest(ReadConfigRow, 0))) return false;
-  for (int k = 0; k < d.ConfigBits; ++k) StoreReadBack(d.ConfigFuses[static_cast<std::size_t>(k)], ReplyByte(k));
+  for (int k = 0; k < d.ConfigBits; ++k)
+    StoreReadBack(d.ConfigFuses[static_cast<std::size_t>(k)], ReplyByte(k));
   if (!op.Ok(SendReadRequest(ReadUesRow, 0))) return false;
   for (int j = 0; j < d.UesBytes * 8; ++j) StoreReadBack(d.UesFuse + j, ReplyByte(d.UesBitOffset + j));
   return true;
@@ -71,7 +78,8 @@ bool ReadConfigAndUes(LinkOperation& op) {
 std::vector<std::string> FuseMapPaneLines() {
   Window& window = TheWindow();
   std::vector<std::string> lines;
-  for (int i = 0, n = window.LineCount(Pane::FuseMap); i < n; ++i) lines.push_back(window.LineText(Pane::FuseMap, i));
+  for (int i = 0, n = window.LineCount(Pane::FuseMap); i < n; ++i)
+    lines.push_back(window.LineText(Pane::FuseMap, i));
   return lines;
 }
 

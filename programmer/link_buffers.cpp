@@ -12,8 +12,12 @@ std::uint8_t ByteAt(const std::vector<std::uint8_t>& bytes, long i) {
 }
 }  // namespace
 
-std::uint8_t ReplyByte(long i) { return ByteAt(ReplyBuffer, i); }
-std::uint8_t PesByte(long i) { return ByteAt(PesBytes, i); }
+std::uint8_t ReplyByte(long i) {
+  return ByteAt(ReplyBuffer, i);
+}
+std::uint8_t PesByte(long i) {
+  return ByteAt(PesBytes, i);
+}
 
 void StoreReadBack(long fuse, std::uint8_t value) {
   if (fuse >= 0 && fuse < ReadBackBufferSize) ReadBackBuffer[static_cast<std::size_t>(fuse)] = value;

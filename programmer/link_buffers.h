@@ -15,7 +15,7 @@ constexpr int PesBytesStartSize = 256;
 extern std::array<std::uint8_t, CommandBufferSize> CommandBuffer;
 extern std::vector<std::uint8_t> ReplyBuffer;  // resized by every reply read
 extern std::array<std::uint8_t, ReadBackBufferSize> ReadBackBuffer;
-extern std::vector<std::uint8_t> PesBytes;     // re-created by every PES decode
+extern std::vector<std::uint8_t> PesBytes;  // re-created by every PES decode
 
 // Entry i, or 0 when i lies outside the array: a short or failed reply never
 // makes the link read memory that is not part of it.

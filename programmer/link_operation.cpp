@@ -9,7 +9,9 @@ namespace {
 bool stopped = false;
 }  // namespace
 
-LinkOperation::LinkOperation() : device_(GalDevice) { stopped = false; }
+LinkOperation::LinkOperation() : device_(GalDevice) {
+  stopped = false;
+}
 
 bool LinkOperation::Ok(int transactResult, bool wasEndRequest) {
   if (stopped) return false;
@@ -31,4 +33,6 @@ bool LinkOperation::Stopped() {
   return stopped;
 }
 
-bool LinkOperationStopped() { return stopped; }
+bool LinkOperationStopped() {
+  return stopped;
+}

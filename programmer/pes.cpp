@@ -19,9 +19,13 @@ namespace {
 
 constexpr int DeviceNotFound = -1;
 
-bool IsProbedAtf(int code) { return code >= 128 && code <= 131; }
+bool IsProbedAtf(int code) {
+  return code >= 128 && code <= 131;
+}
 
-int RowWidth() { return GalDevice.RowLength + GalDevice.AddressBits; }
+int RowWidth() {
+  return GalDevice.RowLength + GalDevice.AddressBits;
+}
 
 // The device type an ID byte stands for; the last probe's type for the IDs
 // that confirm it.
@@ -32,13 +36,22 @@ int DeviceFromId(int id, int second, int probed) {
       if (second == 0x3F) return 130;  // ATF20V8
       if (second == 0x89) return 131;  // ATF22V10B
       return DeviceNotFound;
-    case 0x40: case 0x66: case 0x8A: return probed;
-    case 0x56: return 96;   // GAL20RA10
-    case 0x2E: return 101;  // GAL20XV10
-    case 0x80: return 88;   // GAL26CV12
-    case 0x9C: return 93;   // GAL26V12C
-    case 0x77: return 64;   // GAL6001
-    default: return DeviceNotFound;
+    case 0x40:
+    case 0x66:
+    case 0x8A:
+      return probed;
+    case 0x56:
+      return 96;  // GAL20RA10
+    case 0x2E:
+      return 101;  // GAL20XV10
+    case 0x80:
+      return 88;  // GAL26CV12
+    case 0x9C:
+      return 93;  // GAL26V12C
+    case 0x77:
+      return 64;  // GAL6001
+    default:
+      return DeviceNotFound;
   }
 }
 
@@ -79,8 +92,8 @@ void ShowIdentifiedDevice() {
   MessageLog("Vpp Supply: \t" + OneDecimal(CodeToVolts(d.VppProgCode)) + "V (prog.)\t\t" +
                  OneDecimal(CodeToVolts(d.VppReadCode)) + "V (read)",
              LevelPlain);
-  MessageLog("Pulse Timing: \t" + std::to_string(d.ProgPulse) + "ms (prog.)\t\t" + std::to_string(d.ErasePulse) +
-                 "ms (erase)",
+  MessageLog("Pulse Timing: \t" + std::to_string(d.ProgPulse) + "ms (prog.)\t\t" +
+                 std::to_string(d.ErasePulse) + "ms (erase)",
              LevelPlain);
   MessageLog("PES: " + PesHexText, LevelPlain);
 }
@@ -114,7 +127,7 @@ int IdentifyByProbing() {
 std::string DecodePes(int mode) {
   if (mode == 2) return PesHexText;
   if (mode == 1) {
-    static const char* const atfTexts[] = {"1F16V8B", "1F16V8C", "1F16V8Z", "1F20V8B",
+    static const char* const atfTexts[] = {"1F16V8B",  "1F16V8C",  "1F16V8Z", "1F20V8B",
                                            "1F22V10C", "1F22V10Z", "1F22V10B"};
     if (PesText.empty()) return "";
     const std::string t = PesText.substr(0, PesText.size() - 1);

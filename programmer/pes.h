@@ -6,8 +6,8 @@
 #include <cstdint>
 #include <string>
 
-extern std::string PesHexText;    // "XX " per PES byte, upper-case hex
-extern std::string PesText;       // PES bytes as characters, 0xFF dropped, reversed
+extern std::string PesHexText;  // "XX " per PES byte, upper-case hex
+extern std::string PesText;     // PES bytes as characters, 0xFF dropped, reversed
 
 // Selects code, sets the socket up for it, keeps byte 0 of the set-up reply
 // as PullUpMode and asks for the ID bytes, which are left in the ReplyBuffer.

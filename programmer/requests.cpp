@@ -8,9 +8,13 @@ namespace {
 
 constexpr int SetupReplyLength = 16;
 
-std::uint8_t Low(int value) { return static_cast<std::uint8_t>(value & 0xFF); }
+std::uint8_t Low(int value) {
+  return static_cast<std::uint8_t>(value & 0xFF);
+}
 
-int SendFrame(int expectedPayload) { return Transact(CommandBuffer[1], expectedPayload, LinkTimeoutSeconds); }
+int SendFrame(int expectedPayload) {
+  return Transact(CommandBuffer[1], expectedPayload, LinkTimeoutSeconds);
+}
 
 // Bytes 3 and 4 of an array-row request: a type with AddressBits 0 takes the
 // row number directly in byte 3 (byte 4 then 0xFF); the others shift it in

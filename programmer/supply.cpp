@@ -10,14 +10,20 @@ namespace {
 
 constexpr int MakerLattice = 0xA1, MakerNational = 0x8F, MakerSt = 0x20;
 
-bool IsAtf(int code) { return code >= 128 && code <= 132; }
+bool IsAtf(int code) {
+  return code >= 128 && code <= 132;
+}
 
 const char* MakerName(int maker) {
   switch (maker) {
-    case MakerLattice: return "LATTICE";
-    case MakerNational: return "NATIONAL";
-    case MakerSt: return "ST";
-    default: return "???";
+    case MakerLattice:
+      return "LATTICE";
+    case MakerNational:
+      return "NATIONAL";
+    case MakerSt:
+      return "ST";
+    default:
+      return "???";
   }
 }
 
@@ -28,26 +34,39 @@ struct ClassTiming {
 
 // Class 3 of the 8-output families and class 2 of the others program at
 // 15.0 V on a National chip and 14.5 V on any other.
-float NationalOrOther(int maker) { return maker == MakerNational ? 15.0f : 14.5f; }
+float NationalOrOther(int maker) {
+  return maker == MakerNational ? 15.0f : 14.5f;
+}
 
 ClassTiming EightOutputTiming(int algorithmClass, int maker) {
   switch (algorithmClass) {
-    case 0: return {100, 15.75f};
-    case 1: return {80, 15.75f};
-    case 2: return {10, 16.5f};
-    case 3: return {40, NationalOrOther(maker)};
-    case 4: return {100, 15.75f};
-    default: return {100, 15.0f};  // 6, 7
+    case 0:
+      return {100, 15.75f};
+    case 1:
+      return {80, 15.75f};
+    case 2:
+      return {10, 16.5f};
+    case 3:
+      return {40, NationalOrOther(maker)};
+    case 4:
+      return {100, 15.75f};
+    default:
+      return {100, 15.0f};  // 6, 7
   }
 }
 
 ClassTiming OtherTiming(int algorithmClass, int maker) {
   switch (algorithmClass) {
-    case 0: return {10, 16.5f};
-    case 1: return {100, 15.75f};
-    case 2: return {40, NationalOrOther(maker)};
-    case 3: return {100, 14.0f};
-    default: return {100, 15.0f};  // 4, 6, 7
+    case 0:
+      return {10, 16.5f};
+    case 1:
+      return {100, 15.75f};
+    case 2:
+      return {40, NationalOrOther(maker)};
+    case 3:
+      return {100, 14.0f};
+    default:
+      return {100, 15.0f};  // 4, 6, 7
   }
 }
 
@@ -57,7 +76,8 @@ void ClassFiveTiming() {
   const int t = (b4 >> 2) & 7;
   GalDevice.ErasePulse = static_cast<std::int32_t>(std::pow(2.0, t) * 12.5);
   const int p = ((b5 & 1) << 3) | (b4 >> 5);
-  static constexpr std::uint8_t progPulses[16] = {1, 2, 5, 10, 20, 30, 40, 50, 60, 70, 80, 90, 100, 200, 200, 200};
+  static constexpr std::uint8_t progPulses[16] = {1,  2,  5,  10, 20,  30,  40,  50,
+                                                  60, 70, 80, 90, 100, 200, 200, 200};
   GalDevice.ProgPulse = progPulses[p & 15];
   GalDevice.VppProgCode = VppToCode(5.0f + 0.5f * static_cast<float>((b5 >> 1) & 31));
   GalDevice.VppReadCode = VppToCode(5.0f + 0.5f * static_cast<float>(((b6 << 2) | (b5 >> 6)) & 31));
@@ -99,7 +119,13 @@ void ComputeSupplyAndTiming() {
   }
   ClassTiming timing{};
   switch (code) {
-    case 0: case 26: case 32: case 58: case 64: case 65: case 68:
+    case 0:
+    case 26:
+    case 32:
+    case 58:
+    case 64:
+    case 65:
+    case 68:
       d.ErasePulse = (code == 64 || code == 65 || code == 68) ? 50 : 100;
       timing = EightOutputTiming(algorithmClass, maker);
       break;

@@ -43,7 +43,9 @@ void LinkSleepMs(int milliseconds) {
   TheClock().SleepMs(milliseconds);
 }
 
-void SendWithoutWaiting(int length) { WriteRequest(TheSerialPort(), length); }
+void SendWithoutWaiting(int length) {
+  WriteRequest(TheSerialPort(), length);
+}
 
 int Transact(int length, int expectedPayload, int timeoutSeconds) {
   SerialPort& port = TheSerialPort();
@@ -75,7 +77,8 @@ int Transact(int length, int expectedPayload, int timeoutSeconds) {
     MessageLog("Response Error", LevelPlain);
     return 0;
   }
-  const int payload = ReplyBuffer[static_cast<std::size_t>(n) - 4] + 256 * ReplyBuffer[static_cast<std::size_t>(n) - 3];
+  const int payload =
+      ReplyBuffer[static_cast<std::size_t>(n) - 4] + 256 * ReplyBuffer[static_cast<std::size_t>(n) - 3];
   if (payload > 0) ReplyBuffer.resize(static_cast<std::size_t>(payload));
   return payload;
 }

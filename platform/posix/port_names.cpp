@@ -13,10 +13,12 @@ constexpr const char* SerialPrefixes[] = {"ttyUSB", "ttyACM", "ttyS"};  // COM o
 std::pair<int, long> SortKey(const std::string& name) {
   for (int rank = 0; rank < 3; ++rank) {
     const std::string prefix = SerialPrefixes[rank];
-    if (name.size() <= prefix.size() || name.size() > prefix.size() + 6 || name.compare(0, prefix.size(), prefix) != 0)
+    if (name.size() <= prefix.size() || name.size() > prefix.size() + 6 ||
+        name.compare(0, prefix.size(), prefix) != 0)
       continue;
     const std::string digits = name.substr(prefix.size());
-    if (!std::all_of(digits.begin(), digits.end(), [](unsigned char c) { return std::isdigit(c) != 0; })) continue;
+    if (!std::all_of(digits.begin(), digits.end(), [](unsigned char c) { return std::isdigit(c) != 0; }))
+      continue;
     return {rank, std::stol(digits)};
   }
   return {-1, 0};
@@ -41,7 +43,8 @@ std::string ResolvePortName(const std::string& name, const std::vector<std::stri
   const std::string prefix = name.substr(0, 3);
   if (prefix != "COM" && prefix != "com") return "";
   const std::string digits = name.substr(3);
-  if (!std::all_of(digits.begin(), digits.end(), [](unsigned char c) { return std::isdigit(c) != 0; })) return "";
+  if (!std::all_of(digits.begin(), digits.end(), [](unsigned char c) { return std::isdigit(c) != 0; }))
+    return "";
   const long n = std::stol(digits);
   if (n < 1 || n > static_cast<long>(ordered.size())) return "";
   return deviceDir + "/" + ordered[static_cast<std::size_t>(n - 1)];

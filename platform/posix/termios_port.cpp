@@ -31,7 +31,9 @@ bool Configure(int fd) {
 
 }  // namespace
 
-TermiosPort::~TermiosPort() { Close(); }
+TermiosPort::~TermiosPort() {
+  Close();
+}
 
 bool TermiosPort::Open(const std::string& name) {
   Close();

@@ -1,9 +1,10 @@
 // Finding the box on COM0..COM32 by its identification text.
+#include "programmer/detect.h"
+
 #include <gtest/gtest.h>
 
 #include "boxsim/sim_port.h"
 #include "platform/serial_port.h"
-#include "programmer/detect.h"
 #include "tests/support/recording_window.h"
 #include "tests/support/virtual_clock.h"
 

@@ -1,5 +1,7 @@
 // Reading, verifying and erasing through the simulated box, for every device
 // family, with hand-computed fuse positions and a box unplugged mid-read.
+#include "programmer/device_ops.h"
+
 #include <gtest/gtest.h>
 
 #include <random>
@@ -7,7 +9,6 @@
 #include "devices/gal_device.h"
 #include "fuses/fuse_map.h"
 #include "fuses/fuse_map_view.h"
-#include "programmer/device_ops.h"
 #include "programmer/link_buffers.h"
 #include "programmer/link_operation.h"
 #include "tests/support/box_link.h"
@@ -44,7 +45,9 @@ void ShowDesign(int code, const Bytes& fuses) {
   ShowFuseMap(FuseMapLength);
 }
 
-Bytes FuseMapBytes(int count) { return Bytes(FuseMap.begin(), FuseMap.begin() + count); }
+Bytes FuseMapBytes(int count) {
+  return Bytes(FuseMap.begin(), FuseMap.begin() + count);
+}
 
 TEST(DeviceOps, EveryFamilyReadsBackTheDesignItHolds) {
   unsigned seed = 1;
@@ -93,19 +96,19 @@ TEST(DeviceOps, HandComputedPositions) {
     int Fuse;  // the only 0 on the chip
   };
   const Case cases[] = {
-      {"GAL16V8", 5 + 32 * 3},           // row 5, bit 3
-      {"GAL16V8", 31 + 32 * 63},         // last row, last bit
-      {"GAL16V8", 2128},                 // configuration bit 0 of the original order
-      {"GAL16V8AZ", 2048},               // configuration bit 0 of the later order
-      {"GAL16V8", 2056},                 // first UES bit
-      {"GAL16V8", 2119},                 // last UES bit
-      {"GAL22V10", 43 + 44 * 131},       // row 43, bit 131
-      {"ATF22V10C", 5828},               // UES bit 0, at bit 68 of the UES row
-      {"GAL6001", 7296 + 78 * 2 + 4},    // row 4, reply byte 20 + 2
-      {"GAL6001", 114 * 63 + 77},        // row 77, reply byte 31 + 63
-      {"GAL6001", 114 * 5 + 78 + 7},     // column 5, reply byte 7
-      {"GAL6001", 114 * 63 + 98 + 15},   // column 63, reply byte 103 + 15
-      {"GAL6002B", 8329},                // last UES bit
+      {"GAL16V8", 5 + 32 * 3},          // row 5, bit 3
+      {"GAL16V8", 31 + 32 * 63},        // last row, last bit
+      {"GAL16V8", 2128},                // configuration bit 0 of the original order
+      {"GAL16V8AZ", 2048},              // configuration bit 0 of the later order
+      {"GAL16V8", 2056},                // first UES bit
+      {"GAL16V8", 2119},                // last UES bit
+      {"GAL22V10", 43 + 44 * 131},      // row 43, bit 131
+      {"ATF22V10C", 5828},              // UES bit 0, at bit 68 of the UES row
+      {"GAL6001", 7296 + 78 * 2 + 4},   // row 4, reply byte 20 + 2
+      {"GAL6001", 114 * 63 + 77},       // row 77, reply byte 31 + 63
+      {"GAL6001", 114 * 5 + 78 + 7},    // column 5, reply byte 7
+      {"GAL6001", 114 * 63 + 98 + 15},  // column 63, reply byte 103 + 15
+      {"GAL6002B", 8329},               // last UES bit
   };
   for (const Case& c : cases) {
     Device x;

@@ -1,12 +1,13 @@
 // Identifying the chip in the socket: probing, PES decoding and checking,
 // and the lines shown, through the simulated box.
+#include "programmer/pes.h"
+
 #include <gtest/gtest.h>
 
 #include "devices/gal_device.h"
 #include "devices/pinout.h"
 #include "programmer/link_buffers.h"
 #include "programmer/link_operation.h"
-#include "programmer/pes.h"
 #include "tests/support/box_link.h"
 #include "tests/support/recording_window.h"
 
@@ -52,9 +53,10 @@ TEST(Pes, TheFiveLinesOfAGal16V8) {
   Identify x;
   x.link.Insert("GAL16V8").PullUps = 1;
   ASSERT_EQ(ReadPes(), 1);
-  EXPECT_EQ(x.Log(), (Lines{"Device: GAL16V8 [LATTICE]", "Device Input & I/O Pull-ups: YES",
-                            "Vpp Supply: \t15.8V (prog.)\t\t12.0V (read)", "Pulse Timing: \t100ms (prog.)\t\t100ms (erase)",
-                            "PES: 00 00 00 A1 00 00 00 00 "}));
+  EXPECT_EQ(x.Log(),
+            (Lines{"Device: GAL16V8 [LATTICE]", "Device Input & I/O Pull-ups: YES",
+                   "Vpp Supply: \t15.8V (prog.)\t\t12.0V (read)",
+                   "Pulse Timing: \t100ms (prog.)\t\t100ms (erase)", "PES: 00 00 00 A1 00 00 00 00 "}));
   EXPECT_EQ(PullUpMode, 1);
 }
 
@@ -86,11 +88,11 @@ TEST(Pes, TheTypeByteIsCheckedAgainstTheProbe) {
   const PesCheck cases[] = {
       {"GAL16V8", 0, "GAL16V8", false},
       {"GAL16V8", 26, "GAL16V8AZ", false},
-      {"GAL16V8", 1, "GAL16V8", true},      // unknown type: the probed one stays
-      {"GAL16V8", 72, "GAL16V8AZ", true},   // another family: the AZ fallback
+      {"GAL16V8", 1, "GAL16V8", true},     // unknown type: the probed one stays
+      {"GAL16V8", 72, "GAL16V8AZ", true},  // another family: the AZ fallback
       {"GAL20V8", 72, "GAL20V8AZ", true},
       {"GAL20V8", 58, "GAL20V8AZ", false},
-      {"GAL22V10", 80, "GAL22V10", true},   // a different row width
+      {"GAL22V10", 80, "GAL22V10", true},  // a different row width
       {"GAL22V10", 131, "ATF22V10B", false, "ATMEL"},
       {"GAL6001", 68, "GAL6002B", false},
   };
@@ -100,7 +102,8 @@ TEST(Pes, TheTypeByteIsCheckedAgainstTheProbe) {
     ASSERT_EQ(ReadPes(), 1) << c.Chip << " " << c.TypeByte;
     EXPECT_EQ(GalDevice.Name, c.Selected) << c.Chip << " " << c.TypeByte;
     EXPECT_EQ(x.Logged("PES not valid"), c.Invalid) << c.Chip << " " << c.TypeByte;
-    EXPECT_TRUE(x.Logged("Device: " + std::string(c.Selected) + " [" + c.Maker + "]")) << c.Chip << " " << c.TypeByte;
+    EXPECT_TRUE(x.Logged("Device: " + std::string(c.Selected) + " [" + c.Maker + "]"))
+        << c.Chip << " " << c.TypeByte;
   }
 }
 

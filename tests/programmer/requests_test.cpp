@@ -1,10 +1,11 @@
 // Request frames byte for byte, for every read and write mode and both
 // addressing styles, with numbers worked out by hand from the catalogue.
+#include "programmer/requests.h"
+
 #include <gtest/gtest.h>
 
 #include "devices/gal_device.h"
 #include "programmer/link_buffers.h"
-#include "programmer/requests.h"
 #include "tests/support/box_link.h"
 #include "tests/support/recording_window.h"
 
@@ -12,7 +13,9 @@ namespace {
 
 using Bytes = std::vector<std::uint8_t>;
 
-Bytes Frame() { return Bytes(CommandBuffer.begin(), CommandBuffer.begin() + CommandBuffer[1]); }
+Bytes Frame() {
+  return Bytes(CommandBuffer.begin(), CommandBuffer.begin() + CommandBuffer[1]);
+}
 
 void Select(int code) {
   SelectDevice(code);
@@ -83,8 +86,8 @@ TEST(Requests, WriteRowFrames) {
     BuildWriteRequest(c.Mode, c.Row, c.Flag);
     Bytes expected = c.Head;
     if (expected.size() == 10) expected.push_back(0x77);
-    EXPECT_EQ(Bytes(CommandBuffer.begin(), CommandBuffer.begin() + 11), expected) << "code " << c.Code << " mode "
-                                                                                    << c.Mode;
+    EXPECT_EQ(Bytes(CommandBuffer.begin(), CommandBuffer.begin() + 11), expected)
+        << "code " << c.Code << " mode " << c.Mode;
     EXPECT_EQ(CommandBuffer[1], c.Length);
   }
 }

@@ -1,16 +1,18 @@
 // Voltage codes and pulse times from the device type and the PES.
+#include "programmer/supply.h"
+
 #include <gtest/gtest.h>
 
 #include "devices/gal_device.h"
 #include "programmer/link_buffers.h"
-#include "programmer/supply.h"
 #include "tests/support/recording_window.h"
 
 namespace {
 
 TEST(Supply, VoltsToCodes) {
-  const std::pair<float, int> cases[] = {{12.0f, 213}, {14.0f, 155}, {14.5f, 140}, {15.0f, 125}, {15.75f, 103},
-                                         {16.5f, 81},  {10.5f, 255}, {5.0f, 255},  {19.3f, 0},   {20.5f, 0}};
+  const std::pair<float, int> cases[] = {{12.0f, 213},  {14.0f, 155}, {14.5f, 140}, {15.0f, 125},
+                                         {15.75f, 103}, {16.5f, 81},  {10.5f, 255}, {5.0f, 255},
+                                         {19.3f, 0},    {20.5f, 0}};
   for (auto [volts, code] : cases) EXPECT_EQ(VppToCode(volts), code) << volts;
 }
 

@@ -1,12 +1,13 @@
 // The exchange with the box: replies of every odd shape, the timeout on the
 // virtual clock, the drain before a request and the events taken meanwhile.
+#include "programmer/transact.h"
+
 #include <gtest/gtest.h>
 
 #include "devices/gal_device.h"
 #include "programmer/link_buffers.h"
 #include "programmer/pes.h"
 #include "programmer/requests.h"
-#include "programmer/transact.h"
 #include "tests/support/box_link.h"
 #include "tests/support/recording_window.h"
 
@@ -95,7 +96,11 @@ TEST(Transact, RepliesOfEveryShape) {
   const Bytes payload = IdPayload();
   const Bytes trailer16{16, 0, 0, 3};
   const std::vector<OddReply> cases = {
-      {"wrong echo", {ReplyFault::WrongEcho}, 0, {"Response Error"}, Concat(Concat(payload, {16, 0, 0, 4}), {0})},
+      {"wrong echo",
+       {ReplyFault::WrongEcho},
+       0,
+       {"Response Error"},
+       Concat(Concat(payload, {16, 0, 0, 4}), {0})},
       {"trailer length 0", {ReplyFault::ZeroLength}, 0, {}, Concat(Concat(payload, {0, 0, 0, 3}), {0})},
       // Short replies make the wait run out, then count like full ones.
       {"short payload", {ReplyFault::ShortPayload, 2}, 2, {"Connection Timeout"}, {0x40, 0}},
@@ -103,8 +108,16 @@ TEST(Transact, RepliesOfEveryShape) {
       {"fewer than 4 bytes", {ReplyFault::CutOff, 3}, 0, {"Connection Timeout"}, {9}},
       // The wait ends when the expected count has arrived: a longer reply, or
       // noise ahead of it, is cut there and fails the echo check.
-      {"long payload", {ReplyFault::LongPayload, 5}, 0, {"Response Error"}, Concat(payload, {0x5A, 0x5A, 0x5A, 0x5A, 0})},
-      {"noise first", {ReplyFault::NoiseFirst, 2}, 0, {"Response Error"}, Concat(Concat({0xA5, 0xA5}, payload), {16, 0, 0})},
+      {"long payload",
+       {ReplyFault::LongPayload, 5},
+       0,
+       {"Response Error"},
+       Concat(payload, {0x5A, 0x5A, 0x5A, 0x5A, 0})},
+      {"noise first",
+       {ReplyFault::NoiseFirst, 2},
+       0,
+       {"Response Error"},
+       Concat(Concat({0xA5, 0xA5}, payload), {16, 0, 0})},
   };
   for (const OddReply& c : cases) {
     IdExchange x;
@@ -122,7 +135,8 @@ TEST(Transact, ATrailerLongerThanTheReplyIsTakenAsItsLength) {
   EXPECT_EQ(x.AskId(), 300);
   ASSERT_EQ(ReplyBuffer.size(), 300u);
   EXPECT_EQ(Bytes(ReplyBuffer.begin(), ReplyBuffer.begin() + 20), Concat(IdPayload(), {44, 1, 0, 3}));
-  EXPECT_TRUE(std::all_of(ReplyBuffer.begin() + 20, ReplyBuffer.end(), [](std::uint8_t b) { return b == 0; }));
+  EXPECT_TRUE(
+      std::all_of(ReplyBuffer.begin() + 20, ReplyBuffer.end(), [](std::uint8_t b) { return b == 0; }));
   EXPECT_EQ(ReplyByte(300), 0);
   EXPECT_EQ(ReplyByte(-1), 0);
 }

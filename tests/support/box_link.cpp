@@ -2,7 +2,9 @@
 
 #include <stdexcept>
 
-Chip& BoxLink::Insert(const std::string& typeName) { return Insert(typeName, {}); }
+Chip& BoxLink::Insert(const std::string& typeName) {
+  return Insert(typeName, {});
+}
 
 Chip& BoxLink::Insert(const std::string& typeName, const std::vector<std::uint8_t>& fuses) {
   const ChipType* type = FindChipType(typeName);
@@ -11,4 +13,6 @@ Chip& BoxLink::Insert(const std::string& typeName, const std::vector<std::uint8_
   return *Box.Socket;
 }
 
-void BoxLink::Connect() { Ports.Open(portName_); }
+void BoxLink::Connect() {
+  Ports.Open(portName_);
+}
