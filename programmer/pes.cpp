@@ -144,9 +144,8 @@ std::string DecodePes(int mode) {
     int byte = 0;
     for (int k = 0; k < 8; ++k) byte |= (ReplyByte(GalDevice.PesBitOffset + 8 * i + k) & 1) << k;
     PesBytes[static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(byte);
-    char hex[4];
-    std::snprintf(hex, sizeof hex, "%02X ", byte);
-    PesHexText += hex;
+    static constexpr char digits[] = "0123456789ABCDEF";
+    PesHexText += {digits[(byte >> 4) & 15], digits[byte & 15], ' '};
     PesText += static_cast<char>(byte);
   }
   std::erase(PesText, static_cast<char>(0xFF));
