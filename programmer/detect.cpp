@@ -24,6 +24,27 @@ void WakeBox(SerialPort& port) {
   LinkSleepMs(40);
 }
 
+// Opens one candidate and adds its answer to the received text; true when the
+// text now holds the identification (the port then stays open).
+bool TryPort(SerialPort& port, const std::string& name, std::string& received) {
+  if (!port.Open(name)) return false;
+  WakeBox(port);
+  if (port.BytesWaiting() <= 1) {
+    port.Close();
+    return false;
+  }
+  std::uint8_t byte = 0;
+  while (port.BytesWaiting() != 0 && port.Read(&byte, 1) == 1) {
+    if (byte != 0) received += static_cast<char>(byte);  // zero bytes are dropped
+  }
+  if (received.find(BoxIdentification) == std::string::npos) {
+    port.Close();
+    return false;
+  }
+  MessageLog(std::string(BoxIdentification) + " found @ " + name, LevelPlain);
+  return true;
+}
+
 }  // namespace
 
 int DetectProgrammer() {
@@ -33,24 +54,16 @@ int DetectProgrammer() {
   // searched together.
   std::string received;
   for (int i = 0; i <= LastPortNumber; ++i) {
-    const std::string name = "COM" + std::to_string(i);
-    if (!port.Open(name)) continue;
-    WakeBox(port);
-    if (port.BytesWaiting() <= 1) {
-      port.Close();
-      continue;
-    }
-    std::uint8_t byte = 0;
-    while (port.BytesWaiting() != 0 && port.Read(&byte, 1) == 1) {
-      if (byte != 0) received += static_cast<char>(byte);  // zero bytes are dropped
-    }
-    if (received.find(BoxIdentification) != std::string::npos) {
-      MessageLog(std::string(BoxIdentification) + " found @ " + name, LevelPlain);
-      return 1;
-    }
-    port.Close();
+    if (TryPort(port, "COM" + std::to_string(i), received)) return 1;
   }
   return 0;
+}
+
+int DetectProgrammerOn(const std::string& portName) {
+  SerialPort& port = TheSerialPort();
+  if (port.IsOpen()) port.Close();
+  std::string received;
+  return TryPort(port, portName, received) ? 1 : 0;
 }
 
 int RedetectProgrammer() {
