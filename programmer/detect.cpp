@@ -14,10 +14,7 @@ constexpr int LastPortNumber = 32;
 
 // Two break pulses, then time for the box to send its identification.
 void WakeBox(SerialPort& port) {
-  port.SetBreak();
-  LinkSleepMs(1);
-  port.ClearBreak();
-  LinkSleepMs(1);
+  BreakPulse(port);
   port.SetBreak();
   LinkSleepMs(1);
   port.ClearBreak();

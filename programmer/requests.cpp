@@ -32,25 +32,29 @@ void PutSpecialRow(int row, int shiftRow) {
 
 }  // namespace
 
-int SendReadSetup() {
+namespace {
+
+// Both set-ups: supply, voltage, device type, pin count, and 0 for reading
+// or 1 for programming in byte 6.
+void PutSetup(int length, std::uint8_t vpp, std::uint8_t mode) {
   CommandBuffer[0] = CmdSetup;
-  CommandBuffer[1] = 7;
+  CommandBuffer[1] = static_cast<std::uint8_t>(length);
   CommandBuffer[2] = SupplyCode;
-  CommandBuffer[3] = GalDevice.VppReadCode;
+  CommandBuffer[3] = vpp;
   CommandBuffer[4] = Low(GalDevice.DeviceCode);
   CommandBuffer[5] = GalDevice.PinCount;
-  CommandBuffer[6] = 0;
+  CommandBuffer[6] = mode;
+}
+
+}  // namespace
+
+int SendReadSetup() {
+  PutSetup(7, GalDevice.VppReadCode, 0);
   return SendFrame(SetupReplyLength);
 }
 
 int SendProgrammingSetup() {
-  CommandBuffer[0] = CmdSetup;
-  CommandBuffer[1] = 8;
-  CommandBuffer[2] = SupplyCode;
-  CommandBuffer[3] = GalDevice.VppProgCode;
-  CommandBuffer[4] = Low(GalDevice.DeviceCode);
-  CommandBuffer[5] = GalDevice.PinCount;
-  CommandBuffer[6] = 1;
+  PutSetup(8, GalDevice.VppProgCode, 1);
   CommandBuffer[7] = GalDevice.VppReadCode;
   return SendFrame(SetupReplyLength);
 }

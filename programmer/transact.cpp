@@ -14,13 +14,6 @@ namespace {
 constexpr int ReplyLimit = 1000;
 constexpr int TrailerLength = 4;
 
-void BreakPulse(SerialPort& port) {
-  port.SetBreak();
-  LinkSleepMs(1);
-  port.ClearBreak();
-  LinkSleepMs(1);
-}
-
 void Drain(SerialPort& port) {
   std::uint8_t discarded = 0;
   while (port.BytesWaiting() != 0) {
@@ -36,6 +29,13 @@ void WriteRequest(SerialPort& port, int length) {
 }
 
 }  // namespace
+
+void BreakPulse(SerialPort& port) {
+  port.SetBreak();
+  LinkSleepMs(1);
+  port.ClearBreak();
+  LinkSleepMs(1);
+}
 
 void LinkSleepMs(int milliseconds) {
   // Windows needs a 1 ms timer resolution requested before the first sleep;

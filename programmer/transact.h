@@ -3,6 +3,8 @@
 // trailer check of the reply.
 #pragma once
 
+class SerialPort;
+
 constexpr int LinkTimeoutSeconds = 4;
 
 // Writes CommandBuffer[0 .. length-1] and waits for expectedPayload + 4 bytes
@@ -14,6 +16,9 @@ int Transact(int length, int expectedPayload, int timeoutSeconds);
 // For the end request after a failed exchange: its reply does not matter,
 // and waiting for a box that went silent would only cost another timeout.
 void SendWithoutWaiting(int length);
+
+// Break on the transmit line for 1 ms, then 1 ms of quiet.
+void BreakPulse(SerialPort& port);
 
 // Sleeps through the platform clock; the link's unit of time is 1 ms.
 void LinkSleepMs(int milliseconds);
