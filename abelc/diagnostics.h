@@ -1,0 +1,43 @@
+// Errors and warnings of one compilation, with their source positions, and
+// their text as the user sees it: "FILE:line:column: error: message", the
+// source line and a caret under the column.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace abelc {
+
+struct SourcePos {
+  int line = 0;    // 1-based; 0 = no position
+  int column = 0;  // 1-based
+};
+
+enum class Severity { Error, Warning };
+
+struct Diagnostic {
+  Severity severity = Severity::Error;
+  SourcePos pos;
+  std::string message;
+};
+
+class Diagnostics {
+ public:
+  void Error(SourcePos pos, std::string message);
+  void Warning(SourcePos pos, std::string message);
+  bool HasErrors() const { return errors_ > 0; }
+  int ErrorCount() const { return errors_; }
+  int WarningCount() const { return static_cast<int>(list_.size()) - errors_; }
+  const std::vector<Diagnostic>& List() const { return list_; }
+
+ private:
+  std::vector<Diagnostic> list_;
+  int errors_ = 0;
+};
+
+// One diagnostic as printed: the location line, then the source line and the
+// caret when the position names a line of `source`. Lines end in '\n'.
+std::string FormatDiagnostic(const Diagnostic& d, const std::string& file_name,
+                             const std::string& source);
+
+}  // namespace abelc

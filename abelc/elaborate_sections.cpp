@@ -1,0 +1,375 @@
+// Elaboration, part three: equations with WHEN conditions, truth tables,
+// state diagrams and test vectors, all collected into per-signal slots.
+#include <algorithm>
+
+#include "abelc/elaborator.h"
+
+namespace abelc {
+
+namespace {
+
+std::string NormaliseExt(const std::string& ext) {
+  if (ext == "C") return "CLK";
+  return ext;
+}
+
+}  // namespace
+
+std::vector<TargetRef> Elaborator::Targets(const ExprPtr& e, const std::string& ext_in) {
+  const std::string ext = e->ext.empty() ? ext_in : e->ext;
+  std::vector<TargetRef> out;
+  auto add_name = [&](const std::string& name, SourcePos pos) {
+    int s = SignalIndex(name);
+    if (s >= 0) {
+      out.push_back({s, NormaliseExt(ext), pos});
+      return;
+    }
+    ExprPtr value;
+    if (!Constant(name, value)) Fail(pos, Undeclared(name));
+    if (expanding_.count(name)) Fail(pos, "constant '" + name + "' refers to itself");
+    expanding_.insert(name);
+    std::vector<TargetRef> inner = Targets(value, ext);
+    expanding_.erase(name);
+    out.insert(out.end(), inner.begin(), inner.end());
+  };
+  if (e->kind == ExprKind::Name) {
+    add_name(e->text, e->pos);
+  } else if (e->kind == ExprKind::Set) {
+    for (const ExprPtr& k : e->kids) {
+      if (k->kind == ExprKind::Range) {
+        std::vector<std::string> names;
+        if (!ExpandRange(k->text, k->text2, names)) Fail(k->pos, "invalid range '" + k->text + ".." + k->text2 + "'");
+        for (const std::string& n : names) add_name(n, k->pos);
+      } else {
+        std::vector<TargetRef> inner = Targets(k, ext);
+        out.insert(out.end(), inner.begin(), inner.end());
+      }
+    }
+  } else {
+    Fail(e->pos, "only signals and sets of signals can be assigned or listed here");
+  }
+  return out;
+}
+
+void Elaborator::Statements(const std::vector<Stmt>& stmts, const Cover& ctx) {
+  for (const Stmt& stmt : stmts) {
+    try {
+      if (const auto* eq = std::get_if<Equation>(&stmt.body)) {
+        Assign(*eq, ctx);
+      } else {
+        const When& w = std::get<When>(stmt.body);
+        Cover c = Condition(w.cond);
+        Statements(w.then_body, And(ctx, c));
+        Statements(w.else_body, And(ctx, Not(c)));
+      }
+    } catch (Failure&) {
+    } catch (WorkLimitExceeded&) {
+      SourcePos pos = std::holds_alternative<Equation>(stmt.body) ? std::get<Equation>(stmt.body).pos
+                                                                   : std::get<When>(stmt.body).pos;
+      diags_.Error(pos, "this equation makes logic too large to handle");
+      SetWorkBudget(50'000'000);
+    }
+  }
+}
+
+void Elaborator::Assign(const Equation& eq, const Cover& ctx) {
+  std::vector<TargetRef> targets = Targets(eq.target, "");
+  Value v = Eval(eq.value, "");
+  std::vector<Bit> bits = AssignBits(v, targets.size(), eq.value->pos);
+  for (std::size_t i = 0; i < targets.size(); ++i) {
+    AddTo(targets[i], eq.op, eq.negated, And(ctx, bits[i].f));
+  }
+}
+
+void Elaborator::AddTo(const TargetRef& t, const std::string& op, bool negated, const Cover& f) {
+  const std::string& name = m_.signals[static_cast<std::size_t>(t.signal)].name;
+  const std::string& ext = t.ext;
+  if (ext == "Q" || ext == "FB" || ext == "PIN") Fail(t.pos, "'" + name + "." + ext + "' is feedback and cannot be assigned");
+  if (!ext.empty() && ext != "D" && ext != "CLK" && ext != "AR" && ext != "SP" && ext != "OE") {
+    Fail(t.pos, "'." + ext + "' is not available on GAL devices");
+  }
+  const bool v8 = m_.device.family == Family::Gal16V8 || m_.device.family == Family::Gal20V8;
+  if (v8 && (ext == "AR" || ext == "SP")) {
+    Fail(t.pos, "the " + m_.device.part + " has no " + (ext == "AR" ? "asynchronous reset" : "synchronous preset"));
+  }
+  const bool registered_op = op == ":=" || op == "?:=";
+  if (registered_op && !ext.empty()) Fail(t.pos, "':=' cannot assign '" + name + "." + ext + "'");
+  Slot& slot = slots_[{t.signal, ext == "D" ? "" : ext}];
+  if (slot.first.line == 0) slot.first = t.pos;
+  if (registered_op) {
+    slot.reg_op = true;
+  } else if (ext == "D") {
+    slot.d_ext = true;
+  } else if (ext.empty()) {
+    slot.com_op = true;
+  }
+  if (op == "?=" || op == "?:=") {
+    slot.dc = Or(slot.dc, f);
+  } else if (negated) {
+    slot.neg = Or(slot.neg, f);
+    slot.has_neg = true;
+  } else {
+    slot.pos = Or(slot.pos, f);
+  }
+}
+
+// The widths of a header item's elements when it is a set written out
+// ("[clk, en, d3..d0]" gives 1, 1, 4), else its one width.
+std::vector<std::size_t> Elaborator::SubWidths(const ExprPtr& header, bool targets) {
+  auto width = [&](const ExprPtr& e) {
+    return targets ? Targets(e, "").size() : Eval(e, "").bits.size();
+  };
+  if (header->kind != ExprKind::Set) return {width(header)};
+  std::vector<std::size_t> widths;
+  for (const ExprPtr& k : header->kids) {
+    auto one = std::make_shared<Expr>(*header);
+    one->kids = {k};
+    widths.push_back(width(one));
+  }
+  return widths;
+}
+
+// A row value for one header item, cut like the header when it is a set
+// with as many elements ("[C, 1, 0, 5]" under "[clk, ld, en, D]").
+std::vector<std::pair<ExprPtr, std::size_t>> Elaborator::SplitRowValue(const ExprPtr& header,
+                                                                        const std::vector<std::size_t>& widths,
+                                                                        const ExprPtr& value) {
+  std::size_t total = 0;
+  for (std::size_t w : widths) total += w;
+  bool split = header->kind == ExprKind::Set && value->kind == ExprKind::Set && widths.size() > 1 &&
+               value->kids.size() == widths.size() &&
+               std::none_of(value->kids.begin(), value->kids.end(),
+                            [](const ExprPtr& k) { return k->kind == ExprKind::Range; });
+  if (!split) return {{value, total}};
+  std::vector<std::pair<ExprPtr, std::size_t>> parts;
+  for (std::size_t i = 0; i < widths.size(); ++i) parts.push_back({value->kids[i], widths[i]});
+  return parts;
+}
+
+// The header's items as columns of pins, with the widths of their elements.
+std::vector<int> Elaborator::Columns(const std::vector<ExprPtr>& items,
+                                     std::vector<std::vector<std::size_t>>& widths) {
+  std::vector<int> signals;
+  for (const ExprPtr& item : items) {
+    for (const TargetRef& r : Targets(item, "")) {
+      if (!r.ext.empty()) Fail(r.pos, "test vectors list pins, without dot extensions");
+      signals.push_back(r.signal);
+    }
+    widths.push_back(SubWidths(item, true));
+  }
+  return signals;
+}
+
+void Elaborator::Table(const TruthTable& t) {
+  std::vector<std::vector<Bit>> ins;
+  std::vector<std::vector<std::size_t>> in_widths, reg_widths, out_widths;
+  for (const ExprPtr& item : t.in) {
+    Value v = Eval(item, "");
+    if (v.kind == Value::Kind::Number) Fail(item->pos, "a truth table input must be a signal or a set");
+    ins.push_back(v.bits);
+    in_widths.push_back(SubWidths(item, false));
+  }
+  std::vector<std::vector<TargetRef>> regs, outs;
+  for (const ExprPtr& item : t.reg) {
+    regs.push_back(Targets(item, ""));
+    reg_widths.push_back(SubWidths(item, true));
+  }
+  for (const ExprPtr& item : t.out) {
+    outs.push_back(Targets(item, ""));
+    out_widths.push_back(SubWidths(item, true));
+  }
+  // A row value's bits for header item j, cut like the header.
+  auto row_bits = [&](const std::vector<ExprPtr>& header, const std::vector<std::vector<std::size_t>>& widths,
+                      std::size_t j, const ExprPtr& value) {
+    std::vector<int> bits;
+    for (const auto& [e, w] : SplitRowValue(header[j], widths[j], value)) {
+      std::vector<int> part = ConstantBits(e, w);
+      bits.insert(bits.end(), part.begin(), part.end());
+    }
+    return bits;
+  };
+  auto neg = [&](const TargetRef& r) { return m_.signals[static_cast<std::size_t>(r.signal)].attrs.neg; };
+  // Under 'neg' the listed zeros make the function and unlisted rows are 1.
+  for (const auto* group : {&regs, &outs}) {
+    for (const auto& refs : *group) {
+      for (const TargetRef& r : refs) {
+        if (neg(r)) AddTo(r, group == &regs ? ":=" : "=", true, False());
+      }
+    }
+  }
+  Cover listed = False();
+  for (const TableRow& row : t.rows) {
+    try {
+      if (row.in.size() != t.in.size() || row.reg.size() != t.reg.size() || row.out.size() != t.out.size()) {
+        Fail(row.pos, "the row does not have one value for each item of the header");
+      }
+      Cover cond = True();
+      for (std::size_t j = 0; j < ins.size(); ++j) {
+        std::vector<int> bits = row_bits(t.in, in_widths, j, row.in[j]);
+        for (std::size_t k = 0; k < bits.size(); ++k) {
+          if (bits[k] == 1) cond = And(cond, ins[j][k].f);
+          if (bits[k] == 0) cond = And(cond, Not(ins[j][k].f));
+        }
+      }
+      listed = Or(listed, cond);
+      auto apply = [&](const std::vector<std::vector<TargetRef>>& group, const std::vector<ExprPtr>& header,
+                       const std::vector<std::vector<std::size_t>>& widths, const std::vector<ExprPtr>& values,
+                       const char* op) {
+        for (std::size_t j = 0; j < group.size(); ++j) {
+          std::vector<int> bits = row_bits(header, widths, j, values[j]);
+          for (std::size_t k = 0; k < bits.size(); ++k) {
+            const TargetRef& r = group[j][k];
+            if (bits[k] == 1) AddTo(r, op, false, cond);
+            if (bits[k] == 0 && neg(r)) AddTo(r, op, true, cond);
+            if (bits[k] == 2) AddTo(r, std::string("?") + op, false, cond);
+          }
+        }
+      };
+      apply(regs, t.reg, reg_widths, row.reg, ":=");
+      apply(outs, t.out, out_widths, row.out, "=");
+    } catch (Failure&) {
+    }
+  }
+  if (!t.dcset) return;
+  Cover unlisted = Not(listed);
+  for (const auto& refs : regs) {
+    for (const TargetRef& r : refs) AddTo(r, "?:=", false, unlisted);
+  }
+  for (const auto& refs : outs) {
+    for (const TargetRef& r : refs) AddTo(r, "?=", false, unlisted);
+  }
+}
+
+void Elaborator::Diagram(const StateDiagram& d) {
+  std::vector<TargetRef> regs = Targets(d.state_reg, "");
+  Value reg_value = Eval(d.state_reg, "");
+  for (const TargetRef& r : regs) AddTo(r, ":=", false, False());  // every state bit is a register
+  Cover known_states = False();
+  for (const StateBlock& s : d.states) {
+    try {
+      Value code = Eval(s.value, "");
+      if (code.kind != Value::Kind::Number && code.bits.size() != regs.size()) {
+        Fail(s.value->pos, "the state value has " + std::to_string(code.bits.size()) + " bits, the state register " +
+                               std::to_string(regs.size()));
+      }
+      Expr eq;
+      eq.kind = ExprKind::Binary;
+      eq.text = "==";
+      eq.pos = s.pos;
+      Cover in_state = EvalBinary(eq, reg_value, code).bits[0].f;
+      if (Intersects(known_states, in_state)) Fail(s.value->pos, "this state code is already used");
+      known_states = Or(known_states, in_state);
+      Statements(s.equations, in_state);
+      Cover covered = False();
+      for (const Transition& t : s.transitions) Transit(t, in_state, regs, covered);
+      if (d.dcset) {
+        for (const TargetRef& r : regs) AddTo(r, "?:=", false, And(in_state, Not(covered)));
+      }
+    } catch (Failure&) {
+    }
+  }
+  if (d.dcset) {
+    for (const TargetRef& r : regs) AddTo(r, "?:=", false, Not(known_states));
+  }
+}
+
+void Elaborator::Transit(const Transition& t, const Cover& ctx, const std::vector<TargetRef>& regs,
+                         Cover& covered) {
+  switch (t.kind) {
+    case Transition::Kind::Goto: {
+      std::vector<Bit> bits = AssignBits(Eval(t.target, ""), regs.size(), t.target->pos);
+      for (std::size_t i = 0; i < regs.size(); ++i) AddTo(regs[i], ":=", false, And(ctx, bits[i].f));
+      Statements(t.with, ctx);
+      covered = Or(covered, ctx);
+      return;
+    }
+    case Transition::Kind::If: {
+      Cover c = Condition(t.conds[0]);
+      Transit(t.branches[0], And(ctx, c), regs, covered);
+      if (t.branches.size() > 1) Transit(t.branches[1], And(ctx, Not(c)), regs, covered);
+      return;
+    }
+    case Transition::Kind::Case:
+      for (std::size_t i = 0; i < t.conds.size(); ++i) {
+        Transit(t.branches[i], And(ctx, Condition(t.conds[i])), regs, covered);
+      }
+      return;
+  }
+}
+
+// Test-vector values as characters, `width` of them: numbers in binary,
+// special constants as their letter, sets element by element.
+std::string Elaborator::VectorChars(const ExprPtr& e, std::size_t width, bool natural) {
+  if (e->kind == ExprKind::Special) {
+    if (e->text.size() > 1) Fail(e->pos, "'." + e->text + ".' is not supported in test vectors");
+    return std::string(natural ? 1 : width, e->text[0]);
+  }
+  ExprPtr value;
+  if (e->kind == ExprKind::Name && SignalIndex(e->text) < 0 && Constant(e->text, value)) {
+    if (expanding_.count(e->text)) Fail(e->pos, "constant '" + e->text + "' refers to itself");
+    expanding_.insert(e->text);
+    std::string chars = VectorChars(value, width, natural);
+    expanding_.erase(e->text);
+    return chars;
+  }
+  if (e->kind == ExprKind::Set) {
+    std::string chars;
+    for (const ExprPtr& k : e->kids) chars += VectorChars(k, 1, true);
+    if (!natural && chars.size() != width) {
+      Fail(e->pos, "the value has " + std::to_string(chars.size()) + " elements, the column " + std::to_string(width));
+    }
+    return chars;
+  }
+  Value v = Eval(e, "");
+  if (v.kind != Value::Kind::Number) Fail(e->pos, "test vector values must be constants");
+  std::string chars;
+  const std::size_t n = natural ? 1 : width;
+  for (std::size_t i = 0; i < n; ++i) {
+    std::size_t shift = n - 1 - i;
+    chars += (shift < 64 && ((v.number >> shift) & 1)) ? '1' : '0';
+  }
+  return chars;
+}
+
+void Elaborator::Vectors(const TestVectors& v) {
+  VectorTable table;
+  std::vector<std::vector<std::size_t>> in_widths, out_widths;
+  table.in_signals = Columns(v.in, in_widths);
+  table.out_signals = Columns(v.out, out_widths);
+  for (const TableRow& row : v.rows) {
+    try {
+      if (row.in.size() != v.in.size() || row.out.size() != v.out.size()) {
+        Fail(row.pos, "the vector does not have one value for each item of the header");
+      }
+      VectorRow out;
+      out.pos = row.pos;
+      for (std::size_t j = 0; j < row.in.size(); ++j) {
+        for (const auto& [e, w] : SplitRowValue(v.in[j], in_widths[j], row.in[j])) out.in += VectorChars(e, w, false);
+      }
+      for (std::size_t j = 0; j < row.out.size(); ++j) {
+        for (const auto& [e, w] : SplitRowValue(v.out[j], out_widths[j], row.out[j])) out.out += VectorChars(e, w, false);
+      }
+      // Active-low names read their values inverted; outputs become levels.
+      for (std::size_t k = 0; k < out.in.size(); ++k) {
+        char& c = out.in[k];
+        if (m_.signals[static_cast<std::size_t>(table.in_signals[k])].active_low && (c == '0' || c == '1')) {
+          c = c == '0' ? '1' : '0';
+        }
+      }
+      for (std::size_t k = 0; k < out.out.size(); ++k) {
+        char& c = out.out[k];
+        bool low = m_.signals[static_cast<std::size_t>(table.out_signals[k])].active_low;
+        if (c == '0' || c == '1') {
+          c = ((c == '1') != low) ? 'H' : 'L';
+        } else if (c != 'X' && c != 'Z') {
+          Fail(row.pos, std::string("'.") + c + ".' cannot be an expected output value");
+        }
+      }
+      table.rows.push_back(std::move(out));
+    } catch (Failure&) {
+    }
+  }
+  m_.vectors.push_back(std::move(table));
+}
+
+}  // namespace abelc

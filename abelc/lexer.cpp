@@ -1,0 +1,249 @@
+// ABEL tokens: case-insensitive keywords, case-sensitive names, numbers in
+// four radixes, both comment forms and strings that may span lines.
+#include "abelc/lexer.h"
+
+#include <algorithm>
+#include <array>
+#include <cctype>
+#include <string_view>
+
+namespace abelc {
+
+namespace {
+
+constexpr std::string_view kKeywords[] = {
+    "async_reset", "case",    "cycle",   "declarations", "device",  "else",
+    "enable",      "end",     "endcase", "endwith",      "equations", "external",
+    "flag",        "functional_block", "fuses", "goto", "if",      "in",
+    "interface",   "istype",  "library", "macro",        "module",  "node",
+    "options",     "pin",     "property", "state",       "state_diagram",
+    "state_register", "sync_reset", "test_vectors", "then", "title", "trace",
+    "truth_table", "wait",    "when",    "with",         "xor_factors"};
+
+constexpr int kMaxLineLength = 150;
+constexpr std::size_t kMaxIdentLength = 31;
+
+std::string Lower(std::string s) {
+  for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return s;
+}
+
+std::string Upper(std::string s) {
+  for (char& c : s) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  return s;
+}
+
+bool IsIdentStart(char c) { return std::isalpha(static_cast<unsigned char>(c)) || c == '_'; }
+bool IsIdentChar(char c) {
+  return std::isalnum(static_cast<unsigned char>(c)) || c == '_' || c == '~';
+}
+
+int DigitValue(char c) {
+  if (c >= '0' && c <= '9') return c - '0';
+  c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  if (c >= 'a' && c <= 'z') return c - 'a' + 10;
+  return 99;
+}
+
+}  // namespace
+
+bool IsKeywordText(const std::string& lower) {
+  return std::find(std::begin(kKeywords), std::end(kKeywords), lower) != std::end(kKeywords);
+}
+
+Lexer::Lexer(const std::string& source, Diagnostics& diags) : src_(source), diags_(diags) {}
+
+char Lexer::Peek(std::size_t ahead) const {
+  return at_ + ahead < src_.size() ? src_[at_ + ahead] : '\0';
+}
+
+void Lexer::Advance() {
+  if (at_ >= src_.size()) return;
+  char c = src_[at_++];
+  if (c == '\n' || c == '\v' || c == '\f') {
+    ++line_;
+    column_ = 1;
+  } else if (c != '\r') {
+    ++column_;
+  }
+}
+
+void Lexer::CheckLineLength() {
+  if (checked_line_ >= line_) return;
+  checked_line_ = line_;
+  std::size_t end = src_.find('\n', at_);
+  std::size_t start = at_ - static_cast<std::size_t>(column_ - 1);
+  std::size_t length = (end == std::string::npos ? src_.size() : end) - start;
+  if (length > 0 && src_[start + length - 1] == '\r') --length;
+  if (length > static_cast<std::size_t>(kMaxLineLength)) {
+    diags_.Error({line_, kMaxLineLength + 1}, "source line is longer than 150 characters");
+  }
+}
+
+void Lexer::SkipSpaceAndComments() {
+  for (;;) {
+    if (column_ == 1) CheckLineLength();
+    char c = Peek();
+    if (c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\v' || c == '\f') {
+      Advance();
+    } else if (c == '"') {  // to the next '"' or the end of the line
+      Advance();
+      while (at_ < src_.size() && Peek() != '"' && Peek() != '\n') Advance();
+      if (Peek() == '"') Advance();
+    } else if (c == '/' && Peek(1) == '/') {
+      while (at_ < src_.size() && Peek() != '\n') Advance();
+    } else {
+      return;
+    }
+  }
+}
+
+Token Lexer::Next() {
+  SkipSpaceAndComments();
+  SourcePos pos{line_, column_};
+  Token t;
+  t.pos = pos;
+  if (at_ >= src_.size()) return t;
+  char c = Peek();
+  if (IsIdentStart(c)) {
+    std::size_t start = at_;
+    while (IsIdentChar(Peek())) Advance();
+    t.text = src_.substr(start, at_ - start);
+    std::string lower = Lower(t.text);
+    if (IsKeywordText(lower)) {
+      t.kind = Tok::Keyword;
+      t.text = lower;
+    } else {
+      t.kind = Tok::Ident;
+      if (t.text.size() > kMaxIdentLength) {
+        diags_.Error(pos, "identifier '" + t.text + "' is longer than 31 characters");
+      }
+    }
+    return t;
+  }
+  if (std::isdigit(static_cast<unsigned char>(c)) || c == '^') return LexNumber(pos);
+  if (c == '\'' || c == '`') return LexString(pos, c);
+  if (c == '.') return LexDot(pos);
+  if (c == '@') {
+    Advance();
+    std::size_t start = at_;
+    while (IsIdentChar(Peek())) Advance();
+    t.kind = Tok::Directive;
+    t.text = Lower(src_.substr(start, at_ - start));
+    return t;
+  }
+  static constexpr std::string_view kLong[] = {":+:", ":*:", "?:=", ":=", "?=", "->", ":>",
+                                               "!$",  "<<",  ">>",  "==", "!=", "<=", ">="};
+  for (std::string_view op : kLong) {
+    if (src_.compare(at_, op.size(), op) == 0) {
+      for (std::size_t i = 0; i < op.size(); ++i) Advance();
+      t.kind = Tok::Punct;
+      t.text = std::string(op);
+      return t;
+    }
+  }
+  if (std::string_view("()[]{},;:=!&#$+-*/%<>?").find(c) != std::string_view::npos) {
+    Advance();
+    t.kind = Tok::Punct;
+    t.text = std::string(1, c);
+    return t;
+  }
+  Advance();
+  diags_.Error(pos, std::string("unexpected character '") + c + "'");
+  return Next();
+}
+
+Token Lexer::LexNumber(SourcePos pos) {
+  Token t;
+  t.kind = Tok::Number;
+  t.pos = pos;
+  int radix = radix_;
+  if (Peek() == '^') {
+    Advance();
+    char r = static_cast<char>(std::tolower(static_cast<unsigned char>(Peek())));
+    switch (r) {
+      case 'b': radix = 2; break;
+      case 'o': radix = 8; break;
+      case 'd': radix = 10; break;
+      case 'h': radix = 16; break;
+      default:
+        diags_.Error(pos, "only ^b, ^o, ^d or ^h may start a number");
+        radix = 10;
+    }
+    if (IsIdentChar(Peek())) Advance();
+  }
+  std::size_t start = at_;
+  while (IsIdentChar(Peek())) Advance();
+  t.text = src_.substr(start, at_ - start);
+  if (t.text.empty()) {
+    diags_.Error(pos, "digits expected after the radix");
+    return t;
+  }
+  std::uint64_t value = 0;
+  for (char d : t.text) {
+    int v = DigitValue(d);
+    if (v >= radix) {
+      diags_.Error(pos, "'" + t.text + "' is not a number in radix " + std::to_string(radix));
+      return t;
+    }
+    if (value > (UINT64_MAX - static_cast<std::uint64_t>(v)) / static_cast<std::uint64_t>(radix)) {
+      diags_.Error(pos, "number '" + t.text + "' does not fit in 64 bits");
+      return t;
+    }
+    value = value * static_cast<std::uint64_t>(radix) + static_cast<std::uint64_t>(v);
+  }
+  t.number = value;
+  return t;
+}
+
+Token Lexer::LexString(SourcePos pos, char quote) {
+  Token t;
+  t.kind = Tok::String;
+  t.pos = pos;
+  Advance();
+  while (at_ < src_.size() && Peek() != quote) {
+    if (Peek() == '\\' && (Peek(1) == quote || Peek(1) == '\\')) Advance();
+    if (Peek() != '\r') t.text += Peek();
+    Advance();
+  }
+  if (at_ >= src_.size()) {
+    diags_.Error(pos, "string is not closed");
+  } else {
+    Advance();
+  }
+  return t;
+}
+
+// ".X." and friends, ".CLK"-style extensions, and "..".
+Token Lexer::LexDot(SourcePos pos) {
+  Token t;
+  t.pos = pos;
+  Advance();
+  if (Peek() == '.') {
+    Advance();
+    t.kind = Tok::Punct;
+    t.text = "..";
+    return t;
+  }
+  std::size_t start = at_;
+  while (IsIdentChar(Peek())) Advance();
+  t.text = Upper(src_.substr(start, at_ - start));
+  if (t.text.empty()) {
+    diags_.Error(pos, "misplaced '.'");
+    return Next();
+  }
+  if (Peek() == '.' && Peek(1) != '.') {
+    Advance();
+    t.kind = Tok::Special;
+    static constexpr std::array<std::string_view, 16> kSpecial = {
+        "X", "C", "K", "Z", "U", "D", "F", "P", "SV2", "SV3", "SV4", "SV5", "SV6", "SV7", "SV8", "SV9"};
+    if (std::find(kSpecial.begin(), kSpecial.end(), t.text) == kSpecial.end()) {
+      diags_.Error(pos, "unknown special constant '." + t.text + ".'");
+    }
+    return t;
+  }
+  t.kind = Tok::DotExt;
+  return t;
+}
+
+}  // namespace abelc

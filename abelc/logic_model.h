@@ -1,0 +1,96 @@
+// The logic model: what a design means once its names, sets, sections and
+// operators are resolved. Every function is a sum of products over the
+// model's variables (pins and feedbacks), written at pin level: an
+// active-low declaration is already folded in.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "abelc/cover.h"
+#include "abelc/diagnostics.h"
+
+namespace abelc {
+
+enum class Family { Unknown, Gal16V8, Gal20V8, Gal22V10 };
+
+struct DeviceInfo {
+  std::string id;    // the DEVICE declaration's name
+  std::string part;  // upper-case, as declared ("P16V8R", "GAL22V10")
+  Family family = Family::Unknown;
+};
+
+struct Attributes {
+  bool com = false, reg = false, reg_d = false, buffer = false, invert = false, pos = false,
+       neg = false;
+};
+
+struct Signal {
+  std::string name;
+  int pin = 0;  // 0: no number given
+  bool node = false;
+  bool active_low = false;
+  Attributes attrs;
+  SourcePos pos;
+};
+
+// How a variable reads its signal. Plain is a bare name: the pin, or for a
+// registered output its register at pin polarity (the same value unless the
+// output is disabled).
+enum class Feedback { Plain, Fb, Q, Pin };
+
+struct Variable {
+  int signal = 0;
+  Feedback kind = Feedback::Plain;
+  std::string label;  // as printed: "a", "q.FB", "q.Q", "q.PIN"
+};
+
+struct Function {
+  Cover on;  // where the function is 1
+  Cover dc;  // where its value does not matter
+  SourcePos pos;  // its first equation
+};
+
+enum class Polarity { Auto, Pos, Neg };
+enum class Inverter { Unknown, Buffer, Invert };
+
+struct Output {
+  int signal = 0;
+  bool registered = false;
+  // Registered: true when written as .D (the flip-flop input), false for
+  // ':=' (the pin level after the clock).
+  bool detailed = false;
+  Polarity polarity = Polarity::Auto;
+  Inverter inverter = Inverter::Unknown;
+  std::optional<Function> logic, clock, reset, preset, enable;
+};
+
+// Test vectors at pin level: '0' '1' 'C' 'K' 'U' 'D' 'P' 'X' 'Z' 'F' for
+// inputs; 'L' 'H' 'Z' or 'X' (not tested) for outputs.
+struct VectorRow {
+  SourcePos pos;
+  std::string in, out;  // one character per column
+};
+
+struct VectorTable {
+  std::vector<int> in_signals, out_signals;
+  std::vector<VectorRow> rows;
+};
+
+struct LogicModel {
+  std::string module;
+  std::string title;
+  DeviceInfo device;
+  std::vector<Signal> signals;      // in declaration order
+  std::vector<Variable> variables;  // index = variable number in the covers
+  std::vector<Output> outputs;      // in signal order
+  std::vector<VectorTable> vectors;
+  std::vector<std::string> messages;  // @MESSAGE texts
+};
+
+// Is the flip-flop of this output behind an inverting buffer? The 16V8 and
+// 20V8 model every registered output that way; otherwise the declaration says.
+bool InvertsRegister(const LogicModel& m, const Output& o);
+
+}  // namespace abelc

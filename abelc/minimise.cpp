@@ -1,0 +1,174 @@
+// Espresso-style minimisation. Expand raises each cube as far as the off-set
+// allows, preferring the literals whose removal swallows most other cubes;
+// irredundant drops cubes the rest already cover; reduce shrinks each cube to
+// what only it covers, so the next expand can find a better direction.
+#include "abelc/minimise.h"
+
+#include "abelc/exact_cover.h"
+
+#include <algorithm>
+#include <bit>
+
+namespace abelc {
+
+namespace {
+
+struct Cost {
+  std::size_t terms;
+  int literals;
+  bool operator<(const Cost& o) const { return terms != o.terms ? terms < o.terms : literals < o.literals; }
+};
+
+Cost CostOf(const Cover& f) { return {f.size(), TotalLiterals(f)}; }
+
+bool HitsOffSet(const Cube& c, const Cover& off) {
+  SpendWork(static_cast<std::int64_t>(off.size()));
+  return std::any_of(off.begin(), off.end(), [&](const Cube& r) { return !IsEmpty(Intersect(c, r)); });
+}
+
+Cover Expand(Cover f, const Cover& off) {
+  std::stable_sort(f.begin(), f.end(), [](const Cube& a, const Cube& b) { return LiteralCount(a) < LiteralCount(b); });
+  std::vector<bool> covered(f.size(), false);
+  Cover out;
+  for (std::size_t i = 0; i < f.size(); ++i) {
+    if (covered[i]) continue;
+    Cube c = f[i];
+    for (;;) {
+      int best_var = -1, best_gain = -1;
+      for (std::uint64_t lits = LiteralMask(c); lits; lits &= lits - 1) {
+        int v = std::countr_zero(lits);
+        Cube raised = Raise(c, std::uint64_t{1} << v);
+        if (HitsOffSet(raised, off)) continue;
+        int gain = 0;
+        for (std::size_t j = 0; j < f.size(); ++j) {
+          if (j != i && !covered[j] && Contains(raised, f[j])) ++gain;
+        }
+        SpendWork(static_cast<std::int64_t>(f.size()));
+        if (gain > best_gain) {
+          best_gain = gain;
+          best_var = v;
+        }
+      }
+      if (best_var < 0) break;
+      c = Raise(c, std::uint64_t{1} << best_var);
+    }
+    for (std::size_t j = i + 1; j < f.size(); ++j) {
+      if (!covered[j] && Contains(c, f[j])) covered[j] = true;
+    }
+    out.push_back(c);
+  }
+  return Absorb(std::move(out));
+}
+
+Cover Irredundant(Cover f, const Cover& dc) {
+  // Try to drop the smallest cubes first: they are the likeliest to be covered.
+  std::stable_sort(f.begin(), f.end(), [](const Cube& a, const Cube& b) { return LiteralCount(a) > LiteralCount(b); });
+  for (std::size_t i = 0; i < f.size();) {
+    Cover rest = dc;
+    for (std::size_t j = 0; j < f.size(); ++j) {
+      if (j != i) rest.push_back(f[j]);
+    }
+    if (CoverContains(rest, f[i])) {
+      f.erase(f.begin() + static_cast<std::ptrdiff_t>(i));
+    } else {
+      ++i;
+    }
+  }
+  return f;
+}
+
+Cube Supercube(const Cover& f) {
+  Cube s{0, 0};
+  for (const Cube& c : f) {
+    s.zero |= c.zero;
+    s.one |= c.one;
+  }
+  return s;
+}
+
+Cover Reduce(Cover f, const Cover& dc) {
+  std::stable_sort(f.begin(), f.end(), [](const Cube& a, const Cube& b) { return LiteralCount(a) < LiteralCount(b); });
+  for (std::size_t i = 0; i < f.size(); ++i) {
+    Cover rest = dc;
+    for (std::size_t j = 0; j < f.size(); ++j) {
+      if (j != i && !IsEmpty(f[j])) rest.push_back(f[j]);
+    }
+    Cover uncovered = Not(Cofactor(rest, f[i]));
+    // What only this cube covers; an empty result means the cube is redundant.
+    f[i] = uncovered.empty() ? Cube{0, 0} : Intersect(f[i], Supercube(uncovered));
+  }
+  f.erase(std::remove_if(f.begin(), f.end(), [](const Cube& c) { return IsEmpty(c); }), f.end());
+  return f;
+}
+
+}  // namespace
+
+bool MinimiseCover(const Cover& on, const Cover& dc, Cover& result, std::int64_t budget) {
+  const std::int64_t saved = WorkLeft();
+  SetWorkBudget(budget);
+  bool ok = true;
+  try {
+    Cover f = Absorb(on);
+    Cover off = Not(Or(f, dc));
+    if (f.empty() || off.empty()) {
+      result = off.empty() ? True() : False();
+    } else {
+      f = Irredundant(Expand(f, off), dc);
+      for (;;) {
+        Cover g = Irredundant(Expand(Reduce(f, dc), off), dc);
+        if (!(CostOf(g) < CostOf(f))) break;
+        f = std::move(g);
+      }
+      ImproveExactly(on, dc, f);
+      result = std::move(f);
+    }
+  } catch (WorkLimitExceeded&) {
+    ok = false;
+  }
+  SetWorkBudget(saved);
+  return ok;
+}
+
+MinimisedDesign MinimiseDesign(const LogicModel& model, Diagnostics& diags) {
+  MinimisedDesign design;
+  for (std::size_t i = 0; i < model.outputs.size(); ++i) {
+    const Output& o = model.outputs[i];
+    const std::string& name = model.signals[static_cast<std::size_t>(o.signal)].name;
+    MinimisedOutput m;
+    m.output = static_cast<int>(i);
+    bool ok = true;
+    auto minimise = [&](const std::optional<Function>& f, bool both) -> std::optional<MinimisedFunction> {
+      if (!f || !ok) return std::nullopt;
+      MinimisedFunction r;
+      const bool want_pos = !both || o.polarity != Polarity::Neg;
+      const bool want_neg = both && o.polarity != Polarity::Pos;
+      if (want_pos) ok = ok && MinimiseCover(f->on, f->dc, r.positive);
+      r.has_positive = want_pos && ok;
+      if (want_neg && ok) {
+        // The complement's on-set: everything outside the function and its don't cares.
+        Cover outside;
+        try {
+          SetWorkBudget(kMinimiseWorkPerFunction);
+          outside = Not(Or(f->on, f->dc));
+        } catch (WorkLimitExceeded&) {
+          ok = false;
+        }
+        ok = ok && MinimiseCover(outside, f->dc, r.negative);
+        r.has_negative = ok;
+        r.complemented = ok && (!want_pos || r.negative.size() < r.positive.size());
+      }
+      if (!ok) diags.Error(f->pos, "'" + name + "' needs more work to minimise than the limit allows");
+      return r;
+    };
+    m.logic = minimise(o.logic, true);
+    m.clock = minimise(o.clock, false);
+    m.reset = minimise(o.reset, false);
+    m.preset = minimise(o.preset, false);
+    m.enable = minimise(o.enable, false);
+    if (o.logic) m.terms_before = static_cast<int>(o.logic->on.size());
+    design.outputs.push_back(std::move(m));
+  }
+  return design;
+}
+
+}  // namespace abelc

@@ -1,0 +1,70 @@
+// The parser's state, shared by its two source files: expressions and
+// declarations in parser.cpp, the logic sections in parser_sections.cpp.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "abelc/ast.h"
+#include "abelc/lexer.h"
+
+namespace abelc {
+
+class Parser {
+ public:
+  Parser(const std::string& source, Diagnostics& diags) : lex_(source, diags), diags_(diags) {
+    tok_ = lex_.Next();
+  }
+  Module Run();
+
+ private:
+  struct SyntaxError {};  // unwinds to the statement loop; never leaves the parser
+
+  // tokens
+  void Take() { tok_ = lex_.Next(); }
+  bool Accept(const char* punct);
+  bool AcceptKeyword(const char* kw);
+  void Expect(const char* punct);
+  void ExpectKeyword(const char* kw);
+  std::string ExpectIdent();
+  [[noreturn]] void Fail(SourcePos pos, const std::string& message);
+  [[noreturn]] void FailHere(const std::string& what);
+  void SkipPast(const char* punct);
+  bool AtSectionStart() const;
+
+  // expressions
+  ExprPtr ParseExpr();
+  ExprPtr ParseBinary(int level);
+  ExprPtr ParseUnary();
+  ExprPtr ParsePrimary();
+  ExprPtr ParseSet(SourcePos pos);
+  const char* BinaryOp(int level) const;
+  std::vector<ExprPtr> ParseList();
+
+  // declarations
+  void ParseDeclaration(Module& m);
+  std::vector<DeclName> ParseDeclNames();
+  std::vector<std::string> ParseAttributes(SourcePos& pos);
+  std::vector<int> ParsePinNumbers();
+  void ParseDirective(Module& m);
+
+  // sections
+  std::vector<Stmt> ParseStatements(bool in_state);
+  Stmt ParseStatement();
+  std::vector<Stmt> ParseBody();
+  void ParseTruthTable(Module& m);
+  void ParseStateDiagram(Module& m);
+  Transition ParseTransition();
+  Transition ParseTarget(SourcePos pos);
+  void ParseTestVectors(Module& m);
+  TableRow ParseRow(bool with_reg, bool regs_only);
+  void ParseRows(Module& m, bool with_reg, bool regs_only, std::vector<TableRow>& rows);
+
+  Lexer lex_;
+  Diagnostics& diags_;
+  Token tok_;
+  bool alternate_ = false;
+  bool dcset_ = false;
+};
+
+}  // namespace abelc

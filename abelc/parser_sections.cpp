@@ -1,0 +1,224 @@
+// The logic sections: equations with WHEN blocks, truth tables, state
+// diagrams and test vectors.
+#include "abelc/parser_internal.h"
+
+namespace abelc {
+
+Stmt Parser::ParseStatement() {
+  SourcePos pos = tok_.pos;
+  if (AcceptKeyword("when")) {
+    When w;
+    w.pos = pos;
+    w.cond = ParseExpr();
+    ExpectKeyword("then");
+    w.then_body = ParseBody();
+    if (AcceptKeyword("else")) w.else_body = ParseBody();
+    return Stmt{w};
+  }
+  Equation eq;
+  eq.pos = pos;
+  eq.negated = Accept("!") || (alternate_ && Accept("/"));
+  eq.target = ParsePrimary();
+  if (eq.target->kind != ExprKind::Name && eq.target->kind != ExprKind::Set) {
+    Fail(eq.target->pos, "an equation must assign a signal or a set");
+  }
+  for (const char* op : {"=", ":=", "?=", "?:="}) {
+    if (tok_.IsPunct(op)) eq.op = op;
+  }
+  if (eq.op.empty()) FailHere("'=' or ':='");
+  Take();
+  eq.value = ParseExpr();
+  Expect(";");
+  return Stmt{eq};
+}
+
+// After THEN or ELSE: a { } block, a nested WHEN, or one equation.
+std::vector<Stmt> Parser::ParseBody() {
+  std::vector<Stmt> body;
+  if (Accept("{")) {
+    while (!Accept("}")) {
+      if (tok_.kind == Tok::End || AtSectionStart()) FailHere("'}'");
+      body.push_back(ParseStatement());
+    }
+    return body;
+  }
+  body.push_back(ParseStatement());
+  return body;
+}
+
+std::vector<Stmt> Parser::ParseStatements(bool in_state) {
+  std::vector<Stmt> stmts;
+  while (!AtSectionStart() && tok_.kind != Tok::Directive) {
+    if (in_state && (tok_.IsKeyword("goto") || tok_.IsKeyword("if") || tok_.IsKeyword("case"))) break;
+    try {
+      stmts.push_back(ParseStatement());
+    } catch (SyntaxError&) {
+      SkipPast(";");
+    }
+  }
+  return stmts;
+}
+
+TableRow Parser::ParseRow(bool with_reg, bool regs_only) {
+  TableRow row;
+  row.pos = tok_.pos;
+  row.in = ParseList();
+  if (with_reg) {
+    Expect(":>");
+    row.reg = ParseList();
+  }
+  if (!regs_only) {
+    Expect("->");
+    row.out = ParseList();
+  }
+  return row;
+}
+
+// Rows up to the next section; a bad row is skipped to its ';'.
+void Parser::ParseRows(Module& m, bool with_reg, bool regs_only, std::vector<TableRow>& rows) {
+  while (!AtSectionStart()) {
+    if (tok_.kind == Tok::Directive) {
+      ParseDirective(m);
+      continue;
+    }
+    try {
+      rows.push_back(ParseRow(with_reg, regs_only));
+      Expect(";");
+    } catch (SyntaxError&) {
+      SkipPast(";");
+    }
+  }
+}
+
+void Parser::ParseTruthTable(Module& m) {
+  TruthTable t;
+  t.pos = tok_.pos;
+  t.dcset = dcset_;
+  Take();
+  Expect("(");
+  t.in = ParseList();
+  if (Accept(":>")) {
+    t.reg = ParseList();
+    if (Accept("->")) t.out = ParseList();
+  } else {
+    Expect("->");
+    t.out = ParseList();
+  }
+  Expect(")");
+  const bool with_reg = !t.reg.empty();
+  const bool regs_only = with_reg && t.out.empty();
+  ParseRows(m, with_reg, regs_only, t.rows);
+  m.items.push_back(std::move(t));
+}
+
+void Parser::ParseTestVectors(Module& m) {
+  TestVectors v;
+  v.pos = tok_.pos;
+  Take();
+  if (tok_.kind == Tok::String) Take();  // the note
+  Expect("(");
+  v.in = ParseList();
+  Expect("->");
+  v.out = ParseList();
+  Expect(")");
+  ParseRows(m, false, false, v.rows);
+  m.items.push_back(std::move(v));
+}
+
+void Parser::ParseStateDiagram(Module& m) {
+  StateDiagram d;
+  d.pos = tok_.pos;
+  d.dcset = dcset_;
+  Take();
+  d.state_reg = ParseExpr();
+  if (tok_.IsPunct("->")) Fail(tok_.pos, "state output sets ('->' after the state register) are not supported");
+  Accept(";");
+  while (tok_.IsKeyword("state") || tok_.kind == Tok::Directive) {
+    if (tok_.kind == Tok::Directive) {
+      ParseDirective(m);
+      continue;
+    }
+    StateBlock s;
+    s.pos = tok_.pos;
+    try {
+      Take();
+      s.value = ParseExpr();
+      Expect(":");
+    } catch (SyntaxError&) {
+      SkipPast(":");
+    }
+    while (!AtSectionStart() && tok_.kind != Tok::Directive) {
+      if (tok_.IsKeyword("goto") || tok_.IsKeyword("if") || tok_.IsKeyword("case")) {
+        try {
+          s.transitions.push_back(ParseTransition());
+        } catch (SyntaxError&) {
+          SkipPast(";");
+        }
+      } else {
+        std::vector<Stmt> eqs = ParseStatements(true);
+        s.equations.insert(s.equations.end(), eqs.begin(), eqs.end());
+      }
+    }
+    d.states.push_back(std::move(s));
+  }
+  if (d.states.empty()) FailHere("STATE");
+  m.items.push_back(std::move(d));
+}
+
+// A target state with its optional WITH equations.
+Transition Parser::ParseTarget(SourcePos pos) {
+  Transition t;
+  t.kind = Transition::Kind::Goto;
+  t.pos = pos;
+  t.target = ParseExpr();
+  if (AcceptKeyword("with")) {
+    while (!AcceptKeyword("endwith")) {
+      if (tok_.kind == Tok::End || AtSectionStart()) FailHere("ENDWITH");
+      t.with.push_back(ParseStatement());
+    }
+  }
+  return t;
+}
+
+Transition Parser::ParseTransition() {
+  SourcePos pos = tok_.pos;
+  if (AcceptKeyword("goto")) {
+    Transition t = ParseTarget(pos);
+    if (t.with.empty() || tok_.IsPunct(";")) Expect(";");
+    return t;
+  }
+  if (AcceptKeyword("case")) {
+    Transition t;
+    t.kind = Transition::Kind::Case;
+    t.pos = pos;
+    while (!AcceptKeyword("endcase")) {
+      if (tok_.kind == Tok::End || AtSectionStart()) FailHere("ENDCASE");
+      t.conds.push_back(ParseExpr());
+      Expect(":");
+      SourcePos at = tok_.pos;
+      t.branches.push_back(ParseTarget(at));
+      if (t.branches.back().with.empty() || tok_.IsPunct(";")) Expect(";");
+    }
+    Accept(";");
+    return t;
+  }
+  // IF cond THEN target [ELSE (IF ... | target)] ;  -- one ';' ends the chain
+  ExpectKeyword("if");
+  Transition t;
+  t.kind = Transition::Kind::If;
+  t.pos = pos;
+  t.conds.push_back(ParseExpr());
+  ExpectKeyword("then");
+  t.branches.push_back(ParseTarget(tok_.pos));
+  if (AcceptKeyword("else")) {
+    if (tok_.IsKeyword("if")) {
+      t.branches.push_back(ParseTransition());
+      return t;  // the inner IF took the ';'
+    }
+    t.branches.push_back(ParseTarget(tok_.pos));
+  }
+  if (t.branches.back().with.empty() || tok_.IsPunct(";")) Expect(";");
+  return t;
+}
+
+}  // namespace abelc

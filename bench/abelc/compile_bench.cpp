@@ -1,0 +1,53 @@
+// Compile time of the largest golden design, with its product terms before
+// and after minimisation as counters.
+#include <benchmark/benchmark.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "abelc/compile.h"
+
+namespace {
+
+std::string Read(const std::filesystem::path& p) {
+  std::ifstream in(p, std::ios::binary);
+  std::ostringstream s;
+  s << in.rdbuf();
+  return s.str();
+}
+
+// The largest design in tests/abelc/ok by source size.
+std::filesystem::path LargestDesign() {
+  std::filesystem::path best;
+  std::uintmax_t best_size = 0;
+  for (const auto& e : std::filesystem::directory_iterator(std::string(QUELVOX_SOURCE_DIR) + "/tests/abelc/ok")) {
+    if (e.path().extension() == ".abl" && e.file_size() > best_size) {
+      best_size = e.file_size();
+      best = e.path();
+    }
+  }
+  return best;
+}
+
+void BM_CompileLargestDesign(benchmark::State& state) {
+  const std::filesystem::path path = LargestDesign();
+  const std::string source = Read(path);
+  state.SetLabel(path.filename().string());
+  std::size_t before = 0, after = 0;
+  for (auto _ : state) {
+    abelc::Compilation c = abelc::CompileSource(source);
+    if (c.diags.HasErrors()) state.SkipWithError("the design does not compile");
+    before = after = 0;
+    for (const abelc::MinimisedOutput& mo : c.minimised.outputs) {
+      before += static_cast<std::size_t>(mo.terms_before);
+      if (mo.logic) after += mo.logic->Chosen().size();
+    }
+    benchmark::DoNotOptimize(c);
+  }
+  state.counters["terms_before"] = static_cast<double>(before);
+  state.counters["terms_after"] = static_cast<double>(after);
+}
+BENCHMARK(BM_CompileLargestDesign)->Unit(benchmark::kMillisecond);
+
+}  // namespace

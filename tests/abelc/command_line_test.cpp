@@ -1,0 +1,61 @@
+// The command line as users and the compile step meet it: the printed
+// equations, the diagnostic layout and the exit statuses.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "abelc/compile.h"
+
+namespace {
+
+using abelc::RunCommandLine;
+
+struct CliRun {
+  int status;
+  std::string out, err;
+};
+
+CliRun Compile(const std::string& source) {
+  const std::string path = (std::filesystem::temp_directory_path() / "abelc_cli_test.abl").string();
+  std::ofstream(path, std::ios::binary) << source;
+  std::ostringstream out, err;
+  int status = RunCommandLine({"--equations", path}, out, err);
+  std::filesystem::remove(path);
+  // Make the messages independent of the temporary folder.
+  std::string e = err.str();
+  for (std::size_t at; (at = e.find(path)) != std::string::npos;) e.replace(at, path.size(), "design.abl");
+  return {status, out.str(), e};
+}
+
+TEST(CommandLine, PrintsTheReducedEquationsAndSucceeds) {
+  CliRun r = Compile("module m\n d device 'P16V8';\n a, b pin 2, 3;\n y pin 19;\nequations\n y = a & b # a & !b;\nend m\n");
+  EXPECT_EQ(0, r.status) << r.err;
+  EXPECT_EQ("    ==== P16V8 Programmed Logic ====\n\n\ny     = (  a );\n", r.out);
+}
+
+TEST(CommandLine, ErrorsShowTheSourceLineWithACaretAndExitWithOne) {
+  CliRun r = Compile("module m\n a pin 2;\n y pin 19;\nequations\n\ty = a & zz;\nend m\n");
+  EXPECT_EQ(1, r.status);
+  EXPECT_EQ("design.abl:5:10: error: 'zz' is not declared\n\ty = a & zz;\n\t        ^\n1 error, 0 warnings\n", r.err);
+  EXPECT_EQ("", r.out);
+}
+
+TEST(CommandLine, WarningsAloneDoNotFailTheCompilation) {
+  CliRun r = Compile("module abelcpl\n a pin 2;\n y pin 19;\nequations\n y = !a;\nend counter\n");
+  EXPECT_EQ(0, r.status);
+  EXPECT_NE(std::string::npos, r.err.find("design.abl:6:5: warning: END label 'counter' does not match module 'abelcpl'"));
+  EXPECT_NE(std::string::npos, r.out.find("y     = (  !a );"));
+}
+
+TEST(CommandLine, UsageAndUnreadableFiles) {
+  std::ostringstream out, err;
+  EXPECT_EQ(2, RunCommandLine({}, out, err));
+  EXPECT_EQ("usage: abelc --equations DESIGN.abl\n", err.str());
+  std::ostringstream out2, err2;
+  EXPECT_EQ(1, RunCommandLine({"--equations", "/nonexistent/x.abl"}, out2, err2));
+  EXPECT_EQ("/nonexistent/x.abl: error: cannot read the file\n", err2.str());
+}
+
+}  // namespace

@@ -1,0 +1,100 @@
+// The language front end, seen through the functions it produces: each case
+// is a small design whose output must equal a function of its inputs on
+// every input combination.
+#include <gtest/gtest.h>
+
+#include <functional>
+
+#include "abelc/compile.h"
+#include "golden_support.h"
+
+namespace {
+
+using namespace abelc;
+
+// Inputs a, b, c, d (pins 2..5, read as bits 3..0 of `in`) and output y.
+struct ExprCase {
+  const char* declarations;
+  const char* equations;
+  std::function<bool(int a, int b, int c, int d)> expected;
+};
+
+const ExprCase kExprCases[] = {
+    {"", "y = a # b & c;", [](int a, int b, int c, int) { return a || (b && c); }},
+    {"", "y = a $ b # c;", [](int a, int b, int c, int) { return (a != b) || c; }},
+    {"", "y = a !$ b;", [](int a, int b, int, int) { return a == b; }},
+    {"", "y = !(a & b) & c;", [](int a, int b, int c, int) { return !(a && b) && c; }},
+    {"", "!y = a; !y = b;", [](int a, int b, int, int) { return !(a || b); }},
+    {"", "!y = a; y = c;", [](int a, int, int c, int) { return c || !a; }},
+    {"", "when a then y = b; else y = c;", [](int a, int b, int c, int) { return a ? b : c; }},
+    {"", "when a then y = b; else when c then y = d;",
+     [](int a, int b, int c, int d) { return a ? b : (c && d); }},
+    {"", "when a & b then { y = c; } else { y = d; }",
+     [](int a, int b, int c, int d) { return (a && b) ? c : d; }},
+    {"S = [a, b];", "y = S == 2;", [](int a, int b, int, int) { return a && !b; }},
+    {"S = [a, b];", "y = S != ^b01;", [](int a, int b, int, int) { return !( !a && b); }},
+    {"S = [a, b, c];", "y = S >= 5;", [](int a, int b, int c, int) { return a * 4 + b * 2 + c >= 5; }},
+    {"S = [a, b, c];", "y = S < 3;", [](int a, int b, int c, int) { return a * 4 + b * 2 + c < 3; }},
+    {"S = [a, b]; T = [c, d];", "y = S > T;", [](int a, int b, int c, int d) { return a * 2 + b > c * 2 + d; }},
+    {"S = [a, b]; T = [c, d];", "y = S <= T;", [](int a, int b, int c, int d) { return a * 2 + b <= c * 2 + d; }},
+    {"S = [a, b, c, .X.];", "y = S == ^hA;", [](int a, int b, int c, int) { return a && !b && c; }},
+    {"S = [a, b]; T = [c, d];", "y = (S + T) == 3;", [](int a, int b, int c, int d) { return (a * 2 + b + c * 2 + d) % 4 == 3; }},
+    {"S = [a, b]; T = [c, d];", "y = (S - T) == 1;", [](int a, int b, int c, int d) { return (a * 2 + b - c * 2 - d + 4) % 4 == 1; }},
+    {"S = [a, b];", "y = (-S) == 3;", [](int a, int b, int, int) { return (4 - (a * 2 + b)) % 4 == 3; }},
+    {"S = [a, b, c];", "y = ([a, b, c] & 5) == 5;", [](int a, int, int c, int) { return a && c; }},
+    {"", "y = (a & [b, c]) == 3;", [](int a, int b, int c, int) { return a && b && c; }},
+    {"K = 2 + 3 * 4;", "y = [a, b, c, d] == K - 4;", [](int a, int b, int c, int d) { return a * 8 + b * 4 + c * 2 + d == 10; }},
+    {"K = ^o17 >> 1 << 1;", "y = [a, b, c, d] == K;", [](int a, int b, int c, int d) { return a * 8 + b * 4 + c * 2 + d == 14; }},
+    {"@alternate", "y = a * /b + c :+: d;", [](int a, int b, int c, int d) { return ((a && !b) || c) != (d != 0); }},
+    {"@radix 16; K = 0F;", "y = [a, b, c, d] == K - ^d5;", [](int a, int b, int c, int d) { return a * 8 + b * 4 + c * 2 + d == 10; }},
+    {"", "y = a & b; \"comment \" y = c; // rest", [](int a, int b, int c, int) { return (a && b) || c; }},
+};
+
+TEST(FrontEnd, OperatorsSetsAndDirectivesGiveTheDocumentedFunctions) {
+  for (const ExprCase& t : kExprCases) {
+    std::string source = std::string("module m\n a, b, c, d pin 2, 3, 4, 5;\n y pin 19;\n") + t.declarations +
+                         "\nequations\n" + t.equations + "\nend m\n";
+    Compilation c = CompileSource(source);
+    ASSERT_FALSE(c.diags.HasErrors()) << t.equations << "\n" << abelc_test::DiagnosticText(c, "m.abl", source);
+    ASSERT_EQ(1u, c.model.outputs.size()) << t.equations;
+    const Function& f = *c.model.outputs[0].logic;
+    for (int in = 0; in < 16; ++in) {
+      int v[4] = {in >> 3 & 1, in >> 2 & 1, in >> 1 & 1, in & 1};
+      std::uint64_t assignment = 0;
+      for (std::size_t var = 0; var < c.model.variables.size(); ++var) {
+        if (v[c.model.variables[var].signal]) assignment |= std::uint64_t{1} << var;
+      }
+      EXPECT_EQ(t.expected(v[0], v[1], v[2], v[3]), Evaluate(f.on, assignment))
+          << t.declarations << " " << t.equations << " at a,b,c,d = " << v[0] << v[1] << v[2] << v[3];
+    }
+  }
+}
+
+TEST(FrontEnd, ModuleFrameKeepsTheTitleAndTheDevice) {
+  Compilation c = CompileSource(
+      "MODULE frame\nTITLE 'first line\n  second line'\nDECLARATIONS\n u1 Device 'gal22v10';\n"
+      " a pin 2;\n !y pin 23 ISTYPE 'com';\nEquations\n y = a;\nEND frame\n");
+  ASSERT_FALSE(c.diags.HasErrors());
+  EXPECT_EQ("first line\n  second line", c.model.title);
+  EXPECT_EQ("GAL22V10", c.model.device.part);
+  EXPECT_EQ(Family::Gal22V10, c.model.device.family);
+  EXPECT_TRUE(c.model.signals[1].active_low);
+}
+
+TEST(FrontEnd, PinRangesPairNamesWithNumbers) {
+  Compilation c = CompileSource("module r\n d device 'P20V8';\n i0..i3 pin 2..5;\n !q3..!q0 pin 20, 19, 18, 17;\nend r\n");
+  ASSERT_FALSE(c.diags.HasErrors());
+  ASSERT_EQ(8u, c.model.signals.size());
+  EXPECT_EQ("i3", c.model.signals[3].name);
+  EXPECT_EQ(5, c.model.signals[3].pin);
+  EXPECT_EQ("q0", c.model.signals[7].name);
+  EXPECT_EQ(17, c.model.signals[7].pin);
+  EXPECT_TRUE(c.model.signals[7].active_low);
+}
+
+TEST(FrontEnd, SeveralSyntaxErrorsAreReportedInOneRun) {
+  Compilation c = CompileSource("module e\n a pin 2;\n y pin 19;\nequations\n y = a &;\n y = ;\n y = a;\nend e\n");
+  EXPECT_EQ(2, c.diags.ErrorCount());
+}
+
+}  // namespace

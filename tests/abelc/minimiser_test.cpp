@@ -1,0 +1,83 @@
+// The minimiser on functions with known answers, on random functions with
+// don't cares, and at its work limit.
+#include <gtest/gtest.h>
+
+#include <random>
+
+#include "abelc/compile.h"
+#include "abelc/minimise.h"
+
+namespace {
+
+using namespace abelc;
+
+Cover Minterms(int vars, const std::vector<int>& list) {
+  Cover f;
+  for (int m : list) {
+    Cube c;
+    for (int v = 0; v < vars; ++v) c = Intersect(c, Literal(v, (m >> v) & 1));
+    f.push_back(c);
+  }
+  return f;
+}
+
+TEST(Minimiser, FindsTheKnownMinimumCovers) {
+  struct Case {
+    int vars;
+    std::vector<int> on, dc;
+    std::size_t terms;
+  };
+  const Case cases[] = {
+      {4, {0, 1, 2, 3, 4, 5, 6, 7}, {}, 1},                  // !x3
+      {3, {1, 2, 4, 7}, {}, 4},                              // parity: nothing merges
+      {4, {1, 3, 5, 7, 9, 11, 13, 15}, {}, 1},               // x0
+      {4, {0, 2, 5, 7, 8, 10, 13, 15}, {}, 2},               // x0 xnor x2
+      {4, {1, 3, 7, 11, 15}, {0, 2, 5}, 2},                  // the classic don't-care example
+      {4, {}, {1, 2}, 0},
+      {3, {0, 1, 2, 3, 4, 5, 6}, {7}, 1},                    // true once 7 is free
+  };
+  for (const Case& c : cases) {
+    Cover result;
+    ASSERT_TRUE(MinimiseCover(Minterms(c.vars, c.on), Minterms(c.vars, c.dc), result));
+    EXPECT_EQ(c.terms, result.size()) << "function with " << c.on.size() << " minterms";
+  }
+}
+
+TEST(Minimiser, RandomFunctionsStayWithinOnSetAndDontCares) {
+  std::mt19937 random(7);
+  for (int round = 0; round < 120; ++round) {
+    const int vars = 3 + round % 6;
+    std::vector<int> on, dc;
+    for (int m = 0; m < (1 << vars); ++m) {
+      int r = static_cast<int>(random() % 5);
+      if (r < 2) on.push_back(m);
+      if (r == 2) dc.push_back(m);
+    }
+    Cover f = Minterms(vars, on), d = Minterms(vars, dc), result;
+    ASSERT_TRUE(MinimiseCover(f, d, result));
+    EXPECT_LE(result.size(), Absorb(f).size());
+    for (std::uint64_t a = 0; a < (1u << vars); ++a) {
+      if (Evaluate(d, a)) continue;
+      ASSERT_EQ(Evaluate(f, a), Evaluate(result, a)) << "round " << round << " at " << a;
+    }
+  }
+}
+
+TEST(Minimiser, GivesUpAtItsWorkLimit) {
+  Cover parity = Minterms(10, {});
+  for (int m = 0; m < 1024; ++m) {
+    if (__builtin_popcount(m) % 2) parity.push_back(Minterms(10, {m})[0]);
+  }
+  Cover result;
+  EXPECT_FALSE(MinimiseCover(parity, {}, result, 10000));
+}
+
+TEST(Minimiser, AnOutputOverTheLimitIsAnErrorNamingIt) {
+  Compilation c = CompileSource(
+      "module big\n i0..i11 pin 2..9, 11, 13, 14, 15;\n p pin 19;\n"
+      "equations\n p = i0 $ i1 $ i2 $ i3 $ i4 $ i5 $ i6 $ i7 $ i8 $ i9 $ i10 $ i11;\nend big\n");
+  ASSERT_EQ(1, c.diags.ErrorCount());
+  EXPECT_EQ("'p' needs more work to minimise than the limit allows", c.diags.List()[0].message);
+}
+
+}  // namespace
