@@ -30,6 +30,12 @@ void PutSpecialRow(int row, int shiftRow) {
   CommandBuffer[4] = Low(shiftRow);
 }
 
+// A write carrying bits data bytes from byte 10 on.
+void PutDataLength(int bits) {
+  CommandBuffer[1] = Low(bits + 10);
+  CommandBuffer[2] = Low(bits);
+}
+
 }  // namespace
 
 namespace {
@@ -123,30 +129,25 @@ void BuildWriteRequest(int mode, int row, std::uint8_t flag) {
   // The data bits of modes 0 to 4 were placed from byte 10 on by the caller.
   switch (mode) {
     case WriteArrayRow:
-      CommandBuffer[1] = Low(d.RowLength + 10);
-      CommandBuffer[2] = d.RowLength;
+      PutDataLength(d.RowLength);
       PutRowAddress(row);
       break;
     case WriteColumn:
-      CommandBuffer[1] = Low(d.RowLength + d.AddressBits + 10);
-      CommandBuffer[2] = Low(d.RowLength + d.AddressBits);
+      PutDataLength(d.RowLength + d.AddressBits);
       CommandBuffer[3] = Low(row);
       CommandBuffer[4] = 0xFF;
       CommandBuffer[8] = 0x80;
       break;
     case WriteUesRow:
-      CommandBuffer[1] = Low(d.RowLength + 10);
-      CommandBuffer[2] = d.RowLength;
+      PutDataLength(d.RowLength);
       PutSpecialRow(d.UesRow, d.UesShiftRow);
       break;
     case WritePesRow:
-      CommandBuffer[1] = Low(d.RowLength + 10);
-      CommandBuffer[2] = d.RowLength;
+      PutDataLength(d.RowLength);
       PutSpecialRow(d.PesRow, d.PesShiftRow);
       break;
     case WriteConfigRow:
-      CommandBuffer[1] = Low(d.ConfigBits + 10);
-      CommandBuffer[2] = d.ConfigBits;
+      PutDataLength(d.ConfigBits);
       PutSpecialRow(d.ConfigRow, d.ConfigShiftRow);
       break;
     case WriteErase:
