@@ -30,15 +30,23 @@ void WriteFailingRunner(const CompileScene& scene) {
   scene.WriteStandInRunner("printf 'x.abl:3:1: error: oops\\r\\n1 errors, 0 warnings\\r\\n' > abel/abelcpl.out");
 }
 
-TEST(CompileCommand, SuccessLoadsTheFuseFileAndShowsTheChipDiagram) {
+// Choosing "Compile" in the window with my designs/x.abl in the dialog.
+class CompileCommand : public ::testing::Test {
+ protected:
   CompileScene scene;
   TestWindowScope windowScope;
   RecordingWindow& window = windowScope.window();
-  WriteSucceedingRunner(scene);
-  WriteBytes(scene.Design("x.abl"), "module x\r\n");
-  window.AnswerDialog(scene.Design("x.abl"), 1);
 
-  DispatchCommand(CmdCompile);
+  void CompileDesign() {
+    WriteBytes(scene.Design("x.abl"), "module x\r\n");
+    window.AnswerDialog(scene.Design("x.abl"), 1);
+    DispatchCommand(CmdCompile);
+  }
+};
+
+TEST_F(CompileCommand, SuccessLoadsTheFuseFileAndShowsTheChipDiagram) {
+  WriteSucceedingRunner(scene);
+  CompileDesign();
 
   EXPECT_EQ(CurrentDesignPath, scene.Design("x.abl"));
   ASSERT_GE(window.LogLines.size(), 3u);
@@ -50,16 +58,10 @@ TEST(CompileCommand, SuccessLoadsTheFuseFileAndShowsTheChipDiagram) {
   EXPECT_EQ(ReadBytes(scene.Design("x.jed")), ReadBytes(RealJedec));
 }
 
-TEST(CompileCommand, FailureKeepsTheDesignPathAndShowsTheListing) {
-  CompileScene scene;
-  TestWindowScope windowScope;
-  RecordingWindow& window = windowScope.window();
+TEST_F(CompileCommand, FailureKeepsTheDesignPathAndShowsTheListing) {
   WriteFailingRunner(scene);
-  WriteBytes(scene.Design("x.abl"), "module x\r\n");
   CurrentDesignPath = "earlier.abl";
-  window.AnswerDialog(scene.Design("x.abl"), 1);
-
-  DispatchCommand(CmdCompile);
+  CompileDesign();
 
   EXPECT_EQ(CurrentDesignPath, "earlier.abl");
   EXPECT_EQ(window.LogLines, (Lines{"x.abl:3:1: error: oops", "1 errors, 0 warnings", ">>> done <<<"}));

@@ -72,8 +72,4 @@ TEST(ProcessStart, ProgramsThatCannotStart) {
   }
 }
 
-TEST(ProcessStart, SystemStarterIsInUseUnlessReplaced) {
-  EXPECT_EQ(&TheProcessStarter(), &SystemProcessStarter());
-}
-
 }  // namespace
