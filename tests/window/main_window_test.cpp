@@ -234,6 +234,18 @@ TEST_F(Window, WideningTheWindowWidensBothPanesAndKeepsTheLeftMargin) {
   EXPECT_EQ(window_.logPane()->width(), logWidth + 100);
 }
 
+TEST(WindowCreation, PanesKeepTheirOpeningGeometryUntilTheFirstResize) {
+  MainWindow window;
+  window.show();
+  Settle();
+  QWidget* area = window.centralWidget();
+  EXPECT_EQ(window.splitter()->geometry(), QRect(5, 0, 640, area->height() - 30));
+  window.BindLayoutPanes();
+  window.resize(window.width(), window.height() + 10);
+  Settle();
+  EXPECT_EQ(window.splitter()->geometry(), QRect(5, 0, area->width() - 10, area->height() - 40));
+}
+
 TEST_F(Window, TheSplitStartsInTheMiddleAndKeepsItsProportion) {
   Settle();
   QList<int> sizes = window_.splitter()->sizes();
@@ -254,11 +266,11 @@ TEST_F(Window, ClicksAndCloseRequestsDuringACommandAreDropped) {
   QAction* about = window_.commandAction(CmdAbout);
   QToolButton* info = qobject_cast<QToolButton*>(window_.toolBar()->widgetForAction(window_.commandAction(CmdInfo)));
   ASSERT_NE(info, nullptr);
-  // Both arrive while the Read command appends its closing line.
+  // Both arrive while the Program command appends its closing line.
   QMetaObject::invokeMethod(about, "trigger", Qt::QueuedConnection);
   QMetaObject::invokeMethod(info, "click", Qt::QueuedConnection);
   QCoreApplication::postEvent(&window_, new QCloseEvent);
-  DispatchCommand(CmdRead);
+  DispatchCommand(CmdProgram);
   EXPECT_TRUE(window_.isVisible());
   EXPECT_EQ(window_.WaitEvent(30).Kind, EventKind::None);
   EXPECT_EQ(window_.LineCount(Pane::Log), 1);

@@ -1,0 +1,46 @@
+#!/usr/bin/env bash
+# Sets up a Debian machine for Quelvox, builds it, and then either starts the
+# window (`bash build.sh run`) or runs every test (`bash build.sh test`).
+# Safe to run again: it installs only what is missing and builds incrementally.
+set -euo pipefail
+cd "$(dirname "$0")"
+
+mode=${1:-}
+case "$mode" in
+  run|test) ;;
+  *) echo "usage: bash build.sh run|test" >&2; exit 2 ;;
+esac
+
+packages=(cmake ninja-build g++ qt6-base-dev qt6-serialport-dev libpng-dev
+          libgtest-dev libgmock-dev libbenchmark-dev xvfb xauth)
+missing=()
+for package in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed" || missing+=("$package")
+done
+if [ ${#missing[@]} -gt 0 ]; then
+  echo "== Installing: ${missing[*]}"
+  sudo=""
+  [ "$(id -u)" -ne 0 ] && sudo="sudo"
+  $sudo apt-get update -q
+  $sudo env DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends "${missing[@]}"
+fi
+
+jobs=$(nproc 2>/dev/null || echo 2)
+echo "== Building in build/"
+cmake -S . -B build -G Ninja -DQUELVOX_BENCH=ON
+cmake --build build -j "$jobs"
+
+xvfb() { xvfb-run -a -s "-screen 0 1920x1080x24" "$@"; }
+
+if [ "$mode" = run ]; then
+  cd build
+  if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
+    echo "== No display found: Quelvox runs in a virtual X server (Xvfb). Stop it with Ctrl+C."
+    exec xvfb-run -a -s "-screen 0 1920x1080x24" ./quelvox
+  fi
+  exec ./quelvox
+fi
+
+echo "== Running every test (window tests in Xvfb at 1920x1080)"
+cd build
+xvfb env QUELVOX_EXPECT_XVFB=1 ctest --output-on-failure -j "$jobs"
