@@ -50,6 +50,14 @@ int RunInfo(const std::vector<std::string>& operands, const CliOptions&, CliWind
   return LogHasError(window) ? ExitFailed : ExitDone;
 }
 
+// Compile as from the window; the runner is looked for in vDosPlus/ of the
+// current directory. Only a successful compile loads a fuse map.
+int RunCompile(const std::vector<std::string>& operands, const CliOptions&, CliWindow& window) {
+  window.DialogAnswers.push_back({FullPath(operands[0]), FilterAbel});
+  DispatchCommand(CmdCompile);
+  return window.FuseMapLines.empty() ? ExitFailed : ExitDone;
+}
+
 }  // namespace
 
 const std::vector<CliCommand>& CliCommands() {
@@ -57,6 +65,8 @@ const std::vector<CliCommand>& CliCommands() {
       {"open", "FILE", 1, "open the JEDEC file FILE and show it", RunOpen},
       {"save", "IN OUT", 2, "open the JEDEC file IN and save it as OUT (replacing OUT)", RunSave},
       {"info", "FILE", 1, "open FILE and show its pinout and OLMC configuration", RunInfo},
+      {"compile", "DESIGN", 1, "compile the ABEL file DESIGN with vDosPlus/ of the current directory, load the result",
+       RunCompile},
       {"identify", "--port PORT", 0, "identify the chip in the programmer on PORT", RunIdentify, true},
       {"read", "OUT --port PORT", 1, "read the chip on PORT and save its fuse map as OUT", RunReadChip, true},
       {"verify", "FILE --port PORT", 1, "open FILE and verify the chip on PORT against it", RunVerifyChip, true},
