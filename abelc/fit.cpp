@@ -419,10 +419,11 @@ FitResult Fitter::Write(GalMode mode, const std::vector<int>& pin_of, Diagnostic
       }
     }
     if (fc.output < 0) {
-      // Unused or input: the output buffer off, the pin high impedance.
+      // Unused or input: the output buffer off, the pin high impedance. An
+      // unused 22V10 cell stays a register with its OE row off, as is usual there.
       if (v8) {
         set(d_.ac1_base + static_cast<int>(i), true);
-      } else {
+      } else if (fc.input >= 0) {
         set(d_.s0_base + 2 * static_cast<int>(i) + 1, true);
       }
       fc.terms_max = v8 ? (mode == GalMode::Complex ? 7 : 8) : cell.rows - 1;

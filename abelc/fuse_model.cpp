@@ -89,14 +89,23 @@ FuseMapModel::FuseMapModel(Family family, std::vector<std::uint8_t> fuses)
     }
   }
   drive_.assign(static_cast<std::size_t>(pins_) + 1, -1);
+  cell_at_pin_.assign(static_cast<std::size_t>(pins_) + 1, -1);
+  for (std::size_t i = 0; i < cells_.size(); ++i) cell_at_pin_[static_cast<std::size_t>(cells_[i].pin)] = static_cast<int>(i);
+  const int rows = family == Family::Gal22V10 ? 132 : 64;
+  connected_.resize(static_cast<std::size_t>(rows));
+  for (int row = 0; row < rows; ++row) {
+    for (int col = 0; col < columns_; ++col) {
+      if (!Fuse(row * columns_ + col)) connected_[static_cast<std::size_t>(row)].push_back(col);
+    }
+  }
+  columns_now_.assign(static_cast<std::size_t>(columns_), 0);
   Settle();
 }
 
 const FuseMapModel::Cell* FuseMapModel::CellAt(int pin) const {
-  for (const Cell& c : cells_) {
-    if (c.pin == pin) return &c;
-  }
-  return nullptr;
+  if (pin < 1 || pin > pins_) return nullptr;
+  const int i = cell_at_pin_[static_cast<std::size_t>(pin)];
+  return i < 0 ? nullptr : &cells_[static_cast<std::size_t>(i)];
 }
 
 bool FuseMapModel::IsOutput(int pin) const {
@@ -124,11 +133,14 @@ int FuseMapModel::ColumnValue(int column) const {
   return column % 2 ? 1 - value : value;
 }
 
+void FuseMapModel::ReadColumns() {
+  for (int col = 0; col < columns_; ++col) columns_now_[static_cast<std::size_t>(col)] = ColumnValue(col);
+}
+
 bool FuseMapModel::Row(int row) const {
   if (ptd_base_ >= 0 && !Fuse(ptd_base_ + row)) return false;
-  const int base = row * columns_;
-  for (int col = 0; col < columns_; ++col) {
-    if (!Fuse(base + col) && !ColumnValue(col)) return false;
+  for (int col : connected_[static_cast<std::size_t>(row)]) {
+    if (!columns_now_[static_cast<std::size_t>(col)]) return false;
   }
   return true;
 }
@@ -145,6 +157,7 @@ bool FuseMapModel::Sum(const Cell& c) const {
 void FuseMapModel::Settle() {
   for (int round = 0; round < 2 * static_cast<int>(cells_.size()) + 2; ++round) {
     bool changed = false;
+    ReadColumns();
     if (ar_row_ >= 0 && Row(ar_row_)) {
       for (Cell& c : cells_) {
         if (c.registered && c.q) {
@@ -152,6 +165,7 @@ void FuseMapModel::Settle() {
           changed = true;
         }
       }
+      if (changed) ReadColumns();
     }
     for (Cell& c : cells_) {
       bool enabled = !c.buffer_off;
@@ -175,6 +189,7 @@ void FuseMapModel::Settle() {
 
 // Every register loads at once from the sums as they stood before the edge.
 void FuseMapModel::Clock() {
+  ReadColumns();
   const bool preset = sp_row_ >= 0 && Row(sp_row_);
   std::vector<int> next;
   for (const Cell& c : cells_) {

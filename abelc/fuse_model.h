@@ -47,6 +47,7 @@ class FuseMapModel {
   };
 
   bool Fuse(int n) const { return n < static_cast<int>(fuses_.size()) && fuses_[static_cast<std::size_t>(n)] != 0; }
+  void ReadColumns();  // samples every column's value for the rows that follow
   int ColumnValue(int column) const;
   bool Row(int row) const;
   bool Sum(const Cell& c) const;
@@ -59,6 +60,9 @@ class FuseMapModel {
   std::vector<std::uint8_t> fuses_;
   int pins_ = 0, columns_ = 0;
   std::vector<int> column_pins_;  // per column pair: the pin feeding it
+  std::vector<std::vector<int>> connected_;  // per row: the columns whose fuse is intact
+  std::vector<int> columns_now_;  // the sampled column values
+  std::vector<int> cell_at_pin_;  // index into cells_, -1 none
   std::vector<Cell> cells_;
   std::vector<int> drive_;
   int ptd_base_ = -1;  // 16V8/20V8 product-term disable fuses

@@ -76,9 +76,8 @@ std::string TermsPage(const OutputContext& c) {
     for (const Output& o : c.model.outputs) is_output = is_output || o.signal == static_cast<int>(s);
     std::string type = pin == 1 && (c.fit.mode == GalMode::Registered) ? "CLK"
                        : pin == 1 && !d.IsV8()                        ? "CLK/IN"
-                       : d.IsCellPin(pin)                              ? "BIDIR"
                                                                        : "INPUT";
-    if (is_output && !d.IsCellPin(pin)) continue;
+    if (is_output) continue;
     t += Pad(c.model.signals[s].name, 31, false) + "| " + Pad(std::to_string(pin), 3, true) + " | " + type + "\n";
   }
   return t;
