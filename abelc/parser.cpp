@@ -484,7 +484,9 @@ void Parser::ParseDeclaration(Module& m) {
     Take();
     Expect(";");
   } else if (tok_.kind == Tok::Keyword && (IsUnsupportedFeature(tok_.text) || tok_.text == "state")) {
-    Fail(tok_.pos, "'" + tok_.text + "' declarations are not supported by this compiler");
+    const Token kw = tok_;
+    Take();  // "state" would otherwise start the next statement
+    Fail(kw.pos, "'" + kw.text + "' declarations are not supported by this compiler");
   } else {
     FailHere("PIN, NODE, DEVICE, ISTYPE or '='");
   }
