@@ -111,6 +111,9 @@ void Simulator::Run(const VectorTable& t, SimulationResult& result) {
     // Clock columns run through their phases: .C. 0-1-0, .K. 1-0-1, .U. 0-1, .D. 1-0.
     std::vector<std::string> phases(row.in.size());
     bool preload = false;
+    // A clock that rises between vectors (0 in one, 1 in the next) clocks
+    // as the pin would; the next state reads the new vector's inputs.
+    const std::vector<int> clk_previous = ClockLevels(Assignment(), false);
     for (std::size_t k = 0; k < row.in.size(); ++k) {
       int s = t.in_signals[k];
       char c = row.in[k];
@@ -135,6 +138,18 @@ void Simulator::Run(const VectorTable& t, SimulationResult& result) {
       }
     }
     Settle();
+    {
+      const std::uint64_t now = Assignment();
+      const std::vector<int> clk_now = ClockLevels(now, false);
+      for (std::size_t i = 0; i < m_.outputs.size(); ++i) {
+        const Output& o = m_.outputs[i];
+        if (!o.registered || !o.clock || clk_previous[i] != 0 || clk_now[i] != 1 || preload) continue;
+        const int d = o.logic && Evaluate(o.logic->on, now) ? 1 : 0;
+        q_[i] = o.detailed ? d : d ^ Inverts(static_cast<int>(i));
+        if (o.preset && Evaluate(o.preset->on, now)) q_[i] = 1;
+      }
+      Settle();
+    }
     AsyncReset();
     std::size_t steps = 0;
     for (const std::string& p : phases) steps = std::max(steps, p.size());

@@ -6,6 +6,8 @@
 #include <algorithm>
 #include <bit>
 
+#include "abelc/collapse.h"
+
 namespace abelc {
 
 namespace {
@@ -520,7 +522,12 @@ std::optional<FitResult> FitDesign(const LogicModel& model, const MinimisedDesig
     return std::nullopt;
   }
   const GalDevice& d = DeviceOf(model.device.family);
-  Fitter fitter(model, design, d);
+  // None of the devices has buried cells: combinational nodes go into the
+  // functions that read them. Output indices and signals stay as they were.
+  LogicModel collapsed_model = model;
+  MinimisedDesign collapsed_design = design;
+  if (!CollapseNodes(collapsed_model, collapsed_design, diags)) return std::nullopt;
+  Fitter fitter(collapsed_model, collapsed_design, d);
   if (!fitter.Prepare(diags)) return std::nullopt;
   std::vector<GalMode> modes;
   if (!d.IsV8()) {

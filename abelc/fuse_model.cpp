@@ -233,4 +233,15 @@ void FuseMapModel::SetRegisters(const std::vector<int>& q) {
   Settle();
 }
 
+void FuseMapModel::Preload(const std::vector<int>& pin_levels) {
+  for (Cell& c : cells_) {
+    const std::size_t pin = static_cast<std::size_t>(c.pin);
+    if (!c.registered || pin >= pin_levels.size() || pin_levels[pin] < 0) continue;
+    const int level = pin_levels[pin] ? 1 : 0;
+    // The inverse of Settle's pin level: 22V10 Q (or /Q when S0 = 0), 16V8/20V8 /Q.
+    c.q = family_ == Family::Gal22V10 ? level ^ (c.invert ? 1 : 0) : 1 - level;
+  }
+  Settle();
+}
+
 }  // namespace abelc

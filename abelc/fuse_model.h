@@ -31,6 +31,10 @@ class FuseMapModel {
   // Flip-flop states (0/1), one per output cell, highest pin first.
   std::vector<int> Registers() const;
   void SetRegisters(const std::vector<int>& q);
+  // Register preload: every registered cell whose pin has a level here (per
+  // pin, 1..Pins(); -1 = leave alone) takes the state that makes its pin show
+  // that level when enabled. Then the pins settle.
+  void Preload(const std::vector<int>& pin_levels);
 
  private:
   struct Cell {

@@ -122,57 +122,62 @@ bool MinimiseCover(const Cover& on, const Cover& dc, Cover& result, std::int64_t
   return ok;
 }
 
+MinimisedOutput MinimiseOutput(const LogicModel& model, int output, Diagnostics& diags) {
+  const std::size_t i = static_cast<std::size_t>(output);
+  const Output& o = model.outputs[i];
+  const std::string& name = model.signals[static_cast<std::size_t>(o.signal)].name;
+  MinimisedOutput m;
+  m.output = output;
+  bool ok = true;
+  auto minimise = [&](const std::optional<Function>& f, bool both) -> std::optional<MinimisedFunction> {
+    if (!f || !ok) return std::nullopt;
+    MinimisedFunction r;
+    const bool want_pos = !both || o.polarity != Polarity::Neg;
+    bool want_neg = both && o.polarity != Polarity::Pos;
+    // The complement's on-set: everything outside the function and its don't cares.
+    Cover outside;
+    if (want_neg) {
+      try {
+        SetWorkBudget(kMinimiseWorkPerFunction);
+        outside = Not(Or(f->on, f->dc));
+      } catch (WorkLimitExceeded&) {
+        want_neg = false;
+      }
+    }
+    auto run = [&](bool negative, std::int64_t budget) {
+      if (negative) {
+        r.has_negative = MinimiseCover(outside, f->dc, r.negative, budget);
+      } else {
+        r.has_positive = MinimiseCover(f->on, f->dc, r.positive, budget);
+      }
+    };
+    // The smaller side first with the whole budget. The other side only
+    // matters if it turns out smaller, so it gets less once the first is done,
+    // and a polarity that is too hard is simply not taken.
+    const bool neg_first = want_neg && (!want_pos || outside.size() < f->on.size());
+    if (neg_first ? want_neg : want_pos) run(neg_first, kMinimiseWorkPerFunction);
+    const bool first_ok = neg_first ? r.has_negative : r.has_positive;
+    if (neg_first ? want_pos : want_neg) {
+      run(!neg_first, first_ok ? kMinimiseWorkPerFunction / 4 : kMinimiseWorkPerFunction);
+    }
+    ok = r.has_positive || r.has_negative;
+    if (!ok) diags.Error(f->pos, "'" + name + "' needs more work to minimise than the limit allows");
+    r.complemented = r.has_negative && (!r.has_positive || r.negative.size() < r.positive.size());
+    return r;
+  };
+  m.logic = minimise(o.logic, true);
+  m.clock = minimise(o.clock, false);
+  m.reset = minimise(o.reset, false);
+  m.preset = minimise(o.preset, false);
+  m.enable = minimise(o.enable, false);
+  if (o.logic) m.terms_before = static_cast<int>(o.logic->on.size());
+  return m;
+}
+
 MinimisedDesign MinimiseDesign(const LogicModel& model, Diagnostics& diags) {
   MinimisedDesign design;
   for (std::size_t i = 0; i < model.outputs.size(); ++i) {
-    const Output& o = model.outputs[i];
-    const std::string& name = model.signals[static_cast<std::size_t>(o.signal)].name;
-    MinimisedOutput m;
-    m.output = static_cast<int>(i);
-    bool ok = true;
-    auto minimise = [&](const std::optional<Function>& f, bool both) -> std::optional<MinimisedFunction> {
-      if (!f || !ok) return std::nullopt;
-      MinimisedFunction r;
-      const bool want_pos = !both || o.polarity != Polarity::Neg;
-      bool want_neg = both && o.polarity != Polarity::Pos;
-      // The complement's on-set: everything outside the function and its don't cares.
-      Cover outside;
-      if (want_neg) {
-        try {
-          SetWorkBudget(kMinimiseWorkPerFunction);
-          outside = Not(Or(f->on, f->dc));
-        } catch (WorkLimitExceeded&) {
-          want_neg = false;
-        }
-      }
-      auto run = [&](bool negative, std::int64_t budget) {
-        if (negative) {
-          r.has_negative = MinimiseCover(outside, f->dc, r.negative, budget);
-        } else {
-          r.has_positive = MinimiseCover(f->on, f->dc, r.positive, budget);
-        }
-      };
-      // The smaller side first with the whole budget. The other side only
-      // matters if it turns out smaller, so it gets less once the first is done,
-      // and a polarity that is too hard is simply not taken.
-      const bool neg_first = want_neg && (!want_pos || outside.size() < f->on.size());
-      if (neg_first ? want_neg : want_pos) run(neg_first, kMinimiseWorkPerFunction);
-      const bool first_ok = neg_first ? r.has_negative : r.has_positive;
-      if (neg_first ? want_pos : want_neg) {
-        run(!neg_first, first_ok ? kMinimiseWorkPerFunction / 4 : kMinimiseWorkPerFunction);
-      }
-      ok = r.has_positive || r.has_negative;
-      if (!ok) diags.Error(f->pos, "'" + name + "' needs more work to minimise than the limit allows");
-      r.complemented = r.has_negative && (!r.has_positive || r.negative.size() < r.positive.size());
-      return r;
-    };
-    m.logic = minimise(o.logic, true);
-    m.clock = minimise(o.clock, false);
-    m.reset = minimise(o.reset, false);
-    m.preset = minimise(o.preset, false);
-    m.enable = minimise(o.enable, false);
-    if (o.logic) m.terms_before = static_cast<int>(o.logic->on.size());
-    design.outputs.push_back(std::move(m));
+    design.outputs.push_back(MinimiseOutput(model, static_cast<int>(i), diags));
   }
   return design;
 }

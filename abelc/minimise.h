@@ -43,5 +43,7 @@ struct MinimisedDesign {
 // unless 'pos' or 'neg' fixes one. An output over the work limit gets an
 // error naming it.
 MinimisedDesign MinimiseDesign(const LogicModel& model, Diagnostics& diags);
+// The same for one output (an index into model.outputs).
+MinimisedOutput MinimiseOutput(const LogicModel& model, int output, Diagnostics& diags);
 
 }  // namespace abelc

@@ -21,7 +21,17 @@ std::vector<std::string> PinVectors(const LogicModel& model, const std::vector<i
         char c = row.in[k];
         put(t.in_signals[k], std::string("01CKUDPX").find(c) != std::string::npos ? c : 'X');
       }
-      for (std::size_t k = 0; k < row.out.size(); ++k) put(t.out_signals[k], row.out[k] == 'X' ? 'N' : row.out[k]);
+      // A pin in both lists (a bidirectional pin) keeps the level the vector
+      // drives unless the device is expected to drive it: a tester cannot
+      // drive a pin and see it float at once. The run checks that the output
+      // is then off.
+      for (std::size_t k = 0; k < row.out.size(); ++k) {
+        const int pin = pin_of[static_cast<std::size_t>(t.out_signals[k])];
+        const char driven = pin > 0 ? v[static_cast<std::size_t>(pin - 1)] : 'X';
+        const char want = row.out[k];
+        if ((want == 'X' || want == 'Z') && (driven == '0' || driven == '1')) continue;
+        put(t.out_signals[k], want == 'X' ? 'N' : want);
+      }
       out.push_back(std::move(v));
     }
   }
@@ -36,6 +46,7 @@ VectorRun RunPinVectors(FuseMapModel& model, const std::vector<std::string>& vec
     const std::string& v = vectors[n];
     std::vector<std::string> phases(static_cast<std::size_t>(pins) + 1);
     std::size_t steps = 1;
+    bool preload = false;
     for (int pin = 1; pin <= pins && pin <= static_cast<int>(v.size()); ++pin) {
       const char c = v[static_cast<std::size_t>(pin - 1)];
       std::string& p = phases[static_cast<std::size_t>(pin)];
@@ -46,7 +57,8 @@ VectorRun RunPinVectors(FuseMapModel& model, const std::vector<std::string>& vec
         case 'K': p = "101"; break;
         case 'U': p = "01"; break;
         case 'D': p = "10"; break;
-        case 'X': case 'P': p = "x"; break;
+        case 'P': p = "0"; preload = true; break;  // held low while the registers load
+        case 'X': p = "x"; break;
         default: break;  // expected levels and supply pins are not driven
       }
       steps = std::max(steps, p.size());
@@ -62,6 +74,15 @@ VectorRun RunPinVectors(FuseMapModel& model, const std::vector<std::string>& vec
         }
       }
       model.Apply(drive);
+      if (step == 0 && preload) {
+        // The registers take the levels the vector expects on their pins.
+        std::vector<int> levels(static_cast<std::size_t>(pins) + 1, -1);
+        for (int pin = 1; pin <= pins && pin <= static_cast<int>(v.size()); ++pin) {
+          const char want = v[static_cast<std::size_t>(pin - 1)];
+          if (want == 'H' || want == 'L') levels[static_cast<std::size_t>(pin)] = want == 'H' ? 1 : 0;
+        }
+        model.Preload(levels);
+      }
     }
     std::string shown = v;
     bool ok = true;
@@ -69,6 +90,12 @@ VectorRun RunPinVectors(FuseMapModel& model, const std::vector<std::string>& vec
       const char want = v[static_cast<std::size_t>(pin - 1)];
       const char got = model.Level(pin);
       if (want == 'N' && model.IsOutput(pin)) shown[static_cast<std::size_t>(pin - 1)] = got;  // shown, not tested
+      if ((want == '0' || want == '1') && model.IsOutput(pin) && got != 'Z') {
+        // The vector drives a pin the device drives too.
+        ok = false;
+        run.mismatches.push_back({static_cast<int>(n) + 1, pin, got, 'Z'});
+        continue;
+      }
       if (want != 'H' && want != 'L' && want != 'Z') continue;
       shown[static_cast<std::size_t>(pin - 1)] = got;
       if (got != want) {

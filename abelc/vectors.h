@@ -12,7 +12,9 @@ namespace abelc {
 
 // One string per vector, character k for pin k + 1: inputs 0 1 C K U D P X,
 // expected outputs H L Z, 'N' for the supply pins and outputs not tested,
-// 'X' for pins the vector leaves alone.
+// 'X' for pins the vector leaves alone. A bidirectional pin that the vector
+// drives while its output is expected off (or not tested) carries the
+// driven level.
 std::vector<std::string> PinVectors(const LogicModel& model, const std::vector<int>& pin_of, int pins);
 
 struct VectorMismatch {
@@ -29,6 +31,9 @@ struct VectorRun {
 
 // Power-up state: every register 0. 'C' pulses a pin 0-1-0, 'K' 1-0-1,
 // 'U' 0-1 and 'D' 1-0; a plain 0 to 1 on pin 1 between vectors clocks too.
+// 'P' holds its pin low and preloads every register whose pin the vector
+// expects at H or L with that level. A pin the vector drives fails when the
+// device drives it too.
 VectorRun RunPinVectors(FuseMapModel& model, const std::vector<std::string>& vectors);
 
 }  // namespace abelc

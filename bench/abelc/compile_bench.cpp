@@ -1,10 +1,12 @@
 // Compile time of the largest golden design, with its product terms before
-// and after minimisation as counters.
+// and after minimisation as counters, and of the whole compile step.
 #include <benchmark/benchmark.h>
 
 #include <filesystem>
 #include <fstream>
 #include <sstream>
+#include <utility>
+#include <vector>
 
 #include "abelc/compile.h"
 
@@ -49,5 +51,35 @@ void BM_CompileLargestDesign(benchmark::State& state) {
   state.counters["terms_after"] = static_cast<double>(after);
 }
 BENCHMARK(BM_CompileLargestDesign)->Unit(benchmark::kMillisecond);
+
+// The whole compile step (fit, fuse map, vector run and the four files) of
+// the largest design, and of all ok designs one after the other.
+void BM_CompileLargestDesignToFiles(benchmark::State& state) {
+  const std::filesystem::path path = LargestDesign();
+  const std::string source = Read(path);
+  state.SetLabel(path.filename().string());
+  for (auto _ : state) {
+    abelc::CompiledFiles files = abelc::CompileToFiles(path.filename().string(), source, "Thu Jan  1 00:00:00 2026");
+    if (!files.ok) state.SkipWithError("the design does not fit");
+    benchmark::DoNotOptimize(files);
+  }
+}
+BENCHMARK(BM_CompileLargestDesignToFiles)->Unit(benchmark::kMillisecond);
+
+void BM_CompileEveryOkDesignToFiles(benchmark::State& state) {
+  std::vector<std::pair<std::string, std::string>> designs;
+  for (const auto& e : std::filesystem::directory_iterator(std::string(QUELVOX_SOURCE_DIR) + "/tests/abelc/ok")) {
+    if (e.path().extension() == ".abl") designs.push_back({e.path().filename().string(), Read(e.path())});
+  }
+  state.SetLabel(std::to_string(designs.size()) + " designs");
+  for (auto _ : state) {
+    for (const auto& [name, source] : designs) {
+      abelc::CompiledFiles files = abelc::CompileToFiles(name, source, "Thu Jan  1 00:00:00 2026");
+      if (!files.ok) state.SkipWithError("a design does not fit");
+      benchmark::DoNotOptimize(files);
+    }
+  }
+}
+BENCHMARK(BM_CompileEveryOkDesignToFiles)->Unit(benchmark::kMillisecond);
 
 }  // namespace

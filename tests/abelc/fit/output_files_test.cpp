@@ -97,6 +97,18 @@ const struct {
      " [p, q].clk = clk;\n p := a;\n q := !a;\n q.ar = r;\nend m\n",
      "the GAL22V10 resets and presets all registers together, but 'q' has a reset or preset that differs from "
      "the other registers'"},
+    {"logic reading the clock pin of a 16V8 in registered mode",
+     "module m\n d device 'P16V8';\n clk, a pin 1, 2;\n q pin 19 istype 'reg';\n y pin 18;\nequations\n"
+     " q.clk = clk;\n q := a;\n y = q & !clk;\nend m\n",
+     "the logic reads 'clk', but pin 1 of the GAL16V8 is the clock, outside the logic, in registered mode"},
+    {"combinational nodes reading each other in a loop",
+     "module m\n d device 'P16V8';\n a pin 2;\n s, t node istype 'com';\n y pin 19;\nequations\n"
+     " s = a & t;\n t = !s;\n y = t;\nend m\n",
+     "the combinational node 's' reads itself through a loop of nodes"},
+    {"registered node",
+     "module m\n d device 'P22V10';\n clk, a pin 1, 2;\n t node istype 'reg';\n y pin 23;\nequations\n"
+     " t.clk = clk;\n t := a;\n y = t;\nend m\n",
+     "'t' is a node, but the GAL22V10 has no buried cells; declare it as a pin"},
     {"no device",
      "module m\n a pin 2;\n y pin 19;\nequations\n y = a;\nend m\n",
      "the design declares no device (for example: u1 device 'P16V8';)"},

@@ -1,0 +1,106 @@
+// Compile end to end in the window: the design chosen in the open dialog is
+// compiled by the compile step's program (our compiler, vDosPlus/vDosPlus.exe
+// of the current directory), the log shows its listing and the framed chip
+// diagram, and the fuse-map pane shows the new map.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QFileDialog>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QTimer>
+#include <filesystem>
+
+#include "app/commands.h"
+#include "app/dispatch.h"
+#include "app/main_loop.h"
+#include "app/main_window.h"
+#include "tests/support/current_directory.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+// Types `path` into the next modal file dialog and accepts it.
+void AcceptNextFileDialog(const QString& path, bool* seen) {
+  QTimer::singleShot(50, [=] {
+    auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+    if (dialog == nullptr) {
+      AcceptNextFileDialog(path, seen);
+      return;
+    }
+    *seen = true;
+    if (auto* field = dialog->findChild<QLineEdit*>("fileNameEdit")) field->setText(path);
+    static_cast<QDialog*>(dialog)->accept();
+  });
+}
+
+std::vector<std::string> Lines(MainWindow& w, Pane pane) {
+  std::vector<std::string> lines;
+  for (int i = 0; i < w.LineCount(pane); ++i) lines.push_back(w.LineText(pane, i));
+  return lines;
+}
+
+bool Holds(const std::vector<std::string>& lines, const std::string& text) {
+  for (const std::string& l : lines) {
+    if (l.find(text) != std::string::npos) return true;
+  }
+  return false;
+}
+
+TEST(CompileWindow, CompilesTheChosenDesignAndShowsListingDiagramAndMap) {
+  const fs::path dir = fs::temp_directory_path() / "quelvox-window-compile";
+  fs::remove_all(dir);
+  fs::create_directories(dir / "vDosPlus" / "abel");
+  fs::copy_file(QUELVOX_VDOS_EXE, dir / "vDosPlus" / "vDosPlus.exe");
+  fs::copy_file(std::string(QUELVOX_SOURCE_DIR) + "/tests/abelc/ok/counter4_load.abl", dir / "counter.abl");
+
+  ResetProgramState();
+  MainWindow window;
+  InstallWindow(&window);
+  window.show();
+  for (int i = 0; i < 5; ++i) QCoreApplication::processEvents();
+  // Loading the new fuse file clears the panes after the listing was shown,
+  // so the log is watched while the command runs.
+  QString listing;
+  QObject::connect(window.logPane(), &QPlainTextEdit::textChanged, [&] {
+    const QString text = window.logPane()->toPlainText();
+    if (text.contains("Module: 'abelcpl'")) listing = text;
+  });
+  {
+    CurrentDirectoryScope scope(dir.string());
+    bool seen = false;
+    AcceptNextFileDialog(QString::fromStdString((dir / "counter.abl").string()), &seen);
+    DispatchCommand(CmdCompile);
+    EXPECT_TRUE(seen);
+  }
+  const std::vector<std::string> log = Lines(window, Pane::Log);
+  std::string all;
+  for (const std::string& l : log) all += l + "\n";
+  // The listing, while it was shown.
+  EXPECT_TRUE(listing.contains("Module: 'abelcpl'")) << listing.toStdString();
+  EXPECT_TRUE(listing.contains("fitted as 'P16V8R' (registered mode)")) << listing.toStdString();
+  EXPECT_TRUE(listing.contains("9 out of 9 vectors passed.")) << listing.toStdString();
+  // The compile step renamed the module, so only the END label warns.
+  EXPECT_TRUE(listing.contains("warning: END label 'counter4_load' does not match module 'abelcpl'"))
+      << listing.toStdString();
+  EXPECT_TRUE(listing.contains("0 errors, 1 warning")) << listing.toStdString();
+  // The chip diagram, framed, with the design's pins.
+  EXPECT_TRUE(Holds(log, "|           \\___/           |")) << all;
+  EXPECT_TRUE(Holds(log, "|___________________________|")) << all;
+  EXPECT_TRUE(Holds(log, "                     clk |  1                    20  | Vcc")) << all;
+  EXPECT_TRUE(Holds(log, "                      d0 |  7                    14  | !q3")) << all;
+  EXPECT_TRUE(Holds(log, "2194 fuses match GAL16V8")) << all;
+  EXPECT_TRUE(Holds(log, ">>> done <<<")) << all;
+  EXPECT_FALSE(Holds(log, "ERROR")) << all;
+  // The map of a GAL16V8, beside the design.
+  const std::vector<std::string> map = Lines(window, Pane::FuseMap);
+  EXPECT_GT(map.size(), 10u);
+  EXPECT_TRUE(fs::exists(dir / "counter.jed"));
+  EXPECT_TRUE(fs::exists(dir / "counter.doc"));
+  InstallWindow(nullptr);
+  ResetProgramState();
+  fs::remove_all(dir);
+}
+
+}  // namespace
