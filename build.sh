@@ -12,7 +12,7 @@ case "$mode" in
 esac
 
 packages=(cmake ninja-build g++ qt6-base-dev qt6-serialport-dev libpng-dev
-          libgtest-dev libgmock-dev libbenchmark-dev xvfb xauth)
+          libgtest-dev libgmock-dev libbenchmark-dev xvfb xauth dpkg-dev file)
 missing=()
 for package in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed" || missing+=("$package")
@@ -43,6 +43,11 @@ fi
 
 echo "== Running every test (window tests in Xvfb at 1920x1080)"
 (cd build && xvfb env QUELVOX_EXPECT_XVFB=1 ctest --output-on-failure -j "$jobs")
+
+echo "== Building the Debian package in build/"
+rm -f build/quelvox_*.deb
+(cd build && cpack -G DEB)
+bash tests/install/check_package.sh build/quelvox_*.deb
 
 # The same suite once more with AddressSanitizer and UndefinedBehaviorSanitizer.
 echo "== Building with sanitizers in build-asan/"
