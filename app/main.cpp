@@ -6,6 +6,7 @@
 
 int main(int argc, char** argv) {
   QApplication application(argc, argv);
+  QGuiApplication::setDesktopFileName(QStringLiteral("quelvox"));  // ties the window to its menu entry
   ResetProgramState();
   int exitCode = 0;
   {
