@@ -52,15 +52,15 @@ class Link {
   }
 
  private:
-  // spec is CHIP.jed or CHIP.jed,NAME. The chip's file is read with the
+  // chipFile is CHIP.jed or CHIP.jed,NAME. The chip's file is read with the
   // program's reader; the design already open stays as it was.
-  bool PlugInSimulatedBox(const std::string& spec, CliWindow& window) {
+  bool PlugInSimulatedBox(const std::string& chipFile, CliWindow& window) {
     const auto design = FuseMap;
     const std::int64_t designLength = FuseMapLength, designShown = ShownFuseCount;
     const std::vector<std::string> log = window.LogLines;
-    const auto comma = spec.find(',');
-    const std::int64_t count = ReadJedecFile(spec.substr(0, comma));
-    const ChipType* type = comma != std::string::npos ? FindChipType(spec.substr(comma + 1))
+    const auto comma = chipFile.find(',');
+    const std::int64_t count = ReadJedecFile(chipFile.substr(0, comma));
+    const ChipType* type = comma != std::string::npos ? FindChipType(chipFile.substr(comma + 1))
                                                       : FindChipType(DeviceCodeForFuseCount(count));
     const std::vector<std::uint8_t> fuses(FuseMap.begin(),
                                           FuseMap.begin() + std::max<std::int64_t>(count, 0));
@@ -69,7 +69,7 @@ class Link {
     ShownFuseCount = designShown;
     window.LogLines = log;
     if (count <= 0 || type == nullptr) {
-      std::cerr << "quelvox-cli: no chip can be made from " << spec << '\n';
+      std::cerr << "quelvox-cli: no chip can be made from " << chipFile << '\n';
       return false;
     }
     box_.Socket = Chip::Holding(*type, fuses);
