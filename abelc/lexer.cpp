@@ -6,6 +6,7 @@
 #include <array>
 #include <cctype>
 #include <string_view>
+#include <utility>
 
 namespace abelc {
 
@@ -51,7 +52,7 @@ bool IsKeywordText(const std::string& lower) {
   return std::find(std::begin(kKeywords), std::end(kKeywords), lower) != std::end(kKeywords);
 }
 
-Lexer::Lexer(const std::string& source, Diagnostics& diags) : src_(source), diags_(diags) {}
+Lexer::Lexer(std::string source, Diagnostics& diags) : src_(std::move(source)), diags_(diags) {}
 
 char Lexer::Peek(std::size_t ahead) const {
   return at_ + ahead < src_.size() ? src_[at_ + ahead] : '\0';

@@ -33,7 +33,8 @@ struct Token {
 
 class Lexer {
  public:
-  Lexer(const std::string& source, Diagnostics& diags);
+  // The lexer keeps its own copy of the source, so any string may be passed.
+  Lexer(std::string source, Diagnostics& diags);
   Token Next();
   void SetRadix(int radix) { radix_ = radix; }
 
@@ -46,7 +47,7 @@ class Lexer {
   Token LexString(SourcePos pos, char quote);
   Token LexDot(SourcePos pos);
 
-  const std::string& src_;
+  std::string src_;
   Diagnostics& diags_;
   std::size_t at_ = 0;
   int line_ = 1;

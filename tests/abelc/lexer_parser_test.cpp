@@ -76,6 +76,29 @@ TEST(Lexer, RadixChangesHowBareNumbersAreRead) {
   EXPECT_FALSE(diags.HasErrors());
 }
 
+// The lexer must not depend on the caller's string outliving it: a
+// temporary source, and a lexer returned from where its source was a local,
+// both still read correctly (the sanitizer build catches a dangling read).
+Lexer LexerOverLocalSource(Diagnostics& diags) {
+  std::string source = "module long_enough_to_live_on_the_heap ^hFF";
+  return Lexer(source, diags);
+}
+
+TEST(Lexer, KeepsItsOwnCopyOfTheSource) {
+  Diagnostics diags;
+  Lexer from_temporary(std::string("declarations a_name_long_enough_for_the_heap 42"), diags);
+  EXPECT_TRUE(from_temporary.Next().IsKeyword("declarations"));
+  EXPECT_EQ("a_name_long_enough_for_the_heap", from_temporary.Next().text);
+  EXPECT_EQ(42u, from_temporary.Next().number);
+  EXPECT_EQ(Tok::End, from_temporary.Next().kind);
+
+  Lexer returned = LexerOverLocalSource(diags);
+  EXPECT_TRUE(returned.Next().IsKeyword("module"));
+  EXPECT_EQ("long_enough_to_live_on_the_heap", returned.Next().text);
+  EXPECT_EQ(255u, returned.Next().number);
+  EXPECT_FALSE(diags.HasErrors());
+}
+
 // Expressions written back fully parenthesised, with the parser's standard
 // operator spellings.
 std::string Show(const ExprPtr& e) {
