@@ -197,6 +197,15 @@ void Elaborator::Table(const TruthTable& t) {
       }
     }
   }
+  // What the rows so far gave each output (keyed by signal and by whether
+  // it is a register column), to find rows that contradict each other.
+  struct Given {
+    Cover cond;
+    int value;  // 0, 1, or 2 for .X.
+    int line;
+  };
+  std::map<std::pair<int, bool>, std::vector<Given>> given;
+  auto value_text = [](int v) { return v == 2 ? std::string(".X.") : std::to_string(v); };
   Cover listed = False();
   for (const TableRow& row : t.rows) {
     try {
@@ -211,22 +220,42 @@ void Elaborator::Table(const TruthTable& t) {
           if (bits[k] == 0) cond = And(cond, Not(ins[j][k].f));
         }
       }
-      listed = Or(listed, cond);
-      auto apply = [&](const std::vector<std::vector<TargetRef>>& group, const std::vector<ExprPtr>& header,
-                       const std::vector<std::vector<std::size_t>>& widths, const std::vector<ExprPtr>& values,
-                       const char* op) {
+      // A row may repeat what an earlier row says for the same inputs, but
+      // not contradict it: 1 against 0, or a value against .X. (the function
+      // and its don't-care set must not overlap).
+      struct Entry {
+        const TargetRef* ref;
+        bool registered;
+        int value;
+      };
+      std::vector<Entry> entries;
+      auto collect = [&](const std::vector<std::vector<TargetRef>>& group, const std::vector<ExprPtr>& header,
+                         const std::vector<std::vector<std::size_t>>& widths, const std::vector<ExprPtr>& values,
+                         bool registered) {
         for (std::size_t j = 0; j < group.size(); ++j) {
           std::vector<int> bits = row_bits(header, widths, j, values[j]);
-          for (std::size_t k = 0; k < bits.size(); ++k) {
-            const TargetRef& r = group[j][k];
-            if (bits[k] == 1) AddTo(r, op, false, cond);
-            if (bits[k] == 0 && neg(r)) AddTo(r, op, true, cond);
-            if (bits[k] == 2) AddTo(r, std::string("?") + op, false, cond);
-          }
+          for (std::size_t k = 0; k < bits.size(); ++k) entries.push_back({&group[j][k], registered, bits[k]});
         }
       };
-      apply(regs, t.reg, reg_widths, row.reg, ":=");
-      apply(outs, t.out, out_widths, row.out, "=");
+      collect(regs, t.reg, reg_widths, row.reg, true);
+      collect(outs, t.out, out_widths, row.out, false);
+      for (const Entry& e : entries) {
+        for (const Given& g : given[{e.ref->signal, e.registered}]) {
+          if (g.value == e.value || !Intersects(g.cond, cond)) continue;
+          const std::string& name = m_.signals[static_cast<std::size_t>(e.ref->signal)].name;
+          Fail(row.pos, "truth table rows contradict each other: '" + name + "' is " + value_text(g.value) +
+                            " in the row on line " + std::to_string(g.line) + " and " + value_text(e.value) +
+                            " in this row for the same inputs");
+        }
+      }
+      listed = Or(listed, cond);
+      for (const Entry& e : entries) {
+        given[{e.ref->signal, e.registered}].push_back({cond, e.value, row.pos.line});
+        const char* op = e.registered ? ":=" : "=";
+        if (e.value == 1) AddTo(*e.ref, op, false, cond);
+        if (e.value == 0 && neg(*e.ref)) AddTo(*e.ref, op, true, cond);
+        if (e.value == 2) AddTo(*e.ref, std::string("?") + op, false, cond);
+      }
     } catch (Failure&) {
     }
   }
