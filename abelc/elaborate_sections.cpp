@@ -272,7 +272,12 @@ void Elaborator::Table(const TruthTable& t) {
 void Elaborator::Diagram(const StateDiagram& d) {
   std::vector<TargetRef> regs = Targets(d.state_reg, "");
   Value reg_value = Eval(d.state_reg, "");
-  for (const TargetRef& r : regs) AddTo(r, ":=", false, False());  // every state bit is a register
+  // Every state bit is a register. Under 'neg' a bit is built from the
+  // transitions that clear it, so where no transition is taken it becomes 1.
+  for (const TargetRef& r : regs) {
+    AddTo(r, ":=", false, False());
+    if (m_.signals[static_cast<std::size_t>(r.signal)].attrs.neg) AddTo(r, ":=", true, False());
+  }
   Cover known_states = False();
   for (const StateBlock& s : d.states) {
     try {
@@ -307,7 +312,12 @@ void Elaborator::Transit(const Transition& t, const Cover& ctx, const std::vecto
   switch (t.kind) {
     case Transition::Kind::Goto: {
       std::vector<Bit> bits = AssignBits(Eval(t.target, ""), regs.size(), t.target->pos);
-      for (std::size_t i = 0; i < regs.size(); ++i) AddTo(regs[i], ":=", false, And(ctx, bits[i].f));
+      for (std::size_t i = 0; i < regs.size(); ++i) {
+        AddTo(regs[i], ":=", false, And(ctx, bits[i].f));
+        if (m_.signals[static_cast<std::size_t>(regs[i].signal)].attrs.neg) {
+          AddTo(regs[i], ":=", true, And(ctx, Not(bits[i].f)));
+        }
+      }
       Statements(t.with, ctx);
       covered = Or(covered, ctx);
       return;
