@@ -122,9 +122,12 @@ bool CollapseNodes(LogicModel& model, MinimisedDesign& design, Diagnostics& diag
       ok = false;
       continue;
     }
-    const int before = diags.ErrorCount();
-    collapsed.outputs.push_back(MinimiseOutput(model, mo.output, diags));
-    ok = ok && diags.ErrorCount() == before;
+    Diagnostics again;  // its warnings were given when it was first minimised
+    collapsed.outputs.push_back(MinimiseOutput(model, mo.output, again));
+    for (const Diagnostic& d : again.List()) {
+      if (d.severity == Severity::Error) diags.Error(d.pos, d.message);
+    }
+    ok = ok && !again.HasErrors();
   }
   SetWorkBudget(saved);
   design = std::move(collapsed);

@@ -72,12 +72,9 @@ std::string PrintEquations(const LogicModel& m, const MinimisedDesign& design) {
       std::string comment;
       bool complement = false;
       if (o.registered && (o.inverter != Inverter::Unknown || m.device.family != Family::Unknown)) {
-        // The 16V8 and 20V8 invert every register. A 22V10 register left open
-        // gets its output inverter from the polarity the minimiser chose.
-        bool inverts = InvertsRegister(m, o);
-        if (o.inverter == Inverter::Unknown && m.device.family == Family::Gal22V10 && !o.detailed) {
-          inverts = mo.logic->complemented;
-        }
+        // The 16V8 and 20V8 invert every register; a 22V10 register is
+        // inverted only when declared so, as the fitter builds it.
+        const bool inverts = InvertsRegister(m, o);
         comment = inverts ? " \" ISTYPE 'INVERT'" : " \" ISTYPE 'BUFFER'";
         // A ':=' equation gives the pin level; behind an inverter the D input is its complement.
         complement = !o.detailed && inverts;

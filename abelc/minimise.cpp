@@ -129,11 +129,29 @@ MinimisedOutput MinimiseOutput(const LogicModel& model, int output, Diagnostics&
   MinimisedOutput m;
   m.output = output;
   bool ok = true;
+  // On the 22V10 the sum feeds the flip-flop directly; only the output
+  // inverter after it is chosen, and it follows the declaration. So a
+  // register's D input has one form that the part can build: the .D
+  // function as written, or for ':=' the pin function behind the inverter.
+  Polarity polarity = o.polarity;
+  if (o.registered && model.device.family == Family::Gal22V10) {
+    const bool inverted = InvertsRegister(model, o) && !o.detailed;
+    const Polarity buildable = inverted ? Polarity::Neg : Polarity::Pos;
+    if (o.polarity != Polarity::Auto && o.polarity != buildable) {
+      const char* attr = o.polarity == Polarity::Neg ? "'neg'" : "'pos'";
+      const std::string why = o.detailed ? "builds '" + name + ".D' only as written, having no inverter before the register"
+                              : inverted ? "builds '" + name + "' in complemented form, its register being behind 'invert'"
+                                         : "builds '" + name + "' in positive form unless it is declared 'invert'";
+      diags.Warning(model.signals[static_cast<std::size_t>(o.signal)].pos,
+                    std::string(attr) + " is ignored: the " + model.device.part + " " + why);
+    }
+    polarity = buildable;
+  }
   auto minimise = [&](const std::optional<Function>& f, bool both) -> std::optional<MinimisedFunction> {
     if (!f || !ok) return std::nullopt;
     MinimisedFunction r;
-    const bool want_pos = !both || o.polarity != Polarity::Neg;
-    bool want_neg = both && o.polarity != Polarity::Pos;
+    const bool want_pos = !both || polarity != Polarity::Neg;
+    bool want_neg = both && polarity != Polarity::Pos;
     // The complement's on-set: everything outside the function and its don't cares.
     Cover outside;
     if (want_neg) {

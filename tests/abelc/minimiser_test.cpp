@@ -2,6 +2,7 @@
 // don't cares, and at its work limit.
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <random>
 
 #include "abelc/compile.h"
@@ -132,3 +133,57 @@ TEST(Minimiser, SupercubeOfTheComplementMatchesTheComplement) {
 }
 
 }  // namespace
+
+// On the 22V10 nothing stands between the sum and the flip-flop, so the
+// minimised D input must be the plain sum the part builds, whatever polarity
+// would be smaller or the attributes ask for; 'pos'/'neg' that ask for the
+// other form are ignored with a warning.
+TEST(Minimiser, A22V10RegisterGetsTheDInputThePartCanBuild) {
+  struct Case {
+    const char* attrs;
+    const char* equation;
+    std::function<bool(bool, bool, bool)> d;  // the flip-flop input of a, b, c
+    const char* warning;                      // "" for none
+  };
+  const Case cases[] = {
+      {"reg_d,buffer", "!q.D = a & b & c;", [](bool a, bool b, bool c) { return !(a && b && c); }, ""},
+      {"reg_d", "q.D = a # b # c;", [](bool a, bool b, bool c) { return a || b || c; }, ""},
+      {"reg_d,invert", "q.D = a # b # c;", [](bool a, bool b, bool c) { return a || b || c; }, ""},
+      {"reg_d,neg", "q.D = a & b;", [](bool a, bool b, bool) { return a && b; },
+       "'neg' is ignored: the P22V10 builds 'q.D' only as written, having no inverter before the register"},
+      {"reg,invert", "q := a # b # c;", [](bool a, bool b, bool c) { return !(a || b || c); }, ""},
+      {"reg,invert,pos", "q := a & b;", [](bool a, bool b, bool) { return !(a && b); },
+       "'pos' is ignored: the P22V10 builds 'q' in complemented form, its register being behind 'invert'"},
+      {"reg", "q := a # b # c;", [](bool a, bool b, bool c) { return a || b || c; }, ""},
+      {"reg,neg", "q := a & b;", [](bool a, bool b, bool) { return a && b; },
+       "'neg' is ignored: the P22V10 builds 'q' in positive form unless it is declared 'invert'"},
+  };
+  for (const Case& t : cases) {
+    const std::string source = std::string("module m\n d device 'P22V10';\n clk, a, b, c pin 1, 2, 3, 4;\n q pin 23 istype '") +
+                               t.attrs + "';\nequations\n q.clk = clk;\n " + t.equation + "\nend m\n";
+    SCOPED_TRACE(source);
+    Compilation c = CompileSource(source);
+    ASSERT_FALSE(c.diags.HasErrors());
+    std::string warnings;
+    for (const Diagnostic& d : c.diags.List()) warnings += d.message;
+    EXPECT_EQ(t.warning, warnings);
+    const MinimisedFunction& f = *c.minimised.outputs[0].logic;
+    const Cover& sum = f.Chosen();
+    // The flip-flop input is the chosen sum itself: uncomplemented for .D,
+    // complemented exactly when a ':=' register is behind 'invert'.
+    const bool behind_invert = !c.model.outputs[0].detailed && InvertsRegister(c.model, c.model.outputs[0]);
+    EXPECT_EQ(behind_invert, f.complemented);
+    for (int in = 0; in < 8; ++in) {
+      bool v[3] = {(in & 4) != 0, (in & 2) != 0, (in & 1) != 0};
+      std::uint64_t assignment = 0;
+      for (std::size_t var = 0; var < c.model.variables.size(); ++var) {
+        const int s = c.model.variables[var].signal;
+        if (s >= 1 && s <= 3 && v[s - 1]) assignment |= std::uint64_t{1} << var;
+      }
+      EXPECT_EQ(t.d(v[0], v[1], v[2]), Evaluate(sum, assignment)) << "at a,b,c = " << in;
+    }
+    std::optional<FitResult> fit = FitDesign(c.model, c.minimised, c.diags);
+    ASSERT_TRUE(fit);
+    EXPECT_EQ(static_cast<int>(sum.size()), fit->cells.front().terms_used);
+  }
+}
