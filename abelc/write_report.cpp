@@ -120,8 +120,9 @@ std::string ResourcesPage(const OutputContext& c) {
 std::string UnusedPage(const OutputContext& c) {
   const GalDevice& d = DeviceOf(c.model.device.family);
   std::string t = "    ==== " + c.fit.part + " Unused Resources ====\n\n";
-  t += " Pin Number | Pin Type | Product Terms | Flip-flop Type\n";
-  t += "=========================================================\n";
+  t += "  Pin  |  Pin   |   Product   | Flip-flop\n";
+  t += "Number |  Type  |    Terms    |   Type\n";
+  t += "=======|========|=============|==========\n";
   bool any = false;
   std::vector<bool> used(static_cast<std::size_t>(d.pins) + 1, false);
   for (int pin : c.fit.pin_of) used[static_cast<std::size_t>(pin)] = true;
@@ -134,11 +135,12 @@ std::string UnusedPage(const OutputContext& c) {
     for (const FittedCell& fc : c.fit.cells) {
       if (fc.pin == pin) terms = fc.terms_max;
     }
-    t += Pad(std::to_string(pin), 7, true) + "     |  " + (cell ? "BIDIR" : "INPUT") + "  |" +
-         (cell ? " NORMAL " + Pad(std::to_string(terms), 2, true) + "     " : "      -      ") + " |    " +
-         (cell && d.family == Family::Gal22V10 ? "D" : cell && c.fit.mode == GalMode::Registered ? "D" : "-") + "\n";
+    // "    8  |  INPUT |      -      |    -   ", "   14  |  BIDIR | NORMAL  8   |    D   "
+    t += Pad(std::to_string(pin), 5, true) + "  |  " + (cell ? "BIDIR" : "INPUT") + " |" +
+         (cell ? " NORMAL " + Pad(std::to_string(terms), 2, true) + "   " : "      -      ") + "|    " +
+         (cell && (d.family == Family::Gal22V10 || c.fit.mode == GalMode::Registered) ? "D" : "-") + "   \n";
   }
-  if (!any) t += "     -     |    -     |      -      |    -\n";
+  if (!any) t += "    -  |    -   |      -      |    -   \n";
   return t;
 }
 

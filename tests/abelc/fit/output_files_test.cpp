@@ -49,6 +49,28 @@ TEST(OutputFiles, GoldenJedecReportAndSimulation) {
   }
 }
 
+// Rows of the Unused Resources page as the report layout gives them, an
+// unused input pin and an unused 22V10 cell, character for character.
+TEST(OutputFiles, UnusedResourceRowsKeepTheirLayout) {
+  const struct {
+    const char* design;
+    const char* row;
+  } cases[] = {
+      {"ex1_16v8_simple", "    8  |  INPUT |      -      |    -   \r\n"},
+      {"ex3_22v10_enable", "   14  |  BIDIR | NORMAL  8   |    D   \r\n"},
+      {"ex3_22v10_enable", "   18  |  BIDIR | NORMAL 16   |    D   \r\n"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.design);
+    CompiledFiles files =
+        CompileToFiles(std::string(c.design) + ".abl", ReadFile(kGoldenDir + "/" + c.design + ".abl"), kDate);
+    ASSERT_TRUE(files.ok) << files.listing;
+    const std::size_t page = files.doc.find(" Unused Resources ====");
+    ASSERT_NE(page, std::string::npos);
+    EXPECT_NE(files.doc.find(c.row, page), std::string::npos) << c.row;
+  }
+}
+
 TEST(OutputFiles, TheJedecChecksumsAddUp) {
   CompiledFiles files = CompileToFiles("ex5.abl", ReadFile(kGoldenDir + "/ex5_22v10_toggle.abl"), kDate);
   const std::string& t = files.jed;
