@@ -135,6 +135,7 @@ Module Parser::Run() {
   }
   bool in_equations = false;
   for (;;) {
+    const SourcePos start = tok_.pos;
     try {
       if (tok_.kind == Tok::End) {
         diags_.Error(tok_.pos, "END expected at the end of module '" + m.name + "'");
@@ -193,6 +194,9 @@ Module Parser::Run() {
         ParseDeclaration(m);
       }
     } catch (SyntaxError&) {
+      // A statement that failed on its first token, a section keyword, must
+      // still move on.
+      if (tok_.pos.line == start.line && tok_.pos.column == start.column) Take();
       SkipPast(";");
     }
   }
