@@ -42,5 +42,14 @@ if [ "$mode" = run ]; then
 fi
 
 echo "== Running every test (window tests in Xvfb at 1920x1080)"
-cd build
-xvfb env QUELVOX_EXPECT_XVFB=1 ctest --output-on-failure -j "$jobs"
+(cd build && xvfb env QUELVOX_EXPECT_XVFB=1 ctest --output-on-failure -j "$jobs")
+
+# The same suite once more with AddressSanitizer and UndefinedBehaviorSanitizer.
+echo "== Building with sanitizers in build-asan/"
+sanitize="-fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined"
+cmake -S . -B build-asan -G Ninja -DCMAKE_CXX_FLAGS="$sanitize" -DCMAKE_EXE_LINKER_FLAGS="$sanitize"
+cmake --build build-asan -j "$jobs"
+echo "== Running every test with sanitizers"
+export LSAN_OPTIONS="suppressions=$PWD/tests/lsan-suppressions.txt"
+export UBSAN_OPTIONS="print_stacktrace=1"
+(cd build-asan && xvfb env QUELVOX_EXPECT_XVFB=1 ctest --output-on-failure -j "$jobs")

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "abelc/diagnostics.h"
+#include "abelc/fit.h"
 #include "abelc/logic_model.h"
 #include "abelc/minimise.h"
 
@@ -22,7 +23,22 @@ struct Compilation {
 // Parses, elaborates and minimises. Stops after the first stage with errors.
 Compilation CompileSource(const std::string& source);
 
-// `abelc ARGS...`; returns the exit status (0 ok, 1 errors, 2 usage).
+// The four files of one compilation. Without errors all four are written;
+// with errors only the listing, and the caller removes stale outputs.
+struct CompiledFiles {
+  bool ok = false;
+  std::string listing, jed, doc, sim;  // CR LF line ends
+};
+
+// Compiles, fits and simulates `source`; `file_name` ("abelcpl.abl") names
+// the design in messages and its base names the outputs. `created` is the
+// time stamp the files carry.
+CompiledFiles CompileToFiles(const std::string& file_name, const std::string& source, const std::string& created);
+
+// `abelc [DESIGN.abl]` writes DESIGN.out, .jed, .doc and .sim beside the
+// design (abel/abelcpl.abl of the working directory when no design is
+// named) and prints the listing; `abelc --equations DESIGN.abl` prints the
+// reduced equations. Returns the exit status (0 ok, 1 errors, 2 usage).
 int RunCommandLine(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
 
 }  // namespace abelc

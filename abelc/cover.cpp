@@ -159,6 +159,32 @@ Cover Not(const Cover& f) {
   return Absorb(std::move(r));
 }
 
+Cube SupercubeOfComplement(const Cover& f) {
+  SpendWork(static_cast<std::int64_t>(f.size()) + 1);
+  if (f.empty()) return Cube{};
+  if (IsTrue(f)) return Cube{0, 0};
+  if (f.size() == 1) {  // De Morgan: one literal, or several that span everything
+    std::uint64_t lits = LiteralMask(f[0]);
+    if (std::popcount(lits) != 1) return Cube{};
+    int v = std::countr_zero(lits);
+    return Literal(v, ((f[0].one >> v) & 1) == 0);
+  }
+  bool binate = false;
+  int v = SplitVariable(f, binate);
+  Cover f0 = CofactorVar(f, v, false), f1 = CofactorVar(f, v, true);
+  Cube c0 = SupercubeOfComplement(f0);
+  // Once one half spans everything else, the other half only decides v.
+  if (IsUniverse(c0)) return Tautology(f1) ? Literal(v, false) : Cube{};
+  Cube c1 = SupercubeOfComplement(f1);
+  Cube s{0, 0};
+  if (!IsEmpty(c0)) s = Intersect(c0, Literal(v, false));
+  if (!IsEmpty(c1)) {
+    Cube t = Intersect(c1, Literal(v, true));
+    s = {s.zero | t.zero, s.one | t.one};
+  }
+  return s;
+}
+
 Cover Xor(const Cover& a, const Cover& b) { return Or(And(a, Not(b)), And(Not(a), b)); }
 
 Cover Cofactor(const Cover& f, const Cube& c) {

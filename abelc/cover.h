@@ -44,6 +44,9 @@ Cover Or(const Cover& a, const Cover& b);
 Cover And(const Cover& a, const Cover& b);
 Cover Not(const Cover& f);
 Cover Xor(const Cover& a, const Cover& b);
+// The smallest cube holding every minterm outside `f`, without building the
+// complement; an empty cube ({0, 0}) when `f` is a tautology.
+Cube SupercubeOfComplement(const Cover& f);
 Cover Absorb(Cover f);  // removes cubes contained in another cube
 Cover Cofactor(const Cover& f, const Cube& c);  // f restricted to c, c's variables freed
 bool Tautology(const Cover& f);

@@ -194,8 +194,13 @@ void Elaborator::ApplyAttributes(Signal& s, const std::vector<std::string>& attr
     for (const auto& k : kAttrs) {
       if (attr != k.name) continue;
       known = true;
-      if (a.*(k.conflict) || a.*(k.conflict2)) {
-        Fail(pos, "'" + s.name + "' cannot be both '" + attr + "' and an attribute it already has");
+      for (bool Attributes::*c : {k.conflict, k.conflict2}) {
+        if (!(a.*c)) continue;
+        const char* other = "";
+        for (const auto& o : kAttrs) {
+          if (o.flag == c) other = o.name;
+        }
+        Fail(pos, "'" + s.name + "' is already '" + other + "' and cannot also be '" + attr + "'");
       }
       a.*(k.flag) = true;
     }

@@ -71,12 +71,16 @@ std::string PrintEquations(const LogicModel& m, const MinimisedDesign& design) {
     if (mo.logic) {
       std::string comment;
       bool complement = false;
-      if (o.registered) {
-        if (o.inverter != Inverter::Unknown) {
-          comment = o.inverter == Inverter::Invert ? " \" ISTYPE 'INVERT'" : " \" ISTYPE 'BUFFER'";
+      if (o.registered && (o.inverter != Inverter::Unknown || m.device.family != Family::Unknown)) {
+        // The 16V8 and 20V8 invert every register. A 22V10 register left open
+        // gets its output inverter from the polarity the minimiser chose.
+        bool inverts = InvertsRegister(m, o);
+        if (o.inverter == Inverter::Unknown && m.device.family == Family::Gal22V10 && !o.detailed) {
+          inverts = mo.logic->complemented;
         }
+        comment = inverts ? " \" ISTYPE 'INVERT'" : " \" ISTYPE 'BUFFER'";
         // A ':=' equation gives the pin level; behind an inverter the D input is its complement.
-        complement = !o.detailed && o.inverter == Inverter::Invert;
+        complement = !o.detailed && inverts;
       }
       PrintOne(m, out, name, o.registered ? ".D" : "", *mo.logic, complement, comment);
     }

@@ -64,6 +64,7 @@ Cover Irredundant(Cover f, const Cover& dc) {
   // Try to drop the smallest cubes first: they are the likeliest to be covered.
   std::stable_sort(f.begin(), f.end(), [](const Cube& a, const Cube& b) { return LiteralCount(a) > LiteralCount(b); });
   for (std::size_t i = 0; i < f.size();) {
+    SpendWork(static_cast<std::int64_t>(f.size() + dc.size()));  // building `rest`
     Cover rest = dc;
     for (std::size_t j = 0; j < f.size(); ++j) {
       if (j != i) rest.push_back(f[j]);
@@ -77,25 +78,17 @@ Cover Irredundant(Cover f, const Cover& dc) {
   return f;
 }
 
-Cube Supercube(const Cover& f) {
-  Cube s{0, 0};
-  for (const Cube& c : f) {
-    s.zero |= c.zero;
-    s.one |= c.one;
-  }
-  return s;
-}
-
 Cover Reduce(Cover f, const Cover& dc) {
   std::stable_sort(f.begin(), f.end(), [](const Cube& a, const Cube& b) { return LiteralCount(a) < LiteralCount(b); });
   for (std::size_t i = 0; i < f.size(); ++i) {
+    SpendWork(static_cast<std::int64_t>(f.size() + dc.size()));  // building `rest`
     Cover rest = dc;
     for (std::size_t j = 0; j < f.size(); ++j) {
       if (j != i && !IsEmpty(f[j])) rest.push_back(f[j]);
     }
-    Cover uncovered = Not(Cofactor(rest, f[i]));
     // What only this cube covers; an empty result means the cube is redundant.
-    f[i] = uncovered.empty() ? Cube{0, 0} : Intersect(f[i], Supercube(uncovered));
+    Cube only = SupercubeOfComplement(Cofactor(rest, f[i]));
+    f[i] = IsEmpty(only) ? Cube{0, 0} : Intersect(f[i], only);
   }
   f.erase(std::remove_if(f.begin(), f.end(), [](const Cube& c) { return IsEmpty(c); }), f.end());
   return f;
@@ -141,23 +134,36 @@ MinimisedDesign MinimiseDesign(const LogicModel& model, Diagnostics& diags) {
       if (!f || !ok) return std::nullopt;
       MinimisedFunction r;
       const bool want_pos = !both || o.polarity != Polarity::Neg;
-      const bool want_neg = both && o.polarity != Polarity::Pos;
-      if (want_pos) ok = ok && MinimiseCover(f->on, f->dc, r.positive);
-      r.has_positive = want_pos && ok;
-      if (want_neg && ok) {
-        // The complement's on-set: everything outside the function and its don't cares.
-        Cover outside;
+      bool want_neg = both && o.polarity != Polarity::Pos;
+      // The complement's on-set: everything outside the function and its don't cares.
+      Cover outside;
+      if (want_neg) {
         try {
           SetWorkBudget(kMinimiseWorkPerFunction);
           outside = Not(Or(f->on, f->dc));
         } catch (WorkLimitExceeded&) {
-          ok = false;
+          want_neg = false;
         }
-        ok = ok && MinimiseCover(outside, f->dc, r.negative);
-        r.has_negative = ok;
-        r.complemented = ok && (!want_pos || r.negative.size() < r.positive.size());
       }
+      auto run = [&](bool negative, std::int64_t budget) {
+        if (negative) {
+          r.has_negative = MinimiseCover(outside, f->dc, r.negative, budget);
+        } else {
+          r.has_positive = MinimiseCover(f->on, f->dc, r.positive, budget);
+        }
+      };
+      // The smaller side first with the whole budget. The other side only
+      // matters if it turns out smaller, so it gets less once the first is done,
+      // and a polarity that is too hard is simply not taken.
+      const bool neg_first = want_neg && (!want_pos || outside.size() < f->on.size());
+      if (neg_first ? want_neg : want_pos) run(neg_first, kMinimiseWorkPerFunction);
+      const bool first_ok = neg_first ? r.has_negative : r.has_positive;
+      if (neg_first ? want_pos : want_neg) {
+        run(!neg_first, first_ok ? kMinimiseWorkPerFunction / 4 : kMinimiseWorkPerFunction);
+      }
+      ok = r.has_positive || r.has_negative;
       if (!ok) diags.Error(f->pos, "'" + name + "' needs more work to minimise than the limit allows");
+      r.complemented = r.has_negative && (!r.has_positive || r.negative.size() < r.positive.size());
       return r;
     };
     m.logic = minimise(o.logic, true);

@@ -56,6 +56,20 @@ bool ExpandRange(const std::string& from, const std::string& to, std::vector<std
   return true;
 }
 
+namespace {
+
+// Keywords of language features this compiler leaves out, as opposed to
+// reserved words that are simply out of place.
+bool IsUnsupportedFeature(const std::string& kw) {
+  for (const char* k : {"macro", "library", "property", "state_register", "functional_block", "interface",
+                        "external", "async_reset", "sync_reset", "cycle", "wait", "enable", "in"}) {
+    if (kw == k) return true;
+  }
+  return false;
+}
+
+}  // namespace
+
 bool Parser::Accept(const char* punct) {
   if (!tok_.IsPunct(punct)) return false;
   Take();
@@ -161,7 +175,7 @@ Module Parser::Run() {
           if (tok_.kind != Tok::End) diags_.Warning(tok_.pos, "text after END is ignored");
           break;
         }
-        in_equations = false;
+        if (kw != "when" && kw != "if" && kw != "goto" && kw != "case") in_equations = false;
         if (kw == "declarations") {
           Take();
         } else if (kw == "equations") {
@@ -181,10 +195,17 @@ Module Parser::Run() {
           Take();
           if (tok_.kind == Tok::String) Take();
           Accept(";");
+        } else if (kw == "fuses" || kw == "xor_factors") {
+          // A section of its own: reported once, then passed over.
+          diags_.Error(pos, "'" + kw + "' is not supported by this compiler");
+          Take();
+          while (!AtSectionStart()) Take();
         } else if (kw == "state") {
           Fail(pos, "STATE outside a STATE_DIAGRAM");
-        } else {
+        } else if (IsUnsupportedFeature(kw)) {
           Fail(pos, "'" + kw + "' is not supported by this compiler");
+        } else {
+          Fail(pos, "'" + kw + "' is a reserved word and cannot stand here");
         }
         continue;
       }
@@ -457,6 +478,15 @@ void Parser::ParseDeclaration(Module& m) {
                     " values in the constant declaration");
     }
     m.items.push_back(d);
+  } else if (tok_.IsKeyword("property")) {
+    Take();  // data for other fitters; nothing on a GAL uses it
+    if (tok_.kind != Tok::String) FailHere("the property string");
+    Take();
+    Expect(";");
+  } else if (tok_.kind == Tok::Keyword && (IsUnsupportedFeature(tok_.text) || tok_.text == "state")) {
+    const Token kw = tok_;
+    Take();  // "state" would otherwise start the next statement
+    Fail(kw.pos, "'" + kw.text + "' declarations are not supported by this compiler");
   } else {
     FailHere("PIN, NODE, DEVICE, ISTYPE or '='");
   }

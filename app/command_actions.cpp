@@ -1,5 +1,6 @@
 #include "app/command_actions.h"
 
+#include "abel/compile_design.h"
 #include "app/dispatch.h"
 #include "app/requesters.h"
 #include "devices/pinout.h"
@@ -15,7 +16,10 @@ void RunSaveCommand() { WriteJedecFile(); }  // asks for its file name itself
 
 void RunCompileCommand() {
   const std::string design = AskFileName(0, FilterAbel, "");
-  (void)design;  // The compile step follows here once the program has it.
+  if (CompileAbelDesign(design) != 1) return;  // the compile step has logged why
+  CurrentDesignPath = design;
+  LoadFuseFile(OutputBaseOf(design) + ".jed");
+  ShowChipDiagram();
 }
 
 void RunInfoCommand() {

@@ -7,6 +7,7 @@
 #include "app/command_actions.h"
 #include "app/message_log.h"
 #include "platform/window.h"
+#include "programmer/device_commands.h"
 
 std::string CurrentDesignPath;
 
@@ -50,6 +51,13 @@ void DispatchCommand(int commandId) {
       break;
     case CmdRead:
       CurrentDesignPath.clear();
+      if (RunDeviceRead() == 0) ReportCommandAborted();
+      break;
+    case CmdVerify:
+      if (RunDeviceVerify() == 0) ReportCommandAborted();
+      break;
+    case CmdErase:
+      if (RunDeviceErase() == 0) ReportCommandAborted();
       break;
     case CmdInfo:
       RunInfoCommand();
@@ -61,7 +69,7 @@ void DispatchCommand(int commandId) {
     case CmdSupportedDevices:
       TheWindow().ShowMessageBox("Devices", SupportedDeviceList, BoxButtons::Ok, BoxIcon::Information, false);
       break;
-    default:  // the programmer commands and unknown numbers have no action
+    default:  // Program, the Device and Tools items and unknown numbers have no action
       break;
   }
   MessageLog(commandAborted ? "-- aborted --" : ">>> done <<<", LevelPlain);

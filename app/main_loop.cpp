@@ -5,7 +5,10 @@
 #include "app/requesters.h"
 #include "devices/gal_device.h"
 #include "fuses/fuse_map.h"
+#include "platform/clock.h"
 #include "platform/window.h"
+#include "programmer/detect.h"
+#include "programmer/programmer_state.h"
 
 int ResetCounter = 0;
 
@@ -14,6 +17,7 @@ void ResetProgramState() {
   ResetRequesterState();
   ResetFuseState();
   ResetDeviceState();
+  ResetProgrammerState();
   ResetCounter = 0;
 }
 
@@ -26,6 +30,12 @@ int RunMainLoop() {
     if (event.Kind == EventKind::Close) break;
     if (event.Kind == EventKind::Menu) DispatchCommand(event.Code);
     // Gadget and other events carry nothing the loop acts on.
+    if (ResetCounter >= 2) {
+      MessageLog("Resetting...", LevelPlain);
+      TheClock().SleepMs(600);
+      // No box found: the user was told, and the program ends as after a close.
+      if (RedetectProgrammer() == 0) break;
+    }
   }
   return 0;
 }

@@ -1,7 +1,9 @@
 // Start-up greeting, the main event loop and the program state reset.
 #pragma once
 
-// Raised by operations that want the loop to re-detect the programmer box.
+// Set to 0 at the start of every pass of the main loop. When a command has
+// raised it to 2 or more, the loop re-detects the programmer box after the
+// command, and ends the program when none answers. No command raises it.
 extern int ResetCounter;
 
 // Puts every shared object back to its start-up value (numbers 0, texts

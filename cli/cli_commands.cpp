@@ -7,8 +7,7 @@
 #include "app/commands.h"
 #include "app/dispatch.h"
 #include "app/requesters.h"
-
-namespace {
+#include "cli/programmer_commands.h"
 
 // The dialogs hand out full paths; so does the command line.
 std::string FullPath(const std::string& path) {
@@ -23,20 +22,21 @@ bool LogHas(const CliWindow& window, const std::string& line) {
 
 bool LogHasError(const CliWindow& window) { return LogHas(window, "ERROR!"); }
 
-// Open as from the window; true when a fuse map is shown and nothing failed.
 bool OpenDesign(const std::string& file, CliWindow& window) {
   window.DialogAnswers.push_back({FullPath(file), FilterJedec});
   DispatchCommand(CmdOpenMenu);
   return !window.FuseMapLines.empty() && !LogHasError(window);
 }
 
-int RunOpen(const std::vector<std::string>& operands, CliWindow& window) {
+namespace {
+
+int RunOpen(const std::vector<std::string>& operands, const CliOptions&, CliWindow& window) {
   return OpenDesign(operands[0], window) ? ExitDone : ExitFailed;
 }
 
 // A failed open ends the command: saving then would replace OUT with an
 // empty fuse map.
-int RunSave(const std::vector<std::string>& operands, CliWindow& window) {
+int RunSave(const std::vector<std::string>& operands, const CliOptions&, CliWindow& window) {
   if (!OpenDesign(operands[0], window)) return ExitFailed;
   window.DialogAnswers.push_back({FullPath(operands[1]), FilterJedec});
   window.BoxAnswers.push_back(BoxAnswer::Yes);  // replace an existing OUT
@@ -44,10 +44,18 @@ int RunSave(const std::vector<std::string>& operands, CliWindow& window) {
   return LogHasError(window) || LogHas(window, "Save canceled") ? ExitFailed : ExitDone;
 }
 
-int RunInfo(const std::vector<std::string>& operands, CliWindow& window) {
+int RunInfo(const std::vector<std::string>& operands, const CliOptions&, CliWindow& window) {
   if (!OpenDesign(operands[0], window)) return ExitFailed;
   DispatchCommand(CmdInfo);
   return LogHasError(window) ? ExitFailed : ExitDone;
+}
+
+// Compile as from the window; the runner is looked for in vDosPlus/ of the
+// current directory. Only a successful compile loads a fuse map.
+int RunCompile(const std::vector<std::string>& operands, const CliOptions&, CliWindow& window) {
+  window.DialogAnswers.push_back({FullPath(operands[0]), FilterAbel});
+  DispatchCommand(CmdCompile);
+  return window.FuseMapLines.empty() ? ExitFailed : ExitDone;
 }
 
 }  // namespace
@@ -57,6 +65,13 @@ const std::vector<CliCommand>& CliCommands() {
       {"open", "FILE", 1, "open the JEDEC file FILE and show it", RunOpen},
       {"save", "IN OUT", 2, "open the JEDEC file IN and save it as OUT (replacing OUT)", RunSave},
       {"info", "FILE", 1, "open FILE and show its pinout and OLMC configuration", RunInfo},
+      {"compile", "DESIGN", 1, "compile the ABEL file DESIGN with vDosPlus/ of the current directory, load the result",
+       RunCompile},
+      {"identify", "--port PORT", 0, "identify the chip in the programmer on PORT", RunIdentify, true},
+      {"read", "OUT --port PORT", 1, "read the chip on PORT and save its fuse map as OUT", RunReadChip, true},
+      {"verify", "FILE --port PORT", 1, "open FILE and verify the chip on PORT against it", RunVerifyChip, true},
+      {"erase", "[--all] --port PORT", 0, "erase the chip on PORT (--all: erase it completely)", RunEraseChip, true,
+       true},
   };
   return commands;
 }

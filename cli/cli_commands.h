@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "cli/cli_options.h"
 #include "cli/cli_window.h"
 
 constexpr int ExitDone = 0;     // the command did what was asked
@@ -17,8 +18,17 @@ struct CliCommand {
   const char* Operands;     // for the usage text, e.g. "IN OUT"
   int OperandCount;
   const char* Description;  // for --help
-  int (*Run)(const std::vector<std::string>& operands, CliWindow& window);
+  int (*Run)(const std::vector<std::string>& operands, const CliOptions& options, CliWindow& window);
+  bool NeedsPort = false;  // a programmer command: --port PORT is required
+  bool TakesAll = false;   // --all is allowed
 };
 
 // Every command, in the order --help lists them.
 const std::vector<CliCommand>& CliCommands();
+
+// The dialogs hand out full paths; so does the command line.
+std::string FullPath(const std::string& path);
+bool LogHas(const CliWindow& window, const std::string& line);
+bool LogHasError(const CliWindow& window);
+// Open as from the window; true when a fuse map is shown and nothing failed.
+bool OpenDesign(const std::string& file, CliWindow& window);

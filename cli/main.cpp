@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "cli/cli_commands.h"
+#include "cli/cli_options.h"
 #include "cli/cli_output.h"
 #include "cli/cli_window.h"
 
@@ -48,7 +49,14 @@ int main(int argc, char** argv) {
   }
   for (const CliCommand& command : CliCommands()) {
     if (args[0] != command.Name) continue;
-    const std::vector<std::string> operands(args.begin() + 1, args.end());
+    std::vector<std::string> operands(args.begin() + 1, args.end());
+    CliOptions options;
+    const std::string wrong = TakeOptions(operands, options);
+    if (!wrong.empty()) return UsageError(wrong);
+    if (options.HasPort != command.NeedsPort) {
+      return UsageError(std::string(command.Name) + (command.NeedsPort ? " needs --port PORT" : " takes no --port"));
+    }
+    if (options.All && !command.TakesAll) return UsageError(std::string(command.Name) + " takes no --all");
     if (static_cast<int>(operands.size()) != command.OperandCount) {
       return UsageError(std::string(command.Name) + " needs " + command.Operands);
     }
@@ -57,7 +65,7 @@ int main(int argc, char** argv) {
     }
     CliWindow window;
     InstallWindow(&window);
-    const int status = command.Run(operands, window);
+    const int status = command.Run(operands, options, window);
     PrintWindow(window, std::cout);
     InstallWindow(nullptr);
     return status;

@@ -17,6 +17,10 @@ struct MapRun {
   std::int32_t Groups = 1;
   std::int32_t GroupStep = 0;
   const std::int32_t* Source = nullptr;
+  // A flag rather than a null test of Source: g++ rejects comparing the
+  // address of a constexpr array with null in a constant expression when
+  // sanitizers are on.
+  bool FromSource = false;
 };
 
 // a–b, a↓b, and a run of count fuses apart by step.
@@ -31,7 +35,7 @@ constexpr MapRun Pairs(std::int32_t first, std::int32_t second, std::int32_t cou
 // Entries from .. to of another map, in order.
 template <std::size_t N>
 constexpr MapRun Positions(const std::array<std::int32_t, N>& map, std::int32_t from, std::int32_t to) {
-  return {from, 1, to - from + 1, 1, 0, map.data()};
+  return {from, 1, to - from + 1, 1, 0, map.data(), true};
 }
 
 void MapRunsDoNotFillTheMap();  // never defined: reached only by a wrong map
@@ -44,7 +48,7 @@ constexpr std::array<std::int32_t, N> BuildMap(std::initializer_list<MapRun> run
     for (std::int32_t g = 0; g < run.Groups; ++g)
       for (std::int32_t j = 0; j < run.Size; ++j) {
         const std::int32_t value = run.First + g * run.GroupStep + j * run.Step;
-        map[n++] = run.Source ? run.Source[value] : value;
+        map[n++] = run.FromSource ? run.Source[value] : value;
       }
   if (n != N) MapRunsDoNotFillTheMap();
   return map;

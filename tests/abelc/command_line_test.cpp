@@ -51,8 +51,8 @@ TEST(CommandLine, WarningsAloneDoNotFailTheCompilation) {
 
 TEST(CommandLine, UsageAndUnreadableFiles) {
   std::ostringstream out, err;
-  EXPECT_EQ(2, RunCommandLine({}, out, err));
-  EXPECT_EQ("usage: abelc --equations DESIGN.abl\n", err.str());
+  EXPECT_EQ(2, RunCommandLine({"--equations"}, out, err));
+  EXPECT_EQ("usage: abelc [DESIGN.abl]\n       abelc --equations DESIGN.abl\n", err.str());
   std::ostringstream out2, err2;
   EXPECT_EQ(1, RunCommandLine({"--equations", "/nonexistent/x.abl"}, out2, err2));
   EXPECT_EQ("/nonexistent/x.abl: error: cannot read the file\n", err2.str());

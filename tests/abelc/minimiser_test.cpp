@@ -81,3 +81,54 @@ TEST(Minimiser, AnOutputOverTheLimitIsAnErrorNamingIt) {
 }
 
 }  // namespace
+
+namespace {
+
+// A design that is only large: many pins and outputs, every function easy
+// in one polarity. A 10-bit equality needs 1024 terms as written and 20 as
+// its complement; the hard side must not sink the easy one.
+TEST(Minimiser, ADesignThatIsOnlyLargeCompiles) {
+  std::string source = "module large\n i0..i23 pin;\n y0..y15 pin istype 'com';\n eq pin istype 'com';\nequations\n";
+  for (int k = 0; k < 16; ++k) {
+    auto in = [](int n) { return "i" + std::to_string(n % 24); };
+    source += " y" + std::to_string(k) + " = " + in(k) + " # " + in(k + 3) + " & !" + in(k + 7) + " # " + in(k + 11) +
+              " & " + in(k + 13) + " & " + in(k + 17) + ";\n";
+  }
+  source += " eq = [i9..i0] == [i19..i10];\nend large\n";
+  Compilation c = CompileSource(source);
+  ASSERT_FALSE(c.diags.HasErrors());
+  ASSERT_EQ(17u, c.minimised.outputs.size());
+  for (std::size_t k = 0; k < 16; ++k) EXPECT_EQ(3u, c.minimised.outputs[k].logic->Chosen().size());
+  const MinimisedFunction& eq = *c.minimised.outputs[16].logic;
+  EXPECT_TRUE(eq.complemented);
+  EXPECT_EQ(20u, eq.Chosen().size());
+}
+
+TEST(Minimiser, SupercubeOfTheComplementMatchesTheComplement) {
+  std::mt19937 random(11);
+  for (int round = 0; round < 200; ++round) {
+    const int vars = 2 + round % 6;
+    std::vector<int> on;
+    for (int m = 0; m < (1 << vars); ++m) {
+      if (random() % 3 != 0) on.push_back(m);
+    }
+    Cover f = Absorb(Minterms(vars, on));
+    Cube got = SupercubeOfComplement(f);
+    // The supercube of the complement's minterms, over the function's variables.
+    Cube want{0, 0};
+    for (int m = 0; m < (1 << vars); ++m) {
+      if (Evaluate(f, static_cast<std::uint64_t>(m))) continue;
+      Cube c = Minterms(vars, {m})[0];
+      want = {want.zero | c.zero, want.one | c.one};
+    }
+    const std::uint64_t mask = (std::uint64_t{1} << vars) - 1;
+    if (IsEmpty(want)) {
+      EXPECT_TRUE(IsEmpty(got)) << "round " << round;
+    } else {
+      EXPECT_EQ(want.zero & mask, got.zero & mask) << "round " << round;
+      EXPECT_EQ(want.one & mask, got.one & mask) << "round " << round;
+    }
+  }
+}
+
+}  // namespace

@@ -2,6 +2,12 @@
 
 #include "app/commands.h"
 #include "app/dispatch.h"
+#include "boxsim/sim_port.h"
+#include "devices/gal_device.h"
+#include "fuses/fuse_map.h"
+#include "fuses/fuse_map_view.h"
+#include "programmer/link_buffers.h"
+#include "tests/support/box_link.h"
 #include "tests/support/recording_window.h"
 
 namespace {
@@ -9,7 +15,7 @@ namespace {
 const std::vector<std::string> DoneOnly{">>> done <<<"};
 
 TEST(Dispatch, CommandsWithoutActionOnlyLogDone) {
-  for (int id : {19, 20, 21, 22, 23, 24, 31, 32, 33, 0, -5, 18, 35, 1000}) {
+  for (int id : {19, 20, 21, 22, 23, 24, 31, 0, -5, 18, 35, 1000}) {
     TestWindowScope scope;
     CurrentDesignPath = "keep.abl";
     DispatchCommand(id);
@@ -57,12 +63,93 @@ TEST(Dispatch, DevicesBoxListsThirteenDevices) {
   EXPECT_EQ(box.Buttons, BoxButtons::Ok);
 }
 
-TEST(Dispatch, ReadClearsTheDesignPath) {
+TEST(Dispatch, ReadClearsTheDesignPathEvenWithoutHardware) {
   TestWindowScope scope;
+  BoxLink link;
+  link.Box.Unplugged = true;
   CurrentDesignPath = "C:\\d\\x.abl";
   DispatchCommand(CmdRead);
   EXPECT_EQ(CurrentDesignPath, "");
-  EXPECT_EQ(scope.window().LogLines, DoneOnly);
+  EXPECT_EQ(scope.window().LogLines, (std::vector<std::string>{"ERROR!", "Hardware not present!", ">>> done <<<"}));
+  EXPECT_FALSE(link.Ports.IsOpen());
+}
+
+TEST(Dispatch, ProgrammerCommandsWithoutABoxEndAfterTheScan) {
+  for (int id : {CmdVerify, CmdErase}) {
+    TestWindowScope scope;
+    SimulatedPorts nothing;
+    InstallSerialPort(&nothing);
+    DispatchCommand(id);
+    InstallSerialPort(nullptr);
+    EXPECT_EQ(nothing.OpenAttempts.size(), 33u) << id;
+    EXPECT_EQ(scope.window().LogLines, (std::vector<std::string>{"ERROR!", "Hardware not present!", ">>> done <<<"}))
+        << id;
+    EXPECT_TRUE(scope.window().Boxes.empty()) << id;
+  }
+}
+
+// A GAL16V8 holding fuses 0, 1, 0, 1, ... in the box on COM3.
+struct ChipInBox {
+  TestWindowScope scope;
+  BoxLink link;
+  std::vector<std::uint8_t> fuses;
+  ChipInBox() {
+    for (int i = 0; i < 2194; ++i) fuses.push_back(static_cast<std::uint8_t>(i & 1));
+    link.Insert("GAL16V8", fuses);
+  }
+  std::vector<std::string>& Log() { return scope.window().LogLines; }
+};
+
+TEST(Dispatch, ReadFindsTheBoxAndShowsTheChip) {
+  ChipInBox x;
+  CurrentDesignPath = "C:\\d\\x.abl";
+  DispatchCommand(CmdRead);
+  EXPECT_EQ(CurrentDesignPath, "");
+  EXPECT_EQ(std::vector<std::uint8_t>(FuseMap.begin(), FuseMap.begin() + 2194), x.fuses);
+  EXPECT_EQ(x.scope.window().FuseMapLines.size(), 69u);
+  EXPECT_EQ(x.Log().back(), ">>> done <<<");
+  EXPECT_EQ(x.Log()[x.Log().size() - 2], "->read");
+  EXPECT_EQ(x.link.Ports.OpenName(), "COM3");
+
+  // The port stays open: the next command scans no more.
+  x.Log().clear();
+  DispatchCommand(CmdVerify);
+  EXPECT_EQ(x.Log().back(), ">>> done <<<");
+  EXPECT_EQ(x.Log()[x.Log().size() - 2], "*** SUCCESS ***");
+  EXPECT_EQ(x.link.Ports.OpenAttempts.size(), 4u);
+}
+
+TEST(Dispatch, AReadStoppedByTheLinkEndsAsAbortedAndKeepsTheDesign) {
+  ChipInBox x;
+  SelectDevice(72);
+  FuseMap.fill(1);
+  FuseMapLength = 5892;
+  ShowFuseMap(5892);
+  const auto shown = x.scope.window().FuseMapLines;
+  x.link.Box.UnplugAfter(10);
+  DispatchCommand(CmdRead);
+  EXPECT_EQ(x.Log().back(), "-- aborted --");
+  EXPECT_EQ(x.Log()[x.Log().size() - 2], "Connection Timeout");
+  EXPECT_EQ(x.scope.window().FuseMapLines, shown);
+  EXPECT_EQ(GalDevice.Name, "GAL22V10");
+  EXPECT_EQ(FuseMapLength, 5892);
+}
+
+TEST(Dispatch, EraseAsksFirstWithNoAsTheDefault) {
+  for (BoxAnswer answer : {BoxAnswer::No, BoxAnswer::Closed, BoxAnswer::Yes}) {
+    ChipInBox x;
+    x.scope.window().AnswerBox(answer);
+    DispatchCommand(CmdErase);
+    ASSERT_EQ(x.scope.window().Boxes.size(), 1u);
+    const ShownBox& box = x.scope.window().Boxes[0];
+    EXPECT_EQ(box.Text, "Erase the GAL in the programmer?");
+    EXPECT_EQ(box.Buttons, BoxButtons::YesNo);
+    EXPECT_TRUE(box.DefaultNo);
+    const bool erased = x.link.Box.Socket->Fuses == std::vector<std::uint8_t>(2194, 1);
+    EXPECT_EQ(erased, answer == BoxAnswer::Yes);
+    EXPECT_EQ(x.link.Box.Frames.empty(), answer != BoxAnswer::Yes);
+    EXPECT_EQ(x.Log().back(), ">>> done <<<");
+  }
 }
 
 TEST(Dispatch, OpenSetsTheDesignPathEvenWhenCancelled) {
@@ -97,7 +184,7 @@ TEST(Dispatch, EventsArrivingDuringACommandAreDropped) {
   auto& w = scope.window();
   w.PendingEvents = {{EventKind::Menu, CmdAbout}, {EventKind::Close, 0}};
   EXPECT_FALSE(IsCommandRunning());
-  DispatchCommand(CmdRead);
+  DispatchCommand(CmdProgram);
   EXPECT_FALSE(IsCommandRunning());
   EXPECT_TRUE(w.Boxes.empty());
   EXPECT_EQ(w.DroppedEvents.size(), 2u);

@@ -3,6 +3,7 @@
 #include "app/commands.h"
 #include "app/dispatch.h"
 #include "app/main_loop.h"
+#include "tests/support/box_link.h"
 #include "tests/support/recording_window.h"
 
 namespace {
@@ -34,7 +35,7 @@ TEST(MainLoop, AClickDuringACommandIsNeverRunAndACloseDoesNotEndTheProgram) {
     if (text == ">>> done <<<" && w.DroppedEvents.empty())
       w.PendingEvents = {{EventKind::Menu, CmdAbout}, {EventKind::Close, 0}};
   };
-  w.LoopEvents = {{EventKind::Menu, CmdRead}, {EventKind::Menu, CmdProgram}};
+  w.LoopEvents = {{EventKind::Menu, CmdSupplyTest}, {EventKind::Menu, CmdProgram}};
   EXPECT_EQ(RunMainLoop(), 0);
   EXPECT_TRUE(w.Boxes.empty());
   EXPECT_EQ(w.DroppedEvents.size(), 2u);
@@ -49,6 +50,52 @@ TEST(MainLoop, ResetRestoresTheStartUpState) {
   ResetProgramState();
   EXPECT_EQ(CurrentDesignPath, "");
   EXPECT_EQ(ResetCounter, 0);
+}
+
+// No command raises the counter; these tests raise it when the command ends.
+void RaiseCounterAfterEachCommand(RecordingWindow& w, int value) {
+  w.OnAppend = [value](Pane, const std::string& text) {
+    if (text == ">>> done <<<") ResetCounter = value;
+  };
+}
+
+TEST(MainLoop, ACounterOf2RedetectsTheBoxAfterTheCommand) {
+  TestWindowScope scope;
+  BoxLink link("COM4");
+  auto& w = scope.window();
+  RaiseCounterAfterEachCommand(w, 2);
+  // The re-detection's 10 ms wait takes the gadget event and drops it.
+  w.LoopEvents = {{EventKind::Menu, CmdProgram}, {EventKind::Gadget, 3}, {EventKind::Menu, CmdSupplyTest}};
+  const std::int64_t start = link.Clock().NowMs();
+  EXPECT_EQ(RunMainLoop(), 0);
+  EXPECT_TRUE(w.LoopEvents.empty());
+  EXPECT_GE(link.Clock().NowMs() - start, 600 + 43);
+  // Each re-detection clears the log, so only the last one's lines remain.
+  EXPECT_EQ(w.LogLines, (std::vector<std::string>{"Quelvox_V1.0 found @ COM4"}));
+  EXPECT_TRUE(link.Ports.IsOpen());
+  EXPECT_TRUE(w.Boxes.empty());
+}
+
+TEST(MainLoop, NoBoxOnRedetectionEndsTheProgram) {
+  TestWindowScope scope;
+  BoxLink link;
+  link.Box.Unplugged = true;
+  auto& w = scope.window();
+  RaiseCounterAfterEachCommand(w, 2);
+  w.LoopEvents = {{EventKind::Menu, CmdProgram}, {EventKind::Menu, CmdAbout}, {EventKind::Menu, CmdAbout}};
+  EXPECT_EQ(RunMainLoop(), 0);
+  ASSERT_EQ(w.Boxes.size(), 1u);
+  EXPECT_EQ(w.Boxes[0].Text, "Hardware not present!");
+  EXPECT_EQ(w.LoopEvents.size(), 1u);  // the wait took one, the loop ran no more
+}
+
+TEST(MainLoop, ACounterBelow2DoesNothing) {
+  TestWindowScope scope;
+  auto& w = scope.window();
+  RaiseCounterAfterEachCommand(w, 1);
+  w.LoopEvents = {{EventKind::Menu, CmdProgram}, {EventKind::Menu, CmdProgram}};
+  EXPECT_EQ(RunMainLoop(), 0);
+  EXPECT_EQ(w.LogLines, (std::vector<std::string>{">>> done <<<", ">>> done <<<"}));
 }
 
 }  // namespace

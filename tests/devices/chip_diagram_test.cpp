@@ -117,12 +117,12 @@ TEST_F(ChipDiagram, EmptyDesignPathLooksForDotDocInTheCurrentDirectory) {
   fs::current_path(dir_);
   {
     TestWindowScope scope;
-    DispatchCommand(CmdRead);  // empties the design path
+    CurrentDesignPath.clear();  // as the Read button leaves it
     ShowChipDiagram();
-    EXPECT_EQ(scope.window().LogLines, (Lines{">>> done <<<"}));
+    EXPECT_EQ(scope.window().LogLines, Lines{});
     WriteDoc(".doc", {TopEdge, "found", EndLine});
     ShowChipDiagram();
-    EXPECT_EQ(scope.window().LogLines, (Lines{">>> done <<<", Header1, Header2, "found", Bottom}));
+    EXPECT_EQ(scope.window().LogLines, (Lines{Header1, Header2, "found", Bottom}));
   }
   fs::current_path(before);
 }

@@ -1,6 +1,7 @@
 #include "tests/support/recording_window.h"
 
 #include "app/main_loop.h"
+#include "platform/serial_port.h"
 
 void RecordingWindow::ClearPane(Pane pane) { Lines(pane).clear(); }
 
@@ -67,10 +68,12 @@ void RecordingWindow::Beep(int frequencyHz, int durationMs) { Beeps.push_back({f
 
 TestWindowScope::TestWindowScope() {
   InstallWindow(&window_);
+  InstallSerialPort(&noPorts_);
   ResetProgramState();
 }
 
 TestWindowScope::~TestWindowScope() {
   ResetProgramState();
+  InstallSerialPort(nullptr);
   InstallWindow(nullptr);
 }

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "boxsim/sim_port.h"
 #include "platform/window.h"
 
 struct ShownBox {
@@ -73,7 +74,9 @@ class RecordingWindow final : public Window {
 };
 
 // Installs a fresh recording window and resets the program state for the
-// lifetime of the object; the usual first line of a test.
+// lifetime of the object; the usual first line of a test. It also plugs in a
+// serial port with nothing attached, so that no test reaches the machine's
+// own ports (a BoxLink declared after it plugs in the simulated box).
 class TestWindowScope {
  public:
   TestWindowScope();
@@ -82,4 +85,5 @@ class TestWindowScope {
 
  private:
   RecordingWindow window_;
+  SimulatedPorts noPorts_;
 };

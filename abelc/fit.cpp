@@ -1,0 +1,570 @@
+// Fitting runs once per candidate mode (16V8/20V8 without a mode suffix try
+// simple before complex) and keeps the first placement that works. Each try
+// checks the declared pins, places the open ones and writes the map.
+#include "abelc/fit.h"
+
+#include <algorithm>
+#include <bit>
+
+namespace abelc {
+
+namespace {
+
+struct Failure {};
+
+// One way to build an output's sum: a cover and whether it is the logic
+// function's complement.
+struct Form {
+  Cover cover;
+  bool complemented = false;
+};
+
+struct OutputInfo {
+  std::vector<Form> forms;  // the preferred one first
+  bool read = false;        // the array reads the output back
+  bool oe_pin_enable = false;  // a 16V8/20V8 register enabled by the /OE pin
+};
+
+std::string Quote(const std::string& name) { return "'" + name + "'"; }
+
+class Fitter {
+ public:
+  Fitter(const LogicModel& m, const MinimisedDesign& md, const GalDevice& d)
+      : m_(m), md_(md), d_(d), output_of_(m.signals.size(), -1), read_(m.signals.size(), false) {}
+
+  // Mode-independent checks and facts; false after errors.
+  bool Prepare(Diagnostics& diags);
+  // One placement; errors go to `diags`. `mode_only` stays true while every
+  // error is one that another mode could avoid.
+  std::optional<FitResult> Place(GalMode mode, Diagnostics& diags, bool& mode_only);
+
+ private:
+  const std::string& Name(int signal) const { return m_.signals[static_cast<std::size_t>(signal)].name; }
+  const Signal& Sig(int signal) const { return m_.signals[static_cast<std::size_t>(signal)]; }
+  void NoteRead(const Cover& c);
+  int SingleLiteralSignal(const Cover& c, bool positive) const;
+  int SumTerms(GalMode mode, const OutputCell& cell, int output) const;
+  bool HasEnableRow(GalMode mode, int output) const;
+  void PlaceOutputs(GalMode mode, std::vector<int>& pin_of, Diagnostics& diags, bool& mode_only) const;
+  void PlaceInputs(GalMode mode, std::vector<int>& pin_of, Diagnostics& diags) const;
+  FitResult Write(GalMode mode, const std::vector<int>& pin_of, Diagnostics& diags) const;
+  void WriteTerm(FitResult& r, GalMode mode, int row, const Cube& c) const;
+  void WriteControl(FitResult& r, GalMode mode, int row, const std::optional<MinimisedFunction>& f,
+                    const std::string& what, int output, Diagnostics& diags) const;
+
+  const LogicModel& m_;
+  const MinimisedDesign& md_;
+  const GalDevice& d_;
+  std::vector<int> output_of_;  // per signal
+  std::vector<bool> read_;      // per signal: read by the array
+  std::vector<OutputInfo> info_;  // per output
+  int clock_signal_ = -1;
+  int oe_signal_ = -1;
+  bool any_registered_ = false;
+  bool any_enable_ = false;
+  std::optional<MinimisedFunction> reset_, preset_;
+};
+
+void Fitter::NoteRead(const Cover& c) {
+  for (const Cube& cube : c) {
+    for (std::uint64_t lits = LiteralMask(cube); lits; lits &= lits - 1) {
+      read_[static_cast<std::size_t>(m_.variables[static_cast<std::size_t>(std::countr_zero(lits))].signal)] = true;
+    }
+  }
+}
+
+// The signal of a cover that is one literal of the given sense, else -1.
+int Fitter::SingleLiteralSignal(const Cover& c, bool positive) const {
+  if (c.size() != 1 || LiteralCount(c[0]) != 1) return -1;
+  int v = std::countr_zero(LiteralMask(c[0]));
+  bool is_positive = ((c[0].one >> v) & 1) != 0;
+  const Variable& var = m_.variables[static_cast<std::size_t>(v)];
+  if (is_positive != positive || var.kind == Feedback::Q) return -1;
+  return var.signal;
+}
+
+bool Fitter::Prepare(Diagnostics& diags) {
+  for (std::size_t i = 0; i < m_.outputs.size(); ++i) output_of_[static_cast<std::size_t>(m_.outputs[i].signal)] = static_cast<int>(i);
+  info_.resize(m_.outputs.size());
+  bool ok = true;
+  auto error = [&](SourcePos pos, const std::string& text) {
+    diags.Error(pos, text);
+    ok = false;
+  };
+  bool reset_seen = false;
+  for (const MinimisedOutput& mo : md_.outputs) {
+    const Output& o = m_.outputs[static_cast<std::size_t>(mo.output)];
+    const Signal& s = Sig(o.signal);
+    OutputInfo& info = info_[static_cast<std::size_t>(mo.output)];
+    if (s.node) {
+      error(s.pos, Quote(s.name) + " is a node, but the " + std::string(d_.name) + " has no buried cells; declare it as a pin");
+      continue;
+    }
+    any_registered_ = any_registered_ || o.registered;
+    // The forms the sum may take.
+    if (mo.logic) {
+      const MinimisedFunction& f = *mo.logic;
+      bool need_forced = o.registered && !d_.IsV8();
+      if (need_forced) {
+        // The 22V10 register feeds the pin through S0, which must follow the
+        // declared inverter so reset, preset and power-up reach the pin as written.
+        bool complemented = InvertsRegister(m_, o) && !o.detailed;
+        Form form{complemented ? f.negative : f.positive, complemented};
+        if (!(complemented ? f.has_negative : f.has_positive)) {
+          Cover on = complemented ? Not(Or(o.logic->on, o.logic->dc)) : o.logic->on;
+          if (!MinimiseCover(on, o.logic->dc, form.cover)) {
+            error(o.logic->pos, Quote(s.name) + " needs more work to minimise than the limit allows");
+          }
+        }
+        info.forms.push_back(std::move(form));
+      } else {
+        if (f.has_positive) info.forms.push_back({f.positive, false});
+        if (f.has_negative) info.forms.push_back({f.negative, true});
+        if (f.complemented && info.forms.size() == 2) std::swap(info.forms[0], info.forms[1]);
+      }
+      for (const Form& form : info.forms) NoteRead(form.cover);
+    } else {
+      info.forms.push_back({Cover{}, false});
+    }
+    if (mo.clock) {
+      int c = SingleLiteralSignal(mo.clock->Chosen(), true);
+      if (c < 0 || output_of_[static_cast<std::size_t>(c)] >= 0) {
+        error(mo.clock->Chosen().empty() ? o.clock->pos : o.clock->pos,
+              "the clock of " + Quote(s.name) + " must be the input on pin 1: the " + d_.name +
+                  " clocks every register from pin 1");
+      } else if (Sig(c).pin != 0 && Sig(c).pin != d_.clock_pin) {
+        error(o.clock->pos, Quote(s.name) + " is clocked by " + Quote(Name(c)) + " on pin " + std::to_string(Sig(c).pin) +
+                                ", but the " + d_.name + " clocks its registers from pin 1 only");
+      } else if (clock_signal_ >= 0 && clock_signal_ != c) {
+        error(o.clock->pos, Quote(s.name) + " is clocked by " + Quote(Name(c)) + " and another register by " +
+                                Quote(Name(clock_signal_)) + "; the " + d_.name + " has one clock, pin 1");
+      } else {
+        clock_signal_ = c;
+      }
+    }
+    if (mo.enable) {
+      const Cover& e = mo.enable->Chosen();
+      if (!IsTrue(e)) any_enable_ = true;
+      if (o.registered && d_.IsV8()) {
+        int oe = SingleLiteralSignal(e, false);
+        if (IsTrue(e)) {
+          // Enabled while the /OE pin is low, which is all the register can do.
+        } else if (oe < 0 || output_of_[static_cast<std::size_t>(oe)] >= 0) {
+          error(o.enable->pos, "the enable of registered output " + Quote(s.name) + " must be the /OE pin (" +
+                                   std::to_string(d_.oe_pin) + ") of the " + d_.name + ", active low");
+        } else if (Sig(oe).pin != 0 && Sig(oe).pin != d_.oe_pin) {
+          error(o.enable->pos, Quote(s.name) + " is enabled by " + Quote(Name(oe)) + " on pin " +
+                                   std::to_string(Sig(oe).pin) + ", but registered outputs of the " + d_.name +
+                                   " are enabled by the /OE pin, " + std::to_string(d_.oe_pin));
+        } else if (oe_signal_ >= 0 && oe_signal_ != oe) {
+          error(o.enable->pos, "registered outputs of the " + std::string(d_.name) + " share one /OE pin; " +
+                                   Quote(s.name) + " is enabled by " + Quote(Name(oe)) + ", another by " +
+                                   Quote(Name(oe_signal_)));
+        } else {
+          oe_signal_ = oe;
+          info.oe_pin_enable = true;
+        }
+      } else {
+        NoteRead(e);
+      }
+    }
+    // The 22V10's reset and preset rows serve every register alike.
+    if (o.registered && !d_.IsV8()) {
+      auto same = [](const std::optional<MinimisedFunction>& a, const std::optional<MinimisedFunction>& b) {
+        if (a.has_value() != b.has_value()) return false;
+        if (!a) return true;
+        Cover x = a->Chosen(), y = b->Chosen();
+        auto less = [](const Cube& p, const Cube& q) { return p.zero != q.zero ? p.zero < q.zero : p.one < q.one; };
+        std::sort(x.begin(), x.end(), less);
+        std::sort(y.begin(), y.end(), less);
+        return x == y;
+      };
+      if (!reset_seen) {
+        reset_ = mo.reset;
+        preset_ = mo.preset;
+        reset_seen = true;
+      } else if (!same(reset_, mo.reset) || !same(preset_, mo.preset)) {
+        error(s.pos, "the " + std::string(d_.name) + " resets and presets all registers together, but " +
+                         Quote(s.name) + " has a reset or preset that differs from the other registers'");
+      }
+      if (mo.reset) NoteRead(mo.reset->Chosen());
+      if (mo.preset) NoteRead(mo.preset->Chosen());
+    }
+  }
+  for (std::size_t i = 0; i < m_.outputs.size(); ++i) info_[i].read = read_[static_cast<std::size_t>(m_.outputs[i].signal)];
+  return ok;
+}
+
+bool Fitter::HasEnableRow(GalMode mode, int output) const {
+  if (mode == GalMode::Macrocells || mode == GalMode::Complex) return true;
+  if (mode == GalMode::Simple) return false;
+  return !m_.outputs[static_cast<std::size_t>(output)].registered;
+}
+
+int Fitter::SumTerms(GalMode mode, const OutputCell& cell, int output) const {
+  if (mode == GalMode::Macrocells) return cell.rows - 1;
+  return HasEnableRow(mode, output) ? 7 : 8;
+}
+
+// Outputs that need the most terms choose first, each taking the smallest
+// free cell that holds it (and can read it back when the design does).
+void Fitter::PlaceOutputs(GalMode mode, std::vector<int>& pin_of, Diagnostics& diags, bool& mode_only) const {
+  std::vector<bool> taken(static_cast<std::size_t>(d_.pins) + 1, false);
+  for (std::size_t s = 0; s < pin_of.size(); ++s) {
+    if (pin_of[s] > 0 && !Sig(static_cast<int>(s)).node) taken[static_cast<std::size_t>(pin_of[s])] = true;
+  }
+  std::vector<int> open;
+  for (std::size_t i = 0; i < m_.outputs.size(); ++i) {
+    if (!Sig(m_.outputs[i].signal).node && pin_of[static_cast<std::size_t>(m_.outputs[i].signal)] == 0) {
+      open.push_back(static_cast<int>(i));
+    }
+  }
+  auto need = [&](int o) {
+    std::size_t n = SIZE_MAX;
+    for (const Form& f : info_[static_cast<std::size_t>(o)].forms) n = std::min(n, f.cover.size());
+    return static_cast<int>(n);
+  };
+  std::stable_sort(open.begin(), open.end(), [&](int a, int b) { return need(a) > need(b); });
+  for (int o : open) {
+    const int signal = m_.outputs[static_cast<std::size_t>(o)].signal;
+    const OutputCell* best = nullptr;
+    int largest = 0, largest_pin = 0;
+    for (const OutputCell& cell : d_.cells) {
+      if (taken[static_cast<std::size_t>(cell.pin)]) continue;
+      if (info_[static_cast<std::size_t>(o)].read && ReadColumn(d_, mode, cell.pin) < 0) continue;
+      int terms = SumTerms(mode, cell, o);
+      if (terms > largest) {
+        largest = terms;
+        largest_pin = cell.pin;
+      }
+      if (terms >= need(o) && (!best || terms < SumTerms(mode, *best, o))) best = &cell;
+    }
+    if (!best) {
+      const Signal& s = Sig(signal);
+      if (largest == 0) {
+        diags.Error(s.pos, Quote(s.name) + " does not fit: every output cell of the " + d_.name +
+                               " that could take it is in use (" + ModeName(mode) + " mode)");
+      } else {
+        diags.Error(s.pos, Quote(s.name) + " does not fit: it needs " + std::to_string(need(o)) +
+                               " product terms, and the largest free cell (pin " + std::to_string(largest_pin) +
+                               ") has " + std::to_string(largest) + " in " + ModeName(mode) + " mode");
+      }
+      mode_only = false;
+      continue;
+    }
+    taken[static_cast<std::size_t>(best->pin)] = true;
+    pin_of[static_cast<std::size_t>(signal)] = best->pin;
+  }
+}
+
+// Inputs go to free dedicated input pins first, then to free output cells
+// that can be read in this mode. The clock and /OE signals have their pins.
+void Fitter::PlaceInputs(GalMode mode, std::vector<int>& pin_of, Diagnostics& diags) const {
+  std::vector<bool> taken(static_cast<std::size_t>(d_.pins) + 1, false);
+  for (std::size_t s = 0; s < pin_of.size(); ++s) {
+    if (pin_of[s] > 0 && !Sig(static_cast<int>(s)).node) taken[static_cast<std::size_t>(pin_of[s])] = true;
+  }
+  const bool registered = mode == GalMode::Registered;
+  auto claim = [&](int signal, int pin) {
+    if (taken[static_cast<std::size_t>(pin)]) {
+      diags.Error(Sig(signal).pos, Quote(Name(signal)) + " needs pin " + std::to_string(pin) + ", which is taken");
+      return;
+    }
+    taken[static_cast<std::size_t>(pin)] = true;
+    pin_of[static_cast<std::size_t>(signal)] = pin;
+  };
+  if (clock_signal_ >= 0 && pin_of[static_cast<std::size_t>(clock_signal_)] == 0) claim(clock_signal_, d_.clock_pin);
+  if (oe_signal_ >= 0 && pin_of[static_cast<std::size_t>(oe_signal_)] == 0) claim(oe_signal_, d_.oe_pin);
+  std::vector<int> order;  // candidate pins, best first
+  for (int pin = 2; pin < d_.pins; ++pin) {
+    if (!d_.IsCellPin(pin) && pin != d_.Gnd() && pin != d_.oe_pin) order.push_back(pin);
+  }
+  if (!registered) {
+    order.push_back(1);
+    if (d_.oe_pin) order.push_back(d_.oe_pin);
+  }
+  for (auto it = d_.cells.rbegin(); it != d_.cells.rend(); ++it) order.push_back(it->pin);
+  for (std::size_t s = 0; s < m_.signals.size(); ++s) {
+    const int signal = static_cast<int>(s);
+    if (Sig(signal).node || pin_of[s] != 0 || output_of_[s] >= 0) continue;
+    bool placed = false;
+    for (int pin : order) {
+      if (taken[static_cast<std::size_t>(pin)] || (read_[s] && ReadColumn(d_, mode, pin) < 0)) continue;
+      claim(signal, pin);
+      placed = true;
+      break;
+    }
+    if (!placed) {
+      diags.Error(Sig(signal).pos, Quote(Name(signal)) + " does not fit: no free pin of the " + d_.name +
+                                       " can be read as an input in " + ModeName(mode) + " mode");
+    }
+  }
+}
+
+std::optional<FitResult> Fitter::Place(GalMode mode, Diagnostics& diags, bool& mode_only) {
+  mode_only = true;
+  const int before = diags.ErrorCount();
+  auto error = [&](SourcePos pos, const std::string& text, bool mode_reason) {
+    diags.Error(pos, text);
+    mode_only = mode_only && mode_reason;
+  };
+  const std::string dev = d_.name;
+  const std::string in_mode = std::string(" in ") + ModeName(mode) + " mode";
+  std::vector<int> pin_of(m_.signals.size(), 0);
+  for (std::size_t s = 0; s < m_.signals.size(); ++s) {
+    if (!m_.signals[s].node) pin_of[s] = m_.signals[s].pin;
+  }
+  // What each declared pin is asked to do.
+  for (std::size_t s = 0; s < m_.signals.size(); ++s) {
+    const Signal& sig = m_.signals[s];
+    const int pin = pin_of[s];
+    if (pin == 0) continue;
+    const int o = output_of_[s];
+    if (o >= 0) {
+      const Output& out = m_.outputs[static_cast<std::size_t>(o)];
+      if (!d_.IsCellPin(pin)) {
+        error(sig.pos, Quote(sig.name) + " is an output, but pin " + std::to_string(pin) + " of the " + dev +
+                           " is an input pin; outputs go on pins " + std::to_string(d_.cells.back().pin) + " to " +
+                           std::to_string(d_.cells.front().pin), false);
+        continue;
+      }
+      if (out.registered && d_.IsV8() && mode != GalMode::Registered) {
+        error(sig.pos, Quote(sig.name) + " is registered, but the " + dev + in_mode + " has no registers", true);
+      }
+    }
+    if (read_[s] && ReadColumn(d_, mode, pin) < 0) {
+      std::string why = mode == GalMode::Registered && pin == d_.clock_pin ? " is the clock, outside the logic,"
+                        : mode == GalMode::Registered && pin == d_.oe_pin ? " is the /OE pin, outside the logic,"
+                                                                         : " cannot be read by the logic";
+      error(sig.pos, "the logic reads " + Quote(sig.name) + ", but pin " + std::to_string(pin) + " of the " + dev +
+                         why + in_mode, mode != GalMode::Registered);
+    }
+  }
+  if (mode == GalMode::Simple && any_enable_) {
+    error({}, "an output enable needs the " + dev + " in complex mode", true);
+  }
+  if (diags.ErrorCount() > before) return std::nullopt;
+  PlaceOutputs(mode, pin_of, diags, mode_only);
+  PlaceInputs(mode, pin_of, diags);
+  for (std::size_t s = 0; s < m_.signals.size(); ++s) {
+    // The clock and /OE signals take their pins even when the logic reads them.
+    if (m_.signals[s].pin == 0 && read_[s] && pin_of[s] > 0 && ReadColumn(d_, mode, pin_of[s]) < 0) {
+      error(m_.signals[s].pos, "the logic reads " + Quote(m_.signals[s].name) + ", which must be on pin " +
+                                   std::to_string(pin_of[s]) + ", outside the logic of the " + dev + in_mode, false);
+    }
+  }
+  if (diags.ErrorCount() > before) return std::nullopt;
+  FitResult r = Write(mode, pin_of, diags);
+  if (diags.ErrorCount() > before) {
+    mode_only = false;
+    return std::nullopt;
+  }
+  return r;
+}
+
+void Fitter::WriteTerm(FitResult& r, GalMode mode, int row, const Cube& c) const {
+  const std::size_t base = static_cast<std::size_t>(row * d_.columns);
+  std::fill(r.fuses.begin() + static_cast<std::ptrdiff_t>(base),
+            r.fuses.begin() + static_cast<std::ptrdiff_t>(base + static_cast<std::size_t>(d_.columns)), 1);
+  for (std::uint64_t lits = LiteralMask(c); lits; lits &= lits - 1) {
+    const int v = std::countr_zero(lits);
+    const Variable& var = m_.variables[static_cast<std::size_t>(v)];
+    const int column = ReadColumn(d_, mode, r.pin_of[static_cast<std::size_t>(var.signal)]);
+    // A register's column carries the complement of its flip-flop; a name
+    // that means the pin level of an active-high 22V10 register reads it inverted.
+    bool flip = false;
+    const int o = output_of_[static_cast<std::size_t>(var.signal)];
+    if (o >= 0 && m_.outputs[static_cast<std::size_t>(o)].registered) {
+      flip = var.kind == Feedback::Q || !InvertsRegister(m_, m_.outputs[static_cast<std::size_t>(o)]);
+    }
+    const bool want_one = ((c.one >> v) & 1) != 0;
+    r.fuses[base + static_cast<std::size_t>(column + (want_one != flip ? 0 : 1))] = 0;
+  }
+}
+
+void Fitter::WriteControl(FitResult& r, GalMode mode, int row, const std::optional<MinimisedFunction>& f,
+                          const std::string& what, int output, Diagnostics& diags) const {
+  if (!f) return;
+  const Cover& c = f->Chosen();
+  if (c.size() > 1) {
+    const Output& o = m_.outputs[static_cast<std::size_t>(output)];
+    const std::optional<Function>& src = what == "OE" ? o.enable : what == "AR" ? o.reset : o.preset;
+    diags.Error(src ? src->pos : SourcePos{}, Quote(Name(o.signal)) + "." + what + " does not fit: it needs " +
+                                                  std::to_string(c.size()) + " product terms, and the " + d_.name +
+                                                  " has one for it");
+    return;
+  }
+  if (c.size() == 1) WriteTerm(r, mode, row, c[0]);
+}
+
+FitResult Fitter::Write(GalMode mode, const std::vector<int>& pin_of, Diagnostics& diags) const {
+  FitResult r;
+  r.mode = mode;
+  r.pin_of = pin_of;
+  r.fuses.assign(static_cast<std::size_t>(d_.fuses), 0);
+  r.implemented = md_;
+  const bool v8 = d_.IsV8();
+  auto set = [&](int fuse, bool value) { r.fuses[static_cast<std::size_t>(fuse)] = value ? 1 : 0; };
+  int first_registered = -1;
+  for (std::size_t i = 0; i < d_.cells.size(); ++i) {
+    const OutputCell& cell = d_.cells[i];
+    FittedCell fc;
+    fc.pin = cell.pin;
+    for (std::size_t s = 0; s < pin_of.size(); ++s) {
+      if (pin_of[s] != cell.pin || m_.signals[s].node) continue;
+      if (output_of_[s] >= 0) {
+        fc.output = output_of_[s];
+      } else {
+        fc.input = static_cast<int>(s);
+      }
+    }
+    if (fc.output < 0) {
+      // Unused or input: the output buffer off, the pin high impedance. An
+      // unused 22V10 cell stays a register with its OE row off, as is usual there.
+      if (v8) {
+        set(d_.ac1_base + static_cast<int>(i), true);
+      } else if (fc.input >= 0) {
+        set(d_.s0_base + 2 * static_cast<int>(i) + 1, true);
+      }
+      fc.terms_max = v8 ? (mode == GalMode::Complex ? 7 : 8) : cell.rows - 1;
+      r.cells.push_back(fc);
+      continue;
+    }
+    const Output& o = m_.outputs[static_cast<std::size_t>(fc.output)];
+    const OutputInfo& info = info_[static_cast<std::size_t>(fc.output)];
+    const MinimisedOutput* mo = nullptr;
+    for (const MinimisedOutput& x : md_.outputs) {
+      if (x.output == fc.output) mo = &x;
+    }
+    fc.registered = o.registered;
+    fc.enable_term = HasEnableRow(mode, fc.output);
+    fc.terms_max = SumTerms(mode, cell, fc.output);
+    if (o.registered && first_registered < 0) first_registered = fc.output;
+    // The preferred form if it fits, else any that does.
+    const Form* form = nullptr;
+    for (const Form& f : info.forms) {
+      if (static_cast<int>(f.cover.size()) <= fc.terms_max) {
+        form = &f;
+        break;
+      }
+    }
+    if (!form) {
+      std::size_t need = SIZE_MAX;
+      for (const Form& f : info.forms) need = std::min(need, f.cover.size());
+      diags.Error(Sig(o.signal).pos, Quote(Name(o.signal)) + " does not fit: it needs " + std::to_string(need) +
+                                         " product terms, and pin " + std::to_string(cell.pin) + " has " +
+                                         std::to_string(fc.terms_max) + " in " + ModeName(mode) + " mode");
+      r.cells.push_back(fc);
+      continue;
+    }
+    fc.terms_used = static_cast<int>(form->cover.size());
+    // The pin shows the function, or its complement behind a .D of an inverting register.
+    const bool pin_is_complement = o.registered && o.detailed && InvertsRegister(m_, o);
+    if (o.registered && !v8) {
+      fc.active_high = !InvertsRegister(m_, o);
+    } else {
+      fc.active_high = form->complemented == pin_is_complement;
+    }
+    if (mo && mo->logic) {
+      MinimisedFunction& impl = *r.implemented.outputs[static_cast<std::size_t>(mo - md_.outputs.data())].logic;
+      (form->complemented ? impl.negative : impl.positive) = form->cover;
+      (form->complemented ? impl.has_negative : impl.has_positive) = true;
+      impl.complemented = form->complemented;
+    }
+    int sum_row = cell.first_row;
+    if (fc.enable_term) {
+      if (mo && mo->enable) {
+        WriteControl(r, mode, cell.first_row, mo->enable, "OE", fc.output, diags);
+      } else {
+        WriteTerm(r, mode, cell.first_row, Cube{});
+      }
+      ++sum_row;
+    }
+    for (const Cube& c : form->cover) WriteTerm(r, mode, sum_row++, c);
+    if (v8) {
+      set(d_.xor_base + static_cast<int>(i), fc.active_high);
+      set(d_.ac1_base + static_cast<int>(i), mode == GalMode::Registered ? !o.registered : mode == GalMode::Complex);
+    } else {
+      set(d_.s0_base + 2 * static_cast<int>(i), fc.active_high);
+      set(d_.s0_base + 2 * static_cast<int>(i) + 1, !o.registered);
+    }
+    r.cells.push_back(fc);
+  }
+  if (v8) {
+    for (int row = 0; row < d_.rows; ++row) set(d_.ptd_base + row, true);
+    set(d_.syn, mode != GalMode::Registered);
+    set(d_.ac0, mode != GalMode::Simple);
+  } else if (first_registered >= 0) {
+    WriteControl(r, mode, d_.ar_row, reset_, "AR", first_registered, diags);
+    WriteControl(r, mode, d_.sp_row, preset_, "SP", first_registered, diags);
+  }
+  for (const FittedCell& c : r.cells) {
+    r.terms_used += c.terms_used;
+    r.terms_total += c.terms_max;
+  }
+  return r;
+}
+
+std::string PartName(const LogicModel& m, const GalDevice& d, GalMode mode) {
+  if (!d.IsV8()) return m.device.part == "P22V10" ? "P22V10" : "P22V10G";
+  std::string base = d.family == Family::Gal16V8 ? "P16V8" : "P20V8";
+  return base + (mode == GalMode::Registered ? "R" : mode == GalMode::Complex ? "C" : "S");
+}
+
+}  // namespace
+
+std::optional<FitResult> FitDesign(const LogicModel& model, const MinimisedDesign& design, Diagnostics& diags) {
+  if (model.device.family == Family::Unknown) {
+    diags.Error({}, model.device.part.empty() ? "the design declares no device (for example: u1 device 'P16V8';)"
+                                              : "unknown device '" + model.device.part + "'");
+    return std::nullopt;
+  }
+  const GalDevice& d = DeviceOf(model.device.family);
+  Fitter fitter(model, design, d);
+  if (!fitter.Prepare(diags)) return std::nullopt;
+  std::vector<GalMode> modes;
+  if (!d.IsV8()) {
+    modes = {GalMode::Macrocells};
+  } else {
+    const std::string& part = model.device.part;
+    const char last = part.empty() ? ' ' : part.back();
+    bool any_registered = false;
+    for (const Output& o : model.outputs) any_registered = any_registered || o.registered;
+    if (last == 'R') {
+      modes = {GalMode::Registered};
+    } else if (last == 'C') {
+      modes = {GalMode::Complex};
+    } else if (last == 'S') {
+      modes = {GalMode::Simple};
+    } else if (any_registered) {
+      modes = {GalMode::Registered};
+    } else {
+      modes = {GalMode::Simple, GalMode::Complex};
+    }
+  }
+  Diagnostics first;
+  bool first_mode_only = false;
+  for (std::size_t i = 0; i < modes.size(); ++i) {
+    Diagnostics attempt;
+    bool mode_only = true;
+    std::optional<FitResult> r = fitter.Place(modes[i], attempt, mode_only);
+    if (r) {
+      r->part = PartName(model, d, modes[i]);
+      r->fuse_count = r->part == "P22V10" ? d.ues_base : d.fuses;
+      r->fuses.resize(static_cast<std::size_t>(r->fuse_count));
+      return r;
+    }
+    if (i == 0) {
+      first = attempt;
+      first_mode_only = mode_only;
+    } else if (first_mode_only) {
+      first = attempt;  // the later mode's reasons say more
+    }
+  }
+  for (const Diagnostic& e : first.List()) {
+    if (e.severity == Severity::Error) diags.Error(e.pos, e.message);
+  }
+  return std::nullopt;
+}
+
+}  // namespace abelc

@@ -1,0 +1,236 @@
+// The model decodes the architecture fuses once, then evaluates product-term
+// rows straight from the AND array: fuse 0 = the column is connected.
+#include "abelc/fuse_model.h"
+
+namespace abelc {
+
+namespace {
+
+// The pin feeding each true column (column 2k) of the AND array, by mode.
+const int k16V8Simple[] = {2, 1, 3, 19, 4, 18, 5, 17, 6, 14, 7, 13, 8, 12, 9, 11};
+const int k16V8Complex[] = {2, 1, 3, 18, 4, 17, 5, 16, 6, 15, 7, 14, 8, 13, 9, 11};
+const int k16V8Registered[] = {2, 19, 3, 18, 4, 17, 5, 16, 6, 15, 7, 14, 8, 13, 9, 12};
+const int k20V8Simple[] = {2, 1, 3, 23, 4, 22, 5, 21, 6, 20, 7, 17, 8, 16, 9, 15, 10, 14, 11, 13};
+const int k20V8Complex[] = {2, 1, 3, 23, 4, 21, 5, 20, 6, 19, 7, 18, 8, 17, 9, 16, 10, 14, 11, 13};
+const int k20V8Registered[] = {2, 23, 3, 22, 4, 21, 5, 20, 6, 19, 7, 18, 8, 17, 9, 16, 10, 15, 11, 14};
+const int k22V10[] = {1, 23, 2, 22, 3, 21, 4, 20, 5, 19, 6, 18, 7, 17, 8, 16, 9, 15, 10, 14, 11, 13};
+
+// 22V10 output cells: pin, S0 fuse (S1 follows), OE row, first and last sum row.
+struct Cell22V10 {
+  int pin, s0, oe_row, first_sum, last_sum;
+};
+const Cell22V10 k22V10Cells[] = {
+    {23, 5808, 1, 2, 9},     {22, 5810, 10, 11, 20},   {21, 5812, 21, 22, 33},   {20, 5814, 34, 35, 48},
+    {19, 5816, 49, 50, 65},  {18, 5818, 66, 67, 82},   {17, 5820, 83, 84, 97},   {16, 5822, 98, 99, 110},
+    {15, 5824, 111, 112, 121}, {14, 5826, 122, 123, 130},
+};
+
+template <std::size_t N>
+std::vector<int> Table(const int (&t)[N]) {
+  return std::vector<int>(t, t + N);
+}
+
+}  // namespace
+
+FuseMapModel::FuseMapModel(Family family, std::vector<std::uint8_t> fuses)
+    : family_(family), fuses_(std::move(fuses)) {
+  if (family == Family::Gal22V10) {
+    pins_ = 24;
+    columns_ = 44;
+    column_pins_ = Table(k22V10);
+    for (const Cell22V10& t : k22V10Cells) {
+      Cell c;
+      c.pin = t.pin;
+      c.oe_row = t.oe_row;
+      c.first_sum = t.first_sum;
+      c.sums = t.last_sum - t.first_sum + 1;
+      c.invert = !Fuse(t.s0);
+      c.registered = !Fuse(t.s0 + 1);
+      cells_.push_back(c);
+    }
+    ar_row_ = 0;
+    sp_row_ = 131;
+  } else {
+    const bool small = family == Family::Gal16V8;
+    pins_ = small ? 20 : 24;
+    columns_ = small ? 32 : 40;
+    const int base = 64 * columns_;  // XOR, signature, AC1, PTD, SYN, AC0 follow the array
+    const bool syn = Fuse(base + 144), ac0 = Fuse(base + 145);
+    const bool registered_mode = !syn;  // SYN = 0, AC0 = 0 is read as registered too
+    const bool simple = syn && !ac0;
+    if (small) {
+      column_pins_ = simple ? Table(k16V8Simple) : registered_mode ? Table(k16V8Registered) : Table(k16V8Complex);
+    } else {
+      column_pins_ = simple ? Table(k20V8Simple) : registered_mode ? Table(k20V8Registered) : Table(k20V8Complex);
+    }
+    ptd_base_ = base + 80;
+    oe_pin_ = registered_mode ? (small ? 11 : 13) : 0;
+    const int top = small ? 19 : 22;
+    for (int i = 0; i < 8; ++i) {
+      Cell c;
+      c.pin = top - i;
+      const bool ac1 = Fuse(base + 72 + i);
+      c.invert = !Fuse(base + i);
+      if (simple) {
+        c.buffer_off = ac1;
+        c.first_sum = 8 * i;
+        c.sums = 8;
+      } else if (registered_mode && !ac1) {
+        c.registered = true;
+        c.oe_by_pin = true;
+        c.first_sum = 8 * i;
+        c.sums = 8;
+      } else {
+        c.oe_row = 8 * i;
+        c.first_sum = 8 * i + 1;
+        c.sums = 7;
+      }
+      cells_.push_back(c);
+    }
+  }
+  drive_.assign(static_cast<std::size_t>(pins_) + 1, -1);
+  cell_at_pin_.assign(static_cast<std::size_t>(pins_) + 1, -1);
+  for (std::size_t i = 0; i < cells_.size(); ++i) cell_at_pin_[static_cast<std::size_t>(cells_[i].pin)] = static_cast<int>(i);
+  const int rows = family == Family::Gal22V10 ? 132 : 64;
+  connected_.resize(static_cast<std::size_t>(rows));
+  for (int row = 0; row < rows; ++row) {
+    for (int col = 0; col < columns_; ++col) {
+      if (!Fuse(row * columns_ + col)) connected_[static_cast<std::size_t>(row)].push_back(col);
+    }
+  }
+  columns_now_.assign(static_cast<std::size_t>(columns_), 0);
+  Settle();
+}
+
+const FuseMapModel::Cell* FuseMapModel::CellAt(int pin) const {
+  if (pin < 1 || pin > pins_) return nullptr;
+  const int i = cell_at_pin_[static_cast<std::size_t>(pin)];
+  return i < 0 ? nullptr : &cells_[static_cast<std::size_t>(i)];
+}
+
+bool FuseMapModel::IsOutput(int pin) const {
+  const Cell* c = CellAt(pin);
+  return c && !c->buffer_off;
+}
+
+bool FuseMapModel::IsRegistered(int pin) const {
+  const Cell* c = CellAt(pin);
+  return c && c->registered;
+}
+
+int FuseMapModel::PinLevel(int pin) const {
+  const Cell* c = CellAt(pin);
+  if (c && c->enabled) return c->level;
+  return drive_[static_cast<std::size_t>(pin)] > 0 ? 1 : 0;
+}
+
+// Column pairs: the even column is the signal, the odd one its complement.
+// A register feeds its column from /Q, whatever the pin shows.
+int FuseMapModel::ColumnValue(int column) const {
+  const int pin = column_pins_[static_cast<std::size_t>(column / 2)];
+  const Cell* c = CellAt(pin);
+  int value = c && c->registered ? 1 - c->q : PinLevel(pin);
+  return column % 2 ? 1 - value : value;
+}
+
+void FuseMapModel::ReadColumns() {
+  for (int col = 0; col < columns_; ++col) columns_now_[static_cast<std::size_t>(col)] = ColumnValue(col);
+}
+
+bool FuseMapModel::Row(int row) const {
+  if (ptd_base_ >= 0 && !Fuse(ptd_base_ + row)) return false;
+  for (int col : connected_[static_cast<std::size_t>(row)]) {
+    if (!columns_now_[static_cast<std::size_t>(col)]) return false;
+  }
+  return true;
+}
+
+bool FuseMapModel::Sum(const Cell& c) const {
+  for (int r = c.first_sum; r < c.first_sum + c.sums; ++r) {
+    if (Row(r)) return true;
+  }
+  return false;
+}
+
+// Outputs follow the array until nothing changes (feedback loops get a bounded
+// number of rounds); the 22V10's reset row clears the registers meanwhile.
+void FuseMapModel::Settle() {
+  for (int round = 0; round < 2 * static_cast<int>(cells_.size()) + 2; ++round) {
+    bool changed = false;
+    ReadColumns();
+    if (ar_row_ >= 0 && Row(ar_row_)) {
+      for (Cell& c : cells_) {
+        if (c.registered && c.q) {
+          c.q = 0;
+          changed = true;
+        }
+      }
+      if (changed) ReadColumns();
+    }
+    for (Cell& c : cells_) {
+      bool enabled = !c.buffer_off;
+      if (enabled && c.oe_by_pin) enabled = PinLevel(oe_pin_) == 0;
+      if (enabled && c.oe_row >= 0) enabled = Row(c.oe_row);
+      int level;
+      if (c.registered) {
+        // 16V8/20V8: the pin is /Q; 22V10: Q, or /Q when S0 = 0.
+        level = family_ == Family::Gal22V10 ? c.q ^ (c.invert ? 1 : 0) : 1 - c.q;
+      } else {
+        level = Sum(c) ? 1 : 0;
+        if (c.invert) level = 1 - level;
+      }
+      if (enabled != c.enabled || level != c.level) changed = true;
+      c.enabled = enabled;
+      c.level = level;
+    }
+    if (!changed) break;
+  }
+}
+
+// Every register loads at once from the sums as they stood before the edge.
+void FuseMapModel::Clock() {
+  ReadColumns();
+  const bool preset = sp_row_ >= 0 && Row(sp_row_);
+  std::vector<int> next;
+  for (const Cell& c : cells_) {
+    int sum = Sum(c) ? 1 : 0;
+    if (family_ == Family::Gal22V10) {
+      next.push_back(preset ? 1 : sum);
+    } else {
+      // The XOR sits before the register; the pin shows /Q.
+      next.push_back(c.invert ? sum : 1 - sum);
+    }
+  }
+  for (std::size_t i = 0; i < cells_.size(); ++i) {
+    if (cells_[i].registered) cells_[i].q = next[i];
+  }
+}
+
+void FuseMapModel::Apply(const std::vector<int>& drive) {
+  const int clock_before = drive_[1] > 0 ? 1 : 0;
+  for (std::size_t p = 2; p < drive_.size() && p < drive.size(); ++p) drive_[p] = drive[p];
+  Settle();
+  const int clock_after = drive.size() > 1 && drive[1] > 0 ? 1 : 0;
+  if (!clock_before && clock_after) Clock();
+  if (drive.size() > 1) drive_[1] = drive[1];
+  Settle();
+}
+
+char FuseMapModel::Level(int pin) const {
+  const Cell* c = CellAt(pin);
+  if (c && !c->buffer_off) return c->enabled ? (c->level ? 'H' : 'L') : 'Z';
+  return drive_[static_cast<std::size_t>(pin)] > 0 ? 'H' : 'L';
+}
+
+std::vector<int> FuseMapModel::Registers() const {
+  std::vector<int> q;
+  for (const Cell& c : cells_) q.push_back(c.q);
+  return q;
+}
+
+void FuseMapModel::SetRegisters(const std::vector<int>& q) {
+  for (std::size_t i = 0; i < cells_.size() && i < q.size(); ++i) cells_[i].q = q[i];
+  Settle();
+}
+
+}  // namespace abelc

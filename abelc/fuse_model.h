@@ -1,0 +1,73 @@
+// A behavioural model of a programmed GAL16V8, GAL20V8 or GAL22V10, built
+// from nothing but its fuse map and the device's architecture tables (kept
+// here apart from the fitter's, column by column). It runs a map cycle by
+// cycle: combinational settling, the rising edge of pin 1, reset, preset,
+// output enables and feedback. The .sim writer and the fitter's tests use it.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "abelc/logic_model.h"
+
+namespace abelc {
+
+class FuseMapModel {
+ public:
+  // `fuses`: one entry (0 or 1) per fuse, as many as the map has; a 22V10
+  // map may end before its signature.
+  FuseMapModel(Family family, std::vector<std::uint8_t> fuses);
+
+  int Pins() const { return pins_; }
+  // Drives the pins (index 1..Pins(); -1 = not driven, read as 0). Inputs
+  // settle first, then a rising edge on pin 1 clocks the registers.
+  void Apply(const std::vector<int>& drive);
+  // 'H', 'L' or 'Z' for an output pin; the driven level for an input.
+  char Level(int pin) const;
+  bool IsOutput(int pin) const;  // an output cell whose buffer is not always off
+  bool IsRegistered(int pin) const;
+
+  // Flip-flop states (0/1), one per output cell, highest pin first.
+  std::vector<int> Registers() const;
+  void SetRegisters(const std::vector<int>& q);
+
+ private:
+  struct Cell {
+    int pin = 0;
+    int oe_row = -1;  // -1: no OE row
+    int first_sum = 0, sums = 0;
+    bool registered = false;
+    bool invert = false;       // the pin shows the complement of the sum (or of Q on a 22V10)
+    bool buffer_off = false;   // never drives its pin
+    bool oe_by_pin = false;    // enabled by the /OE pin (16V8/20V8 registers)
+    int q = 0;
+    int level = 0;   // last computed output level
+    bool enabled = false;
+  };
+
+  bool Fuse(int n) const { return n < static_cast<int>(fuses_.size()) && fuses_[static_cast<std::size_t>(n)] != 0; }
+  void ReadColumns();  // samples every column's value for the rows that follow
+  int ColumnValue(int column) const;
+  bool Row(int row) const;
+  bool Sum(const Cell& c) const;
+  int PinLevel(int pin) const;
+  void Settle();
+  void Clock();
+  const Cell* CellAt(int pin) const;
+
+  Family family_;
+  std::vector<std::uint8_t> fuses_;
+  int pins_ = 0, columns_ = 0;
+  std::vector<int> column_pins_;  // per column pair: the pin feeding it
+  std::vector<std::vector<int>> connected_;  // per row: the columns whose fuse is intact
+  std::vector<int> columns_now_;  // the sampled column values
+  std::vector<int> cell_at_pin_;  // index into cells_, -1 none
+  std::vector<Cell> cells_;
+  std::vector<int> drive_;
+  int ptd_base_ = -1;  // 16V8/20V8 product-term disable fuses
+  int oe_pin_ = 0;     // registered mode's /OE pin
+  int ar_row_ = -1, sp_row_ = -1;
+};
+
+}  // namespace abelc

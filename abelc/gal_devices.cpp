@@ -1,0 +1,115 @@
+// The fitter's device tables, by pin.
+#include "abelc/gal_devices.h"
+
+namespace abelc {
+
+const char* ModeName(GalMode mode) {
+  switch (mode) {
+    case GalMode::Simple: return "simple";
+    case GalMode::Complex: return "complex";
+    case GalMode::Registered: return "registered";
+    case GalMode::Macrocells: return "macrocell";
+  }
+  return "";
+}
+
+const OutputCell* GalDevice::CellAt(int pin) const {
+  for (const OutputCell& c : cells) {
+    if (c.pin == pin) return &c;
+  }
+  return nullptr;
+}
+
+namespace {
+
+GalDevice MakeV8(Family family) {
+  const bool small = family == Family::Gal16V8;
+  GalDevice d;
+  d.family = family;
+  d.name = small ? "GAL16V8" : "GAL20V8";
+  d.pins = small ? 20 : 24;
+  d.columns = small ? 32 : 40;
+  d.rows = 64;
+  const int base = d.rows * d.columns;
+  d.xor_base = base;
+  d.ues_base = base + 8;
+  d.ac1_base = base + 72;
+  d.ptd_base = base + 80;
+  d.syn = base + 144;
+  d.ac0 = base + 145;
+  d.fuses = base + 146;
+  const int top = small ? 19 : 22;
+  for (int i = 0; i < 8; ++i) d.cells.push_back({top - i, 8 * i, 8});
+  d.oe_pin = small ? 11 : 13;
+  return d;
+}
+
+GalDevice Make22V10() {
+  GalDevice d;
+  d.family = Family::Gal22V10;
+  d.name = "GAL22V10";
+  d.pins = 24;
+  d.columns = 44;
+  d.rows = 132;
+  d.s0_base = 5808;
+  d.ues_base = 5828;
+  d.fuses = 5892;
+  d.ar_row = 0;
+  d.sp_row = 131;
+  // Sum terms per cell, pin 23 down to pin 14; each cell's OE row leads its block.
+  const int terms[] = {8, 10, 12, 14, 16, 16, 14, 12, 10, 8};
+  int row = 1;
+  for (int i = 0; i < 10; ++i) {
+    d.cells.push_back({23 - i, row, terms[i] + 1});
+    row += terms[i] + 1;
+  }
+  return d;
+}
+
+// Columns by pin, 16V8 and 20V8 (true column; -1: not in the array).
+struct PinColumns {
+  int pin, simple, complex, registered;
+};
+
+const PinColumns k16V8Columns[] = {
+    {1, 2, 2, -1},   {2, 0, 0, 0},     {3, 4, 4, 4},     {4, 8, 8, 8},     {5, 12, 12, 12},
+    {6, 16, 16, 16}, {7, 20, 20, 20},  {8, 24, 24, 24},  {9, 28, 28, 28},  {11, 30, 30, -1},
+    {12, 26, -1, 30}, {13, 22, 26, 26}, {14, 18, 22, 22}, {15, -1, 18, 18}, {16, -1, 14, 14},
+    {17, 14, 10, 10}, {18, 10, 6, 6},   {19, 6, -1, 2},
+};
+
+const PinColumns k20V8Columns[] = {
+    {1, 2, 2, -1},    {2, 0, 0, 0},     {3, 4, 4, 4},     {4, 8, 8, 8},     {5, 12, 12, 12},
+    {6, 16, 16, 16},  {7, 20, 20, 20},  {8, 24, 24, 24},  {9, 28, 28, 28},  {10, 32, 32, 32},
+    {11, 36, 36, 36}, {13, 38, 38, -1}, {14, 34, 34, 38}, {15, 30, -1, 34}, {16, 26, 30, 30},
+    {17, 22, 26, 26}, {18, -1, 22, 22}, {19, -1, 18, 18}, {20, 18, 14, 14}, {21, 14, 10, 10},
+    {22, 10, -1, 6},  {23, 6, 6, 2},
+};
+
+}  // namespace
+
+const GalDevice& DeviceOf(Family family) {
+  static const GalDevice k16 = MakeV8(Family::Gal16V8);
+  static const GalDevice k20 = MakeV8(Family::Gal20V8);
+  static const GalDevice k22 = Make22V10();
+  return family == Family::Gal16V8 ? k16 : family == Family::Gal20V8 ? k20 : k22;
+}
+
+int ReadColumn(const GalDevice& d, GalMode mode, int pin) {
+  if (d.family == Family::Gal22V10) {
+    if (pin >= 1 && pin <= 11) return 4 * (pin - 1);
+    if (pin == 13) return 42;
+    if (pin >= 14 && pin <= 23) return 4 * (23 - pin) + 2;
+    return -1;
+  }
+  auto pick = [&](const auto& table) {
+    for (const PinColumns& p : table) {
+      if (p.pin != pin) continue;
+      return mode == GalMode::Simple ? p.simple : mode == GalMode::Complex ? p.complex : p.registered;
+    }
+    return -1;
+  };
+  return d.family == Family::Gal16V8 ? pick(k16V8Columns) : pick(k20V8Columns);
+}
+
+}  // namespace abelc

@@ -1,0 +1,49 @@
+// What the fitter knows of the three GAL families: pins, array geometry,
+// the rows of each output cell, the addresses of the architecture fuses and
+// which array column reads each pin in each mode. Transcribed from the
+// devices' fuse-map tables; the fuse-map model keeps its own copy.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "abelc/logic_model.h"
+
+namespace abelc {
+
+enum class GalMode { Simple, Complex, Registered, Macrocells };  // the last: 22V10
+
+const char* ModeName(GalMode mode);  // "simple", "complex", "registered", "macrocell"
+
+struct OutputCell {
+  int pin = 0;
+  int first_row = 0;  // the cell's block; on the 22V10 its OE row
+  int rows = 0;       // the block's rows; on the 22V10 the OE row and the sum terms
+};
+
+struct GalDevice {
+  Family family = Family::Unknown;
+  const char* name = "";  // "GAL16V8"
+  int pins = 0, columns = 0, rows = 0;
+  int fuses = 0;  // with the signature
+  std::vector<OutputCell> cells;  // highest pin first, as the rows run
+  int clock_pin = 1;
+  int oe_pin = 0;  // registered mode's /OE pin (16V8, 20V8)
+  // 16V8 / 20V8: one bit per cell, highest pin first, and one per row.
+  int xor_base = 0, ues_base = 0, ac1_base = 0, ptd_base = 0, syn = 0, ac0 = 0;
+  // 22V10: S0 (polarity) and S1 (bypass) per cell, pin 23 first; AR and SP rows.
+  int s0_base = 0, ar_row = 0, sp_row = 0;
+  bool IsV8() const { return family != Family::Gal22V10; }
+  int Gnd() const { return pins / 2; }
+  int Vcc() const { return pins; }
+  const OutputCell* CellAt(int pin) const;
+  bool IsCellPin(int pin) const { return CellAt(pin) != nullptr; }
+};
+
+const GalDevice& DeviceOf(Family family);
+
+// The true column of the array that reads `pin`, or -1 when the mode gives
+// the pin no column. The complement is the next column.
+int ReadColumn(const GalDevice& d, GalMode mode, int pin);
+
+}  // namespace abelc

@@ -1,0 +1,34 @@
+// Test vectors at pin level, as the JEDEC file holds them (one character per
+// pin), and their run on the fuse-map model.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "abelc/fuse_model.h"
+#include "abelc/logic_model.h"
+
+namespace abelc {
+
+// One string per vector, character k for pin k + 1: inputs 0 1 C K U D P X,
+// expected outputs H L Z, 'N' for the supply pins and outputs not tested,
+// 'X' for pins the vector leaves alone.
+std::vector<std::string> PinVectors(const LogicModel& model, const std::vector<int>& pin_of, int pins);
+
+struct VectorMismatch {
+  int vector = 0;  // 1-based
+  int pin = 0;
+  char found = 0, expected = 0;
+};
+
+struct VectorRun {
+  std::vector<std::string> shown;  // per vector: inputs as given, outputs as simulated
+  std::vector<VectorMismatch> mismatches;
+  int passed = 0;
+};
+
+// Power-up state: every register 0. 'C' pulses a pin 0-1-0, 'K' 1-0-1,
+// 'U' 0-1 and 'D' 1-0; a plain 0 to 1 on pin 1 between vectors clocks too.
+VectorRun RunPinVectors(FuseMapModel& model, const std::vector<std::string>& vectors);
+
+}  // namespace abelc

@@ -1,0 +1,15 @@
+// The options of quelvox-cli's programmer commands: --port PORT and --all.
+#pragma once
+
+#include <string>
+#include <vector>
+
+struct CliOptions {
+  std::string Port;  // COMn, a device path, or sim:CHIP.jed[,NAME]
+  bool All = false;  // erase --all
+  bool HasPort = false;
+};
+
+// Takes the options out of args (the operands stay). Returns "" or the
+// reason the arguments are wrong.
+std::string TakeOptions(std::vector<std::string>& args, CliOptions& options);

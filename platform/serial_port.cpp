@@ -1,0 +1,15 @@
+#include "platform/serial_port.h"
+
+#include "platform/posix/termios_port.h"
+
+namespace {
+TermiosPort machinePort;
+SerialPort* installedPort = &machinePort;
+}  // namespace
+
+SerialPort& TheSerialPort() {
+  return *installedPort;
+}
+void InstallSerialPort(SerialPort* port) {
+  installedPort = port != nullptr ? port : &machinePort;
+}

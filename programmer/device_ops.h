@@ -1,0 +1,13 @@
+// Reading, verifying and erasing the chip in the programmer's socket.
+#pragma once
+
+// Reads every fuse of the chip into the ReadBackBuffer, then either shows it
+// as the current design (verify = 0) or compares it with the FuseMap.
+// readPesFirst = 1 identifies the chip first; 0 uses the selected device on a
+// socket that an earlier identification left powered. Always returns 0;
+// LinkOperationStopped() tells whether a failed exchange stopped it.
+int ReadOrVerifyDevice(int verify, int readPesFirst);
+
+// Erases the chip (eraseAll = 0) or erases it completely. 1 when the
+// operation ran, 0 when no chip was identified or the link failed.
+int EraseDevice(int eraseAll);

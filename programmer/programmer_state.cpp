@@ -1,0 +1,11 @@
+#include "programmer/programmer_state.h"
+
+#include "platform/serial_port.h"
+#include "programmer/link_buffers.h"
+#include "programmer/pes.h"
+
+void ResetProgrammerState() {
+  TheSerialPort().Close();
+  ResetLinkBuffers();
+  ResetPesState();
+}

@@ -1,0 +1,107 @@
+// The compile command from end to end, with a stand-in runner script started
+// for real: from the window's command, and from quelvox-cli.
+#include <gtest/gtest.h>
+
+#include "app/commands.h"
+#include "app/dispatch.h"
+#include "tests/abel/compile_scene.h"
+#include "tests/cli/run_program.h"
+#include "tests/support/recording_window.h"
+
+namespace {
+
+using Lines = std::vector<std::string>;
+
+const std::string Cli = std::string(QUELVOX_BINARY_DIR) + "/quelvox-cli";
+const std::string RealJedec = JedecDataDir() + "/galette_GAL16V8_reg.jed";
+const std::string PinRow = "                      a0 |  1                    20  | Vcc                     ";
+const std::string Report = "page 1\r\n                         |           -----           |\r\n" + PinRow +
+                           "\r\n                         `---------------------------'\r\n";
+
+// A runner that compiles every design into the real fuse file, printing
+// something on the way, as a console program would.
+void WriteSucceedingRunner(const CompileScene& scene) {
+  WriteBytes(scene.Root() + "/report.doc", Report);
+  scene.WriteStandInRunner("echo compiling; printf 'ok\\r\\n' > abel/abelcpl.out; cp ../report.doc abel/abelcpl.doc;"
+                           " : > abel/abelcpl.sim; cp \"" + RealJedec + "\" abel/abelcpl.jed");
+}
+
+void WriteFailingRunner(const CompileScene& scene) {
+  scene.WriteStandInRunner("printf 'x.abl:3:1: error: oops\\r\\n1 errors, 0 warnings\\r\\n' > abel/abelcpl.out");
+}
+
+// Choosing "Compile" in the window with my designs/x.abl in the dialog.
+class CompileCommand : public ::testing::Test {
+ protected:
+  CompileScene scene;
+  TestWindowScope windowScope;
+  RecordingWindow& window = windowScope.window();
+
+  void CompileDesign() {
+    WriteBytes(scene.Design("x.abl"), "module x\r\n");
+    window.AnswerDialog(scene.Design("x.abl"), 1);
+    DispatchCommand(CmdCompile);
+  }
+};
+
+TEST_F(CompileCommand, SuccessLoadsTheFuseFileAndShowsTheChipDiagram) {
+  WriteSucceedingRunner(scene);
+  CompileDesign();
+
+  EXPECT_EQ(CurrentDesignPath, scene.Design("x.abl"));
+  ASSERT_GE(window.LogLines.size(), 3u);
+  EXPECT_EQ(window.LogLines[0], "Parsing file: x.jed");
+  EXPECT_EQ(window.LogLines[1], "Path: " + scene.DesignDir());
+  EXPECT_NE(std::find(window.LogLines.begin(), window.LogLines.end(), PinRow), window.LogLines.end());
+  EXPECT_EQ(window.LogLines.back(), ">>> done <<<");
+  EXPECT_FALSE(window.FuseMapLines.empty());
+  EXPECT_EQ(ReadBytes(scene.Design("x.jed")), ReadBytes(RealJedec));
+}
+
+TEST_F(CompileCommand, FailureKeepsTheDesignPathAndShowsTheListing) {
+  WriteFailingRunner(scene);
+  CurrentDesignPath = "earlier.abl";
+  CompileDesign();
+
+  EXPECT_EQ(CurrentDesignPath, "earlier.abl");
+  EXPECT_EQ(window.LogLines, (Lines{"x.abl:3:1: error: oops", "1 errors, 0 warnings", ">>> done <<<"}));
+  EXPECT_TRUE(window.FuseMapLines.empty());
+}
+
+// The fuse-map and status blocks of a compile are those of opening the new file.
+TEST(CompileCli, Success) {
+  CompileScene scene;
+  WriteSucceedingRunner(scene);
+  WriteBytes(scene.Design("x.abl"), "module x\r\n");
+  const ProgramRun run = RunProgram(Cli, {"compile", "my designs/x.abl"});
+  const ProgramRun open = RunProgram(Cli, {"open", scene.Design("x.jed")});
+  const auto fuseMap = open.Out.find("--- fuse map ---");
+  ASSERT_NE(fuseMap, std::string::npos);
+  EXPECT_EQ(run.Out.rfind("--- log ---\nParsing file: x.jed\nPath: " + scene.DesignDir() + "\n", 0), 0u) << run.Out;
+  EXPECT_NE(run.Out.find(PinRow + "\n"), std::string::npos) << run.Out;
+  EXPECT_EQ(run.Out.substr(run.Out.find("--- fuse map ---")), open.Out.substr(fuseMap));
+  EXPECT_EQ(run.Out.find("compiling"), std::string::npos) << "the runner's own output is hidden";
+  EXPECT_EQ(run.Status, 0);
+}
+
+TEST(CompileCli, Failures) {
+  const std::string empty = "--- fuse map ---\n--- status ---\n\n\n";
+  struct Case {
+    const char* What;
+    void (*Runner)(const CompileScene&);
+    std::string Log;
+  } cases[] = {
+      {"no runner", nullptr, "ERROR: Can't start vDosPlus\n"},
+      {"compile error", WriteFailingRunner, "x.abl:3:1: error: oops\n1 errors, 0 warnings\n"},
+  };
+  for (const Case& c : cases) {
+    CompileScene scene;
+    if (c.Runner) c.Runner(scene);
+    WriteBytes(scene.Design("x.abl"), "module x\r\n");
+    const ProgramRun run = RunProgram(Cli, {"compile", scene.Design("x.abl")});
+    EXPECT_EQ(run.Out, "--- log ---\n" + c.Log + ">>> done <<<\n" + empty) << c.What;
+    EXPECT_EQ(run.Status, 1) << c.What;
+  }
+}
+
+}  // namespace

@@ -1,0 +1,194 @@
+// The compile step with a scripted runner: the work file, the runner's start,
+// the listing in the log, the copies beside the design, and every failure with
+// what it leaves on disk.
+#include <gtest/gtest.h>
+
+#include <signal.h>
+#include <sys/resource.h>
+
+#include <functional>
+#include <map>
+
+#include "abel/compile_design.h"
+#include "tests/abel/compile_scene.h"
+#include "tests/support/recording_window.h"
+#include "tests/support/scripted_process.h"
+
+namespace {
+
+using Lines = std::vector<std::string>;
+using Files = std::map<std::string, std::string>;  // name -> bytes
+
+const std::string Design = "\" Counter for the demo board\r\nmodule my_counter\r\ntitle 'demo'\r\n"
+                           "U1 device 'P16V8';\r\nq pin 19;\r\nend my_counter\r\n";
+const std::string WorkDesign = "MODULE abelcpl\r\ntitle 'demo'\r\nabelcpl DEVICE 'P16V8';\r\nq pin 19;\r\n"
+                               "end my_counter\r\n";
+const Files Outputs{{"abelcpl.out", "listing 1\r\nlisting 2\r\n"},
+                    {"abelcpl.doc", "doc\r\n"},
+                    {"abelcpl.sim", "sim\r\n"},
+                    {"abelcpl.jed", "\x02jed*\r\n\x03"}};
+const Lines OldOutputs{"abelcpl.doc", "abelcpl.jed", "abelcpl.out", "abelcpl.sim"};
+
+// A scene with a recording window and a scripted runner.
+struct Bench {
+  CompileScene scene;
+  TestWindowScope windowScope;
+  ScriptedProcessScope processScope;
+  RecordingWindow& window = windowScope.window();
+  ScriptedProcessStarter& runner = processScope.starter();
+
+  // The runner writes these files into vDosPlus/abel/.
+  void RunnerWrites(const Files& files) {
+    runner.Run = [this, files](const ProcessStart&) {
+      for (const auto& [name, bytes] : files) WriteBytes(scene.Abel(name), bytes);
+    };
+  }
+  void LeaveOldRun() {
+    WriteBytes(scene.Abel("abelcpl.abl"), "old design\r\n");
+    for (const std::string& name : OldOutputs) WriteBytes(scene.Abel(name), "old");
+  }
+};
+
+class Compile : public ::testing::Test, protected Bench {};
+
+TEST_F(Compile, SuccessfulRun) {
+  const std::string design = scene.Design("x.v2.abl");
+  WriteBytes(design, Design);
+  WriteBytes(scene.Design("x.v2.jed"), "an older fuse file");
+  LeaveOldRun();
+  Lines seenAtStart;
+  runner.Run = [&](const ProcessStart&) {
+    seenAtStart = CompileScene::Entries(scene.Abel(""));
+    for (const auto& [name, bytes] : Outputs) WriteBytes(scene.Abel(name), bytes);
+  };
+  window.LogLines = {"an earlier line"};
+
+  EXPECT_EQ(CompileAbelDesign(design), 1);
+
+  ASSERT_EQ(runner.Starts.size(), 1u);
+  EXPECT_EQ(runner.Starts[0].Program, scene.Vdos() + "vDosPlus.exe");
+  EXPECT_EQ(runner.Starts[0].WorkingDirectory, scene.Vdos());
+  EXPECT_EQ(std::filesystem::current_path().string(), scene.Root());
+  EXPECT_EQ(seenAtStart, Lines{"abelcpl.abl"}) << "old outputs are gone before the runner starts";
+  EXPECT_EQ(ReadBytes(scene.Abel("abelcpl.abl")), WorkDesign);
+  // The listing alone, added straight to the pane.
+  EXPECT_EQ(window.LogLines, (Lines{"listing 1", "listing 2"}));
+  EXPECT_EQ(window.LogScrolls, 0);
+  EXPECT_EQ(window.PumpCalls, 0);
+  for (const char* extension : {"out", "doc", "sim", "jed"}) {
+    EXPECT_EQ(ReadBytes(scene.Design("x.v2.") + extension), Outputs.at(std::string("abelcpl.") + extension))
+        << extension;
+  }
+}
+
+TEST_F(Compile, DesignWithLfLineEndsGetsCrLf) {
+  WriteBytes(scene.Design("x.abl"), "module a\nb device 'P16V8';\nend");
+  RunnerWrites(Outputs);
+  EXPECT_EQ(CompileAbelDesign(scene.Design("x.abl")), 1);
+  EXPECT_EQ(ReadBytes(scene.Abel("abelcpl.abl")), "MODULE abelcpl\r\nabelcpl DEVICE 'P16V8';\r\nend\r\n");
+}
+
+// Compiling the work file itself must not lose the design to the truncation
+// of the work file.
+TEST_F(Compile, TheWorkFileItself) {
+  WriteBytes(scene.Abel("abelcpl.abl"), Design);
+  RunnerWrites(Outputs);
+  EXPECT_EQ(CompileAbelDesign(scene.Abel("abelcpl.abl")), 1);
+  EXPECT_EQ(ReadBytes(scene.Abel("abelcpl.abl")), WorkDesign);
+  EXPECT_EQ(ReadBytes(scene.Abel("abelcpl.jed")), Outputs.at("abelcpl.jed"));
+}
+
+TEST(CompileFailures, Table) {
+  struct Row {
+    const char* What;
+    std::function<void(Bench&)> Setup;  // after the old run and the design are in place
+    std::string DesignName;             // "" for a cancelled requester
+    Lines Log;                          // after the line that was there before
+    bool Started;
+    Lines AbelLeft;                     // files in vDosPlus/abel/ afterwards
+    bool WorkFileNew;                   // the work file holds the new design
+    Lines BesideDesign;                 // files in the design folder afterwards
+  };
+  const Lines allOld{"abelcpl.abl", "abelcpl.doc", "abelcpl.jed", "abelcpl.out", "abelcpl.sim"};
+  const Row rows[] = {
+      {"empty path", nullptr, "", {}, false, allOld, false, {"x.abl"}},
+      {"design missing", nullptr, "missing.abl", {"ERROR: Can't open ABEL design file!"}, false, allOld, false,
+       {"x.abl"}},
+      {"design is a folder", [](Bench& b) { std::filesystem::create_directory(b.scene.Design("folder.abl")); },
+       "folder.abl", {"ERROR: Can't open ABEL design file!"}, false, allOld, false, {"folder.abl", "x.abl"}},
+      {"work file cannot be created",
+       [](Bench& b) {
+         std::filesystem::remove(b.scene.Abel("abelcpl.abl"));
+         std::filesystem::create_directory(b.scene.Abel("abelcpl.abl"));
+       },
+       "x.abl", {"ERROR: Can't duplicate ABEL design file!"}, false, allOld, false, {"x.abl"}},
+      {"old fuse file cannot be deleted",
+       [](Bench& b) {
+         std::filesystem::remove(b.scene.Abel("abelcpl.jed"));
+         std::filesystem::create_directories(b.scene.Abel("abelcpl.jed/stuck"));
+       },
+       "x.abl", {"ERROR: Can't delete old compiler output files!"}, false, {"abelcpl.abl", "abelcpl.jed"}, true,
+       {"x.abl"}},
+      {"runner cannot be started", [](Bench& b) { b.runner.Startable = false; }, "x.abl",
+       {"ERROR: Can't start vDosPlus"}, true, {"abelcpl.abl"}, true, {"x.abl"}},
+      {"no listing", [](Bench& b) { b.RunnerWrites({{"abelcpl.jed", "jed"}}); }, "x.abl",
+       {"ERROR: Can't open compiler output file!"}, true, {"abelcpl.abl", "abelcpl.jed"}, true, {"x.abl"}},
+      {"listing but no fuse file",
+       [](Bench& b) { b.RunnerWrites({{"abelcpl.out", "1 error\r\n"}, {"abelcpl.doc", "d"}, {"abelcpl.sim", "s"}}); },
+       "x.abl", {"1 error"}, true, {"abelcpl.abl", "abelcpl.doc", "abelcpl.out", "abelcpl.sim"}, true,
+       {"x.abl", "x.doc", "x.out", "x.sim"}},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.What);
+    Bench b;
+    WriteBytes(b.scene.Design("x.abl"), Design);
+    b.LeaveOldRun();
+    if (row.Setup) row.Setup(b);
+    b.window.LogLines = {"before"};
+
+    EXPECT_EQ(CompileAbelDesign(row.DesignName.empty() ? "" : b.scene.Design(row.DesignName)), 0);
+
+    // The listing replaces the log; an error line is added to it.
+    Lines log = row.Log;
+    if (log.empty() || log[0].rfind("ERROR: ", 0) == 0) log.insert(log.begin(), "before");
+    EXPECT_EQ(b.window.LogLines, log);
+    EXPECT_EQ(b.runner.Starts.size(), row.Started ? 1u : 0u);
+    EXPECT_EQ(CompileScene::Entries(b.scene.Abel("")), row.AbelLeft);
+    if (std::filesystem::is_regular_file(b.scene.Abel("abelcpl.abl"))) {
+      EXPECT_EQ(ReadBytes(b.scene.Abel("abelcpl.abl")), row.WorkFileNew ? WorkDesign : "old design\r\n");
+    }
+    EXPECT_EQ(CompileScene::Entries(b.scene.DesignDir()), row.BesideDesign);
+  }
+}
+
+// A work file cut short, here by a file-size limit as on a full disk, is
+// reported and not compiled.
+TEST_F(Compile, WorkFileWriteFailure) {
+  std::string big = "module m\r\n";
+  while (big.size() < 10000) big += "\" a comment line of the design that takes some room\r\n";
+  WriteBytes(scene.Design("x.abl"), big);
+  LeaveOldRun();
+  rlimit saved{};
+  getrlimit(RLIMIT_FSIZE, &saved);
+  rlimit limited = saved;
+  limited.rlim_cur = 4096;
+  const auto savedHandler = signal(SIGXFSZ, SIG_IGN);
+  setrlimit(RLIMIT_FSIZE, &limited);
+  const int result = CompileAbelDesign(scene.Design("x.abl"));
+  setrlimit(RLIMIT_FSIZE, &saved);
+  signal(SIGXFSZ, savedHandler);
+
+  EXPECT_EQ(result, 0);
+  EXPECT_EQ(window.LogLines, Lines{"ERROR: Can't duplicate ABEL design file!"});
+  EXPECT_TRUE(runner.Starts.empty());
+  EXPECT_EQ(ReadBytes(scene.Abel("abelcpl.jed")), "old");
+}
+
+TEST(CompilePaths, OutputBaseCutsAtEitherSeparator) {
+  EXPECT_EQ(OutputBaseOf("C:\\d\\x.abl"), "C:\\d\\x");
+  EXPECT_EQ(OutputBaseOf("/d/my designs/x.v2.abl"), "/d/my designs/x.v2");
+  EXPECT_EQ(OutputBaseOf("/d.x/noext"), "/d.x/noext");
+  EXPECT_EQ(OutputBaseOf("mixed/dir\\y.ABL"), "mixed/dir\\y");
+}
+
+}  // namespace

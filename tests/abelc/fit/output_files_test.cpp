@@ -1,0 +1,140 @@
+// The four output files: golden .jed, .doc and .sim for small designs of each
+// device and mode (their fuses checked by hand against the architecture
+// tables), the failures that leave no fuse file, and the command line.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "abelc/compile.h"
+#include "fit_support.h"
+#include "tests/abelc/golden_support.h"
+
+namespace {
+
+using namespace abelc;
+using namespace abelc_fit_test;
+using abelc_test::LineDiff;
+namespace fs = std::filesystem;
+
+const std::string kGoldenDir = std::string(QUELVOX_SOURCE_DIR) + "/tests/abelc/fit/golden";
+constexpr const char* kDate = "Thu Jan  1 00:00:00 2026";
+
+// The fuse checksum of each design, worked out from the architecture tables;
+// the unused cells of the 16V8/20V8 are inputs, those of the 22V10 off.
+const struct {
+  const char* design;
+  const char* checksum;
+} kGolden[] = {
+    {"ex1_16v8_simple", "C0CD3*"},      {"ex2_16v8_registered", "C0CF4*"}, {"ex3_22v10_enable", "C0AE6*"},
+    {"ex4_20v8_complex", "C12D1*"},     {"ex5_22v10_toggle", "C0AF2*"},
+};
+
+TEST(OutputFiles, GoldenJedecReportAndSimulation) {
+  const bool update = std::getenv("QUELVOX_UPDATE_GOLDEN") != nullptr;
+  for (const auto& g : kGolden) {
+    SCOPED_TRACE(g.design);
+    const std::string base = kGoldenDir + "/" + g.design;
+    CompiledFiles files = CompileToFiles(std::string(g.design) + ".abl", ReadFile(base + ".abl"), kDate);
+    ASSERT_TRUE(files.ok) << files.listing;
+    EXPECT_NE(files.jed.find(std::string("\r\n") + g.checksum + "\r\n"), std::string::npos);
+    for (const auto& [ext, text] : {std::pair<std::string, std::string>{".jed", files.jed}, {".doc", files.doc},
+                                    {".sim", files.sim}, {".out", files.listing}}) {
+      if (update) std::ofstream(base + ext, std::ios::binary) << text;
+      const std::string expected = ReadFile(base + ext);
+      EXPECT_EQ(expected, text) << ext << " differs:\n" << LineDiff(expected, text);
+    }
+  }
+}
+
+TEST(OutputFiles, TheJedecChecksumsAddUp) {
+  CompiledFiles files = CompileToFiles("ex5.abl", ReadFile(kGoldenDir + "/ex5_22v10_toggle.abl"), kDate);
+  const std::string& t = files.jed;
+  const std::size_t etx = t.find('\x03');
+  ASSERT_NE(etx, std::string::npos);
+  unsigned sum = 0;
+  for (std::size_t i = t.find('\x02'); i <= etx; ++i) sum += static_cast<unsigned char>(t[i]);
+  char hex[8];
+  std::snprintf(hex, sizeof hex, "%04X", sum & 0xFFFF);
+  EXPECT_EQ(t.substr(etx + 1), std::string(hex) + "\r\n");
+  JedecMap map = ReadJedec(t);
+  EXPECT_EQ(map.fuse_count, 5892);
+  EXPECT_EQ(map.vectors.size(), 4u);
+}
+
+// Designs the fitter must refuse, with the message the user sees.
+const struct {
+  const char* what;
+  const char* source;
+  const char* message;
+} kFailures[] = {
+    {"too many terms",
+     "module m\n d device 'P16V8';\n a, b, c, e pin 2, 3, 4, 5;\n y pin 19;\nequations\n"
+     " y = a $ b $ c $ e;\n y.oe = a;\nend m\n",
+     "'y' does not fit: it needs 8 product terms, and pin 19 has 7 in complex mode"},
+    {"too many terms for any free cell",
+     "module m\n d device 'P16V8';\n a, b, c, e, f pin 2, 3, 4, 5, 6;\n y pin;\nequations\n"
+     " y = a $ b $ c $ e $ f;\nend m\n",
+     "'y' does not fit: it needs 16 product terms, and the largest free cell (pin 19) has 8 in simple mode"},
+    {"wrong clock pin",
+     "module m\n d device 'P22V10';\n c, a pin 3, 2;\n q pin 23 istype 'reg';\nequations\n"
+     " q.clk = c;\n q := a;\nend m\n",
+     "'q' is clocked by 'c' on pin 3, but the GAL22V10 clocks its registers from pin 1 only"},
+    {"enable of a 16V8 register other than the /OE pin",
+     "module m\n d device 'P16V8';\n clk, a, e pin 1, 2, 3;\n q pin 19 istype 'reg';\nequations\n"
+     " q.clk = clk;\n q := a;\n q.oe = e;\nend m\n",
+     "the enable of registered output 'q' must be the /OE pin (11) of the GAL16V8, active low"},
+    {"more outputs than cells",
+     "module m\n d device 'P16V8';\n a pin 2;\n y0..y8 pin;\nequations\n [y0..y8] = a;\nend m\n",
+     "'y8' does not fit: every output cell of the GAL16V8 that could take it is in use (simple mode)"},
+    {"output on an input pin",
+     "module m\n d device 'P16V8';\n a pin 2;\n y pin 5;\nequations\n y = a;\nend m\n",
+     "'y' is an output, but pin 5 of the GAL16V8 is an input pin; outputs go on pins 12 to 19"},
+    {"different resets on the 22V10",
+     "module m\n d device 'P22V10';\n clk, a, r pin 1, 2, 3;\n p, q pin 22, 23 istype 'reg';\nequations\n"
+     " [p, q].clk = clk;\n p := a;\n q := !a;\n q.ar = r;\nend m\n",
+     "the GAL22V10 resets and presets all registers together, but 'q' has a reset or preset that differs from "
+     "the other registers'"},
+    {"no device",
+     "module m\n a pin 2;\n y pin 19;\nequations\n y = a;\nend m\n",
+     "the design declares no device (for example: u1 device 'P16V8';)"},
+    {"unknown device",
+     "module m\n d device 'P16V9';\n a pin 2;\n y pin 19;\nequations\n y = a;\nend m\n",
+     "unknown device 'P16V9'"},
+};
+
+TEST(OutputFiles, FailuresGiveTheirMessageAndNoFuseFile) {
+  for (const auto& f : kFailures) {
+    SCOPED_TRACE(f.what);
+    CompiledFiles files = CompileToFiles("abelcpl.abl", f.source, kDate);
+    EXPECT_FALSE(files.ok);
+    EXPECT_NE(files.listing.find(f.message), std::string::npos) << files.listing;
+    EXPECT_TRUE(files.jed.empty());
+  }
+}
+
+TEST(OutputFiles, CommandLineWritesBesideTheDesignAndRemovesStaleFiles) {
+  const fs::path dir = fs::temp_directory_path() / "abelc_fit_cli";
+  fs::remove_all(dir);
+  fs::create_directories(dir / "abel");
+  std::ofstream(dir / "abel" / "abelcpl.abl") << ReadFile(kGoldenDir + "/ex1_16v8_simple.abl");
+  const fs::path cwd = fs::current_path();
+  fs::current_path(dir);
+  std::ostringstream out, err;
+  EXPECT_EQ(0, RunCommandLine({}, out, err)) << err.str();
+  fs::current_path(cwd);
+  for (const char* ext : {".out", ".jed", ".doc", ".sim"}) EXPECT_TRUE(fs::exists(dir / "abel" / (std::string("abelcpl") + ext)));
+  EXPECT_NE(out.str().find("3 out of 3 vectors passed."), std::string::npos);
+
+  std::ofstream(dir / "bad.abl") << kFailures[0].source;
+  std::ofstream(dir / "bad.jed") << "stale";
+  std::ostringstream out2, err2;
+  EXPECT_EQ(1, RunCommandLine({(dir / "bad.abl").string()}, out2, err2));
+  EXPECT_FALSE(fs::exists(dir / "bad.jed"));
+  EXPECT_NE(ReadFile((dir / "bad.out").string()).find("1 error, 0 warnings"), std::string::npos);
+  fs::remove_all(dir);
+}
+
+}  // namespace

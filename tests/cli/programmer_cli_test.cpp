@@ -1,0 +1,110 @@
+// quelvox-cli's programmer commands against the simulated box: a chip made
+// from a real file is identified, read back into the same file, verified and
+// erased; a missing box and bad options end as a user would expect.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "tests/cli/run_program.h"
+#include "tests/fuses/fuse_test_files.h"
+
+namespace {
+
+const std::string Cli = std::string(QUELVOX_BINARY_DIR) + "/quelvox-cli";
+
+ProgramRun RunCli(const std::vector<std::string>& args) {
+  return RunProgram(Cli, args, RLIM_INFINITY);
+}
+
+std::string File(const std::string& name) {
+  return JedecDataDir() + "/" + name;
+}
+std::string Sim(const std::string& name) {
+  return "sim:" + File(name);
+}
+
+const std::string Gal16V8Lines =
+    "Device: GAL16V8 [LATTICE]\n"
+    "Device Input & I/O Pull-ups: NO\n"
+    "Vpp Supply: \\x0915.8V (prog.)\\x09\\x0912.0V (read)\n"
+    "Pulse Timing: \\x09100ms (prog.)\\x09\\x09100ms (erase)\n"
+    "PES: 00 00 00 A1 00 00 00 00 \n";
+
+TEST(CliProgrammer, IdentifyTheSimulatedChip) {
+  const ProgramRun run = RunCli({"identify", "--port", Sim("galette_GAL16V8_reg.jed")});
+  EXPECT_EQ(run.Out, "--- log ---\n" + Gal16V8Lines + ">>> done <<<\n--- fuse map ---\n--- status ---\n\n\n");
+  EXPECT_EQ(run.Err, "");
+  EXPECT_EQ(run.Status, 0);
+}
+
+TEST(CliProgrammer, ReadSavesWhatTheChipHolds) {
+  for (const char* name :
+       {"galette_GAL16V8_reg.jed", "galette_GAL20V8_tri.jed", "galette_GAL22V10_arsp.jed"}) {
+    ScratchDir dir;
+    const ProgramRun run = RunCli({"read", dir / "out.jed", "--port", Sim(name)});
+    EXPECT_EQ(run.Status, 0) << name;
+    EXPECT_NE(run.Out.find("->read\n>>> done <<<\n>>> done <<<\n--- fuse map ---\nL00000 "),
+              std::string::npos)
+        << run.Out;
+    std::string written = ReadBytes(dir / "out.jed");
+    const auto date = written.find("CREATED DATE: ");
+    ASSERT_NE(date, std::string::npos) << name;
+    written.replace(date + 14, 20, "01/01/2026  00:00:00");
+    EXPECT_EQ(written, ReadBytes(File(name) + ".saved.jed")) << name;
+  }
+}
+
+TEST(CliProgrammer, VerifyTellsSuccessFromAMismatch) {
+  const ProgramRun same =
+      RunCli({"verify", File("galette_GAL22V10_arsp.jed"), "--port", Sim("galette_GAL22V10_arsp.jed")});
+  EXPECT_NE(same.Out.find("->verify\n*** SUCCESS ***\n>>> done <<<\n"), std::string::npos) << same.Out;
+  EXPECT_EQ(same.Status, 0);
+  const ProgramRun other = RunCli(
+      {"verify", File("galette_GAL22V10_invertedreg.jed"), "--port", Sim("galette_GAL22V10_arsp.jed")});
+  EXPECT_NE(other.Out.find("->verify\nERROR!\nVERIFY failed @ fuse #"), std::string::npos) << other.Out;
+  EXPECT_EQ(other.Status, 1);
+}
+
+TEST(CliProgrammer, EraseAndEraseAll) {
+  const ProgramRun erase = RunCli({"erase", "--port", Sim("galette_GAL16V8_reg.jed")});
+  EXPECT_EQ(erase.Out,
+            "--- log ---\n" + Gal16V8Lines + ">>> done <<<\n--- fuse map ---\n--- status ---\n\n\n");
+  EXPECT_EQ(erase.Status, 0);
+  const ProgramRun atf = RunCli({"erase", "--all", "--port", Sim("galette_GAL16V8_reg.jed") + ",ATF16V8B"});
+  EXPECT_NE(atf.Out.find("Device: ATF16V8B [ATMEL]\n"), std::string::npos) << atf.Out;
+  EXPECT_NE(atf.Out.find("ATMEL devices do not support this feature\n>>> done <<<\n"), std::string::npos)
+      << atf.Out;
+  EXPECT_EQ(atf.Status, 0);
+}
+
+TEST(CliProgrammer, NoBoxNoChipNoFile) {
+  ScratchDir dir;
+  const ProgramRun noBox = RunCli({"read", dir / "out.jed", "--port", dir / "no-such-port"});
+  EXPECT_EQ(
+      noBox.Out,
+      "--- log ---\nERROR!\nHardware not present!\n>>> done <<<\n--- fuse map ---\n--- status ---\n\n\n");
+  EXPECT_EQ(noBox.Status, 1);
+  EXPECT_TRUE(dir.Entries().empty());
+  const ProgramRun badChip = RunCli({"identify", "--port", "sim:" + (dir / "missing.jed")});
+  EXPECT_EQ(badChip.Status, 1);
+  EXPECT_NE(badChip.Err.find("no chip can be made"), std::string::npos);
+}
+
+TEST(CliProgrammer, OptionsInTheWrongPlace) {
+  const std::vector<std::vector<std::string>> bad{
+      {"identify"},
+      {"identify", "--port"},
+      {"read", "--port", "COM1"},
+      {"open", "a.jed", "--port", "COM1"},
+      {"verify", "--all", "a.jed", "--port", "COM1"},
+      {"erase", "--port", "COM1", "--port", "COM2"},
+  };
+  for (const auto& args : bad) {
+    const ProgramRun run = RunCli(args);
+    EXPECT_EQ(run.Status, 2) << testing::PrintToString(args);
+    EXPECT_EQ(run.Out, "") << testing::PrintToString(args);
+  }
+}
+
+}  // namespace
