@@ -210,6 +210,8 @@ Module Parser::Run() {
         continue;
       }
       if (in_equations) {
+        // A directive inside the block (@message) may have put an item after it.
+        if (!std::holds_alternative<EquationBlock>(m.items.back())) m.items.push_back(EquationBlock{});
         std::get<EquationBlock>(m.items.back()).stmts.push_back(ParseStatement());
       } else {
         ParseDeclaration(m);

@@ -2,8 +2,10 @@
 // from below the drawing's top edge to its bottom line, empty rows left out,
 // under a header and above a bottom line of our own.
 
+#include <filesystem>
 #include <fstream>
 #include <string>
+#include <system_error>
 
 #include "app/dispatch.h"
 #include "app/message_log.h"
@@ -28,6 +30,9 @@ bool ReadLine(std::ifstream& file, std::string& line) {
 
 void ShowChipDiagram() {
   const std::string path = DirectoryPart(CurrentDesignPath) + BaseNameOf(CurrentDesignPath) + ".doc";
+  // Only a regular file: a folder has no lines, and a pipe would wait for a writer for ever.
+  std::error_code error;
+  if (!std::filesystem::is_regular_file(path, error)) return;
   std::ifstream file(path, std::ios::binary);
   if (!file) return;
 

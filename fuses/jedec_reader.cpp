@@ -71,10 +71,12 @@ char UpperCase(unsigned char byte) {
 }
 
 // Reads at most limit + 1 bytes, so a size over the limit shows and a file
-// that grows while it is read cannot make the work unbounded.
+// that grows while it is read cannot make the work unbounded. Only regular
+// files are read: a folder has no bytes, and opening a pipe would wait for
+// a writer for ever.
 bool ReadCapped(const std::string& path, std::string& bytes) {
   std::error_code error;
-  if (std::filesystem::is_directory(std::filesystem::path(path), error)) return false;
+  if (!std::filesystem::is_regular_file(std::filesystem::path(path), error)) return false;
   std::FILE* file = std::fopen(path.c_str(), "rb");
   if (file == nullptr) return false;
   bytes.resize(static_cast<std::size_t>(JedecFileSizeLimit) + 1);

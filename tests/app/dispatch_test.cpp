@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "app/commands.h"
 #include "app/dispatch.h"
 #include "boxsim/sim_port.h"
@@ -133,6 +135,33 @@ TEST(Dispatch, AReadStoppedByTheLinkEndsAsAbortedAndKeepsTheDesign) {
   EXPECT_EQ(x.scope.window().FuseMapLines, shown);
   EXPECT_EQ(GalDevice.Name, "GAL22V10");
   EXPECT_EQ(FuseMapLength, 5892);
+}
+
+// Unplugged in the middle of a read, the box never answers again: every later
+// command meets one timeout, ends as aborted within the link's four seconds
+// (plus the wake-up and pulses around it), keeps the design and leaves the
+// port as it was, so the program runs on and says why each time.
+TEST(Dispatch, AfterTheBoxIsUnpluggedMidReadEveryCommandTimesOutAndEnds) {
+  ChipInBox x;
+  x.link.Box.UnplugAfter(10);
+  DispatchCommand(CmdRead);
+  ASSERT_EQ(x.Log().back(), "-- aborted --");
+  const auto shown = x.scope.window().FuseMapLines;
+  const std::int64_t length = FuseMapLength;
+  for (int id : {CmdRead, CmdVerify, CmdErase, CmdRead}) {
+    x.Log().clear();
+    x.scope.window().AnswerBox(BoxAnswer::Yes);
+    const std::int64_t start = x.link.Clock().NowMs();
+    DispatchCommand(id);
+    EXPECT_LE(x.link.Clock().NowMs() - start, 4000 + 100) << id;
+    ASSERT_GE(x.Log().size(), 2u) << id;
+    EXPECT_EQ(x.Log()[x.Log().size() - 2], "Connection Timeout") << id;
+    EXPECT_EQ(x.Log().back(), "-- aborted --") << id;
+    EXPECT_EQ(std::count(x.Log().begin(), x.Log().end(), "Connection Timeout"), 1) << id;
+    EXPECT_EQ(x.scope.window().FuseMapLines, shown) << id;
+    EXPECT_EQ(FuseMapLength, length) << id;
+    EXPECT_EQ(x.link.Ports.OpenName(), "COM3") << id;
+  }
 }
 
 TEST(Dispatch, EraseAsksFirstWithNoAsTheDefault) {

@@ -2,6 +2,7 @@
 // the two reading phases, and a report in the classic compiler's layout.
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <filesystem>
 #include <random>
@@ -97,6 +98,17 @@ TEST_F(ChipDiagram, DocFileIsTheDesignPathWithItsExtensionReplaced) {
     ShowChipDiagram();
     const Lines expected = shown.empty() ? Lines{} : Lines{Header1, Header2, shown, Bottom};
     EXPECT_EQ(scope.window().LogLines, expected) << design;
+  }
+}
+
+TEST_F(ChipDiagram, ADocThatIsNoFileIsPassedOverSilently) {
+  fs::create_directory(Path("folder.doc"));
+  ASSERT_EQ(mkfifo(Path("pipe.doc").c_str(), 0666), 0);  // nothing ever writes to it
+  for (const char* design : {"folder.jed", "pipe.jed"}) {
+    TestWindowScope scope;
+    CurrentDesignPath = Path(design);
+    ShowChipDiagram();
+    EXPECT_EQ(scope.window().LogLines, Lines{}) << design;
   }
 }
 

@@ -46,13 +46,6 @@ void LimitFileSize(rlim_t bytes) {
   if (setrlimit(RLIMIT_FSIZE, &limit) != 0) std::_Exit(4);
 }
 
-// Permission bits do not stop root, so a root test process gives up its
-// rights in the forked child before saving.
-void DropRootRights() {
-  if (geteuid() != 0) return;
-  if (setgid(65534) != 0 || setuid(65534) != 0) std::_Exit(4);
-}
-
 class SafeSave : public ::testing::Test {
  protected:
   void SetUp() override {

@@ -1,0 +1,121 @@
+// The programmer commands (Read, Verify, Erase: detection, identification,
+// PES read and decode, supply and timing, the device operations) against a
+// box whose every answer comes from the fuzzer's bytes, on a virtual clock.
+//
+// The bytes are a list of answers. The box takes the next one when it is
+// woken on a port and after every request it is sent; each starts with a
+// control byte:
+//   kind 0  well formed: payload length byte P, P payload bytes, then the
+//           trailer (P, 0, 0, the request's command byte); on a wake-up the
+//           identification text instead
+//   kind 1  raw: a length byte N, then 5*N bytes as they come (long ones
+//           cross the reply limit)
+//   kind 2  silence
+//   kind 3  forged trailer: P, P payload bytes, then four trailer bytes as given
+// Once the bytes run out the box is unplugged: nothing more ever arrives.
+// Shared by the fuzz target, its seed writer and the test that replays the
+// inputs the fuzzer found.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <deque>
+#include <string>
+#include <vector>
+
+#include "app/commands.h"
+#include "app/dispatch.h"
+#include "platform/serial_port.h"
+#include "programmer/detect.h"
+#include "tests/support/recording_window.h"
+#include "tests/support/virtual_clock.h"
+
+class FuzzedBox final : public SerialPort {
+ public:
+  FuzzedBox(const std::uint8_t* data, std::size_t size) : data_(data), size_(size) {}
+
+  bool Open(const std::string&) override {
+    open_ = true;
+    pending_.clear();
+    woken_ = false;
+    return true;
+  }
+  void Close() override {
+    open_ = false;
+    pending_.clear();
+  }
+  bool IsOpen() override { return open_; }
+  int BytesWaiting() override { return open_ ? static_cast<int>(pending_.size()) : 0; }
+  int Read(std::uint8_t* buffer, int count) override {
+    int n = 0;
+    while (n < count && !pending_.empty()) {
+      buffer[n++] = pending_.front();
+      pending_.pop_front();
+    }
+    return n;
+  }
+  int Write(const std::uint8_t* data, int count) override {
+    if (!open_ || count <= 0) return 0;
+    Answer(data[0], false);
+    return count;
+  }
+  void SetBreak() override {
+    if (open_ && !woken_) {
+      woken_ = true;
+      Answer(0, true);
+    }
+  }
+  void ClearBreak() override {}
+
+ private:
+  std::uint8_t Next() { return at_ < size_ ? data_[at_++] : 0; }
+
+  void Answer(std::uint8_t command, bool wakeUp) {
+    if (at_ >= size_) return;  // unplugged
+    const std::uint8_t control = Next();
+    switch (control & 3) {
+      case 0: {
+        if (wakeUp) {
+          for (char c : std::string(BoxIdentification)) pending_.push_back(static_cast<std::uint8_t>(c));
+          return;
+        }
+        const std::uint8_t length = Next();
+        for (int i = 0; i < length; ++i) pending_.push_back(Next());
+        pending_.insert(pending_.end(), {length, 0, 0, command});
+        return;
+      }
+      case 1: {
+        const int length = 5 * Next();
+        for (int i = 0; i < length; ++i) pending_.push_back(Next());
+        return;
+      }
+      case 2:
+        return;
+      default: {
+        const std::uint8_t length = Next();
+        for (int i = 0; i < length + 4; ++i) pending_.push_back(Next());
+        return;
+      }
+    }
+  }
+
+  const std::uint8_t* data_;
+  std::size_t size_;
+  std::size_t at_ = 0;
+  bool open_ = false;
+  bool woken_ = false;
+  std::deque<std::uint8_t> pending_;
+};
+
+// Read, Verify and Erase (answered Yes) against the box; returns the log.
+inline std::vector<std::string> RunFuzzedBoxSession(const std::uint8_t* data, std::size_t size) {
+  TestWindowScope scope;
+  VirtualClockScope clock;
+  FuzzedBox box(data, size);
+  InstallSerialPort(&box);
+  scope.window().AnswerBox(BoxAnswer::Yes);
+  for (CommandId command : {CmdRead, CmdVerify, CmdErase}) DispatchCommand(command);
+  box.Close();
+  InstallSerialPort(nullptr);
+  return scope.window().LogLines;
+}
