@@ -36,7 +36,9 @@ void ShowListing(const std::vector<std::string>& listing) {
 
 }  // namespace
 
-std::string VdosDirectory() { return CurrentDirectoryWithSeparator() + "vDosPlus" + PathSeparator; }
+std::string VdosDirectory() {
+  return CurrentDirectoryWithSeparator() + "vDosPlus" + PathSeparator;
+}
 
 std::string WorkFile(const std::string& vdosDirectory, const std::string& extension) {
   return vdosDirectory + "abel" + PathSeparator + "abelcpl." + extension;

@@ -23,7 +23,7 @@ struct Expr {
   ExprKind kind = ExprKind::Number;
   SourcePos pos;
   std::uint64_t number = 0;
-  std::string text;  // name, special constant ("X"), operator, or range start
+  std::string text;   // name, special constant ("X"), operator, or range start
   std::string text2;  // range end
   std::string ext;    // dot extension, upper-case, without the dot ("" = none)
   std::vector<ExprPtr> kids;
@@ -105,9 +105,9 @@ struct TruthTable {
 struct Transition {
   enum class Kind { Goto, If, Case } kind = Kind::Goto;
   SourcePos pos;
-  ExprPtr target;             // Goto
-  std::vector<Stmt> with;     // Goto: WITH ... ENDWITH
-  std::vector<ExprPtr> conds; // If: one; Case: one per branch
+  ExprPtr target;                    // Goto
+  std::vector<Stmt> with;            // Goto: WITH ... ENDWITH
+  std::vector<ExprPtr> conds;        // If: one; Case: one per branch
   std::vector<Transition> branches;  // If: then [, else]; Case: one per cond
 };
 
@@ -136,8 +136,8 @@ struct Message {
   std::string text;
 };
 
-using Item = std::variant<DeviceDecl, PinDecl, IstypeDecl, ConstDecl, EquationBlock, TruthTable,
-                          StateDiagram, TestVectors, Message>;
+using Item = std::variant<DeviceDecl, PinDecl, IstypeDecl, ConstDecl, EquationBlock, TruthTable, StateDiagram,
+                          TestVectors, Message>;
 
 struct Module {
   std::string name;

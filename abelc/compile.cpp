@@ -39,7 +39,9 @@ namespace {
 constexpr const char* kUsage = "usage: abelc [DESIGN.abl]\n       abelc --equations DESIGN.abl\n";
 constexpr const char* kDefaultDesign = "abel/abelcpl.abl";
 
-std::string Count(int n, const char* what) { return std::to_string(n) + " " + what + (n == 1 ? "" : "s"); }
+std::string Count(int n, const char* what) {
+  return std::to_string(n) + " " + what + (n == 1 ? "" : "s");
+}
 
 std::string BaseName(const std::string& file_name) {
   std::string name = std::filesystem::path(file_name).filename().string();
@@ -49,14 +51,16 @@ std::string BaseName(const std::string& file_name) {
 
 // The listing's report of a fit: the mode, each output's terms, the total.
 std::string FitSummary(const LogicModel& m, const FitResult& fit) {
-  std::string t = "Device: '" + m.device.part + "' fitted as '" + fit.part + "' (" + ModeName(fit.mode) + " mode)\n";
+  std::string t =
+      "Device: '" + m.device.part + "' fitted as '" + fit.part + "' (" + ModeName(fit.mode) + " mode)\n";
   for (const FittedCell& cell : fit.cells) {
     if (cell.output < 0) continue;
     const Output& o = m.outputs[static_cast<std::size_t>(cell.output)];
     std::string name = m.signals[static_cast<std::size_t>(o.signal)].name;
-    t += "  " + name + std::string(name.size() < 12 ? 12 - name.size() : 1, ' ') + "pin " + std::to_string(cell.pin) +
-         (cell.pin < 10 ? "   " : "  ") + std::to_string(cell.terms_used) + " of " + std::to_string(cell.terms_max) +
-         " terms, " + (o.registered ? "registered, " : "") + (cell.active_high ? "active high" : "active low") + "\n";
+    t += "  " + name + std::string(name.size() < 12 ? 12 - name.size() : 1, ' ') + "pin " +
+         std::to_string(cell.pin) + (cell.pin < 10 ? "   " : "  ") + std::to_string(cell.terms_used) +
+         " of " + std::to_string(cell.terms_max) + " terms, " + (o.registered ? "registered, " : "") +
+         (cell.active_high ? "active high" : "active low") + "\n";
   }
   return t + std::to_string(fit.terms_used) + " of " + std::to_string(fit.terms_total) + " terms used\n";
 }
@@ -87,7 +91,8 @@ bool WriteFile(const std::string& path, const std::string& text) {
 // older fuse file, report or simulation goes so nobody loads them by mistake.
 int CompileFile(const std::string& path, std::ostream& out, std::ostream& err) {
   std::string source;
-  const std::string base = path.substr(0, path.size() - std::filesystem::path(path).extension().string().size());
+  const std::string base =
+      path.substr(0, path.size() - std::filesystem::path(path).extension().string().size());
   for (const char* ext : {".out", ".jed", ".doc", ".sim"}) {
     std::error_code ec;
     std::filesystem::remove(base + ext, ec);
@@ -117,7 +122,8 @@ int CompileFile(const std::string& path, std::ostream& out, std::ostream& err) {
 
 }  // namespace
 
-CompiledFiles CompileToFiles(const std::string& file_name, const std::string& source, const std::string& created) {
+CompiledFiles CompileToFiles(const std::string& file_name, const std::string& source,
+                             const std::string& created) {
   CompiledFiles files;
   Compilation c = CompileSource(source);
   std::string listing = std::string(kProductName) + "\n";
@@ -134,15 +140,17 @@ CompiledFiles CompileToFiles(const std::string& file_name, const std::string& so
   for (const Diagnostic& d : c.diags.List()) listing += FormatDiagnostic(d, file_name, source);
   if (fit && !c.diags.HasErrors()) {
     OutputContext ctx{c.model, *fit, BaseName(file_name), created, {}};
-    const GalDevice& device = DeviceOf(c.model.device.family);
+    const GalArchitecture& device = DeviceOf(c.model.device.family);
     ctx.vectors = PinVectors(c.model, fit->pin_of, device.pins);
     FuseMapModel model(c.model.device.family, fit->fuses);
     VectorRun run = RunPinVectors(model, ctx.vectors);
     listing += FitSummary(c.model, *fit);
-    listing += std::to_string(run.passed) + " out of " + std::to_string(ctx.vectors.size()) + " vectors passed.\n";
+    listing +=
+        std::to_string(run.passed) + " out of " + std::to_string(ctx.vectors.size()) + " vectors passed.\n";
     int warnings = c.diags.WarningCount();
     if (run.passed < static_cast<int>(ctx.vectors.size())) {
-      listing += file_name + ": warning: " + Count(static_cast<int>(ctx.vectors.size()) - run.passed, "vector") +
+      listing += file_name +
+                 ": warning: " + Count(static_cast<int>(ctx.vectors.size()) - run.passed, "vector") +
                  " failed; see " + ctx.base + ".sim\n";
       ++warnings;
     }

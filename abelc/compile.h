@@ -33,7 +33,8 @@ struct CompiledFiles {
 // Compiles, fits and simulates `source`; `file_name` ("abelcpl.abl") names
 // the design in messages and its base names the outputs. `created` is the
 // time stamp the files carry.
-CompiledFiles CompileToFiles(const std::string& file_name, const std::string& source, const std::string& created);
+CompiledFiles CompileToFiles(const std::string& file_name, const std::string& source,
+                             const std::string& created);
 
 // `abelc [DESIGN.abl]` writes DESIGN.out, .jed, .doc and .sim beside the
 // design (abel/abelcpl.abl of the working directory when no design is

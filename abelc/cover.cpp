@@ -57,14 +57,20 @@ Cover CofactorVar(const Cover& f, int v, bool value) {
 
 }  // namespace
 
-void SetWorkBudget(std::int64_t steps) { work_left = steps; }
-std::int64_t WorkLeft() { return work_left; }
+void SetWorkBudget(std::int64_t steps) {
+  work_left = steps;
+}
+std::int64_t WorkLeft() {
+  return work_left;
+}
 void SpendWork(std::int64_t steps) {
   work_left -= steps;
   if (work_left < 0) throw WorkLimitExceeded{};
 }
 
-int LiteralCount(const Cube& c) { return std::popcount(LiteralMask(c)); }
+int LiteralCount(const Cube& c) {
+  return std::popcount(LiteralMask(c));
+}
 
 Cube Literal(int var, bool value) {
   Cube c;
@@ -77,7 +83,9 @@ Cube Literal(int var, bool value) {
   return c;
 }
 
-Cover True() { return {Cube{}}; }
+Cover True() {
+  return {Cube{}};
+}
 
 bool IsTrue(const Cover& f) {
   return std::any_of(f.begin(), f.end(), [](const Cube& c) { return IsUniverse(c); });
@@ -185,7 +193,9 @@ Cube SupercubeOfComplement(const Cover& f) {
   return s;
 }
 
-Cover Xor(const Cover& a, const Cover& b) { return Or(And(a, Not(b)), And(Not(a), b)); }
+Cover Xor(const Cover& a, const Cover& b) {
+  return Or(And(a, Not(b)), And(Not(a), b));
+}
 
 Cover Cofactor(const Cover& f, const Cube& c) {
   Cover r;
@@ -206,7 +216,9 @@ bool Tautology(const Cover& f) {
   return Tautology(CofactorVar(f, v, false)) && Tautology(CofactorVar(f, v, true));
 }
 
-bool CoverContains(const Cover& f, const Cube& c) { return Tautology(Cofactor(f, c)); }
+bool CoverContains(const Cover& f, const Cube& c) {
+  return Tautology(Cofactor(f, c));
+}
 
 bool Intersects(const Cover& a, const Cover& b) {
   for (const Cube& x : a) {

@@ -20,21 +20,33 @@ struct Cube {
 
 using Cover = std::vector<Cube>;
 
-inline bool IsEmpty(const Cube& c) { return ~(c.zero | c.one) != 0; }
-inline bool IsUniverse(const Cube& c) { return (c.zero & c.one) == ~std::uint64_t{0}; }
-inline std::uint64_t LiteralMask(const Cube& c) { return c.zero ^ c.one; }
+inline bool IsEmpty(const Cube& c) {
+  return ~(c.zero | c.one) != 0;
+}
+inline bool IsUniverse(const Cube& c) {
+  return (c.zero & c.one) == ~std::uint64_t{0};
+}
+inline std::uint64_t LiteralMask(const Cube& c) {
+  return c.zero ^ c.one;
+}
 int LiteralCount(const Cube& c);
-inline Cube Intersect(const Cube& a, const Cube& b) { return {a.zero & b.zero, a.one & b.one}; }
+inline Cube Intersect(const Cube& a, const Cube& b) {
+  return {a.zero & b.zero, a.one & b.one};
+}
 // Does `a` contain every minterm of `b`?
 inline bool Contains(const Cube& a, const Cube& b) {
   return (b.zero & ~a.zero) == 0 && (b.one & ~a.one) == 0;
 }
 Cube Literal(int var, bool value);
 // `c` with every variable that `of` fixes made free.
-inline Cube Raise(const Cube& c, std::uint64_t vars) { return {c.zero | vars, c.one | vars}; }
+inline Cube Raise(const Cube& c, std::uint64_t vars) {
+  return {c.zero | vars, c.one | vars};
+}
 
 Cover True();
-inline Cover False() { return {}; }
+inline Cover False() {
+  return {};
+}
 bool IsTrue(const Cover& f);  // has the universal cube (a sufficient test)
 
 // Bit i of `assignment` is the value of variable i.
@@ -47,7 +59,7 @@ Cover Xor(const Cover& a, const Cover& b);
 // The smallest cube holding every minterm outside `f`, without building the
 // complement; an empty cube ({0, 0}) when `f` is a tautology.
 Cube SupercubeOfComplement(const Cover& f);
-Cover Absorb(Cover f);  // removes cubes contained in another cube
+Cover Absorb(Cover f);                          // removes cubes contained in another cube
 Cover Cofactor(const Cover& f, const Cube& c);  // f restricted to c, c's variables freed
 bool Tautology(const Cover& f);
 bool CoverContains(const Cover& f, const Cube& c);  // is every minterm of c in f?

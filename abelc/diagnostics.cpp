@@ -31,8 +31,7 @@ bool SourceLine(const std::string& source, int n, std::string& out) {
 
 }  // namespace
 
-std::string FormatDiagnostic(const Diagnostic& d, const std::string& file_name,
-                             const std::string& source) {
+std::string FormatDiagnostic(const Diagnostic& d, const std::string& file_name, const std::string& source) {
   const char* kind = d.severity == Severity::Error ? "error" : "warning";
   std::string text = file_name;
   if (d.pos.line > 0) {

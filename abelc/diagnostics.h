@@ -37,7 +37,6 @@ class Diagnostics {
 
 // One diagnostic as printed: the location line, then the source line and the
 // caret when the position names a line of `source`. Lines end in '\n'.
-std::string FormatDiagnostic(const Diagnostic& d, const std::string& file_name,
-                             const std::string& source);
+std::string FormatDiagnostic(const Diagnostic& d, const std::string& file_name, const std::string& source);
 
 }  // namespace abelc

@@ -34,9 +34,8 @@ Family FamilyOf(const std::string& part) {
   static const struct {
     const char* base;
     Family family;
-  } kBases[] = {{"P16V8", Family::Gal16V8}, {"GAL16V8", Family::Gal16V8},
-                {"P20V8", Family::Gal20V8}, {"GAL20V8", Family::Gal20V8},
-                {"P22V10", Family::Gal22V10}, {"GAL22V10", Family::Gal22V10}};
+  } kBases[] = {{"P16V8", Family::Gal16V8},   {"GAL16V8", Family::Gal16V8}, {"P20V8", Family::Gal20V8},
+                {"GAL20V8", Family::Gal20V8}, {"P22V10", Family::Gal22V10}, {"GAL22V10", Family::Gal22V10}};
   for (const auto& b : kBases) {
     std::string base = b.base;
     if (part.compare(0, base.size(), base) != 0) continue;
@@ -50,7 +49,9 @@ Family FamilyOf(const std::string& part) {
   return Family::Unknown;
 }
 
-int PinCount(Family f) { return f == Family::Gal16V8 ? 20 : 24; }
+int PinCount(Family f) {
+  return f == Family::Gal16V8 ? 20 : 24;
+}
 
 }  // namespace
 
@@ -114,7 +115,8 @@ std::string Elaborator::Undeclared(const std::string& name) const {
   auto same_ignoring_case = [&](const std::string& other) {
     return other.size() == name.size() &&
            std::equal(other.begin(), other.end(), name.begin(), [](char a, char b) {
-             return std::tolower(static_cast<unsigned char>(a)) == std::tolower(static_cast<unsigned char>(b));
+             return std::tolower(static_cast<unsigned char>(a)) ==
+                    std::tolower(static_cast<unsigned char>(b));
            });
   };
   std::string text = "'" + name + "' is not declared";
@@ -134,7 +136,8 @@ void Elaborator::Declare(const PinDecl& d) {
   }
   for (std::size_t i = 0; i < d.names.size(); ++i) {
     const DeclName& n = d.names[i];
-    if (SignalIndex(n.name) >= 0 || constants_.count(n.name)) Fail(n.pos, "'" + n.name + "' is already declared");
+    if (SignalIndex(n.name) >= 0 || constants_.count(n.name))
+      Fail(n.pos, "'" + n.name + "' is already declared");
     Signal s;
     s.name = n.name;
     s.active_low = n.active_low;
@@ -258,7 +261,8 @@ void Elaborator::Finish() {
       if (slot.com_op && (slot.reg_op || slot.d_ext)) {
         Fail(slot.first, "'" + s.name + "' is assigned both with '=' and as a register");
       }
-      if (slot.reg_op && slot.d_ext) Fail(slot.first, "'" + s.name + "' is assigned both with ':=' and with '.D'");
+      if (slot.reg_op && slot.d_ext)
+        Fail(slot.first, "'" + s.name + "' is assigned both with ':=' and with '.D'");
       o.registered = slot.reg_op || slot.d_ext;
       o.detailed = slot.d_ext;
       if (slot.com_op && (s.attrs.reg || s.attrs.reg_d)) {

@@ -9,11 +9,17 @@ namespace abelc {
 
 namespace {
 
-Value Number(std::uint64_t n) { return {Value::Kind::Number, n, {}}; }
+Value Number(std::uint64_t n) {
+  return {Value::Kind::Number, n, {}};
+}
 
-Value Scalar(Cover f) { return {Value::Kind::Scalar, 0, {Bit{std::move(f), false}}}; }
+Value Scalar(Cover f) {
+  return {Value::Kind::Scalar, 0, {Bit{std::move(f), false}}};
+}
 
-Cover Const(bool b) { return b ? True() : False(); }
+Cover Const(bool b) {
+  return b ? True() : False();
+}
 
 std::vector<Bit> NumberBits(std::uint64_t n, std::size_t width) {
   std::vector<Bit> bits(width);

@@ -38,7 +38,8 @@ std::vector<TargetRef> Elaborator::Targets(const ExprPtr& e, const std::string& 
     for (const ExprPtr& k : e->kids) {
       if (k->kind == ExprKind::Range) {
         std::vector<std::string> names;
-        if (!ExpandRange(k->text, k->text2, names)) Fail(k->pos, "invalid range '" + k->text + ".." + k->text2 + "'");
+        if (!ExpandRange(k->text, k->text2, names))
+          Fail(k->pos, "invalid range '" + k->text + ".." + k->text2 + "'");
         for (const std::string& n : names) add_name(n, k->pos);
       } else {
         std::vector<TargetRef> inner = Targets(k, ext);
@@ -65,7 +66,7 @@ void Elaborator::Statements(const std::vector<Stmt>& stmts, const Cover& ctx) {
     } catch (Failure&) {
     } catch (WorkLimitExceeded&) {
       SourcePos pos = std::holds_alternative<Equation>(stmt.body) ? std::get<Equation>(stmt.body).pos
-                                                                   : std::get<When>(stmt.body).pos;
+                                                                  : std::get<When>(stmt.body).pos;
       diags_.Error(pos, "this equation makes logic too large to handle");
       SetWorkBudget(50'000'000);
     }
@@ -84,13 +85,15 @@ void Elaborator::Assign(const Equation& eq, const Cover& ctx) {
 void Elaborator::AddTo(const TargetRef& t, const std::string& op, bool negated, const Cover& f) {
   const std::string& name = m_.signals[static_cast<std::size_t>(t.signal)].name;
   const std::string& ext = t.ext;
-  if (ext == "Q" || ext == "FB" || ext == "PIN") Fail(t.pos, "'" + name + "." + ext + "' is feedback and cannot be assigned");
+  if (ext == "Q" || ext == "FB" || ext == "PIN")
+    Fail(t.pos, "'" + name + "." + ext + "' is feedback and cannot be assigned");
   if (!ext.empty() && ext != "D" && ext != "CLK" && ext != "AR" && ext != "SP" && ext != "OE") {
     Fail(t.pos, "'." + ext + "' is not available on GAL devices");
   }
   const bool v8 = m_.device.family == Family::Gal16V8 || m_.device.family == Family::Gal20V8;
   if (v8 && (ext == "AR" || ext == "SP")) {
-    Fail(t.pos, "the " + m_.device.part + " has no " + (ext == "AR" ? "asynchronous reset" : "synchronous preset"));
+    Fail(t.pos,
+         "the " + m_.device.part + " has no " + (ext == "AR" ? "asynchronous reset" : "synchronous preset"));
   }
   const bool registered_op = op == ":=" || op == "?:=";
   if (registered_op && !ext.empty()) Fail(t.pos, "':=' cannot assign '" + name + "." + ext + "'");
@@ -116,9 +119,7 @@ void Elaborator::AddTo(const TargetRef& t, const std::string& op, bool negated, 
 // The widths of a header item's elements when it is a set written out
 // ("[clk, en, d3..d0]" gives 1, 1, 4), else its one width.
 std::vector<std::size_t> Elaborator::SubWidths(const ExprPtr& header, bool targets) {
-  auto width = [&](const ExprPtr& e) {
-    return targets ? Targets(e, "").size() : Eval(e, "").bits.size();
-  };
+  auto width = [&](const ExprPtr& e) { return targets ? Targets(e, "").size() : Eval(e, "").bits.size(); };
   if (header->kind != ExprKind::Set) return {width(header)};
   std::vector<std::size_t> widths;
   for (const ExprPtr& k : header->kids) {
@@ -132,8 +133,8 @@ std::vector<std::size_t> Elaborator::SubWidths(const ExprPtr& header, bool targe
 // A row value for one header item, cut like the header when it is a set
 // with as many elements ("[C, 1, 0, 5]" under "[clk, ld, en, D]").
 std::vector<std::pair<ExprPtr, std::size_t>> Elaborator::SplitRowValue(const ExprPtr& header,
-                                                                        const std::vector<std::size_t>& widths,
-                                                                        const ExprPtr& value) {
+                                                                       const std::vector<std::size_t>& widths,
+                                                                       const ExprPtr& value) {
   std::size_t total = 0;
   for (std::size_t w : widths) total += w;
   bool split = header->kind == ExprKind::Set && value->kind == ExprKind::Set && widths.size() > 1 &&
@@ -230,11 +231,12 @@ void Elaborator::Table(const TruthTable& t) {
       };
       std::vector<Entry> entries;
       auto collect = [&](const std::vector<std::vector<TargetRef>>& group, const std::vector<ExprPtr>& header,
-                         const std::vector<std::vector<std::size_t>>& widths, const std::vector<ExprPtr>& values,
-                         bool registered) {
+                         const std::vector<std::vector<std::size_t>>& widths,
+                         const std::vector<ExprPtr>& values, bool registered) {
         for (std::size_t j = 0; j < group.size(); ++j) {
           std::vector<int> bits = row_bits(header, widths, j, values[j]);
-          for (std::size_t k = 0; k < bits.size(); ++k) entries.push_back({&group[j][k], registered, bits[k]});
+          for (std::size_t k = 0; k < bits.size(); ++k)
+            entries.push_back({&group[j][k], registered, bits[k]});
         }
       };
       collect(regs, t.reg, reg_widths, row.reg, true);
@@ -283,8 +285,8 @@ void Elaborator::Diagram(const StateDiagram& d) {
     try {
       Value code = Eval(s.value, "");
       if (code.kind != Value::Kind::Number && code.bits.size() != regs.size()) {
-        Fail(s.value->pos, "the state value has " + std::to_string(code.bits.size()) + " bits, the state register " +
-                               std::to_string(regs.size()));
+        Fail(s.value->pos, "the state value has " + std::to_string(code.bits.size()) +
+                               " bits, the state register " + std::to_string(regs.size()));
       }
       Expr eq;
       eq.kind = ExprKind::Binary;
@@ -355,7 +357,8 @@ std::string Elaborator::VectorChars(const ExprPtr& e, std::size_t width, bool na
     std::string chars;
     for (const ExprPtr& k : e->kids) chars += VectorChars(k, 1, true);
     if (!natural && chars.size() != width) {
-      Fail(e->pos, "the value has " + std::to_string(chars.size()) + " elements, the column " + std::to_string(width));
+      Fail(e->pos, "the value has " + std::to_string(chars.size()) + " elements, the column " +
+                       std::to_string(width));
     }
     return chars;
   }
@@ -383,10 +386,12 @@ void Elaborator::Vectors(const TestVectors& v) {
       VectorRow out;
       out.pos = row.pos;
       for (std::size_t j = 0; j < row.in.size(); ++j) {
-        for (const auto& [e, w] : SplitRowValue(v.in[j], in_widths[j], row.in[j])) out.in += VectorChars(e, w, false);
+        for (const auto& [e, w] : SplitRowValue(v.in[j], in_widths[j], row.in[j]))
+          out.in += VectorChars(e, w, false);
       }
       for (std::size_t j = 0; j < row.out.size(); ++j) {
-        for (const auto& [e, w] : SplitRowValue(v.out[j], out_widths[j], row.out[j])) out.out += VectorChars(e, w, false);
+        for (const auto& [e, w] : SplitRowValue(v.out[j], out_widths[j], row.out[j]))
+          out.out += VectorChars(e, w, false);
       }
       // Active-low names read their values inverted; outputs become levels.
       for (std::size_t k = 0; k < out.in.size(); ++k) {

@@ -78,8 +78,7 @@ class Elaborator {
   void AddTo(const TargetRef& t, const std::string& op, bool negated, const Cover& f);
   void Table(const TruthTable& t);
   void Diagram(const StateDiagram& d);
-  void Transit(const Transition& t, const Cover& ctx, const std::vector<TargetRef>& regs,
-               Cover& covered);
+  void Transit(const Transition& t, const Cover& ctx, const std::vector<TargetRef>& regs, Cover& covered);
   void Vectors(const TestVectors& v);
   std::string VectorChars(const ExprPtr& e, std::size_t width, bool natural);
   std::vector<int> Columns(const std::vector<ExprPtr>& items, std::vector<std::vector<std::size_t>>& widths);

@@ -12,9 +12,13 @@ constexpr signed char kZ = 2;
 class Simulator {
  public:
   explicit Simulator(const LogicModel& m)
-      : m_(m), output_of_(m.signals.size(), -1), q_(m.outputs.size(), 0), pin_(m.signals.size(), 0),
+      : m_(m),
+        output_of_(m.signals.size(), -1),
+        q_(m.outputs.size(), 0),
+        pin_(m.signals.size(), 0),
         drive_(m.signals.size(), -1) {
-    for (std::size_t i = 0; i < m.outputs.size(); ++i) output_of_[static_cast<std::size_t>(m.outputs[i].signal)] = static_cast<int>(i);
+    for (std::size_t i = 0; i < m.outputs.size(); ++i)
+      output_of_[static_cast<std::size_t>(m.outputs[i].signal)] = static_cast<int>(i);
   }
 
   void Run(const VectorTable& t, SimulationResult& result);
@@ -37,9 +41,9 @@ class Simulator {
 
   const LogicModel& m_;
   std::vector<int> output_of_;
-  std::vector<int> q_;  // raw flip-flop values, per output
+  std::vector<int> q_;            // raw flip-flop values, per output
   std::vector<signed char> pin_;  // per signal: 0, 1 or kZ
-  std::vector<int> drive_;  // per signal: the level the vector drives, -1 none
+  std::vector<int> drive_;        // per signal: the level the vector drives, -1 none
 };
 
 std::uint64_t Simulator::Assignment() const {
@@ -49,7 +53,8 @@ std::uint64_t Simulator::Assignment() const {
     int value;
     if (var.kind != Feedback::Pin && Registered(var.signal)) {
       int o = output_of_[static_cast<std::size_t>(var.signal)];
-      value = var.kind == Feedback::Q ? q_[static_cast<std::size_t>(o)] : q_[static_cast<std::size_t>(o)] ^ Inverts(o);
+      value = var.kind == Feedback::Q ? q_[static_cast<std::size_t>(o)]
+                                      : q_[static_cast<std::size_t>(o)] ^ Inverts(o);
     } else {
       value = PinValue(var.signal);
     }
@@ -118,21 +123,40 @@ void Simulator::Run(const VectorTable& t, SimulationResult& result) {
       int s = t.in_signals[k];
       char c = row.in[k];
       switch (c) {
-        case '0': case '1': drive_[static_cast<std::size_t>(s)] = c - '0'; break;
-        case 'C': phases[k] = "010"; break;
-        case 'K': phases[k] = "101"; break;
-        case 'U': phases[k] = "01"; break;
-        case 'D': phases[k] = "10"; break;
-        case 'P': preload = true; drive_[static_cast<std::size_t>(s)] = 0; break;
-        case 'Z': drive_[static_cast<std::size_t>(s)] = -1; break;
-        default: drive_[static_cast<std::size_t>(s)] = 0; break;
+        case '0':
+        case '1':
+          drive_[static_cast<std::size_t>(s)] = c - '0';
+          break;
+        case 'C':
+          phases[k] = "010";
+          break;
+        case 'K':
+          phases[k] = "101";
+          break;
+        case 'U':
+          phases[k] = "01";
+          break;
+        case 'D':
+          phases[k] = "10";
+          break;
+        case 'P':
+          preload = true;
+          drive_[static_cast<std::size_t>(s)] = 0;
+          break;
+        case 'Z':
+          drive_[static_cast<std::size_t>(s)] = -1;
+          break;
+        default:
+          drive_[static_cast<std::size_t>(s)] = 0;
+          break;
       }
       if (!phases[k].empty()) drive_[static_cast<std::size_t>(s)] = phases[k][0] - '0';
     }
     if (preload) {
       for (std::size_t k = 0; k < row.out.size(); ++k) {
         int o = output_of_[static_cast<std::size_t>(t.out_signals[k])];
-        if (o >= 0 && m_.outputs[static_cast<std::size_t>(o)].registered && (row.out[k] == 'H' || row.out[k] == 'L')) {
+        if (o >= 0 && m_.outputs[static_cast<std::size_t>(o)].registered &&
+            (row.out[k] == 'H' || row.out[k] == 'L')) {
           q_[static_cast<std::size_t>(o)] = (row.out[k] == 'H' ? 1 : 0) ^ Inverts(o);
         }
       }
@@ -155,7 +179,8 @@ void Simulator::Run(const VectorTable& t, SimulationResult& result) {
     for (const std::string& p : phases) steps = std::max(steps, p.size());
     auto column_high = [&](std::size_t phase) {
       bool high = false;
-      for (const std::string& p : phases) high = high || (!p.empty() && p[std::min(phase, p.size() - 1)] == '1');
+      for (const std::string& p : phases)
+        high = high || (!p.empty() && p[std::min(phase, p.size() - 1)] == '1');
       return high;
     };
     for (std::size_t phase = 1; phase < steps; ++phase) {
@@ -170,7 +195,8 @@ void Simulator::Run(const VectorTable& t, SimulationResult& result) {
         if (o.preset && Evaluate(o.preset->on, before)) next[i] = 1;
       }
       for (std::size_t k = 0; k < phases.size(); ++k) {
-        if (phase < phases[k].size()) drive_[static_cast<std::size_t>(t.in_signals[k])] = phases[k][phase] - '0';
+        if (phase < phases[k].size())
+          drive_[static_cast<std::size_t>(t.in_signals[k])] = phases[k][phase] - '0';
       }
       Settle();
       std::vector<int> clk_after = ClockLevels(Assignment(), column_high(phase));
@@ -189,9 +215,9 @@ void Simulator::Run(const VectorTable& t, SimulationResult& result) {
       char got = level == kZ ? 'Z' : level ? 'H' : 'L';
       if (got != want) {
         ok = false;
-        result.failures.push_back("vector " + std::to_string(result.vectors) + " (line " + std::to_string(row.pos.line) +
-                                  "): '" + m_.signals[static_cast<std::size_t>(s)].name + "' is " + got + ", expected " +
-                                  want);
+        result.failures.push_back(
+            "vector " + std::to_string(result.vectors) + " (line " + std::to_string(row.pos.line) + "): '" +
+            m_.signals[static_cast<std::size_t>(s)].name + "' is " + got + ", expected " + want);
       }
     }
     if (ok) ++result.passed;

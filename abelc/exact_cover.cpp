@@ -23,7 +23,8 @@ std::vector<Cube> Primes(const Cover& f) {
         if (std::popcount(conflict) != 1) continue;
         Cube consensus = Raise(both, conflict);
         SpendWork(static_cast<std::int64_t>(primes.size()));
-        if (std::none_of(primes.begin(), primes.end(), [&](const Cube& p) { return Contains(p, consensus); })) {
+        if (std::none_of(primes.begin(), primes.end(),
+                         [&](const Cube& p) { return Contains(p, consensus); })) {
           primes.push_back(consensus);
           grown = true;
         }
@@ -40,7 +41,7 @@ struct Search {
   std::vector<int> literals;               // per prime
   std::vector<int> chosen, best;
   int best_literals = 0;
-  std::vector<int> cover_count;  // per minterm: chosen primes covering it
+  std::vector<int> cover_count;          // per minterm: chosen primes covering it
   std::vector<std::vector<int>> covers;  // per prime: its minterms
   std::int64_t nodes = 0;
 

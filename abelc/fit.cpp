@@ -22,16 +22,18 @@ struct Form {
 };
 
 struct OutputInfo {
-  std::vector<Form> forms;  // the preferred one first
-  bool read = false;        // the array reads the output back
+  std::vector<Form> forms;     // the preferred one first
+  bool read = false;           // the array reads the output back
   bool oe_pin_enable = false;  // a 16V8/20V8 register enabled by the /OE pin
 };
 
-std::string Quote(const std::string& name) { return "'" + name + "'"; }
+std::string Quote(const std::string& name) {
+  return "'" + name + "'";
+}
 
 class Fitter {
  public:
-  Fitter(const LogicModel& m, const MinimisedDesign& md, const GalDevice& d)
+  Fitter(const LogicModel& m, const MinimisedDesign& md, const GalArchitecture& d)
       : m_(m), md_(md), d_(d), output_of_(m.signals.size(), -1), read_(m.signals.size(), false) {}
 
   // Mode-independent checks and facts; false after errors.
@@ -56,9 +58,9 @@ class Fitter {
 
   const LogicModel& m_;
   const MinimisedDesign& md_;
-  const GalDevice& d_;
-  std::vector<int> output_of_;  // per signal
-  std::vector<bool> read_;      // per signal: read by the array
+  const GalArchitecture& d_;
+  std::vector<int> output_of_;    // per signal
+  std::vector<bool> read_;        // per signal: read by the array
   std::vector<OutputInfo> info_;  // per output
   int clock_signal_ = -1;
   int oe_signal_ = -1;
@@ -70,7 +72,8 @@ class Fitter {
 void Fitter::NoteRead(const Cover& c) {
   for (const Cube& cube : c) {
     for (std::uint64_t lits = LiteralMask(cube); lits; lits &= lits - 1) {
-      read_[static_cast<std::size_t>(m_.variables[static_cast<std::size_t>(std::countr_zero(lits))].signal)] = true;
+      read_[static_cast<std::size_t>(m_.variables[static_cast<std::size_t>(std::countr_zero(lits))].signal)] =
+          true;
     }
   }
 }
@@ -86,7 +89,8 @@ int Fitter::SingleLiteralSignal(const Cover& c, bool positive) const {
 }
 
 bool Fitter::Prepare(Diagnostics& diags) {
-  for (std::size_t i = 0; i < m_.outputs.size(); ++i) output_of_[static_cast<std::size_t>(m_.outputs[i].signal)] = static_cast<int>(i);
+  for (std::size_t i = 0; i < m_.outputs.size(); ++i)
+    output_of_[static_cast<std::size_t>(m_.outputs[i].signal)] = static_cast<int>(i);
   info_.resize(m_.outputs.size());
   bool ok = true;
   auto error = [&](SourcePos pos, const std::string& text) {
@@ -99,7 +103,8 @@ bool Fitter::Prepare(Diagnostics& diags) {
     const Signal& s = Sig(o.signal);
     OutputInfo& info = info_[static_cast<std::size_t>(mo.output)];
     if (s.node) {
-      error(s.pos, Quote(s.name) + " is a node, but the " + std::string(d_.name) + " has no buried cells; declare it as a pin");
+      error(s.pos, Quote(s.name) + " is a node, but the " + std::string(d_.name) +
+                       " has no buried cells; declare it as a pin");
       continue;
     }
     any_registered_ = any_registered_ || o.registered;
@@ -135,8 +140,9 @@ bool Fitter::Prepare(Diagnostics& diags) {
               "the clock of " + Quote(s.name) + " must be the input on pin 1: the " + d_.name +
                   " clocks every register from pin 1");
       } else if (Sig(c).pin != 0 && Sig(c).pin != d_.clock_pin) {
-        error(o.clock->pos, Quote(s.name) + " is clocked by " + Quote(Name(c)) + " on pin " + std::to_string(Sig(c).pin) +
-                                ", but the " + d_.name + " clocks its registers from pin 1 only");
+        error(o.clock->pos, Quote(s.name) + " is clocked by " + Quote(Name(c)) + " on pin " +
+                                std::to_string(Sig(c).pin) + ", but the " + d_.name +
+                                " clocks its registers from pin 1 only");
       } else if (clock_signal_ >= 0 && clock_signal_ != c) {
         error(o.clock->pos, Quote(s.name) + " is clocked by " + Quote(Name(c)) + " and another register by " +
                                 Quote(Name(clock_signal_)) + "; the " + d_.name + " has one clock, pin 1");
@@ -156,8 +162,8 @@ bool Fitter::Prepare(Diagnostics& diags) {
                                    std::to_string(d_.oe_pin) + ") of the " + d_.name + ", active low");
         } else if (Sig(oe).pin != 0 && Sig(oe).pin != d_.oe_pin) {
           error(o.enable->pos, Quote(s.name) + " is enabled by " + Quote(Name(oe)) + " on pin " +
-                                   std::to_string(Sig(oe).pin) + ", but registered outputs of the " + d_.name +
-                                   " are enabled by the /OE pin, " + std::to_string(d_.oe_pin));
+                                   std::to_string(Sig(oe).pin) + ", but registered outputs of the " +
+                                   d_.name + " are enabled by the /OE pin, " + std::to_string(d_.oe_pin));
         } else if (oe_signal_ >= 0 && oe_signal_ != oe) {
           error(o.enable->pos, "registered outputs of the " + std::string(d_.name) + " share one /OE pin; " +
                                    Quote(s.name) + " is enabled by " + Quote(Name(oe)) + ", another by " +
@@ -176,7 +182,9 @@ bool Fitter::Prepare(Diagnostics& diags) {
         if (a.has_value() != b.has_value()) return false;
         if (!a) return true;
         Cover x = a->Chosen(), y = b->Chosen();
-        auto less = [](const Cube& p, const Cube& q) { return p.zero != q.zero ? p.zero < q.zero : p.one < q.one; };
+        auto less = [](const Cube& p, const Cube& q) {
+          return p.zero != q.zero ? p.zero < q.zero : p.one < q.one;
+        };
         std::sort(x.begin(), x.end(), less);
         std::sort(y.begin(), y.end(), less);
         return x == y;
@@ -193,7 +201,8 @@ bool Fitter::Prepare(Diagnostics& diags) {
       if (mo.preset) NoteRead(mo.preset->Chosen());
     }
   }
-  for (std::size_t i = 0; i < m_.outputs.size(); ++i) info_[i].read = read_[static_cast<std::size_t>(m_.outputs[i].signal)];
+  for (std::size_t i = 0; i < m_.outputs.size(); ++i)
+    info_[i].read = read_[static_cast<std::size_t>(m_.outputs[i].signal)];
   return ok;
 }
 
@@ -248,8 +257,9 @@ void Fitter::PlaceOutputs(GalMode mode, std::vector<int>& pin_of, Diagnostics& d
                                " that could take it is in use (" + ModeName(mode) + " mode)");
       } else {
         diags.Error(s.pos, Quote(s.name) + " does not fit: it needs " + std::to_string(need(o)) +
-                               " product terms, and the largest free cell (pin " + std::to_string(largest_pin) +
-                               ") has " + std::to_string(largest) + " in " + ModeName(mode) + " mode");
+                               " product terms, and the largest free cell (pin " +
+                               std::to_string(largest_pin) + ") has " + std::to_string(largest) + " in " +
+                               ModeName(mode) + " mode");
       }
       mode_only = false;
       continue;
@@ -269,13 +279,15 @@ void Fitter::PlaceInputs(GalMode mode, std::vector<int>& pin_of, Diagnostics& di
   const bool registered = mode == GalMode::Registered;
   auto claim = [&](int signal, int pin) {
     if (taken[static_cast<std::size_t>(pin)]) {
-      diags.Error(Sig(signal).pos, Quote(Name(signal)) + " needs pin " + std::to_string(pin) + ", which is taken");
+      diags.Error(Sig(signal).pos,
+                  Quote(Name(signal)) + " needs pin " + std::to_string(pin) + ", which is taken");
       return;
     }
     taken[static_cast<std::size_t>(pin)] = true;
     pin_of[static_cast<std::size_t>(signal)] = pin;
   };
-  if (clock_signal_ >= 0 && pin_of[static_cast<std::size_t>(clock_signal_)] == 0) claim(clock_signal_, d_.clock_pin);
+  if (clock_signal_ >= 0 && pin_of[static_cast<std::size_t>(clock_signal_)] == 0)
+    claim(clock_signal_, d_.clock_pin);
   if (oe_signal_ >= 0 && pin_of[static_cast<std::size_t>(oe_signal_)] == 0) claim(oe_signal_, d_.oe_pin);
   std::vector<int> order;  // candidate pins, best first
   for (int pin = 2; pin < d_.pins; ++pin) {
@@ -325,21 +337,27 @@ std::optional<FitResult> Fitter::Place(GalMode mode, Diagnostics& diags, bool& m
     if (o >= 0) {
       const Output& out = m_.outputs[static_cast<std::size_t>(o)];
       if (!d_.IsCellPin(pin)) {
-        error(sig.pos, Quote(sig.name) + " is an output, but pin " + std::to_string(pin) + " of the " + dev +
-                           " is an input pin; outputs go on pins " + std::to_string(d_.cells.back().pin) + " to " +
-                           std::to_string(d_.cells.front().pin), false);
+        error(sig.pos,
+              Quote(sig.name) + " is an output, but pin " + std::to_string(pin) + " of the " + dev +
+                  " is an input pin; outputs go on pins " + std::to_string(d_.cells.back().pin) + " to " +
+                  std::to_string(d_.cells.front().pin),
+              false);
         continue;
       }
       if (out.registered && d_.IsV8() && mode != GalMode::Registered) {
-        error(sig.pos, Quote(sig.name) + " is registered, but the " + dev + in_mode + " has no registers", true);
+        error(sig.pos, Quote(sig.name) + " is registered, but the " + dev + in_mode + " has no registers",
+              true);
       }
     }
     if (read_[s] && ReadColumn(d_, mode, pin) < 0) {
-      std::string why = mode == GalMode::Registered && pin == d_.clock_pin ? " is the clock, outside the logic,"
-                        : mode == GalMode::Registered && pin == d_.oe_pin ? " is the /OE pin, outside the logic,"
-                                                                         : " cannot be read by the logic";
-      error(sig.pos, "the logic reads " + Quote(sig.name) + ", but pin " + std::to_string(pin) + " of the " + dev +
-                         why + in_mode, mode != GalMode::Registered);
+      std::string why =
+          mode == GalMode::Registered && pin == d_.clock_pin ? " is the clock, outside the logic,"
+          : mode == GalMode::Registered && pin == d_.oe_pin  ? " is the /OE pin, outside the logic,"
+                                                             : " cannot be read by the logic";
+      error(sig.pos,
+            "the logic reads " + Quote(sig.name) + ", but pin " + std::to_string(pin) + " of the " + dev +
+                why + in_mode,
+            mode != GalMode::Registered);
     }
   }
   if (mode == GalMode::Simple && any_enable_) {
@@ -351,8 +369,10 @@ std::optional<FitResult> Fitter::Place(GalMode mode, Diagnostics& diags, bool& m
   for (std::size_t s = 0; s < m_.signals.size(); ++s) {
     // The clock and /OE signals take their pins even when the logic reads them.
     if (m_.signals[s].pin == 0 && read_[s] && pin_of[s] > 0 && ReadColumn(d_, mode, pin_of[s]) < 0) {
-      error(m_.signals[s].pos, "the logic reads " + Quote(m_.signals[s].name) + ", which must be on pin " +
-                                   std::to_string(pin_of[s]) + ", outside the logic of the " + dev + in_mode, false);
+      error(m_.signals[s].pos,
+            "the logic reads " + Quote(m_.signals[s].name) + ", which must be on pin " +
+                std::to_string(pin_of[s]) + ", outside the logic of the " + dev + in_mode,
+            false);
     }
   }
   if (diags.ErrorCount() > before) return std::nullopt;
@@ -391,9 +411,9 @@ void Fitter::WriteControl(FitResult& r, GalMode mode, int row, const std::option
   if (c.size() > 1) {
     const Output& o = m_.outputs[static_cast<std::size_t>(output)];
     const std::optional<Function>& src = what == "OE" ? o.enable : what == "AR" ? o.reset : o.preset;
-    diags.Error(src ? src->pos : SourcePos{}, Quote(Name(o.signal)) + "." + what + " does not fit: it needs " +
-                                                  std::to_string(c.size()) + " product terms, and the " + d_.name +
-                                                  " has one for it");
+    diags.Error(src ? src->pos : SourcePos{}, Quote(Name(o.signal)) + "." + what +
+                                                  " does not fit: it needs " + std::to_string(c.size()) +
+                                                  " product terms, and the " + d_.name + " has one for it");
     return;
   }
   if (c.size() == 1) WriteTerm(r, mode, row, c[0]);
@@ -453,9 +473,10 @@ FitResult Fitter::Write(GalMode mode, const std::vector<int>& pin_of, Diagnostic
     if (!form) {
       std::size_t need = SIZE_MAX;
       for (const Form& f : info.forms) need = std::min(need, f.cover.size());
-      diags.Error(Sig(o.signal).pos, Quote(Name(o.signal)) + " does not fit: it needs " + std::to_string(need) +
-                                         " product terms, and pin " + std::to_string(cell.pin) + " has " +
-                                         std::to_string(fc.terms_max) + " in " + ModeName(mode) + " mode");
+      diags.Error(Sig(o.signal).pos, Quote(Name(o.signal)) + " does not fit: it needs " +
+                                         std::to_string(need) + " product terms, and pin " +
+                                         std::to_string(cell.pin) + " has " + std::to_string(fc.terms_max) +
+                                         " in " + ModeName(mode) + " mode");
       r.cells.push_back(fc);
       continue;
     }
@@ -468,7 +489,8 @@ FitResult Fitter::Write(GalMode mode, const std::vector<int>& pin_of, Diagnostic
       fc.active_high = form->complemented == pin_is_complement;
     }
     if (mo && mo->logic) {
-      MinimisedFunction& impl = *r.implemented.outputs[static_cast<std::size_t>(mo - md_.outputs.data())].logic;
+      MinimisedFunction& impl =
+          *r.implemented.outputs[static_cast<std::size_t>(mo - md_.outputs.data())].logic;
       (form->complemented ? impl.negative : impl.positive) = form->cover;
       (form->complemented ? impl.has_negative : impl.has_positive) = true;
       impl.complemented = form->complemented;
@@ -485,7 +507,8 @@ FitResult Fitter::Write(GalMode mode, const std::vector<int>& pin_of, Diagnostic
     for (const Cube& c : form->cover) WriteTerm(r, mode, sum_row++, c);
     if (v8) {
       set(d_.xor_base + static_cast<int>(i), fc.active_high);
-      set(d_.ac1_base + static_cast<int>(i), mode == GalMode::Registered ? !o.registered : mode == GalMode::Complex);
+      set(d_.ac1_base + static_cast<int>(i),
+          mode == GalMode::Registered ? !o.registered : mode == GalMode::Complex);
     } else {
       set(d_.s0_base + 2 * static_cast<int>(i), fc.active_high);
       set(d_.s0_base + 2 * static_cast<int>(i) + 1, !o.registered);
@@ -507,7 +530,7 @@ FitResult Fitter::Write(GalMode mode, const std::vector<int>& pin_of, Diagnostic
   return r;
 }
 
-std::string PartName(const LogicModel& m, const GalDevice& d, GalMode mode) {
+std::string PartName(const LogicModel& m, const GalArchitecture& d, GalMode mode) {
   if (!d.IsV8()) return m.device.part == "P22V10" ? "P22V10" : "P22V10G";
   std::string base = d.family == Family::Gal16V8 ? "P16V8" : "P20V8";
   return base + (mode == GalMode::Registered ? "R" : mode == GalMode::Complex ? "C" : "S");
@@ -515,13 +538,15 @@ std::string PartName(const LogicModel& m, const GalDevice& d, GalMode mode) {
 
 }  // namespace
 
-std::optional<FitResult> FitDesign(const LogicModel& model, const MinimisedDesign& design, Diagnostics& diags) {
+std::optional<FitResult> FitDesign(const LogicModel& model, const MinimisedDesign& design,
+                                   Diagnostics& diags) {
   if (model.device.family == Family::Unknown) {
-    diags.Error({}, model.device.part.empty() ? "the design declares no device (for example: u1 device 'P16V8';)"
-                                              : "unknown device '" + model.device.part + "'");
+    diags.Error({}, model.device.part.empty()
+                        ? "the design declares no device (for example: u1 device 'P16V8';)"
+                        : "unknown device '" + model.device.part + "'");
     return std::nullopt;
   }
-  const GalDevice& d = DeviceOf(model.device.family);
+  const GalArchitecture& d = DeviceOf(model.device.family);
   // None of the devices has buried cells: combinational nodes go into the
   // functions that read them. Output indices and signals stay as they were.
   LogicModel collapsed_model = model;

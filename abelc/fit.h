@@ -18,8 +18,8 @@ namespace abelc {
 
 struct FittedCell {
   int pin = 0;
-  int output = -1;     // index into LogicModel::outputs; -1: no output here
-  int input = -1;      // signal read from this pin when it is no output; -1 none
+  int output = -1;  // index into LogicModel::outputs; -1: no output here
+  int input = -1;   // signal read from this pin when it is no output; -1 none
   bool registered = false;
   bool active_high = false;  // the polarity fuse
   bool enable_term = false;  // the cell has an OE row in this mode
@@ -28,9 +28,9 @@ struct FittedCell {
 
 struct FitResult {
   GalMode mode = GalMode::Simple;
-  std::string part;          // the part as reported: "P16V8R", "P22V10"
-  int fuse_count = 0;        // QF: the map's length as written
-  std::vector<int> pin_of;   // per signal; 0 for nodes and unplaced signals
+  std::string part;                 // the part as reported: "P16V8R", "P22V10"
+  int fuse_count = 0;               // QF: the map's length as written
+  std::vector<int> pin_of;          // per signal; 0 for nodes and unplaced signals
   std::vector<std::uint8_t> fuses;  // 0 or 1, fuse_count entries
   std::vector<FittedCell> cells;    // the device's output cells, highest pin first
   MinimisedDesign implemented;      // the minimised design in the polarities the map uses
@@ -38,6 +38,7 @@ struct FitResult {
 };
 
 // Nothing when the design does not fit; the errors say why.
-std::optional<FitResult> FitDesign(const LogicModel& model, const MinimisedDesign& design, Diagnostics& diags);
+std::optional<FitResult> FitDesign(const LogicModel& model, const MinimisedDesign& design,
+                                   Diagnostics& diags);
 
 }  // namespace abelc

@@ -20,8 +20,8 @@ struct Cell22V10 {
   int pin, s0, oe_row, first_sum, last_sum;
 };
 const Cell22V10 k22V10Cells[] = {
-    {23, 5808, 1, 2, 9},     {22, 5810, 10, 11, 20},   {21, 5812, 21, 22, 33},   {20, 5814, 34, 35, 48},
-    {19, 5816, 49, 50, 65},  {18, 5818, 66, 67, 82},   {17, 5820, 83, 84, 97},   {16, 5822, 98, 99, 110},
+    {23, 5808, 1, 2, 9},       {22, 5810, 10, 11, 20},    {21, 5812, 21, 22, 33}, {20, 5814, 34, 35, 48},
+    {19, 5816, 49, 50, 65},    {18, 5818, 66, 67, 82},    {17, 5820, 83, 84, 97}, {16, 5822, 98, 99, 110},
     {15, 5824, 111, 112, 121}, {14, 5826, 122, 123, 130},
 };
 
@@ -59,9 +59,13 @@ FuseMapModel::FuseMapModel(Family family, std::vector<std::uint8_t> fuses)
     const bool registered_mode = !syn;  // SYN = 0, AC0 = 0 is read as registered too
     const bool simple = syn && !ac0;
     if (small) {
-      column_pins_ = simple ? Table(k16V8Simple) : registered_mode ? Table(k16V8Registered) : Table(k16V8Complex);
+      column_pins_ = simple            ? Table(k16V8Simple)
+                     : registered_mode ? Table(k16V8Registered)
+                                       : Table(k16V8Complex);
     } else {
-      column_pins_ = simple ? Table(k20V8Simple) : registered_mode ? Table(k20V8Registered) : Table(k20V8Complex);
+      column_pins_ = simple            ? Table(k20V8Simple)
+                     : registered_mode ? Table(k20V8Registered)
+                                       : Table(k20V8Complex);
     }
     ptd_base_ = base + 80;
     oe_pin_ = registered_mode ? (small ? 11 : 13) : 0;
@@ -90,7 +94,8 @@ FuseMapModel::FuseMapModel(Family family, std::vector<std::uint8_t> fuses)
   }
   drive_.assign(static_cast<std::size_t>(pins_) + 1, -1);
   cell_at_pin_.assign(static_cast<std::size_t>(pins_) + 1, -1);
-  for (std::size_t i = 0; i < cells_.size(); ++i) cell_at_pin_[static_cast<std::size_t>(cells_[i].pin)] = static_cast<int>(i);
+  for (std::size_t i = 0; i < cells_.size(); ++i)
+    cell_at_pin_[static_cast<std::size_t>(cells_[i].pin)] = static_cast<int>(i);
   const int rows = family == Family::Gal22V10 ? 132 : 64;
   connected_.resize(static_cast<std::size_t>(rows));
   for (int row = 0; row < rows; ++row) {

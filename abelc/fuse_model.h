@@ -42,15 +42,17 @@ class FuseMapModel {
     int oe_row = -1;  // -1: no OE row
     int first_sum = 0, sums = 0;
     bool registered = false;
-    bool invert = false;       // the pin shows the complement of the sum (or of Q on a 22V10)
-    bool buffer_off = false;   // never drives its pin
-    bool oe_by_pin = false;    // enabled by the /OE pin (16V8/20V8 registers)
+    bool invert = false;      // the pin shows the complement of the sum (or of Q on a 22V10)
+    bool buffer_off = false;  // never drives its pin
+    bool oe_by_pin = false;   // enabled by the /OE pin (16V8/20V8 registers)
     int q = 0;
-    int level = 0;   // last computed output level
+    int level = 0;  // last computed output level
     bool enabled = false;
   };
 
-  bool Fuse(int n) const { return n < static_cast<int>(fuses_.size()) && fuses_[static_cast<std::size_t>(n)] != 0; }
+  bool Fuse(int n) const {
+    return n < static_cast<int>(fuses_.size()) && fuses_[static_cast<std::size_t>(n)] != 0;
+  }
   void ReadColumns();  // samples every column's value for the rows that follow
   int ColumnValue(int column) const;
   bool Row(int row) const;
@@ -63,10 +65,10 @@ class FuseMapModel {
   Family family_;
   std::vector<std::uint8_t> fuses_;
   int pins_ = 0, columns_ = 0;
-  std::vector<int> column_pins_;  // per column pair: the pin feeding it
+  std::vector<int> column_pins_;             // per column pair: the pin feeding it
   std::vector<std::vector<int>> connected_;  // per row: the columns whose fuse is intact
-  std::vector<int> columns_now_;  // the sampled column values
-  std::vector<int> cell_at_pin_;  // index into cells_, -1 none
+  std::vector<int> columns_now_;             // the sampled column values
+  std::vector<int> cell_at_pin_;             // index into cells_, -1 none
   std::vector<Cell> cells_;
   std::vector<int> drive_;
   int ptd_base_ = -1;  // 16V8/20V8 product-term disable fuses

@@ -5,15 +5,19 @@ namespace abelc {
 
 const char* ModeName(GalMode mode) {
   switch (mode) {
-    case GalMode::Simple: return "simple";
-    case GalMode::Complex: return "complex";
-    case GalMode::Registered: return "registered";
-    case GalMode::Macrocells: return "macrocell";
+    case GalMode::Simple:
+      return "simple";
+    case GalMode::Complex:
+      return "complex";
+    case GalMode::Registered:
+      return "registered";
+    case GalMode::Macrocells:
+      return "macrocell";
   }
   return "";
 }
 
-const OutputCell* GalDevice::CellAt(int pin) const {
+const OutputCell* GalArchitecture::CellAt(int pin) const {
   for (const OutputCell& c : cells) {
     if (c.pin == pin) return &c;
   }
@@ -22,9 +26,9 @@ const OutputCell* GalDevice::CellAt(int pin) const {
 
 namespace {
 
-GalDevice MakeV8(Family family) {
+GalArchitecture MakeV8(Family family) {
   const bool small = family == Family::Gal16V8;
-  GalDevice d;
+  GalArchitecture d;
   d.family = family;
   d.name = small ? "GAL16V8" : "GAL20V8";
   d.pins = small ? 20 : 24;
@@ -44,8 +48,8 @@ GalDevice MakeV8(Family family) {
   return d;
 }
 
-GalDevice Make22V10() {
-  GalDevice d;
+GalArchitecture Make22V10() {
+  GalArchitecture d;
   d.family = Family::Gal22V10;
   d.name = "GAL22V10";
   d.pins = 24;
@@ -72,8 +76,8 @@ struct PinColumns {
 };
 
 const PinColumns k16V8Columns[] = {
-    {1, 2, 2, -1},   {2, 0, 0, 0},     {3, 4, 4, 4},     {4, 8, 8, 8},     {5, 12, 12, 12},
-    {6, 16, 16, 16}, {7, 20, 20, 20},  {8, 24, 24, 24},  {9, 28, 28, 28},  {11, 30, 30, -1},
+    {1, 2, 2, -1},    {2, 0, 0, 0},     {3, 4, 4, 4},     {4, 8, 8, 8},     {5, 12, 12, 12},
+    {6, 16, 16, 16},  {7, 20, 20, 20},  {8, 24, 24, 24},  {9, 28, 28, 28},  {11, 30, 30, -1},
     {12, 26, -1, 30}, {13, 22, 26, 26}, {14, 18, 22, 22}, {15, -1, 18, 18}, {16, -1, 14, 14},
     {17, 14, 10, 10}, {18, 10, 6, 6},   {19, 6, -1, 2},
 };
@@ -88,14 +92,14 @@ const PinColumns k20V8Columns[] = {
 
 }  // namespace
 
-const GalDevice& DeviceOf(Family family) {
-  static const GalDevice k16 = MakeV8(Family::Gal16V8);
-  static const GalDevice k20 = MakeV8(Family::Gal20V8);
-  static const GalDevice k22 = Make22V10();
+const GalArchitecture& DeviceOf(Family family) {
+  static const GalArchitecture k16 = MakeV8(Family::Gal16V8);
+  static const GalArchitecture k20 = MakeV8(Family::Gal20V8);
+  static const GalArchitecture k22 = Make22V10();
   return family == Family::Gal16V8 ? k16 : family == Family::Gal20V8 ? k20 : k22;
 }
 
-int ReadColumn(const GalDevice& d, GalMode mode, int pin) {
+int ReadColumn(const GalArchitecture& d, GalMode mode, int pin) {
   if (d.family == Family::Gal22V10) {
     if (pin >= 1 && pin <= 11) return 4 * (pin - 1);
     if (pin == 13) return 42;

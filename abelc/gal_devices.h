@@ -21,11 +21,11 @@ struct OutputCell {
   int rows = 0;       // the block's rows; on the 22V10 the OE row and the sum terms
 };
 
-struct GalDevice {
+struct GalArchitecture {
   Family family = Family::Unknown;
   const char* name = "";  // "GAL16V8"
   int pins = 0, columns = 0, rows = 0;
-  int fuses = 0;  // with the signature
+  int fuses = 0;                  // with the signature
   std::vector<OutputCell> cells;  // highest pin first, as the rows run
   int clock_pin = 1;
   int oe_pin = 0;  // registered mode's /OE pin (16V8, 20V8)
@@ -40,10 +40,10 @@ struct GalDevice {
   bool IsCellPin(int pin) const { return CellAt(pin) != nullptr; }
 };
 
-const GalDevice& DeviceOf(Family family);
+const GalArchitecture& DeviceOf(Family family);
 
 // The true column of the array that reads `pin`, or -1 when the mode gives
 // the pin no column. The complement is the next column.
-int ReadColumn(const GalDevice& d, GalMode mode, int pin);
+int ReadColumn(const GalArchitecture& d, GalMode mode, int pin);
 
 }  // namespace abelc

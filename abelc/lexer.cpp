@@ -12,14 +12,46 @@ namespace abelc {
 
 namespace {
 
-constexpr std::string_view kKeywords[] = {
-    "async_reset", "case",    "cycle",   "declarations", "device",  "else",
-    "enable",      "end",     "endcase", "endwith",      "equations", "external",
-    "flag",        "functional_block", "fuses", "goto", "if",      "in",
-    "interface",   "istype",  "library", "macro",        "module",  "node",
-    "options",     "pin",     "property", "state",       "state_diagram",
-    "state_register", "sync_reset", "test_vectors", "then", "title", "trace",
-    "truth_table", "wait",    "when",    "with",         "xor_factors"};
+constexpr std::string_view kKeywords[] = {"async_reset",
+                                          "case",
+                                          "cycle",
+                                          "declarations",
+                                          "device",
+                                          "else",
+                                          "enable",
+                                          "end",
+                                          "endcase",
+                                          "endwith",
+                                          "equations",
+                                          "external",
+                                          "flag",
+                                          "functional_block",
+                                          "fuses",
+                                          "goto",
+                                          "if",
+                                          "in",
+                                          "interface",
+                                          "istype",
+                                          "library",
+                                          "macro",
+                                          "module",
+                                          "node",
+                                          "options",
+                                          "pin",
+                                          "property",
+                                          "state",
+                                          "state_diagram",
+                                          "state_register",
+                                          "sync_reset",
+                                          "test_vectors",
+                                          "then",
+                                          "title",
+                                          "trace",
+                                          "truth_table",
+                                          "wait",
+                                          "when",
+                                          "with",
+                                          "xor_factors"};
 
 constexpr int kMaxLineLength = 150;
 constexpr std::size_t kMaxIdentLength = 31;
@@ -34,7 +66,9 @@ std::string Upper(std::string s) {
   return s;
 }
 
-bool IsIdentStart(char c) { return std::isalpha(static_cast<unsigned char>(c)) || c == '_'; }
+bool IsIdentStart(char c) {
+  return std::isalpha(static_cast<unsigned char>(c)) || c == '_';
+}
 bool IsIdentChar(char c) {
   return std::isalnum(static_cast<unsigned char>(c)) || c == '_' || c == '~';
 }
@@ -163,10 +197,18 @@ Token Lexer::LexNumber(SourcePos pos) {
     Advance();
     char r = static_cast<char>(std::tolower(static_cast<unsigned char>(Peek())));
     switch (r) {
-      case 'b': radix = 2; break;
-      case 'o': radix = 8; break;
-      case 'd': radix = 10; break;
-      case 'h': radix = 16; break;
+      case 'b':
+        radix = 2;
+        break;
+      case 'o':
+        radix = 8;
+        break;
+      case 'd':
+        radix = 10;
+        break;
+      case 'h':
+        radix = 16;
+        break;
       default:
         diags_.Error(pos, "only ^b, ^o, ^d or ^h may start a number");
         radix = 10;

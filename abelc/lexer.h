@@ -10,15 +10,15 @@
 namespace abelc {
 
 enum class Tok {
-  End,       // end of the source
-  Ident,     // text as written (names are case-sensitive)
-  Keyword,   // text lower-cased
-  Number,    // value in `number`
-  String,    // text without its quotes, escapes resolved
-  Special,   // .X. .C. ...: text upper-cased, without dots ("X", "SV2")
-  DotExt,    // .CLK .D ...: text upper-cased, without the dot
-  Directive, // @name: text lower-cased, without '@'
-  Punct,     // operators and punctuation: text as written
+  End,        // end of the source
+  Ident,      // text as written (names are case-sensitive)
+  Keyword,    // text lower-cased
+  Number,     // value in `number`
+  String,     // text without its quotes, escapes resolved
+  Special,    // .X. .C. ...: text upper-cased, without dots ("X", "SV2")
+  DotExt,     // .CLK .D ...: text upper-cased, without the dot
+  Directive,  // @name: text lower-cased, without '@'
+  Punct,      // operators and punctuation: text as written
 };
 
 struct Token {

@@ -22,8 +22,7 @@ struct DeviceInfo {
 };
 
 struct Attributes {
-  bool com = false, reg = false, reg_d = false, buffer = false, invert = false, pos = false,
-       neg = false;
+  bool com = false, reg = false, reg_d = false, buffer = false, invert = false, pos = false, neg = false;
 };
 
 struct Signal {
@@ -47,8 +46,8 @@ struct Variable {
 };
 
 struct Function {
-  Cover on;  // where the function is 1
-  Cover dc;  // where its value does not matter
+  Cover on;       // where the function is 1
+  Cover dc;       // where its value does not matter
   SourcePos pos;  // its first equation
 };
 

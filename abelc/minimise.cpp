@@ -4,10 +4,10 @@
 // what only it covers, so the next expand can find a better direction.
 #include "abelc/minimise.h"
 
-#include "abelc/exact_cover.h"
-
 #include <algorithm>
 #include <bit>
+
+#include "abelc/exact_cover.h"
 
 namespace abelc {
 
@@ -19,7 +19,9 @@ struct Cost {
   bool operator<(const Cost& o) const { return terms != o.terms ? terms < o.terms : literals < o.literals; }
 };
 
-Cost CostOf(const Cover& f) { return {f.size(), TotalLiterals(f)}; }
+Cost CostOf(const Cover& f) {
+  return {f.size(), TotalLiterals(f)};
+}
 
 bool HitsOffSet(const Cube& c, const Cover& off) {
   SpendWork(static_cast<std::int64_t>(off.size()));
@@ -27,7 +29,8 @@ bool HitsOffSet(const Cube& c, const Cover& off) {
 }
 
 Cover Expand(Cover f, const Cover& off) {
-  std::stable_sort(f.begin(), f.end(), [](const Cube& a, const Cube& b) { return LiteralCount(a) < LiteralCount(b); });
+  std::stable_sort(f.begin(), f.end(),
+                   [](const Cube& a, const Cube& b) { return LiteralCount(a) < LiteralCount(b); });
   std::vector<bool> covered(f.size(), false);
   Cover out;
   for (std::size_t i = 0; i < f.size(); ++i) {
@@ -62,7 +65,8 @@ Cover Expand(Cover f, const Cover& off) {
 
 Cover Irredundant(Cover f, const Cover& dc) {
   // Try to drop the smallest cubes first: they are the likeliest to be covered.
-  std::stable_sort(f.begin(), f.end(), [](const Cube& a, const Cube& b) { return LiteralCount(a) > LiteralCount(b); });
+  std::stable_sort(f.begin(), f.end(),
+                   [](const Cube& a, const Cube& b) { return LiteralCount(a) > LiteralCount(b); });
   for (std::size_t i = 0; i < f.size();) {
     SpendWork(static_cast<std::int64_t>(f.size() + dc.size()));  // building `rest`
     Cover rest = dc;
@@ -79,7 +83,8 @@ Cover Irredundant(Cover f, const Cover& dc) {
 }
 
 Cover Reduce(Cover f, const Cover& dc) {
-  std::stable_sort(f.begin(), f.end(), [](const Cube& a, const Cube& b) { return LiteralCount(a) < LiteralCount(b); });
+  std::stable_sort(f.begin(), f.end(),
+                   [](const Cube& a, const Cube& b) { return LiteralCount(a) < LiteralCount(b); });
   for (std::size_t i = 0; i < f.size(); ++i) {
     SpendWork(static_cast<std::int64_t>(f.size() + dc.size()));  // building `rest`
     Cover rest = dc;
@@ -139,9 +144,10 @@ MinimisedOutput MinimiseOutput(const LogicModel& model, int output, Diagnostics&
     const Polarity buildable = inverted ? Polarity::Neg : Polarity::Pos;
     if (o.polarity != Polarity::Auto && o.polarity != buildable) {
       const char* attr = o.polarity == Polarity::Neg ? "'neg'" : "'pos'";
-      const std::string why = o.detailed ? "builds '" + name + ".D' only as written, having no inverter before the register"
-                              : inverted ? "builds '" + name + "' in complemented form, its register being behind 'invert'"
-                                         : "builds '" + name + "' in positive form unless it is declared 'invert'";
+      const std::string why =
+          o.detailed ? "builds '" + name + ".D' only as written, having no inverter before the register"
+          : inverted ? "builds '" + name + "' in complemented form, its register being behind 'invert'"
+                     : "builds '" + name + "' in positive form unless it is declared 'invert'";
       diags.Warning(model.signals[static_cast<std::size_t>(o.signal)].pos,
                     std::string(attr) + " is ignored: the " + model.device.part + " " + why);
     }

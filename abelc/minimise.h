@@ -21,8 +21,8 @@ bool MinimiseCover(const Cover& on, const Cover& dc, Cover& result,
                    std::int64_t budget = kMinimiseWorkPerFunction);
 
 struct MinimisedFunction {
-  Cover positive;  // the function
-  Cover negative;  // its complement (empty cover unless computed)
+  Cover positive;             // the function
+  Cover negative;             // its complement (empty cover unless computed)
   bool complemented = false;  // the chosen form is `negative`
   bool has_positive = false;  // false under 'neg'
   bool has_negative = false;  // false under 'pos' and for control functions

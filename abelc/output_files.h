@@ -18,8 +18,8 @@ constexpr const char* kProductName = "Quelvox ABEL compiler 1.0";
 struct OutputContext {
   const LogicModel& model;
   const FitResult& fit;
-  std::string base;     // the design's file name without its extension
-  std::string created;  // "Www Mmm dd hh:mm:ss yyyy"
+  std::string base;                  // the design's file name without its extension
+  std::string created;               // "Www Mmm dd hh:mm:ss yyyy"
   std::vector<std::string> vectors;  // pin vectors
 };
 

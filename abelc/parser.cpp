@@ -18,13 +18,20 @@ namespace {
 
 std::string Describe(const Token& t) {
   switch (t.kind) {
-    case Tok::End: return "the end of the file";
-    case Tok::String: return "a string";
-    case Tok::Number: return "'" + std::to_string(t.number) + "'";
-    case Tok::Special: return "'." + t.text + ".'";
-    case Tok::DotExt: return "'." + t.text + "'";
-    case Tok::Directive: return "'@" + t.text + "'";
-    default: return "'" + t.text + "'";
+    case Tok::End:
+      return "the end of the file";
+    case Tok::String:
+      return "a string";
+    case Tok::Number:
+      return "'" + std::to_string(t.number) + "'";
+    case Tok::Special:
+      return "'." + t.text + ".'";
+    case Tok::DotExt:
+      return "'." + t.text + "'";
+    case Tok::Directive:
+      return "'@" + t.text + "'";
+    default:
+      return "'" + t.text + "'";
   }
 }
 
@@ -113,8 +120,8 @@ std::string Parser::ExpectIdent() {
 bool Parser::AtSectionStart() const {
   if (tok_.kind == Tok::End) return true;
   if (tok_.kind != Tok::Keyword) return false;
-  for (const char* kw : {"equations", "truth_table", "state_diagram", "test_vectors", "trace",
-                         "declarations", "end", "state", "module", "fuses", "xor_factors"}) {
+  for (const char* kw : {"equations", "truth_table", "state_diagram", "test_vectors", "trace", "declarations",
+                         "end", "state", "module", "fuses", "xor_factors"}) {
     if (tok_.text == kw) return true;
   }
   return false;
@@ -166,8 +173,8 @@ Module Parser::Run() {
           Take();
           if (tok_.kind == Tok::Ident) {
             if (tok_.text != m.name) {
-              diags_.Warning(tok_.pos, "END label '" + tok_.text + "' does not match module '" +
-                                           m.name + "'");
+              diags_.Warning(tok_.pos,
+                             "END label '" + tok_.text + "' does not match module '" + m.name + "'");
             }
             Take();
           }
@@ -228,7 +235,9 @@ Module Parser::Run() {
 
 // ---- expressions -------------------------------------------------------------
 
-ExprPtr Parser::ParseExpr() { return ParseBinary(4); }
+ExprPtr Parser::ParseExpr() {
+  return ParseBinary(4);
+}
 
 // The standard spelling of the binary operator at `level` under the current
 // token, or nullptr. Levels follow ABEL: 4 compare, 3 OR/XOR/add, 2 AND/shift/mul.

@@ -131,7 +131,8 @@ void Parser::ParseStateDiagram(Module& m) {
   d.dcset = dcset_;
   Take();
   d.state_reg = ParseExpr();
-  if (tok_.IsPunct("->")) Fail(tok_.pos, "state output sets ('->' after the state register) are not supported");
+  if (tok_.IsPunct("->"))
+    Fail(tok_.pos, "state output sets ('->' after the state register) are not supported");
   Accept(";");
   while (tok_.IsKeyword("state") || tok_.kind == Tok::Directive) {
     if (tok_.kind == Tok::Directive) {

@@ -51,15 +51,33 @@ VectorRun RunPinVectors(FuseMapModel& model, const std::vector<std::string>& vec
       const char c = v[static_cast<std::size_t>(pin - 1)];
       std::string& p = phases[static_cast<std::size_t>(pin)];
       switch (c) {
-        case '0': p = "0"; break;
-        case '1': p = "1"; break;
-        case 'C': p = "010"; break;
-        case 'K': p = "101"; break;
-        case 'U': p = "01"; break;
-        case 'D': p = "10"; break;
-        case 'P': p = "0"; preload = true; break;  // held low while the registers load
-        case 'X': p = "x"; break;
-        default: break;  // expected levels and supply pins are not driven
+        case '0':
+          p = "0";
+          break;
+        case '1':
+          p = "1";
+          break;
+        case 'C':
+          p = "010";
+          break;
+        case 'K':
+          p = "101";
+          break;
+        case 'U':
+          p = "01";
+          break;
+        case 'D':
+          p = "10";
+          break;
+        case 'P':
+          p = "0";
+          preload = true;
+          break;  // held low while the registers load
+        case 'X':
+          p = "x";
+          break;
+        default:
+          break;  // expected levels and supply pins are not driven
       }
       steps = std::max(steps, p.size());
     }
@@ -89,7 +107,8 @@ VectorRun RunPinVectors(FuseMapModel& model, const std::vector<std::string>& vec
     for (int pin = 1; pin <= pins && pin <= static_cast<int>(v.size()); ++pin) {
       const char want = v[static_cast<std::size_t>(pin - 1)];
       const char got = model.Level(pin);
-      if (want == 'N' && model.IsOutput(pin)) shown[static_cast<std::size_t>(pin - 1)] = got;  // shown, not tested
+      if (want == 'N' && model.IsOutput(pin))
+        shown[static_cast<std::size_t>(pin - 1)] = got;  // shown, not tested
       if ((want == '0' || want == '1') && model.IsOutput(pin) && got != 'Z') {
         // The vector drives a pin the device drives too.
         ok = false;

@@ -44,7 +44,7 @@ std::string Bits(const std::vector<std::uint8_t>& fuses, int from, int count) {
 }  // namespace
 
 std::string JedecText(const OutputContext& c) {
-  const GalDevice& d = DeviceOf(c.model.device.family);
+  const GalArchitecture& d = DeviceOf(c.model.device.family);
   const std::vector<std::uint8_t>& f = c.fit.fuses;
   std::string t = "\x02";
   t += std::string(kProductName) + "  JEDEC file for: " + c.fit.part + "\n";
@@ -79,7 +79,8 @@ std::string JedecText(const OutputContext& c) {
   } else {
     t += "L" + Number(d.s0_base, 4) + " " + Bits(f, d.s0_base, 20) + "*\n";
   }
-  for (std::size_t v = 0; v < c.vectors.size(); ++v) t += "V" + Number(static_cast<int>(v) + 1, 4) + " " + c.vectors[v] + "*\n";
+  for (std::size_t v = 0; v < c.vectors.size(); ++v)
+    t += "V" + Number(static_cast<int>(v) + 1, 4) + " " + c.vectors[v] + "*\n";
   char sum[16];
   std::snprintf(sum, sizeof sum, "%04X", FuseChecksum(f));
   t += "C" + std::string(sum) + "*\n\x03";

@@ -29,7 +29,7 @@ const Output* OutputAt(const OutputContext& c, const FittedCell& cell) {
 }
 
 std::string ChipDiagram(const OutputContext& c) {
-  const GalDevice& d = DeviceOf(c.model.device.family);
+  const GalArchitecture& d = DeviceOf(c.model.device.family);
   const std::vector<std::string> names = DiagramNames(c);
   const std::string margin(25, ' ');
   const std::string& part = c.fit.part;
@@ -42,8 +42,8 @@ std::string ChipDiagram(const OutputContext& c) {
   for (int p = 1; p <= d.pins / 2; ++p) {
     const int q = d.pins + 1 - p;
     t += Pad(names[static_cast<std::size_t>(p)], 24, true) + " |" + Pad(std::to_string(p), 3, true) +
-         std::string(20, ' ') + Pad(std::to_string(q), 4, false) + "| " + Pad(names[static_cast<std::size_t>(q)], 24, false) +
-         "\n";
+         std::string(20, ' ') + Pad(std::to_string(q), 4, false) + "| " +
+         Pad(names[static_cast<std::size_t>(q)], 24, false) + "\n";
     t += empty;
   }
   t += empty;
@@ -60,31 +60,34 @@ std::string TermsPage(const OutputContext& c) {
   for (const FittedCell& cell : c.fit.cells) {
     const Output* o = OutputAt(c, cell);
     if (!o) continue;
-    std::string name = c.model.signals[static_cast<std::size_t>(o->signal)].name + (o->registered ? ".REG" : "");
+    std::string name =
+        c.model.signals[static_cast<std::size_t>(o->signal)].name + (o->registered ? ".REG" : "");
     t += Pad(name, 31, false) + "|   " + Pad(std::to_string(cell.pin), 4, true) + "   |  " +
-         Pad(std::to_string(cell.terms_used), 3, true) + "  |  " + Pad(std::to_string(cell.terms_max), 3, true) +
-         "  |  " + Pad(std::to_string(cell.terms_max - cell.terms_used), 3, true) + "\n";
+         Pad(std::to_string(cell.terms_used), 3, true) + "  |  " +
+         Pad(std::to_string(cell.terms_max), 3, true) + "  |  " +
+         Pad(std::to_string(cell.terms_max - cell.terms_used), 3, true) + "\n";
   }
   t += "\n\n     ==== List of Inputs/Feedbacks ====\n\n";
   t += "Signal Name                    | Pin | Pin Type\n";
   t += "=================================================\n";
-  const GalDevice& d = DeviceOf(c.model.device.family);
+  const GalArchitecture& d = DeviceOf(c.model.device.family);
   for (std::size_t s = 0; s < c.model.signals.size(); ++s) {
     const int pin = c.fit.pin_of[s];
     if (pin == 0) continue;
     bool is_output = false;
     for (const Output& o : c.model.outputs) is_output = is_output || o.signal == static_cast<int>(s);
     std::string type = pin == 1 && (c.fit.mode == GalMode::Registered) ? "CLK"
-                       : pin == 1 && !d.IsV8()                        ? "CLK/IN"
+                       : pin == 1 && !d.IsV8()                         ? "CLK/IN"
                                                                        : "INPUT";
     if (is_output) continue;
-    t += Pad(c.model.signals[s].name, 31, false) + "| " + Pad(std::to_string(pin), 3, true) + " | " + type + "\n";
+    t += Pad(c.model.signals[s].name, 31, false) + "| " + Pad(std::to_string(pin), 3, true) + " | " + type +
+         "\n";
   }
   return t;
 }
 
 std::string ResourcesPage(const OutputContext& c) {
-  const GalDevice& d = DeviceOf(c.model.device.family);
+  const GalArchitecture& d = DeviceOf(c.model.device.family);
   int inputs = 0, registered = 0, combinational = 0, free_cells = 0;
   for (std::size_t s = 0; s < c.model.signals.size(); ++s) {
     if (c.fit.pin_of[s] != 0) ++inputs;
@@ -118,7 +121,7 @@ std::string ResourcesPage(const OutputContext& c) {
 }
 
 std::string UnusedPage(const OutputContext& c) {
-  const GalDevice& d = DeviceOf(c.model.device.family);
+  const GalArchitecture& d = DeviceOf(c.model.device.family);
   std::string t = "    ==== " + c.fit.part + " Unused Resources ====\n\n";
   t += "  Pin  |  Pin   |   Product   | Flip-flop\n";
   t += "Number |  Type  |    Terms    |   Type\n";
@@ -147,7 +150,7 @@ std::string UnusedPage(const OutputContext& c) {
 }  // namespace
 
 std::vector<std::string> DiagramNames(const OutputContext& c) {
-  const GalDevice& d = DeviceOf(c.model.device.family);
+  const GalArchitecture& d = DeviceOf(c.model.device.family);
   std::vector<std::string> names(static_cast<std::size_t>(d.pins) + 1);
   names[static_cast<std::size_t>(d.Gnd())] = "GND";
   names[static_cast<std::size_t>(d.Vcc())] = "Vcc";

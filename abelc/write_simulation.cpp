@@ -1,15 +1,15 @@
 // The simulation file: the vector table as the fuse-map model ran it, with
 // the pin names written vertically above their columns, each failing vector
 // explained under its line, and the count of vectors passed.
-#include "abelc/output_files.h"
-
 #include <algorithm>
 #include <cstdio>
+
+#include "abelc/output_files.h"
 
 namespace abelc {
 
 std::string SimulationText(const OutputContext& c, const VectorRun& run) {
-  const GalDevice& d = DeviceOf(c.model.device.family);
+  const GalArchitecture& d = DeviceOf(c.model.device.family);
   std::string t = "Simulate " + std::string(kProductName) + "  Date: " + c.created + "\n";
   t += "Fuse file: '" + c.base + ".jed'  Vector file: '" + c.base + ".jed'  Part: '" + c.fit.part + "'\n";
   t += std::string(kProductName) + "  JEDEC file for: " + c.fit.part + "\nCreated on: " + c.created + "\n\n";
@@ -57,12 +57,13 @@ std::string SimulationText(const OutputContext& c, const VectorRun& run) {
       if (m.vector != static_cast<int>(v) + 1) continue;
       if (!failed) t += "Vector " + std::to_string(m.vector) + "\n";
       failed = true;
-      t += names[static_cast<std::size_t>(m.pin)] + " " + std::to_string(m.pin) + ", '" + m.found + "' found  '" +
-           m.expected + "' expected\n";
+      t += names[static_cast<std::size_t>(m.pin)] + " " + std::to_string(m.pin) + ", '" + m.found +
+           "' found  '" + m.expected + "' expected\n";
     }
     if (failed) t += "\n";
   }
-  t += "\n" + std::to_string(run.passed) + " out of " + std::to_string(run.shown.size()) + " vectors passed.\n";
+  t += "\n" + std::to_string(run.passed) + " out of " + std::to_string(run.shown.size()) +
+       " vectors passed.\n";
   return Crlf(t);
 }
 

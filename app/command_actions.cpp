@@ -12,7 +12,9 @@ void RunOpenCommand() {
   LoadFuseFile(CurrentDesignPath);  // nothing happens for a cancelled requester
 }
 
-void RunSaveCommand() { WriteJedecFile(); }  // asks for its file name itself
+void RunSaveCommand() {
+  WriteJedecFile();
+}  // asks for its file name itself
 
 void RunCompileCommand() {
   const std::string design = AskFileName(0, FilterAbel, "");

@@ -3,8 +3,8 @@
 #include <chrono>
 #include <cstdio>
 
-#include "app/commands.h"
 #include "app/command_actions.h"
+#include "app/commands.h"
 #include "app/message_log.h"
 #include "platform/window.h"
 #include "programmer/device_commands.h"
@@ -30,9 +30,13 @@ std::string FormatBuildDate(long long secondsSince1970) {
   return text;
 }
 
-void ReportCommandAborted() { commandAborted = true; }
+void ReportCommandAborted() {
+  commandAborted = true;
+}
 
-bool IsCommandRunning() { return commandRunning; }
+bool IsCommandRunning() {
+  return commandRunning;
+}
 
 void DispatchCommand(int commandId) {
   commandRunning = true;

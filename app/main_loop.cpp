@@ -21,7 +21,9 @@ void ResetProgramState() {
   ResetCounter = 0;
 }
 
-void GreetUser() { MessageLog("Welcome Quelvox user", LevelPlain); }
+void GreetUser() {
+  MessageLog("Welcome Quelvox user", LevelPlain);
+}
 
 int RunMainLoop() {
   for (;;) {

@@ -31,8 +31,12 @@ namespace {
 
 constexpr char CommandIdProperty[] = "quelvoxCommandId";
 
-QString ToQt(const std::string& text) { return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())); }
-std::string FromQt(const QString& text) { return text.toUtf8().toStdString(); }
+QString ToQt(const std::string& text) {
+  return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+std::string FromQt(const QString& text) {
+  return text.toUtf8().toStdString();
+}
 
 // Decodes an embedded PNG with libpng; an empty icon if it cannot be read.
 QIcon IconFromPng(const unsigned char* data, unsigned long size) {
@@ -209,7 +213,9 @@ void MainWindow::BuildPanes() {
   area->installEventFilter(this);
 }
 
-void MainWindow::BindLayoutPanes() { layoutBound_ = true; }
+void MainWindow::BindLayoutPanes() {
+  layoutBound_ = true;
+}
 
 void MainWindow::LayoutPanes() {
   QWidget* area = centralWidget();
@@ -244,7 +250,9 @@ void MainWindow::closeEvent(QCloseEvent* event) {
   if (!IsCommandRunning()) events_.push_back({EventKind::Close, 0});
 }
 
-QPlainTextEdit* MainWindow::PaneWidget(Pane pane) const { return pane == Pane::FuseMap ? fuseMapPane_ : logPane_; }
+QPlainTextEdit* MainWindow::PaneWidget(Pane pane) const {
+  return pane == Pane::FuseMap ? fuseMapPane_ : logPane_;
+}
 
 void MainWindow::ClearPane(Pane pane) {
   PaneWidget(pane)->clear();
@@ -268,7 +276,9 @@ void MainWindow::AppendLine(Pane pane, const std::string& text) {
   if (pane == Pane::FuseMap) widget->horizontalScrollBar()->setValue(0);
 }
 
-int MainWindow::LineCount(Pane pane) { return lineCounts_[static_cast<int>(pane)]; }
+int MainWindow::LineCount(Pane pane) {
+  return lineCounts_[static_cast<int>(pane)];
+}
 
 std::string MainWindow::LineText(Pane pane, int index) {
   if (index < 0 || index >= LineCount(pane)) return std::string();
@@ -286,7 +296,9 @@ void MainWindow::SetStatusText(int field, const std::string& text) {
   if (field == 0 || field == 1) statusFields_[field]->setText(ToQt(text));
 }
 
-void MainWindow::SetProgress(int value) { progressBar_->setValue(value); }
+void MainWindow::SetProgress(int value) {
+  progressBar_->setValue(value);
+}
 
 FileDialogResult MainWindow::AskFile(const FileDialogRequest& request) {
   QFileDialog dialog(this, ToQt(request.Title));
@@ -310,7 +322,8 @@ FileDialogResult MainWindow::AskFile(const FileDialogRequest& request) {
     // With the pattern details hidden, Qt may hand back the bare description.
     const QString chosen = dialog.selectedNameFilter();
     for (qsizetype i = 0; i < filters.size(); ++i) {
-      if (chosen == filters[i] || filters[i].startsWith(chosen + " (")) result.FilterIndex = static_cast<int>(i);
+      if (chosen == filters[i] || filters[i].startsWith(chosen + " ("))
+        result.FilterIndex = static_cast<int>(i);
     }
   }
   return result;
@@ -365,4 +378,6 @@ WindowEvent MainWindow::WaitEvent(int limitMs) {
   return event;
 }
 
-void MainWindow::Beep(int /*frequencyHz*/, int /*durationMs*/) { QApplication::beep(); }
+void MainWindow::Beep(int /*frequencyHz*/, int /*durationMs*/) {
+  QApplication::beep();
+}

@@ -34,8 +34,8 @@ class MainWindow final : public QMainWindow, public Window {
   void SetStatusText(int field, const std::string& text) override;
   void SetProgress(int value) override;
   FileDialogResult AskFile(const FileDialogRequest& request) override;
-  BoxAnswer ShowMessageBox(const std::string& title, const std::string& text, BoxButtons buttons, BoxIcon icon,
-                           bool defaultNo) override;
+  BoxAnswer ShowMessageBox(const std::string& title, const std::string& text, BoxButtons buttons,
+                           BoxIcon icon, bool defaultNo) override;
   WindowEvent TakePendingEvent() override;
   WindowEvent WaitEvent(int limitMs) override;
   void Beep(int frequencyHz, int durationMs) override;

@@ -4,7 +4,9 @@
 #include <system_error>
 
 namespace {
-std::string::size_type LastSeparator(const std::string& path) { return path.find_last_of("\\/"); }
+std::string::size_type LastSeparator(const std::string& path) {
+  return path.find_last_of("\\/");
+}
 }  // namespace
 
 std::string DirectoryPart(const std::string& path) {

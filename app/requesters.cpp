@@ -38,8 +38,9 @@ std::string AskSave(int filterIndex, const std::string& defaultName) {
     name = chosen.Path;
     if (!name.empty() && ExtensionOf(name).empty() && chosen.FilterIndex == FilterJedec) name += ".jed";
     if (name.empty() || !PathExists(name)) break;
-    BoxAnswer answer = TheWindow().ShowMessageBox("File already exists", "Replace \"" + FilePart(name) + "\"?",
-                                                  BoxButtons::YesNo, BoxIcon::Warning, true);
+    BoxAnswer answer =
+        TheWindow().ShowMessageBox("File already exists", "Replace \"" + FilePart(name) + "\"?",
+                                   BoxButtons::YesNo, BoxIcon::Warning, true);
     if (answer == BoxAnswer::Yes) break;
   }
   if (name.empty()) {

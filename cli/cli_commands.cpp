@@ -20,7 +20,9 @@ bool LogHas(const CliWindow& window, const std::string& line) {
   return std::find(window.LogLines.begin(), window.LogLines.end(), line) != window.LogLines.end();
 }
 
-bool LogHasError(const CliWindow& window) { return LogHas(window, "ERROR!"); }
+bool LogHasError(const CliWindow& window) {
+  return LogHas(window, "ERROR!");
+}
 
 bool OpenDesign(const std::string& file, CliWindow& window) {
   window.DialogAnswers.push_back({FullPath(file), FilterJedec});
@@ -65,13 +67,14 @@ const std::vector<CliCommand>& CliCommands() {
       {"open", "FILE", 1, "open the JEDEC file FILE and show it", RunOpen},
       {"save", "IN OUT", 2, "open the JEDEC file IN and save it as OUT (replacing OUT)", RunSave},
       {"info", "FILE", 1, "open FILE and show its pinout and OLMC configuration", RunInfo},
-      {"compile", "DESIGN", 1, "compile the ABEL file DESIGN with vDosPlus/ of the current directory, load the result",
-       RunCompile},
+      {"compile", "DESIGN", 1,
+       "compile the ABEL file DESIGN with vDosPlus/ of the current directory, load the result", RunCompile},
       {"identify", "--port PORT", 0, "identify the chip in the programmer on PORT", RunIdentify, true},
       {"read", "OUT --port PORT", 1, "read the chip on PORT and save its fuse map as OUT", RunReadChip, true},
-      {"verify", "FILE --port PORT", 1, "open FILE and verify the chip on PORT against it", RunVerifyChip, true},
-      {"erase", "[--all] --port PORT", 0, "erase the chip on PORT (--all: erase it completely)", RunEraseChip, true,
+      {"verify", "FILE --port PORT", 1, "open FILE and verify the chip on PORT against it", RunVerifyChip,
        true},
+      {"erase", "[--all] --port PORT", 0, "erase the chip on PORT (--all: erase it completely)", RunEraseChip,
+       true, true},
   };
   return commands;
 }

@@ -9,13 +9,13 @@
 #include "cli/cli_options.h"
 #include "cli/cli_window.h"
 
-constexpr int ExitDone = 0;     // the command did what was asked
-constexpr int ExitFailed = 1;   // it did not
-constexpr int ExitUsage = 2;    // bad arguments
+constexpr int ExitDone = 0;    // the command did what was asked
+constexpr int ExitFailed = 1;  // it did not
+constexpr int ExitUsage = 2;   // bad arguments
 
 struct CliCommand {
   const char* Name;
-  const char* Operands;     // for the usage text, e.g. "IN OUT"
+  const char* Operands;  // for the usage text, e.g. "IN OUT"
   int OperandCount;
   const char* Description;  // for --help
   int (*Run)(const std::vector<std::string>& operands, const CliOptions& options, CliWindow& window);

@@ -17,7 +17,8 @@ FileDialogResult CliWindow::AskFile(const FileDialogRequest& request) {
   return answer;
 }
 
-BoxAnswer CliWindow::ShowMessageBox(const std::string&, const std::string&, BoxButtons buttons, BoxIcon, bool) {
+BoxAnswer CliWindow::ShowMessageBox(const std::string&, const std::string&, BoxButtons buttons, BoxIcon,
+                                    bool) {
   if (buttons == BoxButtons::Ok) return BoxAnswer::Ok;
   if (BoxAnswers.empty()) return BoxAnswer::No;
   BoxAnswer answer = BoxAnswers.front();

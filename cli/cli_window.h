@@ -30,8 +30,8 @@ class CliWindow final : public Window {
   void SetStatusText(int field, const std::string& text) override;
   void SetProgress(int) override {}
   FileDialogResult AskFile(const FileDialogRequest& request) override;
-  BoxAnswer ShowMessageBox(const std::string& title, const std::string& text, BoxButtons buttons, BoxIcon icon,
-                           bool defaultNo) override;
+  BoxAnswer ShowMessageBox(const std::string& title, const std::string& text, BoxButtons buttons,
+                           BoxIcon icon, bool defaultNo) override;
   WindowEvent TakePendingEvent() override { return {}; }
   WindowEvent WaitEvent(int) override { return {EventKind::Close, 0}; }
   void Beep(int, int) override {}

@@ -54,7 +54,8 @@ int main(int argc, char** argv) {
     const std::string wrong = TakeOptions(operands, options);
     if (!wrong.empty()) return UsageError(wrong);
     if (options.HasPort != command.NeedsPort) {
-      return UsageError(std::string(command.Name) + (command.NeedsPort ? " needs --port PORT" : " takes no --port"));
+      return UsageError(std::string(command.Name) +
+                        (command.NeedsPort ? " needs --port PORT" : " takes no --port"));
     }
     if (options.All && !command.TakesAll) return UsageError(std::string(command.Name) + " takes no --all");
     if (static_cast<int>(operands.size()) != command.OperandCount) {

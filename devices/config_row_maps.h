@@ -24,10 +24,18 @@ struct MapRun {
 };
 
 // a–b, a↓b, and a run of count fuses apart by step.
-constexpr MapRun Up(std::int32_t a, std::int32_t b) { return {a, 1, b - a + 1}; }
-constexpr MapRun Down(std::int32_t a, std::int32_t b) { return {a, -1, a - b + 1}; }
-constexpr MapRun Fuse(std::int32_t a) { return {a, 1, 1}; }
-constexpr MapRun Every(std::int32_t first, std::int32_t step, std::int32_t count) { return {first, step, count}; }
+constexpr MapRun Up(std::int32_t a, std::int32_t b) {
+  return {a, 1, b - a + 1};
+}
+constexpr MapRun Down(std::int32_t a, std::int32_t b) {
+  return {a, -1, a - b + 1};
+}
+constexpr MapRun Fuse(std::int32_t a) {
+  return {a, 1, 1};
+}
+constexpr MapRun Every(std::int32_t first, std::int32_t step, std::int32_t count) {
+  return {first, step, count};
+}
 // (first, second) for the first pair, each next pair moved by pairStep.
 constexpr MapRun Pairs(std::int32_t first, std::int32_t second, std::int32_t count, std::int32_t pairStep) {
   return {first, second - first, 2, count, pairStep};

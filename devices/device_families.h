@@ -4,7 +4,15 @@
 
 #include <cstdint>
 
-constexpr bool Is16V8Family(std::int32_t code) { return code == 0 || code == 26 || code == 128 || code == 129; }
-constexpr bool Is20V8Family(std::int32_t code) { return code == 32 || code == 58 || code == 130; }
-constexpr bool Is22V10Family(std::int32_t code) { return code == 72 || code == 73 || code == 131 || code == 132; }
-constexpr bool IsAtfType(std::int32_t code) { return code >= 128 && code <= 132; }
+constexpr bool Is16V8Family(std::int32_t code) {
+  return code == 0 || code == 26 || code == 128 || code == 129;
+}
+constexpr bool Is20V8Family(std::int32_t code) {
+  return code == 32 || code == 58 || code == 130;
+}
+constexpr bool Is22V10Family(std::int32_t code) {
+  return code == 72 || code == 73 || code == 131 || code == 132;
+}
+constexpr bool IsAtfType(std::int32_t code) {
+  return code >= 128 && code <= 132;
+}

@@ -65,7 +65,8 @@ int SelectDevice(int code) {
 
   // Entries past the package and past the map keep what an earlier type left.
   std::copy_n(identity->Layout.begin() + 1, d.PinCount, d.PinTypes.begin() + 1);
-  std::copy_n(identity->Map.begin(), std::min<std::size_t>(d.ConfigBits, identity->Map.size()), d.ConfigFuses.begin());
+  std::copy_n(identity->Map.begin(), std::min<std::size_t>(d.ConfigBits, identity->Map.size()),
+              d.ConfigFuses.begin());
   return 1;
 }
 

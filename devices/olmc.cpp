@@ -25,10 +25,14 @@ const char* const ModeLines[] = {
 };
 
 // A fuse is 0 or 1; anything else counts as 1 rather than indexing past a table.
-int FuseBit(int fuse) { return FuseMap[fuse] != 0; }
+int FuseBit(int fuse) {
+  return FuseMap[fuse] != 0;
+}
 
 // The first GAL16V8 and GAL20V8 revisions have no feedback from outputs in simple mode.
-bool IsEarlyRevision(std::int32_t code) { return code == 0 || code == 32; }
+bool IsEarlyRevision(std::int32_t code) {
+  return code == 0 || code == 32;
+}
 
 std::string DescribeModeOlmc(const ModeFamily& family, int pin) {
   const int mode = DeviceMode(family);
@@ -41,12 +45,18 @@ std::string DescribeModeOlmc(const ModeFamily& family, int pin) {
   const bool centre = t == 3 || t == 4;
   const bool outermost = t == 0 || t == 7;
   switch (2 * mode + FuseBit(family.FirstAc1Fuse - t)) {
-    case 2: return "REGISTER; TRI-STATE by /OE";
-    case 3: return "TRI-STATE by Product Term";
-    case 4: return centre || IsEarlyRevision(GalDevice.DeviceCode) ? "OUTPUT (NO feedback!)" : "OUTPUT";
-    case 5: return centre ? "not defined!" : "INPUT";
-    case 7: return outermost ? "TRI-STATE (NO feedback!) by Product Term" : "TRI-STATE by Product Term";
-    default: return "not defined!";
+    case 2:
+      return "REGISTER; TRI-STATE by /OE";
+    case 3:
+      return "TRI-STATE by Product Term";
+    case 4:
+      return centre || IsEarlyRevision(GalDevice.DeviceCode) ? "OUTPUT (NO feedback!)" : "OUTPUT";
+    case 5:
+      return centre ? "not defined!" : "INPUT";
+    case 7:
+      return outermost ? "TRI-STATE (NO feedback!) by Product Term" : "TRI-STATE by Product Term";
+    default:
+      return "not defined!";
   }
 }
 
@@ -58,7 +68,9 @@ const ModeFamily* FindModeFamily(std::int32_t code) {
   return nullptr;
 }
 
-int DeviceMode(const ModeFamily& family) { return 2 * FuseBit(family.SynFuse) + FuseBit(family.Ac0Fuse); }
+int DeviceMode(const ModeFamily& family) {
+  return 2 * FuseBit(family.SynFuse) + FuseBit(family.Ac0Fuse);
+}
 
 std::string DescribeOlmc(int pin) {
   const std::int32_t code = GalDevice.DeviceCode;

@@ -54,9 +54,16 @@ void ShowPinout() {
 
 void ShowPullUps() {
   switch (PullUpMode) {
-    case 0: MessageLog("Device Input & I/O Pull-ups: NO", LevelPlain); break;
-    case 1: MessageLog("Device Input & I/O Pull-ups: YES", LevelPlain); break;
-    case 2: MessageLog("Device Input & I/O Pull-ups: PIN KEEPER", LevelPlain); break;
-    default: break;
+    case 0:
+      MessageLog("Device Input & I/O Pull-ups: NO", LevelPlain);
+      break;
+    case 1:
+      MessageLog("Device Input & I/O Pull-ups: YES", LevelPlain);
+      break;
+    case 2:
+      MessageLog("Device Input & I/O Pull-ups: PIN KEEPER", LevelPlain);
+      break;
+    default:
+      break;
   }
 }

@@ -16,16 +16,16 @@ namespace {
 // as some tools write it; and for all but GAL16V8 and GAL20V8 the count of
 // the fuses before the UES, for files that leave the UES out.
 constexpr std::array<FuseCountMatch, 21> IdentificationTable{{
-    {2194, 0},  {2195, 0},                 // GAL16V8
-    {2706, 32}, {2707, 32},                // GAL20V8
-    {3540, 80}, {3476, 80},                // GAL18V10
-    {3274, 96}, {3210, 96},                // GAL20RA10
+    {2194, 0},   {2195, 0},                // GAL16V8
+    {2706, 32},  {2707, 32},               // GAL20V8
+    {3540, 80},  {3476, 80},               // GAL18V10
+    {3274, 96},  {3210, 96},               // GAL20RA10
     {1671, 101}, {1631, 101},              // GAL20XV10
-    {5892, 72}, {5893, 72}, {5828, 72},    // GAL22V10
-    {6432, 88}, {6368, 88},                // GAL26CV12
-    {7912, 93}, {7848, 93},                // GAL26V12C
-    {8294, 64}, {8222, 64},                // GAL6001
-    {8330, 68}, {8258, 68},                // GAL6002B
+    {5892, 72},  {5893, 72},  {5828, 72},  // GAL22V10
+    {6432, 88},  {6368, 88},               // GAL26CV12
+    {7912, 93},  {7848, 93},               // GAL26V12C
+    {8294, 64},  {8222, 64},               // GAL6001
+    {8330, 68},  {8258, 68},               // GAL6002B
 }};
 
 }  // namespace

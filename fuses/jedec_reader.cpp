@@ -45,8 +45,9 @@ void CheckChecksum(const std::string& f, const ReadState& state) {
   const std::uint64_t expected = ParseJedecHex(std::string_view(f).substr(1));
   const int computed = FuseChecksum(FuseMapLength != 0 ? FuseMapLength : state.FuseAddress);
   if (static_cast<std::uint64_t>(computed) != expected) {
-    MessageLog("Checksum: " + HexText(static_cast<std::uint64_t>(computed)) + " <> expected: " + HexText(expected),
-               LevelWarning);
+    MessageLog(
+        "Checksum: " + HexText(static_cast<std::uint64_t>(computed)) + " <> expected: " + HexText(expected),
+        LevelWarning);
   }
 }
 

@@ -15,8 +15,8 @@ const char* const LineEnd = "\r\n";
 
 std::string DateLine(const LocalDateTime& now) {
   char text[64];
-  std::snprintf(text, sizeof text, "CREATED DATE: %02d/%02d/%04d  %02d:%02d:%02d", now.Day, now.Month, now.Year,
-                now.Hour, now.Minute, now.Second);
+  std::snprintf(text, sizeof text, "CREATED DATE: %02d/%02d/%04d  %02d:%02d:%02d", now.Day, now.Month,
+                now.Year, now.Hour, now.Minute, now.Second);
   return text;
 }
 

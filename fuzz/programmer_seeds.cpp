@@ -112,7 +112,8 @@ int main(int argc, char** argv) {
     return 2;
   }
   bool ok = true;
-  for (const char* chip : {"GAL16V8", "ATF16V8B", "GAL20V8", "GAL22V10", "GAL20XV10"}) ok = WriteSeed(argv[1], chip, false) && ok;
+  for (const char* chip : {"GAL16V8", "ATF16V8B", "GAL20V8", "GAL22V10", "GAL20XV10"})
+    ok = WriteSeed(argv[1], chip, false) && ok;
   ok = WriteSeed(argv[1], "GAL22V10", true) && ok;
   return ok ? 0 : 1;
 }

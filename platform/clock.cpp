@@ -28,5 +28,9 @@ Clock* installedClock = &systemClock;
 
 }  // namespace
 
-Clock& TheClock() { return *installedClock; }
-void InstallClock(Clock* clock) { installedClock = clock != nullptr ? clock : &systemClock; }
+Clock& TheClock() {
+  return *installedClock;
+}
+void InstallClock(Clock* clock) {
+  installedClock = clock != nullptr ? clock : &systemClock;
+}

@@ -9,7 +9,9 @@ ProcessStarter& TheProcessStarter() {
   return installedStarter != nullptr ? *installedStarter : SystemProcessStarter();
 }
 
-void InstallProcessStarter(ProcessStarter* starter) { installedStarter = starter; }
+void InstallProcessStarter(ProcessStarter* starter) {
+  installedStarter = starter;
+}
 
 int StartProgramAndWait(const std::string& program, const std::string& workingDirectory) {
   return TheProcessStarter().StartAndWait(program, workingDirectory);

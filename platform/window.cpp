@@ -1,7 +1,7 @@
 #include "platform/window.h"
 
-#include <cstdlib>
 #include <cstdio>
+#include <cstdlib>
 
 namespace {
 Window* installedWindow = nullptr;
@@ -15,4 +15,6 @@ Window& TheWindow() {
   return *installedWindow;
 }
 
-void InstallWindow(Window* window) { installedWindow = window; }
+void InstallWindow(Window* window) {
+  installedWindow = window;
+}

@@ -27,8 +27,8 @@ struct FileDialogRequest {
 };
 
 struct FileDialogResult {
-  std::string Path;         // empty when cancelled
-  int FilterIndex = 0;      // filter selected when the dialog closed
+  std::string Path;     // empty when cancelled
+  int FilterIndex = 0;  // filter selected when the dialog closed
 };
 
 class Window {

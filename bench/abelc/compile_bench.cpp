@@ -23,7 +23,8 @@ std::string Read(const std::filesystem::path& p) {
 std::filesystem::path LargestDesign() {
   std::filesystem::path best;
   std::uintmax_t best_size = 0;
-  for (const auto& e : std::filesystem::directory_iterator(std::string(QUELVOX_SOURCE_DIR) + "/tests/abelc/ok")) {
+  for (const auto& e :
+       std::filesystem::directory_iterator(std::string(QUELVOX_SOURCE_DIR) + "/tests/abelc/ok")) {
     if (e.path().extension() == ".abl" && e.file_size() > best_size) {
       best_size = e.file_size();
       best = e.path();
@@ -59,7 +60,8 @@ void BM_CompileLargestDesignToFiles(benchmark::State& state) {
   const std::string source = Read(path);
   state.SetLabel(path.filename().string());
   for (auto _ : state) {
-    abelc::CompiledFiles files = abelc::CompileToFiles(path.filename().string(), source, "Thu Jan  1 00:00:00 2026");
+    abelc::CompiledFiles files =
+        abelc::CompileToFiles(path.filename().string(), source, "Thu Jan  1 00:00:00 2026");
     if (!files.ok) state.SkipWithError("the design does not fit");
     benchmark::DoNotOptimize(files);
   }
@@ -68,7 +70,8 @@ BENCHMARK(BM_CompileLargestDesignToFiles)->Unit(benchmark::kMillisecond);
 
 void BM_CompileEveryOkDesignToFiles(benchmark::State& state) {
   std::vector<std::pair<std::string, std::string>> designs;
-  for (const auto& e : std::filesystem::directory_iterator(std::string(QUELVOX_SOURCE_DIR) + "/tests/abelc/ok")) {
+  for (const auto& e :
+       std::filesystem::directory_iterator(std::string(QUELVOX_SOURCE_DIR) + "/tests/abelc/ok")) {
     if (e.path().extension() == ".abl") designs.push_back({e.path().filename().string(), Read(e.path())});
   }
   state.SetLabel(std::to_string(designs.size()) + " designs");

@@ -21,19 +21,20 @@ void BM_LogWithPumping(benchmark::State& state) {
     window->ClearPane(Pane::Log);
     for (int i = 0; i < Lines; ++i) MessageLog("Row " + std::to_string(i) + " of the listing", LevelPlain);
   }
-  state.counters["lines_per_s"] = benchmark::Counter(static_cast<double>(Lines) * static_cast<double>(state.iterations()),
-                                                     benchmark::Counter::kIsRate);
+  state.counters["lines_per_s"] = benchmark::Counter(
+      static_cast<double>(Lines) * static_cast<double>(state.iterations()), benchmark::Counter::kIsRate);
 }
 BENCHMARK(BM_LogWithPumping)->Unit(benchmark::kMillisecond)->Iterations(3);
 
 void BM_LogWithoutPumping(benchmark::State& state) {
   for (auto _ : state) {
     window->ClearPane(Pane::Log);
-    for (int i = 0; i < Lines; ++i) window->AppendLine(Pane::Log, "Row " + std::to_string(i) + " of the listing");
+    for (int i = 0; i < Lines; ++i)
+      window->AppendLine(Pane::Log, "Row " + std::to_string(i) + " of the listing");
     QCoreApplication::processEvents();
   }
-  state.counters["lines_per_s"] = benchmark::Counter(static_cast<double>(Lines) * static_cast<double>(state.iterations()),
-                                                     benchmark::Counter::kIsRate);
+  state.counters["lines_per_s"] = benchmark::Counter(
+      static_cast<double>(Lines) * static_cast<double>(state.iterations()), benchmark::Counter::kIsRate);
 }
 BENCHMARK(BM_LogWithoutPumping)->Unit(benchmark::kMillisecond)->Iterations(3);
 

@@ -22,12 +22,15 @@ const std::string Report = "page 1\r\n                         |           -----
 // something on the way, as a console program would.
 void WriteSucceedingRunner(const CompileScene& scene) {
   WriteBytes(scene.Root() + "/report.doc", Report);
-  scene.WriteStandInRunner("echo compiling; printf 'ok\\r\\n' > abel/abelcpl.out; cp ../report.doc abel/abelcpl.doc;"
-                           " : > abel/abelcpl.sim; cp \"" + RealJedec + "\" abel/abelcpl.jed");
+  scene.WriteStandInRunner(
+      "echo compiling; printf 'ok\\r\\n' > abel/abelcpl.out; cp ../report.doc abel/abelcpl.doc;"
+      " : > abel/abelcpl.sim; cp \"" +
+      RealJedec + "\" abel/abelcpl.jed");
 }
 
 void WriteFailingRunner(const CompileScene& scene) {
-  scene.WriteStandInRunner("printf 'x.abl:3:1: error: oops\\r\\n1 errors, 0 warnings\\r\\n' > abel/abelcpl.out");
+  scene.WriteStandInRunner(
+      "printf 'x.abl:3:1: error: oops\\r\\n1 errors, 0 warnings\\r\\n' > abel/abelcpl.out");
 }
 
 // Choosing "Compile" in the window with my designs/x.abl in the dialog.
@@ -77,7 +80,8 @@ TEST(CompileCli, Success) {
   const ProgramRun open = RunProgram(Cli, {"open", scene.Design("x.jed")});
   const auto fuseMap = open.Out.find("--- fuse map ---");
   ASSERT_NE(fuseMap, std::string::npos);
-  EXPECT_EQ(run.Out.rfind("--- log ---\nParsing file: x.jed\nPath: " + scene.DesignDir() + "\n", 0), 0u) << run.Out;
+  EXPECT_EQ(run.Out.rfind("--- log ---\nParsing file: x.jed\nPath: " + scene.DesignDir() + "\n", 0), 0u)
+      << run.Out;
   EXPECT_NE(run.Out.find(PinRow + "\n"), std::string::npos) << run.Out;
   EXPECT_EQ(run.Out.substr(run.Out.find("--- fuse map ---")), open.Out.substr(fuseMap));
   EXPECT_EQ(run.Out.find("compiling"), std::string::npos) << "the runner's own output is hidden";

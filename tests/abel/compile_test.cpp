@@ -2,7 +2,6 @@
 // the listing in the log, the copies beside the design, and every failure with
 // what it leaves on disk.
 #include <gtest/gtest.h>
-
 #include <signal.h>
 #include <sys/resource.h>
 
@@ -19,10 +18,12 @@ namespace {
 using Lines = std::vector<std::string>;
 using Files = std::map<std::string, std::string>;  // name -> bytes
 
-const std::string Design = "\" Counter for the demo board\r\nmodule my_counter\r\ntitle 'demo'\r\n"
-                           "U1 device 'P16V8';\r\nq pin 19;\r\nend my_counter\r\n";
-const std::string WorkDesign = "MODULE abelcpl\r\ntitle 'demo'\r\nabelcpl DEVICE 'P16V8';\r\nq pin 19;\r\n"
-                               "end my_counter\r\n";
+const std::string Design =
+    "\" Counter for the demo board\r\nmodule my_counter\r\ntitle 'demo'\r\n"
+    "U1 device 'P16V8';\r\nq pin 19;\r\nend my_counter\r\n";
+const std::string WorkDesign =
+    "MODULE abelcpl\r\ntitle 'demo'\r\nabelcpl DEVICE 'P16V8';\r\nq pin 19;\r\n"
+    "end my_counter\r\n";
 const Files Outputs{{"abelcpl.out", "listing 1\r\nlisting 2\r\n"},
                     {"abelcpl.doc", "doc\r\n"},
                     {"abelcpl.sim", "sim\r\n"},
@@ -105,37 +106,78 @@ TEST(CompileFailures, Table) {
     std::string DesignName;             // "" for a cancelled requester
     Lines Log;                          // after the line that was there before
     bool Started;
-    Lines AbelLeft;                     // files in vDosPlus/abel/ afterwards
-    bool WorkFileNew;                   // the work file holds the new design
-    Lines BesideDesign;                 // files in the design folder afterwards
+    Lines AbelLeft;      // files in vDosPlus/abel/ afterwards
+    bool WorkFileNew;    // the work file holds the new design
+    Lines BesideDesign;  // files in the design folder afterwards
   };
   const Lines allOld{"abelcpl.abl", "abelcpl.doc", "abelcpl.jed", "abelcpl.out", "abelcpl.sim"};
   const Row rows[] = {
       {"empty path", nullptr, "", {}, false, allOld, false, {"x.abl"}},
-      {"design missing", nullptr, "missing.abl", {"ERROR: Can't open ABEL design file!"}, false, allOld, false,
+      {"design missing",
+       nullptr,
+       "missing.abl",
+       {"ERROR: Can't open ABEL design file!"},
+       false,
+       allOld,
+       false,
        {"x.abl"}},
-      {"design is a folder", [](Bench& b) { std::filesystem::create_directory(b.scene.Design("folder.abl")); },
-       "folder.abl", {"ERROR: Can't open ABEL design file!"}, false, allOld, false, {"folder.abl", "x.abl"}},
+      {"design is a folder",
+       [](Bench& b) { std::filesystem::create_directory(b.scene.Design("folder.abl")); },
+       "folder.abl",
+       {"ERROR: Can't open ABEL design file!"},
+       false,
+       allOld,
+       false,
+       {"folder.abl", "x.abl"}},
       {"work file cannot be created",
        [](Bench& b) {
          std::filesystem::remove(b.scene.Abel("abelcpl.abl"));
          std::filesystem::create_directory(b.scene.Abel("abelcpl.abl"));
        },
-       "x.abl", {"ERROR: Can't duplicate ABEL design file!"}, false, allOld, false, {"x.abl"}},
+       "x.abl",
+       {"ERROR: Can't duplicate ABEL design file!"},
+       false,
+       allOld,
+       false,
+       {"x.abl"}},
       {"old fuse file cannot be deleted",
        [](Bench& b) {
          std::filesystem::remove(b.scene.Abel("abelcpl.jed"));
          std::filesystem::create_directories(b.scene.Abel("abelcpl.jed/stuck"));
        },
-       "x.abl", {"ERROR: Can't delete old compiler output files!"}, false, {"abelcpl.abl", "abelcpl.jed"}, true,
+       "x.abl",
+       {"ERROR: Can't delete old compiler output files!"},
+       false,
+       {"abelcpl.abl", "abelcpl.jed"},
+       true,
        {"x.abl"}},
-      {"runner cannot be started", [](Bench& b) { b.runner.Startable = false; }, "x.abl",
-       {"ERROR: Can't start vDosPlus"}, true, {"abelcpl.abl"}, true, {"x.abl"}},
-      {"no listing", [](Bench& b) { b.RunnerWrites({{"abelcpl.jed", "jed"}}); }, "x.abl",
-       {"ERROR: Can't open compiler output file!"}, true, {"abelcpl.abl", "abelcpl.jed"}, true, {"x.abl"}},
+      {"runner cannot be started",
+       [](Bench& b) { b.runner.Startable = false; },
+       "x.abl",
+       {"ERROR: Can't start vDosPlus"},
+       true,
+       {"abelcpl.abl"},
+       true,
+       {"x.abl"}},
+      {"no listing",
+       [](Bench& b) {
+         b.RunnerWrites({{"abelcpl.jed", "jed"}});
+       },
+       "x.abl",
+       {"ERROR: Can't open compiler output file!"},
+       true,
+       {"abelcpl.abl", "abelcpl.jed"},
+       true,
+       {"x.abl"}},
       {"listing but no fuse file",
-       [](Bench& b) { b.RunnerWrites({{"abelcpl.out", "1 error\r\n"}, {"abelcpl.doc", "d"}, {"abelcpl.sim", "s"}}); },
-       "x.abl", {"1 error"}, true, {"abelcpl.abl", "abelcpl.doc", "abelcpl.out", "abelcpl.sim"}, true,
+       [](Bench& b) {
+         b.RunnerWrites({{"abelcpl.out", "1 error\r\n"}, {"abelcpl.doc", "d"}, {"abelcpl.sim", "s"}});
+       },
+       "x.abl",
+       {"1 error"},
+       true,
+       {"abelcpl.abl", "abelcpl.doc", "abelcpl.out", "abelcpl.sim"},
+       true,
        {"x.abl", "x.doc", "x.out", "x.sim"}},
   };
   for (const Row& row : rows) {

@@ -1,8 +1,8 @@
 // The work copy of a design: which lines are dropped, which rewritten and
 // which copied, for the cases a user's design can present.
-#include <gtest/gtest.h>
-
 #include "abel/design_rewrite.h"
+
+#include <gtest/gtest.h>
 
 namespace {
 
@@ -16,8 +16,8 @@ TEST(DesignRewrite, Cases) {
   };
   const Case cases[] = {
       {"comments before the module are dropped, lines between module and device kept",
-       {"\" my counter", "\" rev 2", "module my_counter", "title 'Counter'", "U1 device 'P22V10';", "a pin 1;",
-        "end my_counter"},
+       {"\" my counter", "\" rev 2", "module my_counter", "title 'Counter'", "U1 device 'P22V10';",
+        "a pin 1;", "end my_counter"},
        {"MODULE abelcpl", "title 'Counter'", "abelcpl DEVICE 'P22V10';", "a pin 1;", "end my_counter"}},
       {"module keyword in any case, the rest of its line dropped",
        {"MoDuLe Thing (x, y)", "chip DEVICE 'P16V8';"},
@@ -33,14 +33,18 @@ TEST(DesignRewrite, Cases) {
        {"MODULE abelcpl", "a pin 1;", "", "end m"}},
       {"no module line: nothing left", {"\" nothing", "a pin 1;", "end"}, {}},
       {"an empty design", {}, {}},
-      {"the word inside another word counts", {"\" submodules: none", "module real"}, {"MODULE abelcpl", "module real"}},
+      {"the word inside another word counts",
+       {"\" submodules: none", "module real"},
+       {"MODULE abelcpl", "module real"}},
       {"a device on the module line is not looked at",
        {"module m device", "title 'two devices'", "x device 'P16V8';"},
        {"MODULE abelcpl", "abelcpl DEVICEs'", "x device 'P16V8';"}},
       {"UTF-8 in front of and after the keyword",
        {"module m", "Ü1 device 'P16V8'; \"Größe"},
        {"MODULE abelcpl", "abelcpl DEVICE 'P16V8'; \"Größe"}},
-      {"a device line at the end of the design", {"module m", "u device"}, {"MODULE abelcpl", "abelcpl DEVICE"}},
+      {"a device line at the end of the design",
+       {"module m", "u device"},
+       {"MODULE abelcpl", "abelcpl DEVICE"}},
   };
   for (const Case& c : cases) EXPECT_EQ(RewriteAbelDesign(c.Design), c.Work) << c.What;
 }

@@ -39,7 +39,8 @@ std::string Garbage() {
 // while writing leaves it.
 std::string CutFuseFile() {
   std::string text = "\x02\r\nwritten by the runner*\r\nQF2194*\r\nF0*\r\n";
-  for (int row = 0; row < 8; ++row) text += "L" + std::to_string(10000 + row * 32).substr(1) + " " + std::string(32, '1') + "*\r\n";
+  for (int row = 0; row < 8; ++row)
+    text += "L" + std::to_string(10000 + row * 32).substr(1) + " " + std::string(32, '1') + "*\r\n";
   return text.substr(0, text.find("L0128") + 20);
 }
 
@@ -51,8 +52,8 @@ void MakeReadOnly(const std::string& folder) {
 struct Row {
   const char* What;
   std::function<void(CompileScene&)> Setup;
-  Lines Log;           // the whole log; "*" is any run of lines, "text*" a line starting with text
-  bool FuseFileBeside; // x.jed beside the design afterwards
+  Lines Log;            // the whole log; "*" is any run of lines, "text*" a line starting with text
+  bool FuseFileBeside;  // x.jed beside the design afterwards
 };
 
 bool LogMatches(const Lines& log, const Lines& pattern) {
@@ -92,37 +93,47 @@ TEST(HostileRunner, TheCompileCommandSaysWhatFailedAndEnds) {
   GTEST_FLAG_SET(death_test_style, "fast");
   const std::string cantDuplicate = "ERROR: Can't duplicate ABEL design file!";
   const Row rows[] = {
-      {"no vDosPlus folder", [](CompileScene& s) { std::filesystem::remove_all(s.Vdos()); },
-       {cantDuplicate, ">>> done <<<"}, false},
+      {"no vDosPlus folder",
+       [](CompileScene& s) { std::filesystem::remove_all(s.Vdos()); },
+       {cantDuplicate, ">>> done <<<"},
+       false},
       {"read-only vDosPlus folder",
        [](CompileScene& s) {
          s.WriteStandInRunner(": > abel/abelcpl.out");
          MakeReadOnly(s.Abel(""));
          MakeReadOnly(s.Vdos());
        },
-       {cantDuplicate, ">>> done <<<"}, false},
+       {cantDuplicate, ">>> done <<<"},
+       false},
       {"read-only abel folder holding an old run",
        [](CompileScene& s) {
          s.WriteStandInRunner(": > abel/abelcpl.out");
-         for (const char* name : {"abelcpl.abl", "abelcpl.out", "abelcpl.jed"}) WriteBytes(s.Abel(name), "old");
+         for (const char* name : {"abelcpl.abl", "abelcpl.out", "abelcpl.jed"})
+           WriteBytes(s.Abel(name), "old");
          MakeReadOnly(s.Abel(""));
          chmod(s.Abel("abelcpl.abl").c_str(), 0666);
        },
-       {"ERROR: Can't delete old compiler output files!", ">>> done <<<"}, false},
-      {"runner crashes at once", [](CompileScene& s) { s.WriteStandInRunner("kill -SEGV $$"); },
-       {"ERROR: Can't open compiler output file!", ">>> done <<<"}, false},
+       {"ERROR: Can't delete old compiler output files!", ">>> done <<<"},
+       false},
+      {"runner crashes at once",
+       [](CompileScene& s) { s.WriteStandInRunner("kill -SEGV $$"); },
+       {"ERROR: Can't open compiler output file!", ">>> done <<<"},
+       false},
       {"runner crashes half-way through the fuse file",
        [](CompileScene& s) {
          WriteBytes(s.Root() + "/cut.jed", CutFuseFile());
-         s.WriteStandInRunner("printf 'compiling\\r\\n' > abel/abelcpl.out; cp ../cut.jed abel/abelcpl.jed; kill -SEGV $$");
+         s.WriteStandInRunner(
+             "printf 'compiling\\r\\n' > abel/abelcpl.out; cp ../cut.jed abel/abelcpl.jed; kill -SEGV $$");
        },
-       {"Parsing file: x.jed", "Path: *", "2194 fuses match GAL16V8", ">>> done <<<"}, true},
+       {"Parsing file: x.jed", "Path: *", "2194 fuses match GAL16V8", ">>> done <<<"},
+       true},
       {"runner writes garbage",
        [](CompileScene& s) {
          WriteBytes(s.Root() + "/garbage", Garbage());
          s.WriteStandInRunner("for f in out jed doc sim; do cp ../garbage abel/abelcpl.$f; done");
        },
-       {"Parsing file: x.jed", "*", ">>> done <<<"}, true},
+       {"Parsing file: x.jed", "*", ">>> done <<<"},
+       true},
   };
   for (const Row& row : rows) {
     CompileScene scene;

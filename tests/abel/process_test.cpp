@@ -1,14 +1,14 @@
 // The system's process start: the working directory is the child's alone,
 // the parent waits for the end, and a program that cannot run is reported.
-#include <gtest/gtest.h>
+#include "platform/process.h"
 
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <filesystem>
 
-#include "platform/process.h"
 #include "tests/fuses/fuse_test_files.h"
 
 namespace {
@@ -55,7 +55,9 @@ TEST(ProcessStart, ProgramsThatCannotStart) {
   ScratchDir dir;
   WriteScript(dir / "runner", "touch \"" + (dir / "ran") + "\"");
   WriteScript(dir / "not_executable", "touch \"" + (dir / "ran") + "\"", 0644);
-  WriteBytes(dir / "garbage", "\x7f" "ELF but not really");
+  WriteBytes(dir / "garbage",
+             "\x7f"
+             "ELF but not really");
   chmod((dir / "garbage").c_str(), 0755);
   struct Case {
     const char* What;

@@ -30,7 +30,8 @@ CliRun Compile(const std::string& source) {
 }
 
 TEST(CommandLine, PrintsTheReducedEquationsAndSucceeds) {
-  CliRun r = Compile("module m\n d device 'P16V8';\n a, b pin 2, 3;\n y pin 19;\nequations\n y = a & b # a & !b;\nend m\n");
+  CliRun r = Compile(
+      "module m\n d device 'P16V8';\n a, b pin 2, 3;\n y pin 19;\nequations\n y = a & b # a & !b;\nend m\n");
   EXPECT_EQ(0, r.status) << r.err;
   EXPECT_EQ("    ==== P16V8 Programmed Logic ====\n\n\ny     = (  a );\n", r.out);
 }
@@ -38,14 +39,16 @@ TEST(CommandLine, PrintsTheReducedEquationsAndSucceeds) {
 TEST(CommandLine, ErrorsShowTheSourceLineWithACaretAndExitWithOne) {
   CliRun r = Compile("module m\n a pin 2;\n y pin 19;\nequations\n\ty = a & zz;\nend m\n");
   EXPECT_EQ(1, r.status);
-  EXPECT_EQ("design.abl:5:10: error: 'zz' is not declared\n\ty = a & zz;\n\t        ^\n1 error, 0 warnings\n", r.err);
+  EXPECT_EQ("design.abl:5:10: error: 'zz' is not declared\n\ty = a & zz;\n\t        ^\n1 error, 0 warnings\n",
+            r.err);
   EXPECT_EQ("", r.out);
 }
 
 TEST(CommandLine, WarningsAloneDoNotFailTheCompilation) {
   CliRun r = Compile("module abelcpl\n a pin 2;\n y pin 19;\nequations\n y = !a;\nend counter\n");
   EXPECT_EQ(0, r.status);
-  EXPECT_NE(std::string::npos, r.err.find("design.abl:6:5: warning: END label 'counter' does not match module 'abelcpl'"));
+  EXPECT_NE(std::string::npos,
+            r.err.find("design.abl:6:5: warning: END label 'counter' does not match module 'abelcpl'"));
   EXPECT_NE(std::string::npos, r.out.find("y     = (  !a );"));
 }
 

@@ -32,21 +32,29 @@ const ExprCase kExprCases[] = {
     {"", "when a & b then { y = c; } else { y = d; }",
      [](int a, int b, int c, int d) { return (a && b) ? c : d; }},
     {"S = [a, b];", "y = S == 2;", [](int a, int b, int, int) { return a && !b; }},
-    {"S = [a, b];", "y = S != ^b01;", [](int a, int b, int, int) { return !( !a && b); }},
+    {"S = [a, b];", "y = S != ^b01;", [](int a, int b, int, int) { return !(!a && b); }},
     {"S = [a, b, c];", "y = S >= 5;", [](int a, int b, int c, int) { return a * 4 + b * 2 + c >= 5; }},
     {"S = [a, b, c];", "y = S < 3;", [](int a, int b, int c, int) { return a * 4 + b * 2 + c < 3; }},
-    {"S = [a, b]; T = [c, d];", "y = S > T;", [](int a, int b, int c, int d) { return a * 2 + b > c * 2 + d; }},
-    {"S = [a, b]; T = [c, d];", "y = S <= T;", [](int a, int b, int c, int d) { return a * 2 + b <= c * 2 + d; }},
+    {"S = [a, b]; T = [c, d];", "y = S > T;",
+     [](int a, int b, int c, int d) { return a * 2 + b > c * 2 + d; }},
+    {"S = [a, b]; T = [c, d];", "y = S <= T;",
+     [](int a, int b, int c, int d) { return a * 2 + b <= c * 2 + d; }},
     {"S = [a, b, c, .X.];", "y = S == ^hA;", [](int a, int b, int c, int) { return a && !b && c; }},
-    {"S = [a, b]; T = [c, d];", "y = (S + T) == 3;", [](int a, int b, int c, int d) { return (a * 2 + b + c * 2 + d) % 4 == 3; }},
-    {"S = [a, b]; T = [c, d];", "y = (S - T) == 1;", [](int a, int b, int c, int d) { return (a * 2 + b - c * 2 - d + 4) % 4 == 1; }},
+    {"S = [a, b]; T = [c, d];", "y = (S + T) == 3;",
+     [](int a, int b, int c, int d) { return (a * 2 + b + c * 2 + d) % 4 == 3; }},
+    {"S = [a, b]; T = [c, d];", "y = (S - T) == 1;",
+     [](int a, int b, int c, int d) { return (a * 2 + b - c * 2 - d + 4) % 4 == 1; }},
     {"S = [a, b];", "y = (-S) == 3;", [](int a, int b, int, int) { return (4 - (a * 2 + b)) % 4 == 3; }},
     {"S = [a, b, c];", "y = ([a, b, c] & 5) == 5;", [](int a, int, int c, int) { return a && c; }},
     {"", "y = (a & [b, c]) == 3;", [](int a, int b, int c, int) { return a && b && c; }},
-    {"K = 2 + 3 * 4;", "y = [a, b, c, d] == K - 4;", [](int a, int b, int c, int d) { return a * 8 + b * 4 + c * 2 + d == 10; }},
-    {"K = ^o17 >> 1 << 1;", "y = [a, b, c, d] == K;", [](int a, int b, int c, int d) { return a * 8 + b * 4 + c * 2 + d == 14; }},
-    {"@alternate", "y = a * /b + c :+: d;", [](int a, int b, int c, int d) { return ((a && !b) || c) != (d != 0); }},
-    {"@radix 16; K = 0F;", "y = [a, b, c, d] == K - ^d5;", [](int a, int b, int c, int d) { return a * 8 + b * 4 + c * 2 + d == 10; }},
+    {"K = 2 + 3 * 4;", "y = [a, b, c, d] == K - 4;",
+     [](int a, int b, int c, int d) { return a * 8 + b * 4 + c * 2 + d == 10; }},
+    {"K = ^o17 >> 1 << 1;", "y = [a, b, c, d] == K;",
+     [](int a, int b, int c, int d) { return a * 8 + b * 4 + c * 2 + d == 14; }},
+    {"@alternate", "y = a * /b + c :+: d;",
+     [](int a, int b, int c, int d) { return ((a && !b) || c) != (d != 0); }},
+    {"@radix 16; K = 0F;", "y = [a, b, c, d] == K - ^d5;",
+     [](int a, int b, int c, int d) { return a * 8 + b * 4 + c * 2 + d == 10; }},
     {"", "y = a & b; \"comment \" y = c; // rest", [](int a, int b, int c, int) { return (a && b) || c; }},
 };
 
@@ -55,7 +63,8 @@ TEST(FrontEnd, OperatorsSetsAndDirectivesGiveTheDocumentedFunctions) {
     std::string source = std::string("module m\n a, b, c, d pin 2, 3, 4, 5;\n y pin 19;\n") + t.declarations +
                          "\nequations\n" + t.equations + "\nend m\n";
     Compilation c = CompileSource(source);
-    ASSERT_FALSE(c.diags.HasErrors()) << t.equations << "\n" << abelc_test::DiagnosticText(c, "m.abl", source);
+    ASSERT_FALSE(c.diags.HasErrors()) << t.equations << "\n"
+                                      << abelc_test::DiagnosticText(c, "m.abl", source);
     ASSERT_EQ(1u, c.model.outputs.size()) << t.equations;
     const Function& f = *c.model.outputs[0].logic;
     for (int in = 0; in < 16; ++in) {
@@ -82,7 +91,8 @@ TEST(FrontEnd, ModuleFrameKeepsTheTitleAndTheDevice) {
 }
 
 TEST(FrontEnd, PinRangesPairNamesWithNumbers) {
-  Compilation c = CompileSource("module r\n d device 'P20V8';\n i0..i3 pin 2..5;\n !q3..!q0 pin 20, 19, 18, 17;\nend r\n");
+  Compilation c = CompileSource(
+      "module r\n d device 'P20V8';\n i0..i3 pin 2..5;\n !q3..!q0 pin 20, 19, 18, 17;\nend r\n");
   ASSERT_FALSE(c.diags.HasErrors());
   ASSERT_EQ(8u, c.model.signals.size());
   EXPECT_EQ("i3", c.model.signals[3].name);
@@ -93,7 +103,8 @@ TEST(FrontEnd, PinRangesPairNamesWithNumbers) {
 }
 
 TEST(FrontEnd, SeveralSyntaxErrorsAreReportedInOneRun) {
-  Compilation c = CompileSource("module e\n a pin 2;\n y pin 19;\nequations\n y = a &;\n y = ;\n y = a;\nend e\n");
+  Compilation c =
+      CompileSource("module e\n a pin 2;\n y pin 19;\nequations\n y = a &;\n y = ;\n y = a;\nend e\n");
   EXPECT_EQ(2, c.diags.ErrorCount());
 }
 

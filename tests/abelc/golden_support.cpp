@@ -11,7 +11,9 @@ namespace abelc_test {
 
 using namespace abelc;
 
-std::string DesignDir(const std::string& sub) { return std::string(QUELVOX_SOURCE_DIR) + "/tests/abelc/" + sub; }
+std::string DesignDir(const std::string& sub) {
+  return std::string(QUELVOX_SOURCE_DIR) + "/tests/abelc/" + sub;
+}
 
 std::vector<std::string> DesignNames(const std::string& sub) {
   std::vector<std::string> names;
@@ -78,7 +80,8 @@ std::vector<std::string> CheckMinimisedAgree(const Compilation& c) {
   for (const MinimisedOutput& mo : c.minimised.outputs) {
     const Output& o = c.model.outputs[static_cast<std::size_t>(mo.output)];
     const std::string& name = c.model.signals[static_cast<std::size_t>(o.signal)].name;
-    auto check = [&](const std::optional<Function>& f, const std::optional<MinimisedFunction>& m, const char* what) {
+    auto check = [&](const std::optional<Function>& f, const std::optional<MinimisedFunction>& m,
+                     const char* what) {
       if (!f || !m) return;
       std::uint64_t support = Support(f->on) | Support(f->dc) | Support(m->positive) | Support(m->negative);
       ForAssignments(support, [&](std::uint64_t a) {

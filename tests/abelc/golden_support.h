@@ -9,7 +9,7 @@
 
 namespace abelc_test {
 
-std::string DesignDir(const std::string& sub);  // tests/abelc/<sub>
+std::string DesignDir(const std::string& sub);                 // tests/abelc/<sub>
 std::vector<std::string> DesignNames(const std::string& sub);  // *.abl without extension, sorted
 std::string ReadText(const std::string& path);
 

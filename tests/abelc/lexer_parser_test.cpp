@@ -103,17 +103,23 @@ TEST(Lexer, KeepsItsOwnCopyOfTheSource) {
 // operator spellings.
 std::string Show(const ExprPtr& e) {
   switch (e->kind) {
-    case ExprKind::Number: return std::to_string(e->number);
-    case ExprKind::Special: return "." + e->text + ".";
-    case ExprKind::Name: return e->text + (e->ext.empty() ? "" : "." + e->ext);
-    case ExprKind::Range: return e->text + ".." + e->text2;
+    case ExprKind::Number:
+      return std::to_string(e->number);
+    case ExprKind::Special:
+      return "." + e->text + ".";
+    case ExprKind::Name:
+      return e->text + (e->ext.empty() ? "" : "." + e->ext);
+    case ExprKind::Range:
+      return e->text + ".." + e->text2;
     case ExprKind::Set: {
       std::string s = "[";
       for (std::size_t i = 0; i < e->kids.size(); ++i) s += (i ? ", " : "") + Show(e->kids[i]);
       return s + "]" + (e->ext.empty() ? "" : "." + e->ext);
     }
-    case ExprKind::Unary: return e->text + Show(e->kids[0]);
-    case ExprKind::Binary: return "(" + Show(e->kids[0]) + " " + e->text + " " + Show(e->kids[1]) + ")";
+    case ExprKind::Unary:
+      return e->text + Show(e->kids[0]);
+    case ExprKind::Binary:
+      return "(" + Show(e->kids[0]) + " " + e->text + " " + Show(e->kids[1]) + ")";
   }
   return "?";
 }
@@ -141,7 +147,8 @@ TEST(Parser, BuildsExpressionsWithAbelPrecedence) {
       {"", "q.FB & s.pin", "(q.FB & s.PIN)"},
   };
   for (const Case& c : cases) {
-    const std::string source = std::string("module m\n") + c.directives + "\nequations\n y = " + c.expr + ";\nend m\n";
+    const std::string source =
+        std::string("module m\n") + c.directives + "\nequations\n y = " + c.expr + ";\nend m\n";
     Diagnostics diags;
     Module m = ParseModule(source, diags);
     ASSERT_FALSE(diags.HasErrors()) << c.expr;
@@ -189,7 +196,8 @@ TEST(Parser, RecoversAndMovesOnAfterEveryKindOfError) {
       {"equations\n y = a &;\n y = ;\n", 2},
   };
   for (const Case& c : cases) {
-    const std::string source = std::string("module m\n a pin 2;\n y pin 19;\n") + c.body + "equations\n y = a;\nend m\n";
+    const std::string source =
+        std::string("module m\n a pin 2;\n y pin 19;\n") + c.body + "equations\n y = a;\nend m\n";
     Diagnostics diags;
     Module m = ParseModule(source, diags);
     EXPECT_EQ(c.errors, diags.ErrorCount()) << c.body;

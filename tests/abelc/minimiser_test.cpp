@@ -29,13 +29,13 @@ TEST(Minimiser, FindsTheKnownMinimumCovers) {
     std::size_t terms;
   };
   const Case cases[] = {
-      {4, {0, 1, 2, 3, 4, 5, 6, 7}, {}, 1},                  // !x3
-      {3, {1, 2, 4, 7}, {}, 4},                              // parity: nothing merges
-      {4, {1, 3, 5, 7, 9, 11, 13, 15}, {}, 1},               // x0
-      {4, {0, 2, 5, 7, 8, 10, 13, 15}, {}, 2},               // x0 xnor x2
-      {4, {1, 3, 7, 11, 15}, {0, 2, 5}, 2},                  // the classic don't-care example
+      {4, {0, 1, 2, 3, 4, 5, 6, 7}, {}, 1},     // !x3
+      {3, {1, 2, 4, 7}, {}, 4},                 // parity: nothing merges
+      {4, {1, 3, 5, 7, 9, 11, 13, 15}, {}, 1},  // x0
+      {4, {0, 2, 5, 7, 8, 10, 13, 15}, {}, 2},  // x0 xnor x2
+      {4, {1, 3, 7, 11, 15}, {0, 2, 5}, 2},     // the classic don't-care example
       {4, {}, {1, 2}, 0},
-      {3, {0, 1, 2, 3, 4, 5, 6}, {7}, 1},                    // true once 7 is free
+      {3, {0, 1, 2, 3, 4, 5, 6}, {7}, 1},  // true once 7 is free
   };
   for (const Case& c : cases) {
     Cover result;
@@ -89,11 +89,12 @@ namespace {
 // in one polarity. A 10-bit equality needs 1024 terms as written and 20 as
 // its complement; the hard side must not sink the easy one.
 TEST(Minimiser, ADesignThatIsOnlyLargeCompiles) {
-  std::string source = "module large\n i0..i23 pin;\n y0..y15 pin istype 'com';\n eq pin istype 'com';\nequations\n";
+  std::string source =
+      "module large\n i0..i23 pin;\n y0..y15 pin istype 'com';\n eq pin istype 'com';\nequations\n";
   for (int k = 0; k < 16; ++k) {
     auto in = [](int n) { return "i" + std::to_string(n % 24); };
-    source += " y" + std::to_string(k) + " = " + in(k) + " # " + in(k + 3) + " & !" + in(k + 7) + " # " + in(k + 11) +
-              " & " + in(k + 13) + " & " + in(k + 17) + ";\n";
+    source += " y" + std::to_string(k) + " = " + in(k) + " # " + in(k + 3) + " & !" + in(k + 7) + " # " +
+              in(k + 11) + " & " + in(k + 13) + " & " + in(k + 17) + ";\n";
   }
   source += " eq = [i9..i0] == [i19..i10];\nend large\n";
   Compilation c = CompileSource(source);
@@ -159,8 +160,9 @@ TEST(Minimiser, A22V10RegisterGetsTheDInputThePartCanBuild) {
        "'neg' is ignored: the P22V10 builds 'q' in positive form unless it is declared 'invert'"},
   };
   for (const Case& t : cases) {
-    const std::string source = std::string("module m\n d device 'P22V10';\n clk, a, b, c pin 1, 2, 3, 4;\n q pin 23 istype '") +
-                               t.attrs + "';\nequations\n q.clk = clk;\n " + t.equation + "\nend m\n";
+    const std::string source =
+        std::string("module m\n d device 'P22V10';\n clk, a, b, c pin 1, 2, 3, 4;\n q pin 23 istype '") +
+        t.attrs + "';\nequations\n q.clk = clk;\n " + t.equation + "\nend m\n";
     SCOPED_TRACE(source);
     Compilation c = CompileSource(source);
     ASSERT_FALSE(c.diags.HasErrors());

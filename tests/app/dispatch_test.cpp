@@ -1,9 +1,10 @@
+#include "app/dispatch.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
 
 #include "app/commands.h"
-#include "app/dispatch.h"
 #include "boxsim/sim_port.h"
 #include "devices/gal_device.h"
 #include "fuses/fuse_map.h"
@@ -47,7 +48,10 @@ TEST(Dispatch, BuildDateReadsTheSameInEveryTimeZone) {
     tzset();
     EXPECT_EQ(FormatBuildDate(BuildMoment), "20.11.2021") << zone;
   }
-  if (saved) setenv("TZ", savedTz.c_str(), 1); else unsetenv("TZ");
+  if (saved)
+    setenv("TZ", savedTz.c_str(), 1);
+  else
+    unsetenv("TZ");
   tzset();
   EXPECT_EQ(FormatBuildDate(0), "01.01.1970");
   EXPECT_EQ(FormatBuildDate(951782400), "29.02.2000");
@@ -72,7 +76,8 @@ TEST(Dispatch, ReadClearsTheDesignPathEvenWithoutHardware) {
   CurrentDesignPath = "C:\\d\\x.abl";
   DispatchCommand(CmdRead);
   EXPECT_EQ(CurrentDesignPath, "");
-  EXPECT_EQ(scope.window().LogLines, (std::vector<std::string>{"ERROR!", "Hardware not present!", ">>> done <<<"}));
+  EXPECT_EQ(scope.window().LogLines,
+            (std::vector<std::string>{"ERROR!", "Hardware not present!", ">>> done <<<"}));
   EXPECT_FALSE(link.Ports.IsOpen());
 }
 
@@ -84,7 +89,8 @@ TEST(Dispatch, ProgrammerCommandsWithoutABoxEndAfterTheScan) {
     DispatchCommand(id);
     InstallSerialPort(nullptr);
     EXPECT_EQ(nothing.OpenAttempts.size(), 33u) << id;
-    EXPECT_EQ(scope.window().LogLines, (std::vector<std::string>{"ERROR!", "Hardware not present!", ">>> done <<<"}))
+    EXPECT_EQ(scope.window().LogLines,
+              (std::vector<std::string>{"ERROR!", "Hardware not present!", ">>> done <<<"}))
         << id;
     EXPECT_TRUE(scope.window().Boxes.empty()) << id;
   }

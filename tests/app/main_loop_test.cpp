@@ -1,8 +1,9 @@
+#include "app/main_loop.h"
+
 #include <gtest/gtest.h>
 
 #include "app/commands.h"
 #include "app/dispatch.h"
-#include "app/main_loop.h"
 #include "tests/support/box_link.h"
 #include "tests/support/recording_window.h"
 
@@ -14,15 +15,11 @@ TEST(MainLoop, GreetsOnceThenRunsEachCommandToItsEndUntilClose) {
   GreetUser();
   EXPECT_EQ(w.LogLines, std::vector<std::string>{"Welcome Quelvox user"});
 
-  w.LoopEvents = {{EventKind::Menu, CmdSupplyTest},
-                  {EventKind::Gadget, 1},
-                  {EventKind::Size, 0},
-                  {EventKind::Menu, CmdAbout},
-                  {EventKind::Close, 0},
-                  {EventKind::Menu, CmdSupportedDevices}};
+  w.LoopEvents = {
+      {EventKind::Menu, CmdSupplyTest}, {EventKind::Gadget, 1}, {EventKind::Size, 0},
+      {EventKind::Menu, CmdAbout},      {EventKind::Close, 0},  {EventKind::Menu, CmdSupportedDevices}};
   EXPECT_EQ(RunMainLoop(), 0);
-  EXPECT_EQ(w.LogLines,
-            (std::vector<std::string>{"Welcome Quelvox user", ">>> done <<<", ">>> done <<<"}));
+  EXPECT_EQ(w.LogLines, (std::vector<std::string>{"Welcome Quelvox user", ">>> done <<<", ">>> done <<<"}));
   EXPECT_EQ(w.Boxes.size(), 1u);  // the close came before the Devices box
   EXPECT_EQ(w.LoopEvents.size(), 1u);
 }

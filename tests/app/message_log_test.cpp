@@ -1,6 +1,7 @@
+#include "app/message_log.h"
+
 #include <gtest/gtest.h>
 
-#include "app/message_log.h"
 #include "tests/support/recording_window.h"
 
 namespace {

@@ -1,6 +1,7 @@
+#include "app/png_image.h"
+
 #include <gtest/gtest.h>
 
-#include "app/png_image.h"
 #include "embedded_images.h"
 
 namespace {

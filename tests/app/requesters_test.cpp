@@ -1,10 +1,11 @@
+#include "app/requesters.h"
+
 #include <gtest/gtest.h>
 
 #include <filesystem>
 #include <fstream>
 
 #include "app/paths.h"
-#include "app/requesters.h"
 #include "tests/support/recording_window.h"
 
 namespace fs = std::filesystem;
@@ -73,12 +74,9 @@ struct ExtensionCase {
 
 TEST_F(Requesters, JedExtensionIsAddedOnlyForTheJedecFilterAndANameWithoutExtension) {
   const ExtensionCase cases[] = {
-      {"test", FilterJedec, "test.jed"},
-      {"test", FilterAll, "test"},
-      {"test", FilterAbel, "test"},
-      {"test.txt", FilterJedec, "test.txt"},
-      {"test.txt", FilterAll, "test.txt"},
-      {"dir.d/test", FilterJedec, "dir.d/test.jed"},
+      {"test", FilterJedec, "test.jed"},   {"test", FilterAll, "test"},
+      {"test", FilterAbel, "test"},        {"test.txt", FilterJedec, "test.txt"},
+      {"test.txt", FilterAll, "test.txt"}, {"dir.d/test", FilterJedec, "dir.d/test.jed"},
   };
   fs::create_directories(dir_ / "dir.d");
   for (const auto& c : cases) {

@@ -82,7 +82,8 @@ TEST(Cli, ChecksumWarningAndEscapedUes) {
   const ProgramRun run = RunCli({"open", dir / "ues.jed"});
   EXPECT_EQ(run.Out, "--- log ---\nParsing file: ues.jed\nPath: " + dir.path() +
                          "/\nWARNING!\nChecksum: BA <> expected: 0\n2194 fuses match GAL16V8\n>>> done <<<\n"
-                         "--- fuse map ---\n" + map + "--- status ---\nGAL16V8\nUES: \\x01\\\\      \n");
+                         "--- fuse map ---\n" +
+                         map + "--- status ---\nGAL16V8\nUES: \\x01\\\\      \n");
   EXPECT_EQ(run.Status, 0);
 }
 
@@ -127,8 +128,8 @@ TEST(Cli, SaveFailures) {
 
 TEST(Cli, BadArgumentsAndHelp) {
   const std::vector<std::vector<std::string>> bad{
-      {}, {"frobnicate", "x.jed"}, {"open"}, {"open", "a.jed", "b.jed"}, {"save", "a.jed"}, {"open", ""},
-      {"--help", "open"}, {"info"},
+      {},           {"frobnicate", "x.jed"}, {"open"}, {"open", "a.jed", "b.jed"}, {"save", "a.jed"},
+      {"open", ""}, {"--help", "open"},      {"info"},
   };
   for (const auto& args : bad) {
     const ProgramRun run = RunCli(args);

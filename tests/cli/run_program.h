@@ -21,7 +21,8 @@ struct ProgramRun {
 inline std::string DrainFd(int fd) {
   std::string text;
   char buffer[4096];
-  for (ssize_t got; (got = read(fd, buffer, sizeof buffer)) > 0;) text.append(buffer, static_cast<std::size_t>(got));
+  for (ssize_t got; (got = read(fd, buffer, sizeof buffer)) > 0;)
+    text.append(buffer, static_cast<std::size_t>(got));
   close(fd);
   return text;
 }

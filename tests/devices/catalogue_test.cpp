@@ -49,8 +49,12 @@ const KnownType KnownTypes[] = {
 };
 // clang-format on
 
-bool IsEightOutputFamily(int code) { return code == 0 || code == 26 || code == 128 || code == 129 || code == 32 || code == 58 || code == 130; }
-bool Is6001(int code) { return code == 64 || code == 65 || code == 68; }
+bool IsEightOutputFamily(int code) {
+  return code == 0 || code == 26 || code == 128 || code == 129 || code == 32 || code == 58 || code == 130;
+}
+bool Is6001(int code) {
+  return code == 64 || code == 65 || code == 68;
+}
 
 std::vector<int> ConfigMap() {
   return {GalDevice.ConfigFuses.begin(), GalDevice.ConfigFuses.begin() + GalDevice.ConfigBits};
@@ -111,7 +115,8 @@ TEST(Catalogue, EachMapCoversItsBlockOnceWithTheUesLeftOut) {
     std::vector<int> map = ConfigMap();
     std::vector<int> expected;
     for (int fuse = t.MapFirst; fuse <= t.MapLast; ++fuse)
-      if (fuse < GalDevice.UesFuse || fuse >= GalDevice.UesFuse + 8 * GalDevice.UesBytes) expected.push_back(fuse);
+      if (fuse < GalDevice.UesFuse || fuse >= GalDevice.UesFuse + 8 * GalDevice.UesBytes)
+        expected.push_back(fuse);
     std::sort(map.begin(), map.end());
     EXPECT_EQ(map, expected);  // sorted equality: no duplicates, no gaps, nothing else
   }
@@ -152,7 +157,8 @@ TEST(Catalogue, MapsKeepTheirOrder) {
   for (const Order& o : orders) {
     SCOPED_TRACE(o.Code);
     ASSERT_EQ(SelectDevice(o.Code), 1);
-    for (auto [position, fuse] : o.Entries) EXPECT_EQ(GalDevice.ConfigFuses[position], fuse) << "position " << position;
+    for (auto [position, fuse] : o.Entries)
+      EXPECT_EQ(GalDevice.ConfigFuses[position], fuse) << "position " << position;
   }
 }
 
@@ -246,7 +252,8 @@ TEST(SelectDevice, SmallerTypeLeavesStaleEntriesBeyondItsPackageAndMap) {
   EXPECT_EQ(GalDevice.PinCount, 20);
   EXPECT_EQ(GalDevice.ConfigBits, 82);
   EXPECT_TRUE(std::equal(big.PinTypes.begin() + 21, big.PinTypes.end(), GalDevice.PinTypes.begin() + 21));
-  EXPECT_TRUE(std::equal(big.ConfigFuses.begin() + 82, big.ConfigFuses.end(), GalDevice.ConfigFuses.begin() + 82));
+  EXPECT_TRUE(
+      std::equal(big.ConfigFuses.begin() + 82, big.ConfigFuses.end(), GalDevice.ConfigFuses.begin() + 82));
   // Apart from those entries, the record is the one a first selection gives.
   GalDeviceRecord afterBig = GalDevice;
   ResetDeviceState();

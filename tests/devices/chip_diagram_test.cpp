@@ -5,8 +5,8 @@
 #include <sys/stat.h>
 
 #include <filesystem>
-#include <random>
 #include <fstream>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -35,7 +35,8 @@ class ChipDiagram : public ::testing::Test {
  protected:
   void SetUp() override {
     const char* test = ::testing::UnitTest::GetInstance()->current_test_info()->name();
-    dir_ = fs::temp_directory_path() / ("quelvox-doc-" + std::string(test) + "-" + std::to_string(std::random_device{}()));
+    dir_ = fs::temp_directory_path() /
+           ("quelvox-doc-" + std::string(test) + "-" + std::to_string(std::random_device{}()));
     fs::create_directories(dir_);
   }
   void TearDown() override { fs::remove_all(dir_); }
@@ -89,7 +90,7 @@ TEST_F(ChipDiagram, DocFileIsTheDesignPathWithItsExtensionReplaced) {
   WriteDoc("two.dots.doc", {TopEdge, "two dots", EndLine});
   WriteDoc("noext.doc", {TopEdge, "no extension", EndLine});
   const std::pair<std::string, std::string> cases[] = {
-      {"plain.jed", "plain"}, {"plain.abl", "plain"}, {"plain", "plain"},
+      {"plain.jed", "plain"},       {"plain.abl", "plain"},    {"plain", "plain"},
       {"two.dots.jed", "two dots"}, {"noext", "no extension"}, {"missing.jed", ""},
   };
   for (const auto& [design, shown] : cases) {
@@ -129,20 +130,30 @@ TEST_F(ChipDiagram, EmptyDesignPathLooksForDotDocInTheCurrentDirectory) {
 
 // Page 2 of a report as the classic DOS compiler lays it out, for a GAL16V8.
 Lines ClassicReport() {
-  Lines doc = {"\f", "", "", std::string(70, ' ') + "Page 2", "ABEL 4.00  -  Device Utilization Chart", "", "",
-               Pad + "==== P16V8R Chip Diagram ====", "", "", "",
-               std::string(36, ' ') + "P16V8R", "",
+  Lines doc = {"\f",
+               "",
+               "",
+               std::string(70, ' ') + "Page 2",
+               "ABEL 4.00  -  Device Utilization Chart",
+               "",
+               "",
+               Pad + "==== P16V8R Chip Diagram ====",
+               "",
+               "",
+               "",
+               std::string(36, ' ') + "P16V8R",
+               "",
                Pad + "+---------\\       /---------+",
                Pad + "|          \\     /          |",
                TopEdge};
-  const char* names[21] = {"", "clk", "a", "b", "", "", "", "", "", "", "GND",
-                           "", "!q0", "!q1", "", "", "", "", "", "", "Vcc"};
+  const char* names[21] = {"", "clk", "a",   "b", "", "", "", "", "", "",   "GND",
+                           "", "!q0", "!q1", "",  "", "", "", "", "", "Vcc"};
   for (int p = 1; p <= 10; ++p) {
     const std::string left = names[p], right = names[21 - p];
     std::string number = std::to_string(p), opposite = std::to_string(21 - p);
-    doc.push_back(std::string(24 - left.size(), ' ') + left + " |" + std::string(3 - number.size(), ' ') + number +
-                  std::string(20, ' ') + opposite + std::string(4 - opposite.size(), ' ') + "| " + right +
-                  std::string(24 - right.size(), ' '));
+    doc.push_back(std::string(24 - left.size(), ' ') + left + " |" + std::string(3 - number.size(), ' ') +
+                  number + std::string(20, ' ') + opposite + std::string(4 - opposite.size(), ' ') + "| " +
+                  right + std::string(24 - right.size(), ' '));
     doc.push_back(EmptyRow);
   }
   doc.push_back(EmptyRow);

@@ -1,6 +1,8 @@
 // OLMC descriptions and mode lines over family × mode × AC1 patterns, the
 // 22V10 selector fuses, and the types without analysis.
 
+#include "devices/olmc.h"
+
 #include <gtest/gtest.h>
 
 #include <map>
@@ -8,7 +10,6 @@
 #include <vector>
 
 #include "devices/gal_device.h"
-#include "devices/olmc.h"
 #include "fuses/fuse_map.h"
 #include "tests/support/recording_window.h"
 
@@ -95,7 +96,8 @@ TEST(DescribeOlmc, PinsOutsideTheOlmcsGetNothing) {
   TestWindowScope scope;
   for (int code : {0, 32, 72}) {
     SelectDevice(code);
-    for (int pin : {-100000, 0, 1, 11, 24, 100000}) EXPECT_EQ(DescribeOlmc(pin), "") << code << " pin " << pin;
+    for (int pin : {-100000, 0, 1, 11, 24, 100000})
+      EXPECT_EQ(DescribeOlmc(pin), "") << code << " pin " << pin;
   }
   EXPECT_TRUE(scope.window().LogLines.empty());
 }
@@ -107,8 +109,8 @@ TEST(DescribeOlmc, TwentyTwoV10SelectorIsTheOddFuseOfEachPair) {
     ResetFuseState();
     SelectDevice(code);
     for (int fuse = 5808; fuse <= 5826; fuse += 2) FuseMap[fuse] = 1;  // no influence
-    FuseMap[5827] = 1;  // pin 14
-    FuseMap[5819] = 1;  // pin 18
+    FuseMap[5827] = 1;                                                 // pin 14
+    FuseMap[5819] = 1;                                                 // pin 18
     for (int pin = 14; pin <= 23; ++pin)
       EXPECT_EQ(DescribeOlmc(pin), pin == 14 || pin == 18 ? "COMBINATORIAL" : "REGISTERED") << pin;
   }

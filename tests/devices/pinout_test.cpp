@@ -1,6 +1,8 @@
 // The DIP drawing of the selected device, the renaming of pins in registered
 // mode, the pull-up line, and the order of lines the Info command leaves.
 
+#include "devices/pinout.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
@@ -9,7 +11,6 @@
 #include "app/commands.h"
 #include "app/dispatch.h"
 #include "devices/gal_device.h"
-#include "devices/pinout.h"
 #include "fuses/fuse_map.h"
 #include "tests/support/recording_window.h"
 
@@ -103,8 +104,10 @@ TEST(ShowPinout, RowsByDeviceAndFuses) {
     TestWindowScope scope;
     SelectDevice(c.Code);
     for (int fuse : c.Fuses) {
-      if (fuse < 0) FuseMap.fill(1);
-      else FuseMap[fuse] = 1;
+      if (fuse < 0)
+        FuseMap.fill(1);
+      else
+        FuseMap[fuse] = 1;
     }
     ShowPinout();
     const Lines& log = scope.window().LogLines;
@@ -116,7 +119,7 @@ TEST(ShowPinout, RowsByDeviceAndFuses) {
 TEST(ShowPinout, LeftNamesAreCutToSixCharactersRightNamesNever) {
   TestWindowScope scope;
   SelectDevice(72);
-  GalDevice.PinCount = 28;  // puts the OLMC of pin 14 in the left column
+  GalDevice.PinCount = 28;     // puts the OLMC of pin 14 in the left column
   GalDevice.PinTypes[2] = 99;  // a code without a name
   ShowPinout();
   const Lines& log = scope.window().LogLines;

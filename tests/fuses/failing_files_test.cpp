@@ -24,9 +24,9 @@ namespace {
 const std::string GoodDesign = "x*QF2194*L0000 1*";
 
 struct FailingFile {
-  const char* Name;                                       // the file name the dialog returns
-  std::function<void(const std::string& path)> Prepare;   // makes it go wrong, before the dialog
-  bool VanishAfterDialog = false;                         // removed once the dialog has closed
+  const char* Name;                                      // the file name the dialog returns
+  std::function<void(const std::string& path)> Prepare;  // makes it go wrong, before the dialog
+  bool VanishAfterDialog = false;                        // removed once the dialog has closed
 };
 
 bool FusesAllZero() {

@@ -1,5 +1,7 @@
 // Opening a fuse file: the identification by fuse count, the log lines of
 // every outcome, and what the panes and status bar show afterwards.
+#include "fuses/fuse_file_load.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -9,7 +11,6 @@
 #include "app/commands.h"
 #include "app/dispatch.h"
 #include "devices/gal_device.h"
-#include "fuses/fuse_file_load.h"
 #include "fuses/fuse_map.h"
 #include "tests/fuses/fuse_test_files.h"
 #include "tests/support/recording_window.h"
@@ -25,13 +26,13 @@ struct IdCase {
 
 TEST(FuseFileLoad, IdentifiesAllTwentyOneCounts) {
   const IdCase cases[] = {
-      {2194, 0, "GAL16V8", 2194},   {2195, 0, "GAL16V8", 2194},   {2706, 32, "GAL20V8", 2706},
-      {2707, 32, "GAL20V8", 2706},  {3540, 80, "GAL18V10", 3540}, {3476, 80, "GAL18V10", 3540},
-      {3274, 96, "GAL20RA10", 3274}, {3210, 96, "GAL20RA10", 3274}, {1671, 101, "GAL20XV10", 1671},
-      {1631, 101, "GAL20XV10", 1671}, {5892, 72, "GAL22V10", 5892}, {5893, 72, "GAL22V10", 5892},
-      {5828, 72, "GAL22V10", 5892}, {6432, 88, "GAL26CV12", 6432}, {6368, 88, "GAL26CV12", 6432},
-      {7912, 93, "GAL26V12C", 7912}, {7848, 93, "GAL26V12C", 7912}, {8294, 64, "GAL6001", 8294},
-      {8222, 64, "GAL6001", 8294},  {8330, 68, "GAL6002B", 8330}, {8258, 68, "GAL6002B", 8330},
+      {2194, 0, "GAL16V8", 2194},     {2195, 0, "GAL16V8", 2194},    {2706, 32, "GAL20V8", 2706},
+      {2707, 32, "GAL20V8", 2706},    {3540, 80, "GAL18V10", 3540},  {3476, 80, "GAL18V10", 3540},
+      {3274, 96, "GAL20RA10", 3274},  {3210, 96, "GAL20RA10", 3274}, {1671, 101, "GAL20XV10", 1671},
+      {1631, 101, "GAL20XV10", 1671}, {5892, 72, "GAL22V10", 5892},  {5893, 72, "GAL22V10", 5892},
+      {5828, 72, "GAL22V10", 5892},   {6432, 88, "GAL26CV12", 6432}, {6368, 88, "GAL26CV12", 6432},
+      {7912, 93, "GAL26V12C", 7912},  {7848, 93, "GAL26V12C", 7912}, {8294, 64, "GAL6001", 8294},
+      {8222, 64, "GAL6001", 8294},    {8330, 68, "GAL6002B", 8330},  {8258, 68, "GAL6002B", 8330},
   };
   ScratchDir dir;
   for (const IdCase& c : cases) {
@@ -65,14 +66,18 @@ struct LoadCase {
 
 TEST(FuseFileLoad, OutcomesAndTheirLogLines) {
   std::string l16v8;  // L fields up to fuse 2194, no QF
-  for (int r = 0; r < 2194; r += 32) l16v8 += "L" + std::to_string(r) + " " + std::string(std::min(32, 2194 - r), '0') + "*";
+  for (int r = 0; r < 2194; r += 32)
+    l16v8 += "L" + std::to_string(r) + " " + std::string(std::min(32, 2194 - r), '0') + "*";
   const LoadCase cases[] = {
       {"too big", "x*" + std::string(20001, ' '), {"ERROR!", "File size > 20000"}, 0, false},
       {"no fuses", "x*N nothing*", {}, 0, false},
       {"unknown count", "x*QF2056*", {"ERROR!", "2056 fuses don't match any GAL"}, 2056, false},
       {"QF over the capacity", "x*QF12000*", {"ERROR!", "12000 fuses don't match any GAL"}, 12000, false},
-      {"checksum mismatch", "x*QF2195*L0000 1*C0000*",
-       {"WARNING!", "Checksum: 1 <> expected: 0", "2195 fuses match GAL16V8"}, 2194, true},
+      {"checksum mismatch",
+       "x*QF2195*L0000 1*C0000*",
+       {"WARNING!", "Checksum: 1 <> expected: 0", "2195 fuses match GAL16V8"},
+       2194,
+       true},
       {"count from the L fields", "x*" + l16v8, {"2194 fuses match GAL16V8"}, 2194, true},
   };
   ScratchDir dir;

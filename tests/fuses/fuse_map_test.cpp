@@ -1,9 +1,10 @@
 // The JEDEC fuse checksum against known vectors, and its bound to the array.
+#include "fuses/fuse_map.h"
+
 #include <gtest/gtest.h>
 
 #include <vector>
 
-#include "fuses/fuse_map.h"
 #include "tests/support/recording_window.h"
 
 namespace {
@@ -26,8 +27,8 @@ TEST(FuseChecksum, KnownVectors) {
       {{0, 1, 0, 0, 0, 0, 0, 1}, 8, 0x0082},  // the UES letter "A" packs the other way round
       {ones8, 3, 0x0007},                     // a partial byte is padded with zeros
       {ones2194, 2194, 0x10F1},
-      {onesAll, FuseMapSize, 0xDD1F},         // the sum wraps at 16 bits
-      {onesAll, 12000, 0xDD1F},               // a count from a rejected QF stays in the array
+      {onesAll, FuseMapSize, 0xDD1F},  // the sum wraps at 16 bits
+      {onesAll, 12000, 0xDD1F},        // a count from a rejected QF stays in the array
       {onesAll, 9223372036854775807LL, 0xDD1F},
   };
   for (const ChecksumCase& c : cases) {

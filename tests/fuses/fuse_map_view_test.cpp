@@ -1,12 +1,13 @@
 // The fuse-map pane and the status bar: rows per family, the line format
 // and the UES text.
+#include "fuses/fuse_map_view.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
 
 #include "devices/gal_device.h"
 #include "fuses/fuse_map.h"
-#include "fuses/fuse_map_view.h"
 #include "tests/support/recording_window.h"
 
 namespace {
@@ -22,11 +23,11 @@ struct ViewCase {
 
 TEST(FuseMapView, RowsOfEveryFamily) {
   const ViewCase cases[] = {
-      {0, "GAL16V8", 69, "L02176 ", 18, 8},   {32, "GAL20V8", 68, "L02680 ", 26, 8},
-      {80, "GAL18V10", 99, "L03528 ", 12, 8}, {96, "GAL20RA10", 82, "L03240 ", 34, 8},
+      {0, "GAL16V8", 69, "L02176 ", 18, 8},     {32, "GAL20V8", 68, "L02680 ", 26, 8},
+      {80, "GAL18V10", 99, "L03528 ", 12, 8},   {96, "GAL20RA10", 82, "L03240 ", 34, 8},
       {101, "GAL20XV10", 42, "L01640 ", 31, 5}, {72, "GAL22V10", 134, "L05852 ", 40, 8},
       {88, "GAL26CV12", 124, "L06396 ", 36, 8}, {93, "GAL26V12C", 153, "L07904 ", 8, 8},
-      {64, "GAL6001", 107, "L08268 ", 26, 9}, {68, "GAL6002B", 107, "L08268 ", 62, 9},
+      {64, "GAL6001", 107, "L08268 ", 26, 9},   {68, "GAL6002B", 107, "L08268 ", 62, 9},
   };
   for (const ViewCase& c : cases) {
     TestWindowScope scope;

@@ -58,7 +58,9 @@ inline std::string ReadBytes(const std::string& path) {
   return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
-inline std::string JedecDataDir() { return std::string(QUELVOX_TESTDATA_DIR) + "/jedec"; }
+inline std::string JedecDataDir() {
+  return std::string(QUELVOX_TESTDATA_DIR) + "/jedec";
+}
 
 // The real files (name.jed). Beside each lies name.jed.saved.jed, the exact
 // file that saving it must give when the clock reads 01/01/2026 00:00:00.
@@ -66,7 +68,8 @@ inline std::vector<std::string> RealJedecFiles() {
   std::vector<std::string> names;
   for (const auto& entry : std::filesystem::directory_iterator(JedecDataDir())) {
     const std::string name = entry.path().filename().string();
-    if (entry.path().extension() == ".jed" && name.find(".saved.") == std::string::npos) names.push_back(name);
+    if (entry.path().extension() == ".jed" && name.find(".saved.") == std::string::npos)
+      names.push_back(name);
   }
   std::sort(names.begin(), names.end());
   return names;

@@ -1,6 +1,8 @@
 // The reader's field and number rules, its failures, and the styles other
 // tools write: each case is a file text and the fuses, count and log lines
 // it must give.
+#include "fuses/jedec_reader.h"
+
 #include <gtest/gtest.h>
 
 #include <set>
@@ -9,7 +11,6 @@
 
 #include "fuses/fuse_map.h"
 #include "fuses/jedec_numbers.h"
-#include "fuses/jedec_reader.h"
 #include "tests/fuses/fuse_test_files.h"
 #include "tests/support/recording_window.h"
 
@@ -18,8 +19,8 @@ namespace {
 struct ReadCase {
   const char* Name;
   std::string Text;
-  long long Length;             // returned and left in FuseMapLength
-  std::set<int> Ones;           // fuses that must be 1; every other fuse is 0
+  long long Length;    // returned and left in FuseMapLength
+  std::set<int> Ones;  // fuses that must be 1; every other fuse is 0
   std::vector<std::string> Log;
 };
 
@@ -49,7 +50,12 @@ TEST(JedecReader, FieldRules) {
       {"the first field is lost to the header", "QF2194*L0000 1*", 1, {0}, NoLog},
       {"lower case", "x*l0000 0101*", 4, {1, 3}, NoLog},
       {"field over two lines", "x*L0000 0101\r\n1010*", 8, {1, 3, 4, 6}, NoLog},
-      {"tab and control characters are blanks", "x*L0000\t0\x01" "1*", 2, {1}, NoLog},
+      {"tab and control characters are blanks",
+       "x*L0000\t0\x01"
+       "1*",
+       2,
+       {1},
+       NoLog},
       {"address digits become fuses without a space", "x*L0008*", 11, {}, NoLog},
       {"count is the end of the last L field", "x*L0100 11*L0000 1*", 1, {0, 100, 101}, NoLog},
       {"stray characters in an L field", "x*L0004 1x1-0 1*", 8, {4, 5, 7}, NoLog},
@@ -58,18 +64,36 @@ TEST(JedecReader, FieldRules) {
       {"QF10001 stops the read and stays", "x*QF10001*L0000 1*", 10001, {}, NoLog},
       {"QF10000 is accepted", "x*QF10000*L9999 1*", 10000, {9999}, NoLog},
       {"negative QF matches nothing later", "x*QF-5*L0000 1*", -5, {0}, NoLog},
-      {"F0, G0, G1, QP, QV, N, P, V, D, J, X pass", "x*F0*G0*G1*QP24*QV22*N note L0000 1*P 1 2*V0001 1X0*"
-                                                     "D1*J1 2*X0*L0000 01*", 2, {1}, NoLog},
-      {"text after the last star", "\x02hdr*L0000 1*\x03" "A827", 1, {0}, NoLog},
+      {"F0, G0, G1, QP, QV, N, P, V, D, J, X pass",
+       "x*F0*G0*G1*QP24*QV22*N note L0000 1*P 1 2*V0001 1X0*"
+       "D1*J1 2*X0*L0000 01*",
+       2,
+       {1},
+       NoLog},
+      {"text after the last star",
+       "\x02hdr*L0000 1*\x03"
+       "A827",
+       1,
+       {0},
+       NoLog},
       {"several fields on one line", "x*QF16*L0000 11*L0008 1*C0004*", 16, {0, 1, 8}, NoLog},
       {"checksum over the L fields without QF", "x*L0000 1*C0001*", 1, {0}, NoLog},
       {"lower-case checksum hex", "x*L0000 11111111*c00ff*", 8, {0, 1, 2, 3, 4, 5, 6, 7}, NoLog},
-      {"checksum mismatch warns and reads on", "x*L0000 1*C0002*L0001 1*", 2, {0, 1},
+      {"checksum mismatch warns and reads on",
+       "x*L0000 1*C0002*L0001 1*",
+       2,
+       {0, 1},
        {"WARNING!", "Checksum: 1 <> expected: 2"}},
-      {"checksum before any L field covers 0 fuses", "x*C5*L0000 1*", 1, {0},
+      {"checksum before any L field covers 0 fuses",
+       "x*C5*L0000 1*",
+       1,
+       {0},
        {"WARNING!", "Checksum: 0 <> expected: 5"}},
       {"a blank after C reads as 0", "x*L0000 1*C 0001*", 1, {0}, {"WARNING!", "Checksum: 1 <> expected: 0"}},
-      {"long checksum values", "x*L0000 1*C000000001*C1FFFFFFFFFFFFFFFFFFF*", 1, {0},
+      {"long checksum values",
+       "x*L0000 1*C000000001*C1FFFFFFFFFFFFFFFFFFF*",
+       1,
+       {0},
        {"WARNING!", "Checksum: 1 <> expected: FFFFFFFFFFFFFFFF"}},
       {"checksum over QF, not over the L fields", "x*QF16*L0000 1*C0001*", 16, {0}, NoLog},
       {"L field reaching 10000 stops", "x*QF2194*L9998 111*L0000 1*", 2194, {9998, 9999}, NoLog},

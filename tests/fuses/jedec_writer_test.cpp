@@ -1,5 +1,7 @@
 // The writer's exact bytes with a fixed clock, and a round trip through the
 // reader for every device type.
+#include "fuses/jedec_writer.h"
+
 #include <gtest/gtest.h>
 
 #include <random>
@@ -12,7 +14,6 @@
 #include "fuses/fuse_file_load.h"
 #include "fuses/fuse_map.h"
 #include "fuses/fuse_map_view.h"
-#include "fuses/jedec_writer.h"
 #include "tests/fuses/fuse_test_files.h"
 #include "tests/support/recording_window.h"
 #include "tests/support/virtual_clock.h"
@@ -87,7 +88,8 @@ TEST(JedecWriter, CancelledSaveWritesNothing) {
 }
 
 TEST(JedecWriter, RoundTripForEveryDeviceType) {
-  const int codes[] = {0, 26, 128, 129, 80, 32, 58, 130, 96, 97, 101, 102, 72, 73, 131, 132, 88, 89, 93, 64, 65, 68};
+  const int codes[] = {0,   26, 128, 129, 80,  32, 58, 130, 96, 97, 101,
+                       102, 72, 73,  131, 132, 88, 89, 93,  64, 65, 68};
   std::mt19937 random(20260101);
   ScratchDir dir;
   for (int code : codes) {
@@ -103,7 +105,7 @@ TEST(JedecWriter, RoundTripForEveryDeviceType) {
     std::copy(fuses.begin(), fuses.end(), FuseMap.begin());
     ShowDevice(code);
     w.AnswerDialog(dir / "round", 0);  // the JEDEC filter adds ".jed"
-    w.AnswerBox(BoxAnswer::Yes);        // replace the file of the type before
+    w.AnswerBox(BoxAnswer::Yes);       // replace the file of the type before
     DispatchCommand(CmdSaveAsMenu);
     w.AnswerDialog(dir / "round.jed");
     DispatchCommand(CmdOpenMenu);

@@ -18,13 +18,20 @@
 namespace {
 
 const std::map<std::string, std::string> DeviceOfFile{
-    {"bbcmultirom_MultiROM-U2.jed", "GAL16V8"},     {"galasm_Counter.jed", "GAL16V8"},
-    {"galette_GAL16V8_combinatorial.jed", "GAL16V8"}, {"galette_GAL16V8_reg.jed", "GAL16V8"},
-    {"galette_GAL16V8_tri.jed", "GAL16V8"},         {"galette_GAL20V8_combinatorial.jed", "GAL20V8"},
-    {"galette_GAL20V8_reg.jed", "GAL20V8"},         {"galette_GAL20V8_tri.jed", "GAL20V8"},
-    {"galette_GAL22V10_arsp.jed", "GAL22V10"},      {"galette_GAL22V10_invertedreg.jed", "GAL22V10"},
-    {"micro8088_prod.jed", "GAL16V8"},              {"rosco_r1x_ic2_address_decoder.jed", "GAL16V8"},
-    {"rosco_r2_ic2_address_decoder.jed", "GAL22V10"}, {"rosco_r2_ic6_watchdog.jed", "GAL22V10"},
+    {"bbcmultirom_MultiROM-U2.jed", "GAL16V8"},
+    {"galasm_Counter.jed", "GAL16V8"},
+    {"galette_GAL16V8_combinatorial.jed", "GAL16V8"},
+    {"galette_GAL16V8_reg.jed", "GAL16V8"},
+    {"galette_GAL16V8_tri.jed", "GAL16V8"},
+    {"galette_GAL20V8_combinatorial.jed", "GAL20V8"},
+    {"galette_GAL20V8_reg.jed", "GAL20V8"},
+    {"galette_GAL20V8_tri.jed", "GAL20V8"},
+    {"galette_GAL22V10_arsp.jed", "GAL22V10"},
+    {"galette_GAL22V10_invertedreg.jed", "GAL22V10"},
+    {"micro8088_prod.jed", "GAL16V8"},
+    {"rosco_r1x_ic2_address_decoder.jed", "GAL16V8"},
+    {"rosco_r2_ic2_address_decoder.jed", "GAL22V10"},
+    {"rosco_r2_ic6_watchdog.jed", "GAL22V10"},
     {"z80computer_Z80_ADRSEL.jed", "GAL22V10"},
 };
 
@@ -54,7 +61,8 @@ TEST(RealFiles, LoadSaveAndReload) {
     LoadFuseFile(dir / name);
     ASSERT_EQ(w.LogLines.size(), 3u) << name;
     EXPECT_EQ(w.LogLines[2], std::to_string(GalDevice.FuseCount) + " fuses match " + device) << name;
-    EXPECT_EQ(std::vector<std::uint8_t>(FuseMap.begin(), FuseMap.begin() + GalDevice.FuseCount), fuses) << name;
+    EXPECT_EQ(std::vector<std::uint8_t>(FuseMap.begin(), FuseMap.begin() + GalDevice.FuseCount), fuses)
+        << name;
   }
 }
 

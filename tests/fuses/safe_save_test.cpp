@@ -105,7 +105,7 @@ TEST_F(SafeSave, ReplacesAndKeepsThePermissions) {
   WriteJedecFile();
   EXPECT_TRUE(scope.window().LogLines.empty());
   EXPECT_EQ(ReadBytes(target_).substr(0, 3), "\x02\r\n");
-  struct stat info{};
+  struct stat info {};
   ASSERT_EQ(stat(target_.c_str(), &info), 0);
   EXPECT_EQ(info.st_mode & 0777, 0640u);
   EXPECT_EQ(dir_.Entries(), std::vector<std::string>{"design.jed"});

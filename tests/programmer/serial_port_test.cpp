@@ -13,8 +13,8 @@ namespace {
 using Names = std::vector<std::string>;
 
 TEST(PortNames, UsbAdaptersFirstThenBuiltInPortsEachInNumericOrder) {
-  const Names dev = {"ttyS10", "tty0", "ttyS2", "ttyACM1", "ttyUSB10", "ttyUSB2", "ttyACM0",
-                     "null",   "ttyS", "ttySx", "ttyUSB1a", "ttyAMA0", "ttyS0"};
+  const Names dev = {"ttyS10", "tty0", "ttyS2", "ttyACM1",  "ttyUSB10", "ttyUSB2", "ttyACM0",
+                     "null",   "ttyS", "ttySx", "ttyUSB1a", "ttyAMA0",  "ttyS0"};
   const Names ordered = OrderSerialDevices(dev);
   EXPECT_EQ(ordered, (Names{"ttyUSB2", "ttyUSB10", "ttyACM0", "ttyACM1", "ttyS0", "ttyS2", "ttyS10"}));
   EXPECT_EQ(ResolvePortName("COM1", ordered), "/dev/ttyUSB2");
@@ -50,7 +50,8 @@ TEST(TermiosPort, CountsReadsAndWritesBytesOnAPty) {
 
   const std::uint8_t reply[] = {0x40, 0, 16, 0, 0, 3};
   ASSERT_EQ(write(pty.master, reply, sizeof reply), static_cast<ssize_t>(sizeof reply));
-  for (int i = 0; i < 200 && port.BytesWaiting() < 6; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  for (int i = 0; i < 200 && port.BytesWaiting() < 6; ++i)
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
   EXPECT_EQ(port.BytesWaiting(), 6);
   std::uint8_t got[6] = {};
   EXPECT_EQ(port.Read(got, 6), 6);

@@ -29,7 +29,8 @@ class RandomBox final : public SerialPort {
   bool IsOpen() override { return open_; }
   int BytesWaiting() override {
     // Arrival times only grow, so the bytes that have arrived are a prefix.
-    auto arrived = std::upper_bound(arrivals_.begin() + static_cast<std::ptrdiff_t>(next_), arrivals_.end(), clock_.Ms);
+    auto arrived =
+        std::upper_bound(arrivals_.begin() + static_cast<std::ptrdiff_t>(next_), arrivals_.end(), clock_.Ms);
     return static_cast<int>(arrived - arrivals_.begin()) - static_cast<int>(next_);
   }
   int Read(std::uint8_t* buffer, int count) override {
@@ -53,23 +54,38 @@ class RandomBox final : public SerialPort {
     std::vector<std::uint8_t> frame(static_cast<std::size_t>(ExpectedPayload));
     for (auto& b : frame) b = static_cast<std::uint8_t>(random_());
     const int payload = ExpectedPayload;
-    frame.insert(frame.end(), {static_cast<std::uint8_t>(payload & 0xFF), static_cast<std::uint8_t>(payload >> 8), 0,
-                               command});
+    frame.insert(frame.end(), {static_cast<std::uint8_t>(payload & 0xFF),
+                               static_cast<std::uint8_t>(payload >> 8), 0, command});
     switch (LastAnswer) {
-      case Answer::Silence: frame.clear(); break;
-      case Answer::Noise: frame.resize(random_() % 40); for (auto& b : frame) b = static_cast<std::uint8_t>(random_()); break;
-      case Answer::WrongEcho: frame.back() = static_cast<std::uint8_t>(command + 1 + random_() % 255); break;
-      case Answer::Short: frame.resize(random_() % frame.size()); break;
-      case Answer::Long: frame.resize(frame.size() + 1 + random_() % 30, 0x55); break;
-      case Answer::Oversized: frame.resize(1000 + random_() % 3000, 0xAA); break;
-      default: break;
+      case Answer::Silence:
+        frame.clear();
+        break;
+      case Answer::Noise:
+        frame.resize(random_() % 40);
+        for (auto& b : frame) b = static_cast<std::uint8_t>(random_());
+        break;
+      case Answer::WrongEcho:
+        frame.back() = static_cast<std::uint8_t>(command + 1 + random_() % 255);
+        break;
+      case Answer::Short:
+        frame.resize(random_() % frame.size());
+        break;
+      case Answer::Long:
+        frame.resize(frame.size() + 1 + random_() % 30, 0x55);
+        break;
+      case Answer::Oversized:
+        frame.resize(1000 + random_() % 3000, 0xAA);
+        break;
+      default:
+        break;
     }
     std::int64_t at = clock_.Ms + static_cast<std::int64_t>(random_() % 3);
     for (std::uint8_t b : frame) {
       arrivals_.push_back(at);
       bytes_.push_back(b);
       // An oversized reply comes as one burst; the others trickle in.
-      if (LastAnswer != Answer::Oversized && random_() % 16 == 0) at += 1 + static_cast<std::int64_t>(random_() % 300);
+      if (LastAnswer != Answer::Oversized && random_() % 16 == 0)
+        at += 1 + static_cast<std::int64_t>(random_() % 300);
     }
   }
 

@@ -3,14 +3,18 @@
 #include "app/main_loop.h"
 #include "platform/serial_port.h"
 
-void RecordingWindow::ClearPane(Pane pane) { Lines(pane).clear(); }
+void RecordingWindow::ClearPane(Pane pane) {
+  Lines(pane).clear();
+}
 
 void RecordingWindow::AppendLine(Pane pane, const std::string& text) {
   Lines(pane).push_back(text);
   if (OnAppend) OnAppend(pane, text);
 }
 
-int RecordingWindow::LineCount(Pane pane) { return static_cast<int>(Lines(pane).size()); }
+int RecordingWindow::LineCount(Pane pane) {
+  return static_cast<int>(Lines(pane).size());
+}
 
 std::string RecordingWindow::LineText(Pane pane, int index) {
   auto& lines = Lines(pane);
@@ -39,8 +43,8 @@ FileDialogResult RecordingWindow::AskFile(const FileDialogRequest& request) {
   return answer;
 }
 
-BoxAnswer RecordingWindow::ShowMessageBox(const std::string& title, const std::string& text, BoxButtons buttons,
-                                          BoxIcon icon, bool defaultNo) {
+BoxAnswer RecordingWindow::ShowMessageBox(const std::string& title, const std::string& text,
+                                          BoxButtons buttons, BoxIcon icon, bool defaultNo) {
   Boxes.push_back({title, text, buttons, icon, defaultNo});
   if (BoxAnswers.empty()) return buttons == BoxButtons::Ok ? BoxAnswer::Ok : BoxAnswer::Closed;
   BoxAnswer answer = BoxAnswers.front();
@@ -64,7 +68,9 @@ WindowEvent RecordingWindow::WaitEvent(int /*limitMs*/) {
   return event;
 }
 
-void RecordingWindow::Beep(int frequencyHz, int durationMs) { Beeps.push_back({frequencyHz, durationMs}); }
+void RecordingWindow::Beep(int frequencyHz, int durationMs) {
+  Beeps.push_back({frequencyHz, durationMs});
+}
 
 TestWindowScope::TestWindowScope() {
   InstallWindow(&window_);

@@ -52,7 +52,9 @@ class RecordingWindow final : public Window {
   std::function<void(Pane, const std::string&)> OnAppend;
 
   // Answers for the next dialogs: "choose this path with this filter".
-  void AnswerDialog(const std::string& path, int filterIndex = 0) { DialogAnswers.push_back({path, filterIndex}); }
+  void AnswerDialog(const std::string& path, int filterIndex = 0) {
+    DialogAnswers.push_back({path, filterIndex});
+  }
   void CancelDialog() { DialogAnswers.push_back({"", 0}); }
   void AnswerBox(BoxAnswer answer) { BoxAnswers.push_back(answer); }
 
@@ -66,8 +68,8 @@ class RecordingWindow final : public Window {
   void SetStatusText(int field, const std::string& text) override;
   void SetProgress(int value) override;
   FileDialogResult AskFile(const FileDialogRequest& request) override;
-  BoxAnswer ShowMessageBox(const std::string& title, const std::string& text, BoxButtons buttons, BoxIcon icon,
-                           bool defaultNo) override;
+  BoxAnswer ShowMessageBox(const std::string& title, const std::string& text, BoxButtons buttons,
+                           BoxIcon icon, bool defaultNo) override;
   WindowEvent TakePendingEvent() override;
   WindowEvent WaitEvent(int limitMs) override;
   void Beep(int frequencyHz, int durationMs) override;

@@ -18,8 +18,8 @@ struct ProcessStart {
 class ScriptedProcessStarter final : public ProcessStarter {
  public:
   std::vector<ProcessStart> Starts;
-  bool Startable = true;                          // false: every start fails
-  std::function<void(const ProcessStart&)> Run;   // what the started program does
+  bool Startable = true;                         // false: every start fails
+  std::function<void(const ProcessStart&)> Run;  // what the started program does
 
   int StartAndWait(const std::string& program, const std::string& workingDirectory) override {
     Starts.push_back({program, workingDirectory, std::filesystem::current_path().string()});

@@ -1,10 +1,12 @@
+#include "app/main_window.h"
+
 #include <gtest/gtest.h>
 
 #include <QAbstractTextDocumentLayout>
 #include <QAction>
 #include <QApplication>
-#include <QComboBox>
 #include <QCloseEvent>
+#include <QComboBox>
 #include <QFileDialog>
 #include <QFontInfo>
 #include <QLabel>
@@ -27,7 +29,6 @@
 #include "app/commands.h"
 #include "app/dispatch.h"
 #include "app/main_loop.h"
-#include "app/main_window.h"
 #include "app/message_log.h"
 #include "app/requesters.h"
 
@@ -264,7 +265,8 @@ TEST_F(Window, TheSplitStartsInTheMiddleAndKeepsItsProportion) {
 
 TEST_F(Window, ClicksAndCloseRequestsDuringACommandAreDropped) {
   QAction* about = window_.commandAction(CmdAbout);
-  QToolButton* info = qobject_cast<QToolButton*>(window_.toolBar()->widgetForAction(window_.commandAction(CmdInfo)));
+  QToolButton* info =
+      qobject_cast<QToolButton*>(window_.toolBar()->widgetForAction(window_.commandAction(CmdInfo)));
   ASSERT_NE(info, nullptr);
   // Both arrive while the Program command appends its closing line.
   QMetaObject::invokeMethod(about, "trigger", Qt::QueuedConnection);

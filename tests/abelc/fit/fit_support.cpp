@@ -14,7 +14,9 @@ std::string ReadFile(const std::string& path) {
   return s.str();
 }
 
-std::string TestData(const std::string& name) { return std::string(QUELVOX_TESTDATA_DIR) + "/jedec/" + name; }
+std::string TestData(const std::string& name) {
+  return std::string(QUELVOX_TESTDATA_DIR) + "/jedec/" + name;
+}
 
 JedecMap ReadJedec(const std::string& text) {
   JedecMap map;
@@ -56,7 +58,8 @@ JedecMap ReadJedec(const std::string& text) {
   }
   map.fuses.assign(static_cast<std::size_t>(map.fuse_count), static_cast<std::uint8_t>(fill));
   for (const auto& [at, bits] : rows) {
-    for (std::size_t k = 0; k < bits.size() && at + k < map.fuses.size(); ++k) map.fuses[at + k] = bits[k] == '1';
+    for (std::size_t k = 0; k < bits.size() && at + k < map.fuses.size(); ++k)
+      map.fuses[at + k] = bits[k] == '1';
   }
   return map;
 }
@@ -74,8 +77,10 @@ namespace {
 // The design's meaning at one point: pin levels ('0', '1', 'Z') and registers.
 class Reference {
  public:
-  explicit Reference(const LogicModel& m) : m_(m), pin_(m.signals.size(), 0), output_of_(m.signals.size(), -1) {
-    for (std::size_t i = 0; i < m.outputs.size(); ++i) output_of_[static_cast<std::size_t>(m.outputs[i].signal)] = static_cast<int>(i);
+  explicit Reference(const LogicModel& m)
+      : m_(m), pin_(m.signals.size(), 0), output_of_(m.signals.size(), -1) {
+    for (std::size_t i = 0; i < m.outputs.size(); ++i)
+      output_of_[static_cast<std::size_t>(m.outputs[i].signal)] = static_cast<int>(i);
   }
 
   std::uint64_t Assignment(const std::vector<int>& q) const {
@@ -86,7 +91,9 @@ class Reference {
       int value;
       if (o >= 0 && m_.outputs[static_cast<std::size_t>(o)].registered) {
         const int qo = q[static_cast<std::size_t>(o)];
-        value = var.kind == Feedback::Q ? qo : qo ^ (InvertsRegister(m_, m_.outputs[static_cast<std::size_t>(o)]) ? 1 : 0);
+        value = var.kind == Feedback::Q
+                    ? qo
+                    : qo ^ (InvertsRegister(m_, m_.outputs[static_cast<std::size_t>(o)]) ? 1 : 0);
       } else {
         value = pin_[static_cast<std::size_t>(var.signal)] == 1 ? 1 : 0;
       }
@@ -161,7 +168,8 @@ std::vector<std::string> CompareWithModel(const LogicModel& m, const FitResult& 
   }
   std::vector<int> cell_of(m.outputs.size(), -1);
   for (std::size_t c = 0; c < fit.cells.size(); ++c) {
-    if (fit.cells[c].output >= 0) cell_of[static_cast<std::size_t>(fit.cells[c].output)] = static_cast<int>(c);
+    if (fit.cells[c].output >= 0)
+      cell_of[static_cast<std::size_t>(fit.cells[c].output)] = static_cast<int>(c);
   }
   const std::size_t bits = inputs.size() + registers.size();
   const bool exhaustive = bits <= 16;
@@ -184,12 +192,14 @@ std::vector<std::string> CompareWithModel(const LogicModel& m, const FitResult& 
     std::size_t bit = 0;
     for (int s : inputs) {
       in[static_cast<std::size_t>(s)] = static_cast<int>((x >> bit++) & 1);
-      drive[static_cast<std::size_t>(fit.pin_of[static_cast<std::size_t>(s)])] = in[static_cast<std::size_t>(s)];
+      drive[static_cast<std::size_t>(fit.pin_of[static_cast<std::size_t>(s)])] =
+          in[static_cast<std::size_t>(s)];
     }
     std::vector<int> cells_q(fit.cells.size(), 0);
     for (int o : registers) {
       q[static_cast<std::size_t>(o)] = static_cast<int>((x >> bit++) & 1);
-      cells_q[static_cast<std::size_t>(cell_of[static_cast<std::size_t>(o)])] = q[static_cast<std::size_t>(o)];
+      cells_q[static_cast<std::size_t>(cell_of[static_cast<std::size_t>(o)])] =
+          q[static_cast<std::size_t>(o)];
     }
     auto compare = [&](const char* when) {
       for (std::size_t i = 0; i < m.outputs.size(); ++i) {
@@ -197,8 +207,9 @@ std::vector<std::string> CompareWithModel(const LogicModel& m, const FitResult& 
         const int pin = fit.pin_of[static_cast<std::size_t>(s)];
         if (pin == 0) continue;  // a node the fitter folded into its readers
         if (device.Level(pin) != ref.Level(s)) {
-          problems.push_back("point " + std::to_string(x) + " " + when + ": '" + m.signals[static_cast<std::size_t>(s)].name +
-                             "' is " + device.Level(pin) + ", expected " + ref.Level(s));
+          problems.push_back("point " + std::to_string(x) + " " + when + ": '" +
+                             m.signals[static_cast<std::size_t>(s)].name + "' is " + device.Level(pin) +
+                             ", expected " + ref.Level(s));
         }
       }
     };
@@ -223,7 +234,8 @@ std::vector<std::string> CompareWithModel(const LogicModel& m, const FitResult& 
 namespace abelc_fit_test {
 
 std::vector<std::string> CompareMaps(Family family, const std::vector<std::uint8_t>& expected,
-                                     const std::vector<std::uint8_t>& actual, const std::vector<int>& input_pins,
+                                     const std::vector<std::uint8_t>& actual,
+                                     const std::vector<int>& input_pins,
                                      const std::vector<int>& output_pins) {
   std::vector<std::string> problems;
   FuseMapModel a(family, expected), b(family, actual);
@@ -243,8 +255,8 @@ std::vector<std::string> CompareMaps(Family family, const std::vector<std::uint8
     auto compare = [&](const char* when) {
       for (int pin : output_pins) {
         if (a.Level(pin) != b.Level(pin)) {
-          problems.push_back("point " + std::to_string(x) + " " + when + ": pin " + std::to_string(pin) + " is " +
-                             b.Level(pin) + ", expected " + a.Level(pin));
+          problems.push_back("point " + std::to_string(x) + " " + when + ": pin " + std::to_string(pin) +
+                             " is " + b.Level(pin) + ", expected " + a.Level(pin));
         }
       }
     };

@@ -40,7 +40,7 @@ namespace abelc_fit_test {
 // input pins and register states of the output pins (pin 1 is the clock),
 // comparing the output pins with pin 1 low and after its rising edge.
 std::vector<std::string> CompareMaps(abelc::Family family, const std::vector<std::uint8_t>& expected,
-                                     const std::vector<std::uint8_t>& actual, const std::vector<int>& input_pins,
-                                     const std::vector<int>& output_pins);
+                                     const std::vector<std::uint8_t>& actual,
+                                     const std::vector<int>& input_pins, const std::vector<int>& output_pins);
 
 }  // namespace abelc_fit_test

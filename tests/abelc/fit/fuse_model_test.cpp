@@ -1,7 +1,8 @@
 // The fuse-map model against maps and vectors nobody here wrote.
+#include "abelc/fuse_model.h"
+
 #include <gtest/gtest.h>
 
-#include "abelc/fuse_model.h"
 #include "abelc/vectors.h"
 #include "fit_support.h"
 
@@ -17,8 +18,8 @@ TEST(FuseMapModel, PassesTheVectorsOfAnother22V10Compiler) {
   VectorRun run = RunPinVectors(model, map.vectors);
   std::string report;
   for (const VectorMismatch& m : run.mismatches) {
-    report += "vector " + std::to_string(m.vector) + " pin " + std::to_string(m.pin) + ": " + m.found + " found, " +
-              m.expected + " expected\n";
+    report += "vector " + std::to_string(m.vector) + " pin " + std::to_string(m.pin) + ": " + m.found +
+              " found, " + m.expected + " expected\n";
   }
   EXPECT_EQ(run.passed, 22) << report;
 }

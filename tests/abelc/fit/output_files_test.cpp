@@ -28,8 +28,8 @@ const struct {
   const char* design;
   const char* checksum;
 } kGolden[] = {
-    {"ex1_16v8_simple", "C0CD3*"},      {"ex2_16v8_registered", "C0CF4*"}, {"ex3_22v10_enable", "C0AE6*"},
-    {"ex4_20v8_complex", "C12D1*"},     {"ex5_22v10_toggle", "C0AF2*"},
+    {"ex1_16v8_simple", "C0CD3*"},  {"ex2_16v8_registered", "C0CF4*"}, {"ex3_22v10_enable", "C0AE6*"},
+    {"ex4_20v8_complex", "C12D1*"}, {"ex5_22v10_toggle", "C0AF2*"},
 };
 
 TEST(OutputFiles, GoldenJedecReportAndSimulation) {
@@ -40,8 +40,10 @@ TEST(OutputFiles, GoldenJedecReportAndSimulation) {
     CompiledFiles files = CompileToFiles(std::string(g.design) + ".abl", ReadFile(base + ".abl"), kDate);
     ASSERT_TRUE(files.ok) << files.listing;
     EXPECT_NE(files.jed.find(std::string("\r\n") + g.checksum + "\r\n"), std::string::npos);
-    for (const auto& [ext, text] : {std::pair<std::string, std::string>{".jed", files.jed}, {".doc", files.doc},
-                                    {".sim", files.sim}, {".out", files.listing}}) {
+    for (const auto& [ext, text] : {std::pair<std::string, std::string>{".jed", files.jed},
+                                    {".doc", files.doc},
+                                    {".sim", files.sim},
+                                    {".out", files.listing}}) {
       if (update) std::ofstream(base + ext, std::ios::binary) << text;
       const std::string expected = ReadFile(base + ext);
       EXPECT_EQ(expected, text) << ext << " differs:\n" << LineDiff(expected, text);
@@ -117,7 +119,8 @@ const struct {
     {"different resets on the 22V10",
      "module m\n d device 'P22V10';\n clk, a, r pin 1, 2, 3;\n p, q pin 22, 23 istype 'reg';\nequations\n"
      " [p, q].clk = clk;\n p := a;\n q := !a;\n q.ar = r;\nend m\n",
-     "the GAL22V10 resets and presets all registers together, but 'q' has a reset or preset that differs from "
+     "the GAL22V10 resets and presets all registers together, but 'q' has a reset or preset that differs "
+     "from "
      "the other registers'"},
     {"logic reading the clock pin of a 16V8 in registered mode",
      "module m\n d device 'P16V8';\n clk, a pin 1, 2;\n q pin 19 istype 'reg';\n y pin 18;\nequations\n"
@@ -131,11 +134,9 @@ const struct {
      "module m\n d device 'P22V10';\n clk, a pin 1, 2;\n t node istype 'reg';\n y pin 23;\nequations\n"
      " t.clk = clk;\n t := a;\n y = t;\nend m\n",
      "'t' is a node, but the GAL22V10 has no buried cells; declare it as a pin"},
-    {"no device",
-     "module m\n a pin 2;\n y pin 19;\nequations\n y = a;\nend m\n",
+    {"no device", "module m\n a pin 2;\n y pin 19;\nequations\n y = a;\nend m\n",
      "the design declares no device (for example: u1 device 'P16V8';)"},
-    {"unknown device",
-     "module m\n d device 'P16V9';\n a pin 2;\n y pin 19;\nequations\n y = a;\nend m\n",
+    {"unknown device", "module m\n d device 'P16V9';\n a pin 2;\n y pin 19;\nequations\n y = a;\nend m\n",
      "unknown device 'P16V9'"},
 };
 
@@ -159,7 +160,8 @@ TEST(OutputFiles, CommandLineWritesBesideTheDesignAndRemovesStaleFiles) {
   std::ostringstream out, err;
   EXPECT_EQ(0, RunCommandLine({}, out, err)) << err.str();
   fs::current_path(cwd);
-  for (const char* ext : {".out", ".jed", ".doc", ".sim"}) EXPECT_TRUE(fs::exists(dir / "abel" / (std::string("abelcpl") + ext)));
+  for (const char* ext : {".out", ".jed", ".doc", ".sim"})
+    EXPECT_TRUE(fs::exists(dir / "abel" / (std::string("abelcpl") + ext)));
   EXPECT_NE(out.str().find("3 out of 3 vectors passed."), std::string::npos);
 
   std::ofstream(dir / "bad.abl") << kFailures[0].source;

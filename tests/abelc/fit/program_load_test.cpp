@@ -22,14 +22,20 @@ using abelc::CompiledFiles, abelc::Compilation, abelc::FitResult, abelc::FittedC
 
 const std::string kOkDir = std::string(QUELVOX_SOURCE_DIR) + "/tests/abelc/ok";
 
-int DeviceCodeOf(Family f) { return f == Family::Gal16V8 ? 0 : f == Family::Gal20V8 ? 32 : 72; }
+int DeviceCodeOf(Family f) {
+  return f == Family::Gal16V8 ? 0 : f == Family::Gal20V8 ? 32 : 72;
+}
 
 const char* ModeLine(GalMode mode) {
   switch (mode) {
-    case GalMode::Simple: return "Simple Mode; SYN=1, AC0=0";
-    case GalMode::Complex: return "Complex Mode; SYN=1, AC0=1";
-    case GalMode::Registered: return "Registered Mode; SYN=0, AC0=1; /OE & CLK are dedicated inputs";
-    case GalMode::Macrocells: return "";
+    case GalMode::Simple:
+      return "Simple Mode; SYN=1, AC0=0";
+    case GalMode::Complex:
+      return "Complex Mode; SYN=1, AC0=1";
+    case GalMode::Registered:
+      return "Registered Mode; SYN=0, AC0=1; /OE & CLK are dedicated inputs";
+    case GalMode::Macrocells:
+      return "";
   }
   return "";
 }
@@ -63,7 +69,7 @@ TEST(ProgramLoad, EveryOkDesignLoadsAsItsDeviceAndInfoShowsItsModeAndPins) {
     TestWindowScope scope;
     CurrentDesignPath = (dir / (name + ".abl")).string();
     LoadFuseFile((dir / (name + ".jed")).string());
-    EXPECT_EQ(::GalDevice.DeviceCode, DeviceCodeOf(c.model.device.family)) << ::GalDevice.Name;
+    EXPECT_EQ(GalDevice.DeviceCode, DeviceCodeOf(c.model.device.family)) << GalDevice.Name;
     EXPECT_FALSE(scope.window().FuseMapLines.empty());
     scope.window().LogLines.clear();
     DispatchCommand(CmdInfo);
@@ -74,12 +80,15 @@ TEST(ProgramLoad, EveryOkDesignLoadsAsItsDeviceAndInfoShowsItsModeAndPins) {
     }
     for (const FittedCell& cell : fit->cells) {
       if (cell.output < 0) continue;
-      const std::string& signal =
-          c.model.signals[static_cast<std::size_t>(c.model.outputs[static_cast<std::size_t>(cell.output)].signal)].name;
+      const std::string& signal = c.model
+                                      .signals[static_cast<std::size_t>(
+                                          c.model.outputs[static_cast<std::size_t>(cell.output)].signal)]
+                                      .name;
       const std::string pin = std::to_string(cell.pin);
       // The chip diagram from the report: "<pin>  | <name>", the name maybe with '!'.
       const std::string drawn = LineWith(log, " " + pin + "  | ");
-      EXPECT_NE(drawn.find(signal), std::string::npos) << signal << " on pin " << pin << ": '" << drawn << "'";
+      EXPECT_NE(drawn.find(signal), std::string::npos)
+          << signal << " on pin " << pin << ": '" << drawn << "'";
       // The pinout from the map's architecture fuses: "<pin> | <what the cell does>".
       const std::string described = LineWith(log, " " + pin + " | ");
       const bool says_register = described.find("REGISTER") != std::string::npos;

@@ -16,18 +16,16 @@ const struct {
   const char* design;  // tests/abelc/fit/real/<design>.abl, and the shared <design>.jed
   GalMode mode;
 } kRealDesigns[] = {
-    {"galette_GAL16V8_combinatorial", GalMode::Simple},
-    {"galette_GAL16V8_tri", GalMode::Complex},
-    {"galette_GAL16V8_reg", GalMode::Registered},
-    {"galette_GAL20V8_reg", GalMode::Registered},
-    {"galette_GAL22V10_arsp", GalMode::Macrocells},
-    {"galette_GAL22V10_invertedreg", GalMode::Macrocells},
+    {"galette_GAL16V8_combinatorial", GalMode::Simple}, {"galette_GAL16V8_tri", GalMode::Complex},
+    {"galette_GAL16V8_reg", GalMode::Registered},       {"galette_GAL20V8_reg", GalMode::Registered},
+    {"galette_GAL22V10_arsp", GalMode::Macrocells},     {"galette_GAL22V10_invertedreg", GalMode::Macrocells},
 };
 
 TEST(RealDesigns, OurMapsBehaveLikeTheMapsOfOtherTools) {
   for (const auto& d : kRealDesigns) {
     SCOPED_TRACE(d.design);
-    const std::string source = ReadFile(std::string(QUELVOX_SOURCE_DIR) + "/tests/abelc/fit/real/" + d.design + ".abl");
+    const std::string source =
+        ReadFile(std::string(QUELVOX_SOURCE_DIR) + "/tests/abelc/fit/real/" + d.design + ".abl");
     Compilation c = CompileSource(source);
     ASSERT_FALSE(c.diags.HasErrors());
     std::optional<FitResult> fit = FitDesign(c.model, c.minimised, c.diags);
@@ -41,7 +39,8 @@ TEST(RealDesigns, OurMapsBehaveLikeTheMapsOfOtherTools) {
       const int pin = fit->pin_of[s];
       if (pin > 1) (is_output ? outputs : inputs).push_back(pin);
     }
-    for (const std::string& p : CompareMaps(c.model.device.family, theirs.fuses, fit->fuses, inputs, outputs)) {
+    for (const std::string& p :
+         CompareMaps(c.model.device.family, theirs.fuses, fit->fuses, inputs, outputs)) {
       ADD_FAILURE() << p;
     }
   }

@@ -27,13 +27,15 @@ const struct {
     {"preload of an active-low 22V10 register",
      "module m\n d device 'P22V10';\n clk, a pin 1, 2;\n q pin 23 istype 'reg,invert';\n P = .P.; C = .C.;\n"
      "equations\n q.clk = clk;\n q := !q & a;\n"
-     "test_vectors ([clk, a] -> q)\n [P, 0] -> 1;\n [C, 1] -> 0;\n [C, 1] -> 1;\n [P, 1] -> 0;\n [C, 1] -> 1;\n"
+     "test_vectors ([clk, a] -> q)\n [P, 0] -> 1;\n [C, 1] -> 0;\n [C, 1] -> 1;\n [P, 1] -> 0;\n [C, 1] -> "
+     "1;\n"
      "end m\n",
      5, 5, 5, "V0004  P 1 L"},
     {"a bidirectional pin driven while its output is off",
      "module m\n d device 'P16V8';\n e, a pin 2, 3;\n b pin 14 istype 'com';\n y pin 19 istype 'com';\n"
      " Z = .Z.;\nequations\n b.oe = e;\n b = a;\n y = b.pin;\n"
-     "test_vectors ([e, a, b] -> [b, y])\n [1, 1, .X.] -> [1, 1];\n [0, 1, 0] -> [Z, 0];\n [0, 0, 1] -> [Z, 1];\n"
+     "test_vectors ([e, a, b] -> [b, y])\n [1, 1, .X.] -> [1, 1];\n [0, 1, 0] -> [Z, 0];\n [0, 0, 1] -> [Z, "
+     "1];\n"
      "end m\n",
      3, 3, 3, "V0003  0 0 1 H"},
     {"a vector that drives a pin the device drives too",
