@@ -4,8 +4,8 @@
 
 #include "abel/design_rewrite.h"
 #include "abel/text_files.h"
-#include "app/message_log.h"
-#include "app/paths.h"
+#include "base/message_log.h"
+#include "base/paths.h"
 #include "platform/process.h"
 #include "platform/window.h"
 

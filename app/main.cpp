@@ -1,8 +1,8 @@
 // The program's entry: start-up, the main loop and shutdown.
 #include <QApplication>
 
-#include "app/main_loop.h"
 #include "app/main_window.h"
+#include "commands/main_loop.h"
 
 int main(int argc, char** argv) {
   QApplication application(argc, argv);

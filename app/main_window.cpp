@@ -22,9 +22,9 @@
 #include <QToolButton>
 #include <cmath>
 
-#include "app/commands.h"
-#include "app/dispatch.h"
 #include "app/png_image.h"
+#include "commands/command_ids.h"
+#include "commands/dispatch.h"
 #include "embedded_images.h"
 
 namespace {

@@ -1,13 +1,12 @@
 #include "cli/cli_commands.h"
 
-#include <algorithm>
 #include <filesystem>
 #include <system_error>
 
-#include "app/commands.h"
-#include "app/dispatch.h"
-#include "app/requesters.h"
+#include "base/requesters.h"
 #include "cli/programmer_commands.h"
+#include "commands/command_ids.h"
+#include "commands/dispatch.h"
 
 // The dialogs hand out full paths; so does the command line.
 std::string FullPath(const std::string& path) {
@@ -16,48 +15,40 @@ std::string FullPath(const std::string& path) {
   return error ? path : full.string();
 }
 
-bool LogHas(const CliWindow& window, const std::string& line) {
-  return std::find(window.LogLines.begin(), window.LogLines.end(), line) != window.LogLines.end();
+int ExitStatusOf(const CommandResult& result) {
+  return result.IsDone() ? ExitDone : ExitFailed;
 }
 
-bool LogHasError(const CliWindow& window) {
-  return LogHas(window, "ERROR!");
-}
-
-bool OpenDesign(const std::string& file, CliWindow& window) {
+CommandResult OpenDesign(const std::string& file, CliWindow& window) {
   window.DialogAnswers.push_back({FullPath(file), FilterJedec});
-  DispatchCommand(CmdOpenMenu);
-  return !window.FuseMapLines.empty() && !LogHasError(window);
+  return DispatchCommand(CmdOpenMenu);
 }
 
 namespace {
 
 int RunOpen(const std::vector<std::string>& operands, const CliOptions&, CliWindow& window) {
-  return OpenDesign(operands[0], window) ? ExitDone : ExitFailed;
+  return ExitStatusOf(OpenDesign(operands[0], window));
 }
 
 // A failed open ends the command: saving then would replace OUT with an
 // empty fuse map.
 int RunSave(const std::vector<std::string>& operands, const CliOptions&, CliWindow& window) {
-  if (!OpenDesign(operands[0], window)) return ExitFailed;
+  if (!OpenDesign(operands[0], window).IsDone()) return ExitFailed;
   window.DialogAnswers.push_back({FullPath(operands[1]), FilterJedec});
   window.BoxAnswers.push_back(BoxAnswer::Yes);  // replace an existing OUT
-  DispatchCommand(CmdSaveAsMenu);
-  return LogHasError(window) || LogHas(window, "Save canceled") ? ExitFailed : ExitDone;
+  return ExitStatusOf(DispatchCommand(CmdSaveAsMenu));
 }
 
 int RunInfo(const std::vector<std::string>& operands, const CliOptions&, CliWindow& window) {
-  if (!OpenDesign(operands[0], window)) return ExitFailed;
-  DispatchCommand(CmdInfo);
-  return LogHasError(window) ? ExitFailed : ExitDone;
+  if (!OpenDesign(operands[0], window).IsDone()) return ExitFailed;
+  return ExitStatusOf(DispatchCommand(CmdInfo));
 }
 
 // Compile as from the window; the runner is looked for in vDosPlus/ of the
 // current directory. Only a successful compile loads a fuse map.
 int RunCompile(const std::vector<std::string>& operands, const CliOptions&, CliWindow& window) {
   window.DialogAnswers.push_back({FullPath(operands[0]), FilterAbel});
-  DispatchCommand(CmdCompile);
-  return window.FuseMapLines.empty() ? ExitFailed : ExitDone;
+  return ExitStatusOf(DispatchCommand(CmdCompile));
 }
 
 }  // namespace

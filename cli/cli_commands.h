@@ -1,6 +1,6 @@
 // The commands of quelvox-cli. Each runs the program's own commands through
-// DispatchCommand, with the dialogs answered from its arguments, and decides
-// the exit status from what the window then shows.
+// DispatchCommand, with the dialogs answered from its arguments, and takes
+// its exit status from the commands' results.
 #pragma once
 
 #include <string>
@@ -8,6 +8,7 @@
 
 #include "cli/cli_options.h"
 #include "cli/cli_window.h"
+#include "commands/command_result.h"
 
 constexpr int ExitDone = 0;    // the command did what was asked
 constexpr int ExitFailed = 1;  // it did not
@@ -28,7 +29,6 @@ const std::vector<CliCommand>& CliCommands();
 
 // The dialogs hand out full paths; so does the command line.
 std::string FullPath(const std::string& path);
-bool LogHas(const CliWindow& window, const std::string& line);
-bool LogHasError(const CliWindow& window);
-// Open as from the window; true when a fuse map is shown and nothing failed.
-bool OpenDesign(const std::string& file, CliWindow& window);
+int ExitStatusOf(const CommandResult& result);
+// Open as from the window.
+CommandResult OpenDesign(const std::string& file, CliWindow& window);

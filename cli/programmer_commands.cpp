@@ -3,22 +3,19 @@
 #include <iostream>
 #include <optional>
 
-#include "app/commands.h"
-#include "app/dispatch.h"
-#include "app/message_log.h"
-#include "app/requesters.h"
+#include "base/fuse_map.h"
+#include "base/message_log.h"
+#include "base/requesters.h"
 #include "boxsim/sim_clock.h"
 #include "boxsim/sim_port.h"
 #include "cli/cli_commands.h"
+#include "commands/command_ids.h"
+#include "commands/device_commands.h"
+#include "commands/dispatch.h"
 #include "fuses/fuse_file_load.h"
-#include "fuses/fuse_map.h"
 #include "fuses/jedec_reader.h"
 #include "platform/serial_port.h"
 #include "programmer/detect.h"
-#include "programmer/device_ops.h"
-#include "programmer/link_operation.h"
-#include "programmer/pes.h"
-#include "programmer/requests.h"
 
 namespace {
 
@@ -87,53 +84,35 @@ class Link {
   std::optional<SimulatedClock> clock_;
 };
 
-bool Ended(const CliWindow& window) {
-  return LogHas(window, ">>> done <<<");
-}
-
 }  // namespace
 
 int RunIdentify(const std::vector<std::string>&, const CliOptions& options, CliWindow& window) {
   Link link;
   if (!link.Connect(options.Port, window)) return ExitFailed;
-  const int found = ReadPes();
-  if (!LinkOperationStopped()) SendEndRequest();  // power the socket down again
-  MessageLog(LinkOperationStopped() ? "-- aborted --" : ">>> done <<<", LevelPlain);
-  return found == 1 && !LinkOperationStopped() ? ExitDone : ExitFailed;
+  return ExitStatusOf(RunAsCommand(RunDeviceIdentify));
 }
 
 // A read that was stopped, or found no chip, saves nothing.
 int RunReadChip(const std::vector<std::string>& operands, const CliOptions& options, CliWindow& window) {
   Link link;
   if (!link.Connect(options.Port, window)) return ExitFailed;
-  DispatchCommand(CmdRead);
-  if (!Ended(window) || !LogHas(window, "->read")) return ExitFailed;
+  if (!DispatchCommand(CmdRead).IsDone()) return ExitFailed;
   window.DialogAnswers.push_back({FullPath(operands[0]), FilterJedec});
   window.BoxAnswers.push_back(BoxAnswer::Yes);  // replace an existing OUT
-  DispatchCommand(CmdSaveAsMenu);
-  return LogHas(window, "Can't access file") || LogHas(window, "Save canceled") ? ExitFailed : ExitDone;
+  return ExitStatusOf(DispatchCommand(CmdSaveAsMenu));
 }
 
 int RunVerifyChip(const std::vector<std::string>& operands, const CliOptions& options, CliWindow& window) {
-  if (!OpenDesign(operands[0], window)) return ExitFailed;
+  if (!OpenDesign(operands[0], window).IsDone()) return ExitFailed;
   Link link;
   if (!link.Connect(options.Port, window)) return ExitFailed;
-  DispatchCommand(CmdVerify);
-  return Ended(window) && LogHas(window, "*** SUCCESS ***") ? ExitDone : ExitFailed;
+  return ExitStatusOf(DispatchCommand(CmdVerify));
 }
 
 int RunEraseChip(const std::vector<std::string>&, const CliOptions& options, CliWindow& window) {
   Link link;
   if (!link.Connect(options.Port, window)) return ExitFailed;
-  int erased = 0;
-  if (options.All) {
-    // No window command erases completely; run it as one would.
-    erased = EraseDevice(1);
-    MessageLog(LinkOperationStopped() ? "-- aborted --" : ">>> done <<<", LevelPlain);
-  } else {
-    window.BoxAnswers.push_back(BoxAnswer::Yes);  // the command line already said so
-    DispatchCommand(CmdErase);
-    erased = Ended(window) && !LogHas(window, "No GAL found!") ? 1 : 0;
-  }
-  return erased == 1 ? ExitDone : ExitFailed;
+  if (options.All) return ExitStatusOf(RunAsCommand([] { return RunDeviceErase(1); }));
+  window.BoxAnswers.push_back(BoxAnswer::Yes);  // the command line already said so
+  return ExitStatusOf(DispatchCommand(CmdErase));
 }

@@ -7,9 +7,9 @@
 #include <string>
 #include <system_error>
 
-#include "app/dispatch.h"
-#include "app/message_log.h"
-#include "app/paths.h"
+#include "base/design_path.h"
+#include "base/message_log.h"
+#include "base/paths.h"
 #include "devices/pinout.h"
 
 namespace {

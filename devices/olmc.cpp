@@ -2,10 +2,10 @@
 
 #include "devices/olmc.h"
 
-#include "app/message_log.h"
+#include "base/fuse_map.h"
+#include "base/message_log.h"
 #include "devices/device_families.h"
 #include "devices/gal_device.h"
-#include "fuses/fuse_map.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "app/message_log.h"
+#include "base/message_log.h"
 #include "devices/device_families.h"
 #include "devices/gal_device.h"
 #include "devices/olmc.h"

@@ -2,10 +2,10 @@
 
 #include <array>
 
-#include "app/message_log.h"
-#include "app/paths.h"
+#include "base/fuse_map.h"
+#include "base/message_log.h"
+#include "base/paths.h"
 #include "devices/gal_device.h"
-#include "fuses/fuse_map.h"
 #include "fuses/fuse_map_view.h"
 #include "fuses/jedec_reader.h"
 #include "platform/window.h"

@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "base/fuse_map.h"
 #include "devices/gal_device.h"
-#include "fuses/fuse_map.h"
 #include "platform/window.h"
 
 namespace {

@@ -4,8 +4,8 @@
 #include <filesystem>
 #include <system_error>
 
-#include "app/message_log.h"
-#include "fuses/fuse_map.h"
+#include "base/fuse_map.h"
+#include "base/message_log.h"
 #include "fuses/jedec_numbers.h"
 
 namespace {

@@ -2,9 +2,9 @@
 
 #include <cstdio>
 
-#include "app/message_log.h"
-#include "app/requesters.h"
-#include "fuses/fuse_map.h"
+#include "base/fuse_map.h"
+#include "base/message_log.h"
+#include "base/requesters.h"
 #include "fuses/safe_file.h"
 #include "platform/clock.h"
 #include "platform/window.h"
@@ -55,9 +55,14 @@ std::string JedecFileText(const LocalDateTime& now) {
 
 void WriteJedecFile() {
   const std::string path = AskFileName(1, FilterJedec, "");
-  if (path.empty()) return;
+  if (!path.empty()) WriteJedecFileTo(path);
+}
+
+int WriteJedecFileTo(const std::string& path) {
   // One reading of the clock, so date and time always belong together.
   if (ReplaceFileContents(path, JedecFileText(TheClock().Now())) == 0) {
     MessageLog("Can't access file", LevelError);
+    return 0;
   }
+  return 1;
 }

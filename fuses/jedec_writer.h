@@ -14,3 +14,7 @@ std::string JedecFileText(const LocalDateTime& now);
 // Nothing is logged on success; a failure logs "Can't access file" and
 // leaves any existing file as it was.
 void WriteJedecFile();
+
+// Writes the file to a path already chosen, as WriteJedecFile does after its
+// dialog; 1 when written, 0 after "Can't access file".
+int WriteJedecFileTo(const std::string& path);

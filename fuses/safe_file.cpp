@@ -8,7 +8,7 @@
 #include <unistd.h>
 #endif
 
-#include "app/paths.h"
+#include "base/paths.h"
 
 namespace fs = std::filesystem;
 

@@ -2,7 +2,8 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "app/dispatch.h"
+#include "base/design_path.h"
+#include "commands/dispatch.h"
 #include "devices/pinout.h"
 #include "fuzz/fuzz_support.h"
 #include "tests/support/recording_window.h"

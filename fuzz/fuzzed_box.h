@@ -23,8 +23,8 @@
 #include <string>
 #include <vector>
 
-#include "app/commands.h"
-#include "app/dispatch.h"
+#include "commands/command_ids.h"
+#include "commands/dispatch.h"
 #include "platform/serial_port.h"
 #include "programmer/detect.h"
 #include "tests/support/recording_window.h"

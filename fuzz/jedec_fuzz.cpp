@@ -3,8 +3,8 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "app/commands.h"
-#include "app/dispatch.h"
+#include "commands/command_ids.h"
+#include "commands/dispatch.h"
 #include "fuses/jedec_writer.h"
 #include "fuzz/fuzz_support.h"
 #include "platform/clock.h"

@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <string>
 
-#include "app/message_log.h"
+#include "base/message_log.h"
 #include "platform/serial_port.h"
 #include "platform/window.h"
 #include "programmer/transact.h"

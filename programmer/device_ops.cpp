@@ -4,9 +4,9 @@
 #include <string>
 #include <vector>
 
-#include "app/message_log.h"
+#include "base/fuse_map.h"
+#include "base/message_log.h"
 #include "devices/gal_device.h"
-#include "fuses/fuse_map.h"
 #include "fuses/fuse_map_view.h"
 #include "platform/window.h"
 #include "programmer/link_buffers.h"
@@ -15,6 +15,13 @@
 #include "programmer/requests.h"
 
 namespace {
+
+DeviceOutcome outcome = DeviceOutcome::None;
+
+// The outcome of an operation that ended early: stopped, or no chip found.
+DeviceOutcome EndedEarly() {
+  return LinkOperationStopped() ? DeviceOutcome::Stopped : DeviceOutcome::NoChip;
+}
 
 bool IsGal6001Family(int code) {
   return code == 64 || code == 65 || code == 68;
@@ -101,18 +108,29 @@ void CompareReadFuses() {
   const auto diff = std::mismatch(ReadBackBuffer.begin(), ReadBackBuffer.begin() + count, FuseMap.begin());
   if (diff.first == ReadBackBuffer.begin() + count) {
     MessageLog("*** SUCCESS ***", LevelPlain);
+    outcome = DeviceOutcome::Verified;
     return;
   }
+  outcome = DeviceOutcome::VerifyFailed;
   MessageLog("VERIFY failed @ fuse #" + std::to_string(diff.first - ReadBackBuffer.begin()), LevelError);
   TheWindow().Beep(440, 300);
 }
 
 }  // namespace
 
+DeviceOutcome LastDeviceOutcome() {
+  return outcome;
+}
+void ResetDeviceOutcome() {
+  outcome = DeviceOutcome::None;
+}
+
 int ReadOrVerifyDevice(int verify, int readPesFirst) {
   LinkOperation op;
+  outcome = DeviceOutcome::NoChip;
   if (readPesFirst == 1 && ReadPes() == 0) {
     op.Stopped();
+    outcome = EndedEarly();
     return 0;
   }
   const bool reading = verify == 0;
@@ -132,10 +150,12 @@ int ReadOrVerifyDevice(int verify, int readPesFirst) {
   if (!read) {
     if (reading) RestoreFuseMapPane(shownLines);
     op.Stopped();
+    outcome = DeviceOutcome::Stopped;
     return 0;
   }
   if (reading) {
     ShowReadFuses();
+    outcome = DeviceOutcome::Read;
   } else {
     CompareReadFuses();
   }
@@ -145,10 +165,13 @@ int ReadOrVerifyDevice(int verify, int readPesFirst) {
 
 int EraseDevice(int eraseAll) {
   LinkOperation op;
+  outcome = DeviceOutcome::NoChip;
   if (ReadPes() == 0) {
     op.Stopped();
+    outcome = EndedEarly();
     return 0;
   }
+  outcome = DeviceOutcome::Stopped;
   if (!op.Ok(SendProgrammingSetup())) return 0;
   if (eraseAll == 0) {
     if (!op.Ok(SendWriteRequest(WriteErase, 0, 0))) return 0;
@@ -158,5 +181,6 @@ int EraseDevice(int eraseAll) {
     return 0;
   }
   if (!op.Ok(SendEndRequest(), true)) return 0;
+  outcome = DeviceOutcome::Erased;
   return 1;
 }

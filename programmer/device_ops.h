@@ -8,6 +8,20 @@
 // LinkOperationStopped() tells whether a failed exchange stopped it.
 int ReadOrVerifyDevice(int verify, int readPesFirst);
 
+// What the last ReadOrVerifyDevice or EraseDevice came to, for the command
+// that ran it.
+enum class DeviceOutcome {
+  None,          // no operation yet
+  NoChip,        // no chip was identified
+  Stopped,       // a failed exchange stopped it
+  Read,          // the chip's fuses are shown as the current design
+  Verified,      // the chip holds the FuseMap
+  VerifyFailed,  // the chip differs from the FuseMap
+  Erased,
+};
+DeviceOutcome LastDeviceOutcome();
+void ResetDeviceOutcome();
+
 // Erases the chip (eraseAll = 0) or erases it completely. 1 when the
 // operation ran, 0 when no chip was identified or the link failed.
 int EraseDevice(int eraseAll);

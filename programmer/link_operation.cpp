@@ -19,7 +19,7 @@ bool LinkOperation::Ok(int transactResult, bool wasEndRequest) {
   stopped = true;
   if (!wasEndRequest) {
     // Power the socket down; the answer is not waited for.
-    CommandBuffer[0] = CmdEnd;
+    CommandBuffer[0] = WireEnd;
     CommandBuffer[1] = 2;
     SendWithoutWaiting(2);
   }

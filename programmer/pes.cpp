@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 
-#include "app/message_log.h"
+#include "base/message_log.h"
 #include "devices/gal_device.h"
 #include "devices/pinout.h"
 #include "platform/window.h"

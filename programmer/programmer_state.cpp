@@ -1,6 +1,7 @@
 #include "programmer/programmer_state.h"
 
 #include "platform/serial_port.h"
+#include "programmer/device_ops.h"
 #include "programmer/link_buffers.h"
 #include "programmer/pes.h"
 
@@ -8,4 +9,5 @@ void ResetProgrammerState() {
   TheSerialPort().Close();
   ResetLinkBuffers();
   ResetPesState();
+  ResetDeviceOutcome();
 }

@@ -43,7 +43,7 @@ namespace {
 // Both set-ups: supply, voltage, device type, pin count, and 0 for reading
 // or 1 for programming in byte 6.
 void PutSetup(int length, std::uint8_t vpp, std::uint8_t mode) {
-  CommandBuffer[0] = CmdSetup;
+  CommandBuffer[0] = WireSetup;
   CommandBuffer[1] = static_cast<std::uint8_t>(length);
   CommandBuffer[2] = SupplyCode;
   CommandBuffer[3] = vpp;
@@ -66,20 +66,20 @@ int SendProgrammingSetup() {
 }
 
 int SendEndRequest() {
-  CommandBuffer[0] = CmdEnd;
+  CommandBuffer[0] = WireEnd;
   CommandBuffer[1] = 2;
   return SendFrame(SetupReplyLength);
 }
 
 int SendIdRequest() {
-  CommandBuffer[0] = CmdReadId;
+  CommandBuffer[0] = WireReadId;
   CommandBuffer[1] = 2;
   return SendFrame(SetupReplyLength);
 }
 
 void BuildReadRequest(int mode, int value) {
   const GalDeviceRecord& d = GalDevice;
-  CommandBuffer[0] = CmdReadRow;
+  CommandBuffer[0] = WireReadRow;
   CommandBuffer[5] = d.AddressBits;
   CommandBuffer[6] = d.DeviceFlag;
   CommandBuffer[1] = 8;
@@ -120,7 +120,7 @@ int SendReadRequest(int mode, int value) {
 
 void BuildWriteRequest(int mode, int row, std::uint8_t flag) {
   const GalDeviceRecord& d = GalDevice;
-  CommandBuffer[0] = CmdWriteRow;
+  CommandBuffer[0] = WireWriteRow;
   CommandBuffer[5] = d.AddressBits;
   CommandBuffer[6] = d.DeviceFlag;
   CommandBuffer[7] = d.ProgPulse;

@@ -6,12 +6,12 @@
 
 #include <cstdint>
 
-// Command codes: the box echoes the code as the last byte of its reply.
-constexpr int CmdSetup = 1;
-constexpr int CmdEnd = 2;
-constexpr int CmdReadId = 3;
-constexpr int CmdReadRow = 5;
-constexpr int CmdWriteRow = 7;
+// Wire codes of the requests: the box echoes the code as the last byte of its reply.
+constexpr int WireSetup = 1;
+constexpr int WireEnd = 2;
+constexpr int WireReadId = 3;
+constexpr int WireReadRow = 5;
+constexpr int WireWriteRow = 7;
 
 // Every set-up request carries this device supply code (25600/143 rounded up).
 constexpr std::uint8_t SupplyCode = 180;

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "app/message_log.h"
+#include "base/message_log.h"
 #include "platform/clock.h"
 #include "platform/serial_port.h"
 #include "programmer/link_buffers.h"

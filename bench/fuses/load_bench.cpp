@@ -7,8 +7,8 @@
 #include <random>
 #include <string>
 
+#include "base/fuse_map.h"
 #include "fuses/fuse_file_load.h"
-#include "fuses/fuse_map.h"
 #include "tests/fuses/fuse_test_files.h"
 #include "tests/support/recording_window.h"
 

@@ -6,7 +6,7 @@
 
 #include <random>
 
-#include "fuses/fuse_map.h"
+#include "base/fuse_map.h"
 #include "programmer/device_ops.h"
 #include "programmer/link_operation.h"
 #include "tests/support/box_link.h"

@@ -7,9 +7,9 @@
 #include <cstdlib>
 #include <string>
 
-#include "app/main_loop.h"
 #include "app/main_window.h"
-#include "app/message_log.h"
+#include "base/message_log.h"
+#include "commands/main_loop.h"
 
 namespace {
 

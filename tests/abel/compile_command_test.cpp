@@ -2,8 +2,9 @@
 // for real: from the window's command, and from quelvox-cli.
 #include <gtest/gtest.h>
 
-#include "app/commands.h"
-#include "app/dispatch.h"
+#include "base/design_path.h"
+#include "commands/command_ids.h"
+#include "commands/dispatch.h"
 #include "tests/abel/compile_scene.h"
 #include "tests/cli/run_program.h"
 #include "tests/support/recording_window.h"

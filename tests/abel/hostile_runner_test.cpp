@@ -14,9 +14,9 @@
 #include <string>
 #include <vector>
 
-#include "app/commands.h"
-#include "app/dispatch.h"
-#include "fuses/fuse_map.h"
+#include "base/fuse_map.h"
+#include "commands/command_ids.h"
+#include "commands/dispatch.h"
 #include "tests/abel/compile_scene.h"
 #include "tests/support/recording_window.h"
 

@@ -8,10 +8,11 @@
 #include <string>
 #include <vector>
 
-#include "app/commands.h"
-#include "app/dispatch.h"
+#include "base/design_path.h"
+#include "base/fuse_map.h"
+#include "commands/command_ids.h"
+#include "commands/dispatch.h"
 #include "devices/gal_device.h"
-#include "fuses/fuse_map.h"
 #include "tests/support/recording_window.h"
 
 namespace {

@@ -8,9 +8,9 @@
 #include <string>
 #include <vector>
 
+#include "base/fuse_map.h"
 #include "devices/gal_device.h"
 #include "devices/pinout.h"
-#include "fuses/fuse_map.h"
 #include "tests/support/recording_window.h"
 
 namespace {

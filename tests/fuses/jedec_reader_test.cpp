@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "fuses/fuse_map.h"
+#include "base/fuse_map.h"
 #include "fuses/jedec_numbers.h"
 #include "tests/fuses/fuse_test_files.h"
 #include "tests/support/recording_window.h"

@@ -8,11 +8,11 @@
 #include <string>
 #include <vector>
 
-#include "app/commands.h"
-#include "app/dispatch.h"
+#include "base/fuse_map.h"
+#include "commands/command_ids.h"
+#include "commands/dispatch.h"
 #include "devices/gal_device.h"
 #include "fuses/fuse_file_load.h"
-#include "fuses/fuse_map.h"
 #include "fuses/fuse_map_view.h"
 #include "tests/fuses/fuse_test_files.h"
 #include "tests/support/recording_window.h"

@@ -7,9 +7,9 @@
 #include <string>
 #include <vector>
 
+#include "base/fuse_map.h"
 #include "devices/gal_device.h"
 #include "fuses/fuse_file_load.h"
-#include "fuses/fuse_map.h"
 #include "fuses/jedec_writer.h"
 #include "tests/fuses/fuse_test_files.h"
 #include "tests/support/recording_window.h"

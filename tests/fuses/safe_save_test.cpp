@@ -11,8 +11,8 @@
 #include <string>
 #include <vector>
 
+#include "base/fuse_map.h"
 #include "devices/gal_device.h"
-#include "fuses/fuse_map.h"
 #include "fuses/fuse_map_view.h"
 #include "fuses/jedec_writer.h"
 #include "tests/fuses/fuse_test_files.h"

@@ -6,8 +6,8 @@
 
 #include <random>
 
+#include "base/fuse_map.h"
 #include "devices/gal_device.h"
-#include "fuses/fuse_map.h"
 #include "fuses/fuse_map_view.h"
 #include "programmer/link_buffers.h"
 #include "programmer/link_operation.h"

@@ -26,7 +26,7 @@ struct IdExchange {
     scope.window().LogLines.clear();
   }
   int AskId() {
-    CommandBuffer[0] = CmdReadId;
+    CommandBuffer[0] = WireReadId;
     CommandBuffer[1] = 2;
     return Transact(2, 16, 4);
   }
@@ -73,7 +73,7 @@ TEST(Transact, ASilentBoxCostsOneTimeoutOnTheVirtualClock) {
 TEST(Transact, AZeroTimeoutEndsAfterOneRound) {
   IdExchange x;
   x.link.Box.Unplugged = true;
-  CommandBuffer[0] = CmdReadId;
+  CommandBuffer[0] = WireReadId;
   CommandBuffer[1] = 2;
   EXPECT_EQ(Transact(2, 16, 0), 0);
   EXPECT_EQ(x.Log(), std::vector<std::string>{"Connection Timeout"});
@@ -153,7 +153,7 @@ TEST(Transact, A1000ByteReplyIsNeverReadAndWaitsForTheNextDrain) {
   IdExchange x;
   ReplyBuffer.assign({9});
   x.link.Box.FaultOnRequest(x.link.Box.RequestCount() + 1, {ReplyFault::Huge, 1200});
-  CommandBuffer[0] = CmdReadId;
+  CommandBuffer[0] = WireReadId;
   CommandBuffer[1] = 2;
   EXPECT_EQ(Transact(2, 1200, 4), 0);  // the driver queue fills at 1000 bytes
   EXPECT_EQ(x.Log(), std::vector<std::string>{"Connection Timeout"});

@@ -1,6 +1,6 @@
 #include "tests/support/recording_window.h"
 
-#include "app/main_loop.h"
+#include "commands/main_loop.h"
 #include "platform/serial_port.h"
 
 void RecordingWindow::ClearPane(Pane pane) {

@@ -7,8 +7,9 @@
 #include <fstream>
 
 #include "abelc/compile.h"
-#include "app/commands.h"
-#include "app/dispatch.h"
+#include "base/design_path.h"
+#include "commands/command_ids.h"
+#include "commands/dispatch.h"
 #include "devices/gal_device.h"
 #include "fit_support.h"
 #include "fuses/fuse_file_load.h"

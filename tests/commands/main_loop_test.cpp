@@ -1,9 +1,10 @@
-#include "app/main_loop.h"
+#include "commands/main_loop.h"
 
 #include <gtest/gtest.h>
 
-#include "app/commands.h"
-#include "app/dispatch.h"
+#include "base/design_path.h"
+#include "commands/command_ids.h"
+#include "commands/dispatch.h"
 #include "tests/support/box_link.h"
 #include "tests/support/recording_window.h"
 

@@ -26,11 +26,11 @@
 #include <filesystem>
 #include <fstream>
 
-#include "app/commands.h"
-#include "app/dispatch.h"
-#include "app/main_loop.h"
-#include "app/message_log.h"
-#include "app/requesters.h"
+#include "base/message_log.h"
+#include "base/requesters.h"
+#include "commands/command_ids.h"
+#include "commands/dispatch.h"
+#include "commands/main_loop.h"
 
 namespace {
 

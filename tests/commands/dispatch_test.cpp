@@ -1,13 +1,14 @@
-#include "app/dispatch.h"
+#include "commands/dispatch.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 
-#include "app/commands.h"
+#include "base/design_path.h"
+#include "base/fuse_map.h"
 #include "boxsim/sim_port.h"
+#include "commands/command_ids.h"
 #include "devices/gal_device.h"
-#include "fuses/fuse_map.h"
 #include "fuses/fuse_map_view.h"
 #include "programmer/link_buffers.h"
 #include "tests/support/box_link.h"

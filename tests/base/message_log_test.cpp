@@ -1,4 +1,4 @@
-#include "app/message_log.h"
+#include "base/message_log.h"
 
 #include <gtest/gtest.h>
 

@@ -11,10 +11,10 @@
 #include <QTimer>
 #include <filesystem>
 
-#include "app/commands.h"
-#include "app/dispatch.h"
-#include "app/main_loop.h"
 #include "app/main_window.h"
+#include "commands/command_ids.h"
+#include "commands/dispatch.h"
+#include "commands/main_loop.h"
 #include "tests/support/current_directory.h"
 
 namespace {

@@ -1,11 +1,11 @@
-#include "app/requesters.h"
+#include "base/requesters.h"
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
 #include <fstream>
 
-#include "app/paths.h"
+#include "base/paths.h"
 #include "tests/support/recording_window.h"
 
 namespace fs = std::filesystem;

@@ -1,10 +1,10 @@
-#include "app/requesters.h"
+#include "base/requesters.h"
 
 #include <filesystem>
 #include <system_error>
 
-#include "app/message_log.h"
-#include "app/paths.h"
+#include "base/message_log.h"
+#include "base/paths.h"
 #include "platform/window.h"
 
 const char* const FilePatterns = "JEDEC file (*.jed)|*.jed|ABEL file (*.abl)|*.abl|all files (*.*)|*.*";

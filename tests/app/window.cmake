@@ -1,4 +1,4 @@
-# Window tests: a real QApplication, run under an X server (Xvfb in CI) or,
+# Window tests (label window): a real QApplication, run under an X server (Xvfb in CI) or,
 # without a display, on Qt's offscreen platform.
 add_executable(test_window
   window_test_main.cpp

@@ -1,5 +1,5 @@
 // The JEDEC fuse checksum against known vectors, and its bound to the array.
-#include "fuses/fuse_map.h"
+#include "base/fuse_map.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "fuses/fuse_map.h"
+#include "base/fuse_map.h"
 
 std::array<std::uint8_t, FuseMapSize> FuseMap{};
 std::int64_t FuseMapLength = 0;

@@ -1,0 +1,87 @@
+// The command dispatcher: maps a CommandId to its action, keeps the "command
+// running" mark that makes the window drop events, and writes the closing line.
+#include "commands/dispatch.h"
+
+#include <chrono>
+#include <cstdio>
+
+#include "base/design_path.h"
+#include "base/message_log.h"
+#include "commands/command_actions.h"
+#include "commands/command_ids.h"
+#include "commands/device_commands.h"
+#include "platform/window.h"
+
+const char* const SupportedDeviceList =
+    "GAL16V8\r\nGAL18V10\r\nGAL20V8\r\nGAL20XV10\r\nGAL20RA10\r\nGAL22V10\r\nATF16V8\r\nATF20V8\r\n"
+    "ATF22V10\r\nGAL26V12\r\nGAL26CV12\r\nGAL6001 (GAL39V18)\r\nGAL6002";
+
+namespace {
+
+bool commandRunning = false;
+
+CommandResult ShowBox(const char* title, const std::string& text) {
+  TheWindow().ShowMessageBox(title, text, BoxButtons::Ok, BoxIcon::Information, false);
+  return CommandDone();
+}
+
+CommandResult RunAction(int commandId) {
+  switch (commandId) {
+    case CmdOpenMenu:
+    case CmdOpenButton:
+      return RunOpenCommand();
+    case CmdSaveAsMenu:
+    case CmdSaveButton:
+      return RunSaveCommand();
+    case CmdCompile:
+      return RunCompileCommand();
+    case CmdRead:
+      CurrentDesignPath.clear();
+      return RunDeviceRead();
+    case CmdVerify:
+      return RunDeviceVerify();
+    case CmdErase:
+      return RunDeviceErase(0);
+    case CmdInfo:
+      return RunInfoCommand();
+    case CmdAbout:
+      return ShowBox("Quelvox", "Version 1.1 (demo)\r\nBuilt: " + FormatBuildDate(BuildMoment));
+    case CmdSupportedDevices:
+      return ShowBox("Devices", SupportedDeviceList);
+    default:  // Program, the Device and Tools items and unknown numbers have no action
+      return CommandDone();
+  }
+}
+
+}  // namespace
+
+std::string FormatBuildDate(long long secondsSince1970) {
+  using namespace std::chrono;
+  const sys_days day = floor<days>(sys_seconds{seconds{secondsSince1970}});
+  const year_month_day date{day};
+  char text[16];
+  std::snprintf(text, sizeof text, "%02u.%02u.%04d", unsigned(date.day()), unsigned(date.month()),
+                int(date.year()));
+  return text;
+}
+
+bool IsCommandRunning() {
+  return commandRunning;
+}
+
+CommandResult RunAsCommand(const std::function<CommandResult()>& action) {
+  commandRunning = true;
+  const CommandResult result = action();
+  MessageLog(result.Status == CommandStatus::Aborted ? "-- aborted --" : ">>> done <<<", LevelPlain);
+  commandRunning = false;
+  return result;
+}
+
+CommandResult DispatchCommand(int commandId) {
+  return RunAsCommand([commandId] { return RunAction(commandId); });
+}
+
+void ResetDispatchState() {
+  CurrentDesignPath.clear();
+  commandRunning = false;
+}
