@@ -1,3 +1,4 @@
+// The compile step: work file, runner start, listing and the copies of its outputs.
 #include "abel/compile_design.h"
 
 #include <vector>

@@ -1,3 +1,4 @@
+// The rewrite of a design into the work copy the compiler reads.
 #include "abel/design_rewrite.h"
 
 namespace {

@@ -1,3 +1,4 @@
+// Whole text files as lines, and the copy and delete the compile step needs.
 #include "abel/text_files.h"
 
 #include <filesystem>

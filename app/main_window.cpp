@@ -1,3 +1,4 @@
+// The Qt main window: building menus, toolbar, status bar and panes, and the window operations.
 #include "app/main_window.h"
 
 #include <QAction>

@@ -1,3 +1,4 @@
+// PNG decoding through libpng's simplified API.
 #include "app/png_image.h"
 
 #include <png.h>

@@ -1,3 +1,4 @@
+// The fuse map, its counts and the JEDEC fuse checksum.
 #include "base/fuse_map.h"
 
 std::array<std::uint8_t, FuseMapSize> FuseMap{};

@@ -1,3 +1,4 @@
+// The message log: level lines, the appended text, the end kept in view, dropped events.
 #include "base/message_log.h"
 
 #include "platform/window.h"

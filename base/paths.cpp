@@ -1,3 +1,4 @@
+// Directory, file and extension parts of a path, and the current directory.
 #include "base/paths.h"
 
 #include <filesystem>

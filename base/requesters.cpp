@@ -1,3 +1,4 @@
+// The open and save dialogs, the question before replacing a file, remembered folders.
 #include "base/requesters.h"
 
 #include <filesystem>

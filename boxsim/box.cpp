@@ -1,3 +1,4 @@
+// The simulated box: frames in, replies out, and its misbehaviour on request.
 #include "boxsim/box.h"
 
 #include <algorithm>

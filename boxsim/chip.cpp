@@ -1,3 +1,4 @@
+// The socket's chip model: cells, rows and the answers a chip gives.
 #include "boxsim/chip.h"
 
 #include <algorithm>

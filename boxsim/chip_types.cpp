@@ -1,3 +1,4 @@
+// The table of chip types the simulated box can hold.
 #include "boxsim/chip_types.h"
 
 #include <initializer_list>

@@ -1,3 +1,4 @@
+// Serial ports whose far ends are simulated boxes.
 #include "boxsim/sim_port.h"
 
 bool SimulatedPorts::Open(const std::string& name) {

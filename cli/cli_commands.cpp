@@ -1,3 +1,4 @@
+// quelvox-cli's file commands (open, save, info, compile) and their exit statuses.
 #include "cli/cli_commands.h"
 
 #include <filesystem>

@@ -1,3 +1,4 @@
+// Taking --port and --all out of the operands.
 #include "cli/cli_options.h"
 
 std::string TakeOptions(std::vector<std::string>& args, CliOptions& options) {

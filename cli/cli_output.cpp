@@ -1,3 +1,4 @@
+// Printing the panes and status fields as quelvox-cli's blocks.
 #include "cli/cli_output.h"
 
 #include <cstdio>

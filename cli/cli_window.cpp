@@ -1,3 +1,4 @@
+// The scripted window of quelvox-cli: dialog and box answers from the command line.
 #include "cli/cli_window.h"
 
 std::string CliWindow::LineText(Pane pane, int index) {

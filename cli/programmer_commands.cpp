@@ -1,3 +1,4 @@
+// quelvox-cli's programmer commands and the link they use: a real port or the simulated box.
 #include "cli/programmer_commands.h"
 
 #include <iostream>

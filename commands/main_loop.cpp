@@ -1,3 +1,4 @@
+// The greeting, the event loop with its reset branch, and the reset of every shared object.
 #include "commands/main_loop.h"
 
 #include "base/fuse_map.h"

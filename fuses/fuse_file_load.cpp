@@ -1,3 +1,4 @@
+// Opening a fuse file: the identification table and the load sequence.
 #include "fuses/fuse_file_load.h"
 
 #include <array>

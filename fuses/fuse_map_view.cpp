@@ -1,3 +1,4 @@
+// The fuse-map pane: rows in L-field form, the device name and UES in the status bar.
 #include "fuses/fuse_map_view.h"
 
 #include <algorithm>

@@ -1,3 +1,4 @@
+// Decimal and hexadecimal numbers of JEDEC fields.
 #include "fuses/jedec_numbers.h"
 
 #include <limits>

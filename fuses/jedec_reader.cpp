@@ -1,3 +1,4 @@
+// The JEDEC reader: file checks, field scan, fuse lists and the checksum comparison.
 #include "fuses/jedec_reader.h"
 
 #include <cstdio>

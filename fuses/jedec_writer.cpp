@@ -1,3 +1,4 @@
+// The JEDEC writer: the file text and its safe write.
 #include "fuses/jedec_writer.h"
 
 #include <cstdio>

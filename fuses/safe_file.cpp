@@ -1,3 +1,4 @@
+// Replacing a file through a temporary file beside it.
 #include "fuses/safe_file.h"
 
 #include <cstdio>

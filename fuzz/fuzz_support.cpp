@@ -1,3 +1,4 @@
+// The fuzz targets' scratch folder and window scope.
 #include "fuzz/fuzz_support.h"
 
 #include <cstdio>

@@ -1,3 +1,4 @@
+// The system clock and the installed clock of tests.
 #include "platform/clock.h"
 
 #include <chrono>

@@ -1,3 +1,4 @@
+// The serial port in use: the machine's, or one a test installed.
 #include "platform/serial_port.h"
 
 #include "platform/posix/termios_port.h"

@@ -1,3 +1,4 @@
+// The window in use and the event kinds the core sees.
 #include "platform/window.h"
 
 #include <cstdio>

@@ -1,3 +1,4 @@
+// Looking for the programmer box on every port name, and finding it again.
 #include "programmer/detect.h"
 
 #include <cstdint>

@@ -1,3 +1,4 @@
+// Read, verify and erase: the row requests, the read-back layout and the outcome.
 #include "programmer/device_ops.h"
 
 #include <algorithm>

@@ -1,3 +1,4 @@
+// The link's byte arrays and their accessors.
 #include "programmer/link_buffers.h"
 
 std::array<std::uint8_t, CommandBufferSize> CommandBuffer{};

@@ -1,3 +1,4 @@
+// The stop at the first failed exchange of a device operation.
 #include "programmer/link_operation.h"
 
 #include "platform/window.h"

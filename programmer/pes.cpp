@@ -1,3 +1,4 @@
+// Probing for the chip, decoding its PES and showing what was found.
 #include "programmer/pes.h"
 
 #include <algorithm>

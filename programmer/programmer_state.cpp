@@ -1,3 +1,4 @@
+// Putting the programmer link back to its start-up state.
 #include "programmer/programmer_state.h"
 
 #include "platform/serial_port.h"

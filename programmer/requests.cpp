@@ -1,3 +1,4 @@
+// The request builders of the programmer link.
 #include "programmer/requests.h"
 
 #include "devices/gal_device.h"

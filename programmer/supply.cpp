@@ -1,3 +1,4 @@
+// Supply codes and pulse times from the PES.
 #include "programmer/supply.h"
 
 #include <cmath>

@@ -1,3 +1,4 @@
+// One framed exchange with the box, with its break pulse and reply wait.
 #include "programmer/transact.h"
 
 #include <algorithm>

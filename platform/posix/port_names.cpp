@@ -1,3 +1,4 @@
+// COMn names on POSIX: the machine's serial devices in a fixed order.
 #include "platform/posix/port_names.h"
 
 #include <algorithm>

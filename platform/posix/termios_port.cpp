@@ -1,3 +1,4 @@
+// A serial port through termios and FIONREAD.
 #include "platform/posix/termios_port.h"
 
 #include <fcntl.h>

@@ -1,3 +1,4 @@
+// The real Qt window under an X server: geometry, menus, toolbar, panes, events.
 #include "app/main_window.h"
 
 #include <gtest/gtest.h>

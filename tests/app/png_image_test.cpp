@@ -1,3 +1,4 @@
+// Decoding the embedded toolbar images.
 #include "app/png_image.h"
 
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// The message log: levels, the end in view, events dropped while a command runs.
 #include "base/message_log.h"
 
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// Cutting paths with either separator.
 #include "base/paths.h"
 
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// The file dialogs, the replace question and the remembered folders.
 #include "base/requesters.h"
 
 #include <gtest/gtest.h>

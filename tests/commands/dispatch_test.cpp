@@ -1,3 +1,4 @@
+// Every CommandId through the dispatcher: its action, its closing line and its result.
 #include "commands/dispatch.h"
 
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// The main loop, the greeting and the reset of the program state.
 #include "commands/main_loop.h"
 
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// The tree keeps its layer order, and the check itself catches a wrong-way include.
 #include "tests/structure/include_order.h"
 
 #include <gtest/gtest.h>

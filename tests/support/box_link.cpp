@@ -1,3 +1,4 @@
+// The simulated box on a virtual clock, plugged in as the serial port of a test.
 #include "tests/support/box_link.h"
 
 #include <stdexcept>

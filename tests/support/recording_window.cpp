@@ -1,3 +1,4 @@
+// The recording window: panes as string vectors, scripted answers, a fresh program state per scope.
 #include "tests/support/recording_window.h"
 
 #include "commands/main_loop.h"
