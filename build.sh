@@ -12,7 +12,7 @@ case "$mode" in
 esac
 
 packages=(cmake ninja-build g++ qt6-base-dev qt6-serialport-dev libpng-dev
-          libgtest-dev libgmock-dev libbenchmark-dev xvfb xauth dpkg-dev file)
+          libgtest-dev libgmock-dev libbenchmark-dev xvfb xauth dpkg-dev file clang-format)
 missing=()
 for package in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed" || missing+=("$package")
@@ -26,8 +26,12 @@ if [ ${#missing[@]} -gt 0 ]; then
 fi
 
 jobs=$(nproc 2>/dev/null || echo 2)
+if [ "$mode" = test ]; then
+  echo "== Checking the layout of every C++ file against .clang-format"
+  git ls-files '*.cpp' '*.h' 2>/dev/null | xargs -r clang-format --dry-run -Werror
+fi
 echo "== Building in build/"
-cmake -S . -B build -G Ninja -DQUELVOX_BENCH=ON
+cmake --preset debug
 cmake --build build -j "$jobs"
 
 xvfb() { xvfb-run -a -s "-screen 0 1920x1080x24" "$@"; }
@@ -51,8 +55,7 @@ bash tests/install/check_package.sh build/quelvox_*.deb
 
 # The same suite once more with AddressSanitizer and UndefinedBehaviorSanitizer.
 echo "== Building with sanitizers in build-asan/"
-sanitize="-fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined"
-cmake -S . -B build-asan -G Ninja -DCMAKE_CXX_FLAGS="$sanitize" -DCMAKE_EXE_LINKER_FLAGS="$sanitize"
+cmake --preset sanitizers
 cmake --build build-asan -j "$jobs"
 echo "== Running every test with sanitizers"
 export LSAN_OPTIONS="suppressions=$PWD/tests/lsan-suppressions.txt"
