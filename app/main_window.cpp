@@ -267,14 +267,21 @@ void MainWindow::AppendLine(Pane pane, const std::string& text) {
   QString line = ToQt(text);
   line.replace(QChar('\r'), QChar(' ')).replace(QChar('\n'), QChar(' '));
   line.replace(QChar::ParagraphSeparator, QChar(' ')).replace(QChar::LineSeparator, QChar(' '));
+  // The fuse-map pane does not follow its appended lines: a map is read from
+  // its first row, so the view stays where it was (at L00000 after a clear).
+  QScrollBar* vertical = widget->verticalScrollBar();
+  const int top = vertical->value();
   if (count == 0) {
     widget->setPlainText(line);
   } else {
     widget->appendPlainText(line);
   }
   ++count;
-  // Appending scrolls a no-wrap pane sideways to the end of the last line.
-  if (pane == Pane::FuseMap) widget->horizontalScrollBar()->setValue(0);
+  if (pane == Pane::FuseMap) {
+    // Appending also scrolls a no-wrap pane sideways to the end of the last line.
+    widget->horizontalScrollBar()->setValue(0);
+    vertical->setValue(top);
+  }
 }
 
 int MainWindow::LineCount(Pane pane) {

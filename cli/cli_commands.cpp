@@ -16,40 +16,45 @@ std::string FullPath(const std::string& path) {
   return error ? path : full.string();
 }
 
-int ExitStatusOf(const CommandResult& result) {
+int CloseCliCommand(const CommandResult& result) {
+  CloseCommand(result);
   return result.IsDone() ? ExitDone : ExitFailed;
 }
 
 CommandResult OpenDesign(const std::string& file, CliWindow& window) {
   window.DialogAnswers.push_back({FullPath(file), FilterJedec});
-  return DispatchCommand(CmdOpenMenu);
+  return RunCommandAction(CmdOpenMenu);
 }
 
 namespace {
 
 int RunOpen(const std::vector<std::string>& operands, const CliOptions&, CliWindow& window) {
-  return ExitStatusOf(OpenDesign(operands[0], window));
+  return CloseCliCommand(OpenDesign(operands[0], window));
 }
 
 // A failed open ends the command: saving then would replace OUT with an
 // empty fuse map.
 int RunSave(const std::vector<std::string>& operands, const CliOptions&, CliWindow& window) {
-  if (!OpenDesign(operands[0], window).IsDone()) return ExitFailed;
-  window.DialogAnswers.push_back({FullPath(operands[1]), FilterJedec});
-  window.BoxAnswers.push_back(BoxAnswer::Yes);  // replace an existing OUT
-  return ExitStatusOf(DispatchCommand(CmdSaveAsMenu));
+  CommandResult result = OpenDesign(operands[0], window);
+  if (result.IsDone()) {
+    window.DialogAnswers.push_back({FullPath(operands[1]), FilterJedec});
+    window.BoxAnswers.push_back(BoxAnswer::Yes);  // replace an existing OUT
+    result = RunCommandAction(CmdSaveAsMenu);
+  }
+  return CloseCliCommand(result);
 }
 
 int RunInfo(const std::vector<std::string>& operands, const CliOptions&, CliWindow& window) {
-  if (!OpenDesign(operands[0], window).IsDone()) return ExitFailed;
-  return ExitStatusOf(DispatchCommand(CmdInfo));
+  CommandResult result = OpenDesign(operands[0], window);
+  if (result.IsDone()) result = RunCommandAction(CmdInfo);
+  return CloseCliCommand(result);
 }
 
 // Compile as from the window; the runner is looked for in vDosPlus/ of the
 // current directory. Only a successful compile loads a fuse map.
 int RunCompile(const std::vector<std::string>& operands, const CliOptions&, CliWindow& window) {
   window.DialogAnswers.push_back({FullPath(operands[0]), FilterAbel});
-  return ExitStatusOf(DispatchCommand(CmdCompile));
+  return CloseCliCommand(RunCommandAction(CmdCompile));
 }
 
 }  // namespace

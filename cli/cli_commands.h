@@ -29,6 +29,8 @@ const std::vector<CliCommand>& CliCommands();
 
 // The dialogs hand out full paths; so does the command line.
 std::string FullPath(const std::string& path);
-int ExitStatusOf(const CommandResult& result);
-// Open as from the window.
+// A quelvox-cli command is one action for its user, whatever steps it takes:
+// it writes one closing line and returns its exit status.
+int CloseCliCommand(const CommandResult& result);
+// Open as from the window, without the closing line.
 CommandResult OpenDesign(const std::string& file, CliWindow& window);

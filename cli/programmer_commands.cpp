@@ -1,6 +1,7 @@
 // quelvox-cli's programmer commands and the link they use: a real port or the simulated box.
 #include "cli/programmer_commands.h"
 
+#include <functional>
 #include <iostream>
 #include <optional>
 
@@ -35,18 +36,19 @@ class Link {
     }
   }
 
-  // Sets the link up and looks for the box; false (with the reason on
-  // stderr, or "Hardware not present!" in the log) when there is none.
-  bool Connect(const std::string& port, CliWindow& window) {
+  // Sets the link up and looks for the box. NoChipFile: a simulated chip
+  // could not be made (the reason is on stderr, nothing ran); NoBox: nothing
+  // answers on the port ("Hardware not present!" in the log).
+  enum class Connection { Ready, NoChipFile, NoBox };
+  Connection Connect(const std::string& port, CliWindow& window) {
     std::string name = port;
     if (port.rfind(SimPrefix, 0) == 0) {
-      if (!PlugInSimulatedBox(port.substr(4), window)) return false;
+      if (!PlugInSimulatedBox(port.substr(4), window)) return Connection::NoChipFile;
       name = SimPortName;
     }
-    if (DetectProgrammerOn(name) == 1) return true;
+    if (DetectProgrammerOn(name) == 1) return Connection::Ready;
     MessageLog("Hardware not present!", LevelError);
-    MessageLog(">>> done <<<", LevelPlain);
-    return false;
+    return Connection::NoBox;
   }
 
  private:
@@ -85,35 +87,45 @@ class Link {
   std::optional<SimulatedClock> clock_;
 };
 
+// Runs the steps of a programmer command once the box answers on its port.
+int OnTheBox(const CliOptions& options, CliWindow& window, const std::function<CommandResult()>& steps) {
+  Link link;
+  switch (link.Connect(options.Port, window)) {
+    case Link::Connection::NoChipFile:
+      return ExitFailed;
+    case Link::Connection::NoBox:
+      return CloseCliCommand(CommandFailed("no programmer box found"));
+    case Link::Connection::Ready:
+      break;
+  }
+  return CloseCliCommand(RunUnclosed(steps));
+}
+
 }  // namespace
 
 int RunIdentify(const std::vector<std::string>&, const CliOptions& options, CliWindow& window) {
-  Link link;
-  if (!link.Connect(options.Port, window)) return ExitFailed;
-  return ExitStatusOf(RunAsCommand(RunDeviceIdentify));
+  return OnTheBox(options, window, RunDeviceIdentify);
 }
 
 // A read that was stopped, or found no chip, saves nothing.
 int RunReadChip(const std::vector<std::string>& operands, const CliOptions& options, CliWindow& window) {
-  Link link;
-  if (!link.Connect(options.Port, window)) return ExitFailed;
-  if (!DispatchCommand(CmdRead).IsDone()) return ExitFailed;
-  window.DialogAnswers.push_back({FullPath(operands[0]), FilterJedec});
-  window.BoxAnswers.push_back(BoxAnswer::Yes);  // replace an existing OUT
-  return ExitStatusOf(DispatchCommand(CmdSaveAsMenu));
+  return OnTheBox(options, window, [&] {
+    CommandResult result = RunCommandAction(CmdRead);
+    if (!result.IsDone()) return result;
+    window.DialogAnswers.push_back({FullPath(operands[0]), FilterJedec});
+    window.BoxAnswers.push_back(BoxAnswer::Yes);  // replace an existing OUT
+    return RunCommandAction(CmdSaveAsMenu);
+  });
 }
 
 int RunVerifyChip(const std::vector<std::string>& operands, const CliOptions& options, CliWindow& window) {
-  if (!OpenDesign(operands[0], window).IsDone()) return ExitFailed;
-  Link link;
-  if (!link.Connect(options.Port, window)) return ExitFailed;
-  return ExitStatusOf(DispatchCommand(CmdVerify));
+  const CommandResult opened = OpenDesign(operands[0], window);
+  if (!opened.IsDone()) return CloseCliCommand(opened);
+  return OnTheBox(options, window, [] { return RunCommandAction(CmdVerify); });
 }
 
 int RunEraseChip(const std::vector<std::string>&, const CliOptions& options, CliWindow& window) {
-  Link link;
-  if (!link.Connect(options.Port, window)) return ExitFailed;
-  if (options.All) return ExitStatusOf(RunAsCommand([] { return RunDeviceErase(1); }));
+  if (options.All) return OnTheBox(options, window, [] { return RunDeviceErase(1); });
   window.BoxAnswers.push_back(BoxAnswer::Yes);  // the command line already said so
-  return ExitStatusOf(DispatchCommand(CmdErase));
+  return OnTheBox(options, window, [] { return RunCommandAction(CmdErase); });
 }

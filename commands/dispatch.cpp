@@ -69,11 +69,27 @@ bool IsCommandRunning() {
   return commandRunning;
 }
 
-CommandResult RunAsCommand(const std::function<CommandResult()>& action) {
+CommandResult RunUnclosed(const std::function<CommandResult()>& action) {
   commandRunning = true;
   const CommandResult result = action();
+  commandRunning = false;
+  return result;
+}
+
+CommandResult RunCommandAction(int commandId) {
+  return RunUnclosed([commandId] { return RunAction(commandId); });
+}
+
+void CloseCommand(const CommandResult& result) {
+  // Still running: the closing line's event handling drops clicks too.
+  commandRunning = true;
   MessageLog(result.Status == CommandStatus::Aborted ? "-- aborted --" : ">>> done <<<", LevelPlain);
   commandRunning = false;
+}
+
+CommandResult RunAsCommand(const std::function<CommandResult()>& action) {
+  const CommandResult result = RunUnclosed(action);
+  CloseCommand(result);
   return result;
 }
 

@@ -20,6 +20,13 @@ CommandResult DispatchCommand(int commandId);
 // closes with the same line as DispatchCommand.
 CommandResult RunAsCommand(const std::function<CommandResult()>& action);
 
+// The two halves of DispatchCommand, for a front end that chains several
+// actions into one command of its own (open, then save) and closes it once:
+// the action alone, and the closing line of a result.
+CommandResult RunCommandAction(int commandId);
+CommandResult RunUnclosed(const std::function<CommandResult()>& action);
+void CloseCommand(const CommandResult& result);
+
 // True while a command runs; the window drops its events meanwhile.
 bool IsCommandRunning();
 

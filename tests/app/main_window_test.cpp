@@ -32,6 +32,8 @@
 #include "commands/command_ids.h"
 #include "commands/dispatch.h"
 #include "commands/main_loop.h"
+#include "fuses/fuse_file_load.h"
+#include "tests/support/box_link.h"
 
 namespace {
 
@@ -294,6 +296,25 @@ TEST_F(Window, LogKeepsItsLastLineInView) {
   QScrollBar* bar = window_.logPane()->verticalScrollBar();
   EXPECT_EQ(bar->value(), bar->maximum());
   EXPECT_GT(bar->maximum(), 0);
+}
+
+// The fuse-map pane shows a map from its first row, whether it came from a
+// file or from the chip.
+TEST_F(Window, TheFuseMapPaneStartsAtItsFirstRow) {
+  const auto firstVisibleLine = [this] {
+    Settle();
+    QPlainTextEdit* pane = window_.fuseMapPane();
+    return pane->cursorForPosition(QPoint(2, 2)).block().text().toStdString().substr(0, 6);
+  };
+  LoadFuseFile(std::string(QUELVOX_TESTDATA_DIR) + "/jedec/galette_GAL22V10_arsp.jed");
+  ASSERT_GT(window_.LineCount(Pane::FuseMap), 40);
+  EXPECT_EQ(firstVisibleLine(), "L00000");
+
+  BoxLink link;
+  link.Insert("GAL16V8", std::vector<std::uint8_t>(2194, 1));
+  DispatchCommand(CmdRead);
+  ASSERT_EQ(window_.LineCount(Pane::FuseMap), 69);
+  EXPECT_EQ(firstVisibleLine(), "L00000");
 }
 
 // Answers the next modal file dialog with a name typed in its field.

@@ -13,4 +13,5 @@ target_sources(test_window PRIVATE compile_window_test.cpp)
 add_dependencies(test_window abelc_compile_step)
 target_compile_definitions(test_window PRIVATE
   QUELVOX_SOURCE_DIR="${CMAKE_SOURCE_DIR}"
+  QUELVOX_TESTDATA_DIR="${QUELVOX_TESTDATA_DIR}"
   QUELVOX_VDOS_EXE="$<TARGET_FILE:abelc_compile_step>")

@@ -92,7 +92,7 @@ TEST(Cli, SaveARealFile) {
   const std::string source = JedecDataDir() + "/" + RealFile;
   WriteBytes(dir / "out.jed", "replaced");
   const ProgramRun run = RunCli({"save", source, dir / "out.jed"});
-  EXPECT_EQ(run.Out, Replaced(OpenOutput(), ">>> done <<<\n", ">>> done <<<\n>>> done <<<\n"));
+  EXPECT_EQ(run.Out, OpenOutput());
   EXPECT_EQ(run.Status, 0);
   // The same bytes as the expected save, but for the date line.
   std::string written = ReadBytes(dir / "out.jed");
@@ -107,7 +107,7 @@ TEST(Cli, SaveFailures) {
   ScratchDir dir;
   const std::string source = JedecDataDir() + "/" + RealFile;
   const std::string failed =
-      Replaced(OpenOutput(), ">>> done <<<\n", ">>> done <<<\nERROR!\nCan't access file\n>>> done <<<\n");
+      Replaced(OpenOutput(), ">>> done <<<\n", "ERROR!\nCan't access file\n>>> done <<<\n");
   const ProgramRun noFolder = RunCli({"save", source, dir / "none/out.jed"});
   EXPECT_EQ(noFolder.Out, failed);
   EXPECT_EQ(noFolder.Status, 1);

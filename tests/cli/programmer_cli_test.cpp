@@ -44,9 +44,7 @@ TEST(CliProgrammer, ReadSavesWhatTheChipHolds) {
     ScratchDir dir;
     const ProgramRun run = RunCli({"read", dir / "out.jed", "--port", Sim(name)});
     EXPECT_EQ(run.Status, 0) << name;
-    EXPECT_NE(run.Out.find("->read\n>>> done <<<\n>>> done <<<\n--- fuse map ---\nL00000 "),
-              std::string::npos)
-        << run.Out;
+    EXPECT_NE(run.Out.find("->read\n>>> done <<<\n--- fuse map ---\nL00000 "), std::string::npos) << run.Out;
     std::string written = ReadBytes(dir / "out.jed");
     const auto date = written.find("CREATED DATE: ");
     ASSERT_NE(date, std::string::npos) << name;
@@ -89,6 +87,40 @@ TEST(CliProgrammer, NoBoxNoChipNoFile) {
   const ProgramRun badChip = RunCli({"identify", "--port", "sim:" + (dir / "missing.jed")});
   EXPECT_EQ(badChip.Status, 1);
   EXPECT_NE(badChip.Err.find("no chip can be made"), std::string::npos);
+}
+
+// Whatever steps a command takes (open then verify, read then save), its
+// user sees one closing line: done, or aborted when a step was aborted.
+TEST(CliProgrammer, EveryCommandClosesOnce) {
+  ScratchDir dir;
+  const std::string chip = Sim("galette_GAL16V8_reg.jed");
+  const std::string unplugged = chip + ",GAL16V8";
+  struct Case {
+    std::vector<std::string> Args;
+    int Status;
+  } cases[] = {
+      {{"open", File("galette_GAL16V8_reg.jed")}, 0},
+      {{"save", File("galette_GAL16V8_reg.jed"), dir / "saved.jed"}, 0},
+      {{"save", File("galette_GAL16V8_reg.jed"), dir / "none/saved.jed"}, 1},
+      {{"info", File("galette_GAL16V8_reg.jed")}, 0},
+      {{"identify", "--port", chip}, 0},
+      {{"read", dir / "read.jed", "--port", chip}, 0},
+      {{"read", dir / "none/read.jed", "--port", chip}, 1},
+      {{"read", dir / "read.jed", "--port", dir / "no-such-port"}, 1},
+      {{"verify", File("galette_GAL16V8_reg.jed"), "--port", chip}, 0},
+      {{"verify", dir / "missing.jed", "--port", chip}, 1},
+      {{"erase", "--port", chip}, 0},
+      {{"erase", "--all", "--port", unplugged}, 0},
+  };
+  for (const Case& c : cases) {
+    const ProgramRun run = RunCli(c.Args);
+    std::size_t closings = 0;
+    for (const char* line : {">>> done <<<\n", "-- aborted --\n"}) {
+      for (auto at = run.Out.find(line); at != std::string::npos; at = run.Out.find(line, at + 1)) ++closings;
+    }
+    EXPECT_EQ(closings, 1u) << testing::PrintToString(c.Args) << run.Out;
+    EXPECT_EQ(run.Status, c.Status) << testing::PrintToString(c.Args) << run.Out;
+  }
 }
 
 TEST(CliProgrammer, OptionsInTheWrongPlace) {
