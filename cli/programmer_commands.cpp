@@ -10,6 +10,7 @@
 #include "boxsim/sim_clock.h"
 #include "boxsim/sim_port.h"
 #include "cli/cli_commands.h"
+#include "cli/output_file.h"
 #include "commands/command_ids.h"
 #include "commands/device_commands.h"
 #include "commands/dispatch.h"
@@ -45,6 +46,7 @@ class Link {
     }
     if (DetectProgrammerOn(name) == 1) return true;
     MessageLog("Hardware not present!", LevelError);
+    LogDetectionAttempts();
     MessageLog(">>> done <<<", LevelPlain);
     return false;
   }
@@ -93,8 +95,13 @@ int RunIdentify(const std::vector<std::string>&, const CliOptions& options, CliW
   return ExitStatusOf(RunAsCommand(RunDeviceIdentify));
 }
 
-// A read that was stopped, or found no chip, saves nothing.
+// A read that was stopped, or found no chip, saves nothing; one whose file
+// could not be written is not started.
 int RunReadChip(const std::vector<std::string>& operands, const CliOptions& options, CliWindow& window) {
+  if (const std::string why = WhyNotWritable(operands[0]); !why.empty()) {
+    std::cerr << "quelvox-cli: cannot save the read: " << why << '\n';
+    return ExitFailed;
+  }
   Link link;
   if (!link.Connect(options.Port, window)) return ExitFailed;
   if (!DispatchCommand(CmdRead).IsDone()) return ExitFailed;

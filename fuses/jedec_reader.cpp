@@ -14,6 +14,9 @@ namespace {
 struct ReadState {
   bool Stop = false;
   std::int64_t FuseAddress = 0;  // next fuse an L field sets; kept across fields
+  bool FuseData = false;         // an L field, or a QF count above 0
+  bool Checksum = false;         // a C field
+  bool CutField = false;         // text before ETX (or the end) that no "*" closed
 };
 
 std::string Trimmed(const std::string& field) {
@@ -56,11 +59,14 @@ void ProcessField(const std::string& field, ReadState& state) {
   const std::string f = Trimmed(field);
   if (f.empty()) return;
   if (f[0] == 'L') {
+    state.FuseData = true;
     ReadFuseList(f, state);
   } else if (f[0] == 'C') {
+    state.Checksum = true;
     CheckChecksum(f, state);
   } else if (f.compare(0, 2, "QF") == 0) {
     FuseMapLength = ParseJedecDecimal(std::string_view(f).substr(2));
+    if (FuseMapLength > 0) state.FuseData = true;
     if (FuseMapLength > JedecFuseCapacity || FuseMapLength == 0) state.Stop = true;
   } else if (f.compare(0, 2, "F1") == 0) {
     FuseMap.fill(1);
@@ -89,9 +95,7 @@ bool ReadCapped(const std::string& path, std::string& bytes) {
   return !failed;
 }
 
-}  // namespace
-
-std::int64_t ReadJedecText(const std::string& bytes) {
+ReadState ScanJedecText(const std::string& bytes) {
   FuseMapLength = 0;
   FuseMap.fill(0);
   ReadState state;
@@ -100,19 +104,34 @@ std::int64_t ReadJedecText(const std::string& bytes) {
   while (i < bytes.size() && bytes[i++] != '*') {
   }
   std::string field;
+  bool trailer = false;  // ETX seen and no "*" since: the transmission checksum follows
   for (; i < bytes.size() && !state.Stop; ++i) {
     const char c = UpperCase(static_cast<unsigned char>(bytes[i]));
     if (c == '*') {
       ProcessField(field, state);
       field.clear();
+      trailer = false;
+      state.CutField = false;
+    } else if (c == '\x03' && !trailer) {
+      trailer = true;
+      state.CutField = !Trimmed(field).empty();
+      field += ' ';
     } else if (static_cast<unsigned char>(c) <= 32) {
       field += ' ';
     } else {
       field += c;
     }
   }
+  if (!trailer && !state.Stop) state.CutField = !Trimmed(field).empty();
   // Without a QF field the count is where the last L field ended.
   if (!state.Stop && FuseMapLength == 0) FuseMapLength = state.FuseAddress;
+  return state;
+}
+
+}  // namespace
+
+std::int64_t ReadJedecText(const std::string& bytes) {
+  ScanJedecText(bytes);
   return FuseMapLength;
 }
 
@@ -128,5 +147,14 @@ std::int64_t ReadJedecFile(const std::string& path) {
     MessageLog("File size > " + std::to_string(JedecFileSizeLimit), LevelError);
     return FuseMapLength;
   }
-  return ReadJedecText(bytes);
+  const ReadState state = ScanJedecText(bytes);
+  if (state.CutField) {
+    MessageLog("File ends inside a field: the fuse map may be incomplete", LevelWarning);
+  }
+  if (!state.FuseData) {
+    MessageLog("No fuse data in file", LevelError);
+  } else if (!state.Checksum && !state.Stop) {  // a read that stopped early never got there
+    MessageLog("No fuse checksum in file", LevelPlain);
+  }
+  return FuseMapLength;
 }
