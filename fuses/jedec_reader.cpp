@@ -1,6 +1,7 @@
 // The JEDEC reader: file checks, field scan, fuse lists and the checksum comparison.
 #include "fuses/jedec_reader.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <system_error>
@@ -87,11 +88,17 @@ bool ReadCapped(const std::string& path, std::string& bytes) {
   if (!std::filesystem::is_regular_file(std::filesystem::path(path), error)) return false;
   std::FILE* file = std::fopen(path.c_str(), "rb");
   if (file == nullptr) return false;
-  bytes.resize(static_cast<std::size_t>(JedecFileSizeLimit) + 1);
-  const std::size_t got = std::fread(bytes.data(), 1, bytes.size(), file);
+  // In pieces, so a small file (the usual one) costs no megabyte of buffer.
+  const std::size_t cap = static_cast<std::size_t>(JedecFileSizeLimit) + 1;
+  bytes.clear();
+  char piece[16384];
+  std::size_t got = 0;
+  while (bytes.size() < cap &&
+         (got = std::fread(piece, 1, std::min(sizeof piece, cap - bytes.size()), file)) > 0) {
+    bytes.append(piece, got);
+  }
   const bool failed = std::ferror(file) != 0;
   std::fclose(file);
-  bytes.resize(got);
   return !failed;
 }
 
