@@ -11,7 +11,8 @@
 struct PortOpenError {
   enum Kind { None, Missing, Denied, Busy, NotSerial, Failed };
   Kind What = Missing;
-  std::string Group;  // Denied: the group that may use the port, when known
+  std::string Group;   // Denied: the group that may use the port, when known
+  std::string Device;  // the device a port name stood for, when it is not the name itself
 };
 
 class SerialPort {

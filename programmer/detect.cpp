@@ -36,7 +36,9 @@ bool TryPort(SerialPort& port, const std::string& name, std::string& received) {
     attempts.push_back({name, port.LastOpenError()});
     return false;
   }
-  attempts.push_back({name, {PortOpenError::None, ""}});
+  PortOpenError opened = port.LastOpenError();  // for the device the name stood for
+  opened.What = PortOpenError::None;
+  attempts.push_back({name, opened});
   WakeBox(port);
   if (port.BytesWaiting() <= 1) {
     port.Close();
@@ -82,8 +84,11 @@ void LogDetectionAttempts() {
     if (attempts[i].Error.What == PortOpenError::Missing) {
       while (end < attempts.size() && attempts[end].Error.What == PortOpenError::Missing) ++end;
     }
-    const std::string names =
-        end - i > 1 ? attempts[i].Name + " to " + attempts[end - 1].Name : attempts[i].Name;
+    // COM3 (/dev/ttyUSB0): the device a COM name stood for, where the fix is made.
+    const std::string& device = attempts[i].Error.Device;
+    const std::string names = end - i > 1      ? attempts[i].Name + " to " + attempts[end - 1].Name
+                              : device.empty() ? attempts[i].Name
+                                               : attempts[i].Name + " (" + device + ")";
     MessageLog(names + ": " + Reason(attempts[i].Error), LevelPlain);
     i = end;
   }

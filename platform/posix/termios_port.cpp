@@ -41,14 +41,15 @@ TermiosPort::~TermiosPort() {
 
 bool TermiosPort::Fail(PortOpenError::Kind what, int fd, const std::string& group) {
   if (fd >= 0) ::close(fd);
-  error_ = {what, group};
+  error_.What = what;
+  error_.Group = group;
   return false;
 }
 
 bool TermiosPort::Open(const std::string& name) {
   Close();
-  error_ = {PortOpenError::None, ""};
   const std::string path = ResolvePortName(name, ListSerialDevices());
+  error_ = {PortOpenError::None, "", path != name ? path : ""};
   if (path.empty()) return Fail(PortOpenError::Missing);
   const int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
   if (fd < 0) {
