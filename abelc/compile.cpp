@@ -36,7 +36,18 @@ Compilation CompileSource(const std::string& source) {
 
 namespace {
 
-constexpr const char* kUsage = "usage: abelc [DESIGN.abl]\n       abelc --equations DESIGN.abl\n";
+constexpr const char* kUsage =
+    "usage: abelc DESIGN.abl\n       abelc --equations DESIGN.abl\n       abelc --help | --version\n";
+constexpr const char* kHelp =
+    "\nCompiles the ABEL design DESIGN.abl for a GAL16V8, GAL20V8 or GAL22V10 and writes\n"
+    "DESIGN.out (the listing, also printed), DESIGN.jed (the fuse map), DESIGN.doc (equations\n"
+    "and chip diagram) and DESIGN.sim (the test vectors run on the fuse map) beside it.\n"
+    "\n"
+    "  --equations DESIGN.abl  print the reduced equations, write no files\n"
+    "  --help, -h              print this help and exit\n"
+    "  --version               print the version and exit\n"
+    "\n"
+    "Exit status: 0 compiled, 1 errors (or failed test vectors), 2 bad arguments.\n";
 constexpr const char* kDefaultDesign = "abel/abelcpl.abl";
 
 std::string Count(int n, const char* what) {
@@ -166,8 +177,21 @@ CompiledFiles CompileToFiles(const std::string& file_name, const std::string& so
   return files;
 }
 
-int RunCommandLine(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
-  if (args.empty()) return CompileFile(kDefaultDesign, out, err);
+int RunCommandLine(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
+                   bool as_runner) {
+  if (args.empty() && as_runner) return CompileFile(kDefaultDesign, out, err);
+  if (args.size() == 1 && (args[0] == "--help" || args[0] == "-h")) {
+    out << kUsage << kHelp;
+    return 0;
+  }
+  if (args.size() == 1 && args[0] == "--version") {
+    out << "abelc " << QUELVOX_VERSION << "\n";
+    return 0;
+  }
+  if (args.empty()) {
+    err << "abelc: no design given\n" << kUsage;
+    return 2;
+  }
   if (args.size() == 1 && args[0].rfind("--", 0) != 0) return CompileFile(args[0], out, err);
   if (args.size() != 2 || args[0] != "--equations") {
     err << kUsage;

@@ -36,10 +36,13 @@ struct CompiledFiles {
 CompiledFiles CompileToFiles(const std::string& file_name, const std::string& source,
                              const std::string& created);
 
-// `abelc [DESIGN.abl]` writes DESIGN.out, .jed, .doc and .sim beside the
-// design (abel/abelcpl.abl of the working directory when no design is
-// named) and prints the listing; `abelc --equations DESIGN.abl` prints the
-// reduced equations. Returns the exit status (0 ok, 1 errors, 2 usage).
-int RunCommandLine(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
+// `abelc DESIGN.abl` writes DESIGN.out, .jed, .doc and .sim beside the
+// design and prints the listing; `abelc --equations DESIGN.abl` prints the
+// reduced equations; --help and --version print and return 0. With no
+// operand only the compile step's runner (as_runner) compiles, the design
+// abel/abelcpl.abl of the working directory. Returns the exit status
+// (0 ok, 1 errors, 2 usage).
+int RunCommandLine(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
+                   bool as_runner = false);
 
 }  // namespace abelc

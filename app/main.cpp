@@ -1,11 +1,43 @@
-// The program's entry: start-up, the main loop and shutdown.
+// The program's entry: the command line, start-up, the main loop and shutdown.
 #include <QApplication>
+#include <iostream>
 
+#include "app/command_line.h"
 #include "app/main_window.h"
+#include "commands/command_actions.h"
 #include "commands/main_loop.h"
 
+namespace {
+
+std::vector<std::string> Arguments(int argc, char** argv) {
+  return std::vector<std::string>(argv + 1, argv + argc);
+}
+
+// --help and --version need no display; anything else is looked at again
+// once Qt has taken its own options (-platform and the like) out of argv.
+int AnswerWithoutWindow(const WindowCommandLine& line) {
+  if (line.What == WindowCommandLine::Action::Help) {
+    PrintWindowHelp(std::cout);
+  } else {
+    PrintVersion("quelvox", std::cout);
+  }
+  return 0;
+}
+
+}  // namespace
+
 int main(int argc, char** argv) {
+  const WindowCommandLine early = ParseWindowCommandLine(Arguments(argc, argv));
+  if (early.What == WindowCommandLine::Action::Help || early.What == WindowCommandLine::Action::Version) {
+    return AnswerWithoutWindow(early);
+  }
   QApplication application(argc, argv);
+  const WindowCommandLine line = ParseWindowCommandLine(Arguments(argc, argv));
+  if (line.What == WindowCommandLine::Action::Wrong) {
+    std::cerr << "quelvox: " << line.Error << '\n';
+    PrintWindowUsage(std::cerr);
+    return 2;
+  }
   QGuiApplication::setDesktopFileName(QStringLiteral("quelvox"));  // ties the window to its menu entry
   ResetProgramState();
   int exitCode = 0;
@@ -18,6 +50,7 @@ int main(int argc, char** argv) {
     QCoreApplication::processEvents();
     window.BindLayoutPanes();
     GreetUser();
+    if (!line.File.empty()) OpenNamedFile(line.File);
     exitCode = RunMainLoop();
     InstallWindow(nullptr);
   }

@@ -111,6 +111,9 @@ void MainWindow::BuildMenus() {
   QMenu* file = bar->addMenu(QStringLiteral("File"));
   AddCommand(file->addAction(QStringLiteral("Open...")), CmdOpenMenu)->setShortcut(QKeySequence::Open);
   AddCommand(file->addAction(QStringLiteral("Save As...")), CmdSaveAsMenu)->setShortcut(QKeySequence::Save);
+  file->addSeparator();
+  AddCommand(file->addAction(QStringLiteral("Quit")), CmdQuit)
+      ->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
   QMenu* device = bar->addMenu(QStringLiteral("Device"));
   AddCommand(device->addAction(QStringLiteral("Set User Signature")), CmdSetUserSignature);
   AddCommand(device->addAction(QStringLiteral("Copy PES")), CmdCopyPes);
@@ -388,4 +391,8 @@ WindowEvent MainWindow::WaitEvent(int limitMs) {
 
 void MainWindow::Beep(int /*frequencyHz*/, int /*durationMs*/) {
   QApplication::beep();
+}
+
+void MainWindow::SetTitle(const std::string& title) {
+  setWindowTitle(ToQt(title));
 }

@@ -39,6 +39,7 @@ class MainWindow final : public QMainWindow, public Window {
   WindowEvent TakePendingEvent() override;
   WindowEvent WaitEvent(int limitMs) override;
   void Beep(int frequencyHz, int durationMs) override;
+  void SetTitle(const std::string& title) override;
 
   // For the window's own tests.
   QPlainTextEdit* fuseMapPane() const { return fuseMapPane_; }

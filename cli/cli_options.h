@@ -1,4 +1,5 @@
-// The options of quelvox-cli's programmer commands: --port PORT and --all.
+// The options of quelvox-cli's commands: --port PORT and --all for the
+// programmer, --brief for all.
 #pragma once
 
 #include <string>
@@ -8,6 +9,7 @@ struct CliOptions {
   std::string Port;  // COMn, a device path, or sim:CHIP.jed[,NAME]
   bool All = false;  // erase --all
   bool HasPort = false;
+  bool Brief = false;  // --brief: no fuse-map block
 };
 
 // Takes the options out of args (the operands stay). Returns "" or the

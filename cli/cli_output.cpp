@@ -7,8 +7,8 @@ std::string EscapedLine(const std::string& text) {
   std::string line;
   for (char c : text) {
     const auto code = static_cast<unsigned char>(c);
-    if (c == '\\') {
-      line += "\\\\";
+    if (c == '\t') {
+      line += c;
     } else if (code < 32 || code == 127) {
       char escape[8];
       std::snprintf(escape, sizeof escape, "\\x%02X", code);
@@ -20,11 +20,13 @@ std::string EscapedLine(const std::string& text) {
   return line;
 }
 
-void PrintWindow(const CliWindow& window, std::ostream& out) {
+void PrintWindow(const CliWindow& window, std::ostream& out, bool brief) {
   out << "--- log ---\n";
   for (const std::string& line : window.LogLines) out << EscapedLine(line) << '\n';
-  out << "--- fuse map ---\n";
-  for (const std::string& line : window.FuseMapLines) out << EscapedLine(line) << '\n';
+  if (!brief) {
+    out << "--- fuse map ---\n";
+    for (const std::string& line : window.FuseMapLines) out << EscapedLine(line) << '\n';
+  }
   out << "--- status ---\n";
   out << EscapedLine(window.StatusFields[0]) << '\n' << EscapedLine(window.StatusFields[1]) << '\n';
 }

@@ -7,8 +7,10 @@
 
 #include "cli/cli_window.h"
 
-// The text as one output line: control characters (below 32, and 127) as
-// \xNN with upper-case hex digits, a backslash as \\, all else unchanged.
+// The text as one output line: control characters (below 32, and 127) but
+// the tab as \xNN with upper-case hex digits, all else unchanged, so that
+// drawings with tabs and backslashes read as drawn.
 std::string EscapedLine(const std::string& text);
 
-void PrintWindow(const CliWindow& window, std::ostream& out);
+// brief leaves out the fuse-map block.
+void PrintWindow(const CliWindow& window, std::ostream& out, bool brief = false);

@@ -1,10 +1,27 @@
 // The scripted window of quelvox-cli: dialog and box answers from the command line.
 #include "cli/cli_window.h"
 
+#include <cstdio>
+
 std::string CliWindow::LineText(Pane pane, int index) {
   const auto& lines = Lines(pane);
   if (index < 0 || index >= static_cast<int>(lines.size())) return std::string();
   return lines[static_cast<std::size_t>(index)];
+}
+
+// One line rewritten in place; the output blocks on stdout stay as they are.
+void CliWindow::SetProgress(int value) {
+  if (!ShowProgress || value == shownProgress_) return;
+  shownProgress_ = value;
+  std::fprintf(stderr, "\r%3d%%", value);
+  std::fflush(stderr);
+}
+
+void CliWindow::EndProgress() {
+  if (shownProgress_ < 0) return;
+  std::fprintf(stderr, "\r    \r");
+  std::fflush(stderr);
+  shownProgress_ = -1;
 }
 
 void CliWindow::SetStatusText(int field, const std::string& text) {

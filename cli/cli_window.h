@@ -28,11 +28,18 @@ class CliWindow final : public Window {
   std::string LineText(Pane pane, int index) override;
   void ScrollToEnd(Pane) override {}
   void SetStatusText(int field, const std::string& text) override;
-  void SetProgress(int) override {}
+  void SetProgress(int value) override;
+
+  // Shows progress on stderr (a terminal) while set; EndProgress clears the line.
+  bool ShowProgress = false;
+  void EndProgress();
   FileDialogResult AskFile(const FileDialogRequest& request) override;
   BoxAnswer ShowMessageBox(const std::string& title, const std::string& text, BoxButtons buttons,
                            BoxIcon icon, bool defaultNo) override;
   WindowEvent TakePendingEvent() override { return {}; }
   WindowEvent WaitEvent(int) override { return {EventKind::Close, 0}; }
   void Beep(int, int) override {}
+
+ private:
+  int shownProgress_ = -1;  // the value on the terminal, -1 when none
 };

@@ -1,5 +1,7 @@
 // quelvox-cli: the program's commands without a window. It answers the
 // dialogs itself and prints what the window would show.
+#include <unistd.h>
+
 #include <iostream>
 #include <string>
 #include <vector>
@@ -18,7 +20,15 @@ void PrintUsage(std::ostream& out) {
     out << lead << "quelvox-cli " << command.Name << ' ' << command.Operands << '\n';
     lead = "       ";
   }
-  out << lead << "quelvox-cli --help\n";
+  out << lead << "quelvox-cli --help | --version\n";
+}
+
+// The commands that run for a while at the programmer.
+bool ShowsProgress(const std::string& name) {
+  for (const char* slow : {"read", "verify", "erase", "program"}) {
+    if (name == slow) return true;
+  }
+  return false;
 }
 
 void PrintHelp(std::ostream& out) {
@@ -27,8 +37,12 @@ void PrintHelp(std::ostream& out) {
   for (const CliCommand& command : CliCommands()) {
     out << "  " << command.Name << ' ' << command.Operands << "\n      " << command.Description << '\n';
   }
-  out << "\nOutput: the log pane, the fuse-map pane and the two status fields, each block under its own\n"
-         "header. Exit status: 0 done, 1 failed, 2 bad arguments.\n";
+  out << "\noptions:\n"
+         "  --brief    leave out the fuse-map block\n"
+         "  --version  print the version and exit\n"
+         "\nOutput: the log pane, the fuse-map pane and the two status fields, each block under its own\n"
+         "header; progress of the programmer commands on stderr when it is a terminal.\n"
+         "Exit status: 0 done, 1 failed, 2 bad arguments.\n";
 }
 
 int UsageError(const std::string& reason) {
@@ -45,6 +59,11 @@ int main(int argc, char** argv) {
   if (args[0] == "--help" || args[0] == "-h") {
     if (args.size() != 1) return UsageError("--help takes no operands");
     PrintHelp(std::cout);
+    return ExitDone;
+  }
+  if (args[0] == "--version") {
+    if (args.size() != 1) return UsageError("--version takes no operands");
+    std::cout << "quelvox-cli " << QUELVOX_VERSION << '\n';
     return ExitDone;
   }
   for (const CliCommand& command : CliCommands()) {
@@ -65,9 +84,11 @@ int main(int argc, char** argv) {
       if (operand.empty()) return UsageError("an empty file name");
     }
     CliWindow window;
+    window.ShowProgress = ShowsProgress(command.Name) && isatty(STDERR_FILENO) == 1;
     InstallWindow(&window);
     const int status = command.Run(operands, options, window);
-    PrintWindow(window, std::cout);
+    window.EndProgress();
+    PrintWindow(window, std::cout, options.Brief);
     InstallWindow(nullptr);
     return status;
   }

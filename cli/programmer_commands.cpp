@@ -11,6 +11,7 @@
 #include "boxsim/sim_clock.h"
 #include "boxsim/sim_port.h"
 #include "cli/cli_commands.h"
+#include "cli/output_file.h"
 #include "commands/command_ids.h"
 #include "commands/device_commands.h"
 #include "commands/dispatch.h"
@@ -48,6 +49,7 @@ class Link {
     }
     if (DetectProgrammerOn(name) == 1) return Connection::Ready;
     MessageLog("Hardware not present!", LevelError);
+    LogDetectionAttempts();
     return Connection::NoBox;
   }
 
@@ -107,8 +109,13 @@ int RunIdentify(const std::vector<std::string>&, const CliOptions& options, CliW
   return OnTheBox(options, window, RunDeviceIdentify);
 }
 
-// A read that was stopped, or found no chip, saves nothing.
+// A read that was stopped, or found no chip, saves nothing; one whose file
+// could not be written is not started.
 int RunReadChip(const std::vector<std::string>& operands, const CliOptions& options, CliWindow& window) {
+  if (const std::string why = WhyNotWritable(operands[0]); !why.empty()) {
+    std::cerr << "quelvox-cli: cannot save the read: " << why << '\n';
+    return ExitFailed;
+  }
   return OnTheBox(options, window, [&] {
     CommandResult result = RunCommandAction(CmdRead);
     if (!result.IsDone()) return result;

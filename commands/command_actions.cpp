@@ -2,9 +2,17 @@
 // result each learns from their return values and from the state they leave.
 #include "commands/command_actions.h"
 
+#include <cctype>
+#include <filesystem>
+#include <system_error>
+
 #include "abel/compile_design.h"
 #include "base/design_path.h"
+#include "base/paths.h"
 #include "base/requesters.h"
+#include "commands/design_state.h"
+#include "commands/device_commands.h"
+#include "commands/dispatch.h"
 #include "devices/pinout.h"
 #include "fuses/fuse_file_load.h"
 #include "fuses/jedec_writer.h"
@@ -14,28 +22,83 @@ bool FuseMapShown() {
   return TheWindow().LineCount(Pane::FuseMap) > 0;
 }
 
+namespace {
+
+CommandResult KeepUnsavedRead() {
+  return CommandCancelled("the fuse map read from the chip was kept");
+}
+
+}  // namespace
+
 CommandResult RunOpenCommand() {
+  if (!MayDiscardUnsavedRead()) return KeepUnsavedRead();
   CurrentDesignPath = AskFileName(0, FilterJedec, "");
   if (CurrentDesignPath.empty()) return CommandCancelled("no file chosen");
-  LoadFuseFile(CurrentDesignPath);
-  return FuseMapShown() ? CommandDone() : CommandFailed("no fuse map loaded from " + CurrentDesignPath);
+  return RunOpenFileCommand(CurrentDesignPath);
+}
+
+CommandResult RunOpenFileCommand(const std::string& path) {
+  CurrentDesignPath = path;
+  LoadFuseFile(path);  // clears the fuse map shown before, read or not
+  SetUnsavedChipRead(false);
+  if (!FuseMapShown()) {
+    ShowLoadedFile("");
+    return CommandFailed("no fuse map loaded from " + path);
+  }
+  ShowLoadedFile(path);
+  return CommandDone();
 }
 
 CommandResult RunSaveCommand() {
+  if (CheckFuseMapToSave() == 0) return CommandFailed("no fuse map loaded");
   const std::string path = AskFileName(1, FilterJedec, "");
   if (path.empty()) return CommandCancelled("save cancelled");
-  return WriteJedecFileTo(path) == 1 ? CommandDone() : CommandFailed("can't write " + path);
+  if (WriteJedecFileTo(path) != 1) return CommandFailed("can't write " + path);
+  SetUnsavedChipRead(false);
+  ShowLoadedFile(path);
+  return CommandDone();
 }
 
 CommandResult RunCompileCommand() {
+  if (!MayDiscardUnsavedRead()) return KeepUnsavedRead();
   const std::string design = AskFileName(0, FilterAbel, "");
   if (design.empty()) return CommandCancelled("no file chosen");
+  return RunCompileFileCommand(design);
+}
+
+CommandResult RunCompileFileCommand(const std::string& design) {
   if (CompileAbelDesign(design) != 1) return CommandFailed("no fuse file made from " + design);
   CurrentDesignPath = design;
   LoadFuseFile(OutputBaseOf(design) + ".jed");
+  SetUnsavedChipRead(false);
   ShowChipDiagram();
-  return FuseMapShown() ? CommandDone()
-                        : CommandFailed("the fuse file made from " + design + " did not load");
+  if (!FuseMapShown()) {
+    ShowLoadedFile("");
+    return CommandFailed("the fuse file made from " + design + " did not load");
+  }
+  ShowLoadedFile(design);
+  return CommandDone();
+}
+
+CommandResult RunReadCommand() {
+  if (!MayDiscardUnsavedRead()) return KeepUnsavedRead();
+  CurrentDesignPath.clear();
+  const CommandResult result = RunDeviceRead();
+  if (result.IsDone()) {
+    SetUnsavedChipRead(true);
+    ShowLoadedFile("");
+  }
+  return result;
+}
+
+CommandResult OpenNamedFile(const std::string& file) {
+  std::error_code error;
+  const std::filesystem::path full = std::filesystem::absolute(std::filesystem::path(file), error);
+  const std::string path = error ? file : full.string();
+  std::string extension = ExtensionOf(path);
+  for (char& c : extension) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return RunAsCommand(
+      [&] { return extension == "abl" ? RunCompileFileCommand(path) : RunOpenFileCommand(path); });
 }
 
 CommandResult RunInfoCommand() {

@@ -20,4 +20,5 @@ enum CommandId : int {
   CmdVerify = 32,
   CmdErase = 33,
   CmdInfo = 34,
+  CmdQuit = 35,
 };

@@ -16,6 +16,7 @@ namespace {
 bool BoxConnected() {
   if (TheSerialPort().IsOpen() || DetectProgrammer() == 1) return true;
   MessageLog("Hardware not present!", LevelError);
+  LogDetectionAttempts();
   return false;
 }
 

@@ -36,8 +36,7 @@ CommandResult RunAction(int commandId) {
     case CmdCompile:
       return RunCompileCommand();
     case CmdRead:
-      CurrentDesignPath.clear();
-      return RunDeviceRead();
+      return RunReadCommand();
     case CmdVerify:
       return RunDeviceVerify();
     case CmdErase:

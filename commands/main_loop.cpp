@@ -4,6 +4,8 @@
 #include "base/fuse_map.h"
 #include "base/message_log.h"
 #include "base/requesters.h"
+#include "commands/command_ids.h"
+#include "commands/design_state.h"
 #include "commands/dispatch.h"
 #include "devices/gal_device.h"
 #include "platform/clock.h"
@@ -15,6 +17,7 @@ int ResetCounter = 0;
 
 void ResetProgramState() {
   ResetDispatchState();
+  ResetDesignState();
   ResetRequesterState();
   ResetFuseState();
   ResetDeviceState();
@@ -30,7 +33,8 @@ int RunMainLoop() {
   for (;;) {
     ResetCounter = 0;
     WindowEvent event = TheWindow().WaitEvent(-1);
-    if (event.Kind == EventKind::Close) break;
+    // File > Quit ends the program as closing the window does.
+    if (event.Kind == EventKind::Close || (event.Kind == EventKind::Menu && event.Code == CmdQuit)) break;
     if (event.Kind == EventKind::Menu) DispatchCommand(event.Code);
     // Gadget and other events carry nothing the loop acts on.
     if (ResetCounter >= 2) {

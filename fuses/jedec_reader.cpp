@@ -1,6 +1,7 @@
 // The JEDEC reader: file checks, field scan, fuse lists and the checksum comparison.
 #include "fuses/jedec_reader.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <system_error>
@@ -14,6 +15,9 @@ namespace {
 struct ReadState {
   bool Stop = false;
   std::int64_t FuseAddress = 0;  // next fuse an L field sets; kept across fields
+  bool FuseData = false;         // an L field, or a QF count above 0
+  bool Checksum = false;         // a C field
+  bool CutField = false;         // text before ETX (or the end) that no "*" closed
 };
 
 std::string Trimmed(const std::string& field) {
@@ -56,11 +60,14 @@ void ProcessField(const std::string& field, ReadState& state) {
   const std::string f = Trimmed(field);
   if (f.empty()) return;
   if (f[0] == 'L') {
+    state.FuseData = true;
     ReadFuseList(f, state);
   } else if (f[0] == 'C') {
+    state.Checksum = true;
     CheckChecksum(f, state);
   } else if (f.compare(0, 2, "QF") == 0) {
     FuseMapLength = ParseJedecDecimal(std::string_view(f).substr(2));
+    if (FuseMapLength > 0) state.FuseData = true;
     if (FuseMapLength > JedecFuseCapacity || FuseMapLength == 0) state.Stop = true;
   } else if (f.compare(0, 2, "F1") == 0) {
     FuseMap.fill(1);
@@ -81,17 +88,21 @@ bool ReadCapped(const std::string& path, std::string& bytes) {
   if (!std::filesystem::is_regular_file(std::filesystem::path(path), error)) return false;
   std::FILE* file = std::fopen(path.c_str(), "rb");
   if (file == nullptr) return false;
-  bytes.resize(static_cast<std::size_t>(JedecFileSizeLimit) + 1);
-  const std::size_t got = std::fread(bytes.data(), 1, bytes.size(), file);
+  // In pieces, so a small file (the usual one) costs no megabyte of buffer.
+  const std::size_t cap = static_cast<std::size_t>(JedecFileSizeLimit) + 1;
+  bytes.clear();
+  char piece[16384];
+  std::size_t got = 0;
+  while (bytes.size() < cap &&
+         (got = std::fread(piece, 1, std::min(sizeof piece, cap - bytes.size()), file)) > 0) {
+    bytes.append(piece, got);
+  }
   const bool failed = std::ferror(file) != 0;
   std::fclose(file);
-  bytes.resize(got);
   return !failed;
 }
 
-}  // namespace
-
-std::int64_t ReadJedecText(const std::string& bytes) {
+ReadState ScanJedecText(const std::string& bytes) {
   FuseMapLength = 0;
   FuseMap.fill(0);
   ReadState state;
@@ -100,19 +111,34 @@ std::int64_t ReadJedecText(const std::string& bytes) {
   while (i < bytes.size() && bytes[i++] != '*') {
   }
   std::string field;
+  bool trailer = false;  // ETX seen and no "*" since: the transmission checksum follows
   for (; i < bytes.size() && !state.Stop; ++i) {
     const char c = UpperCase(static_cast<unsigned char>(bytes[i]));
     if (c == '*') {
       ProcessField(field, state);
       field.clear();
+      trailer = false;
+      state.CutField = false;
+    } else if (c == '\x03' && !trailer) {
+      trailer = true;
+      state.CutField = !Trimmed(field).empty();
+      field += ' ';
     } else if (static_cast<unsigned char>(c) <= 32) {
       field += ' ';
     } else {
       field += c;
     }
   }
+  if (!trailer && !state.Stop) state.CutField = !Trimmed(field).empty();
   // Without a QF field the count is where the last L field ended.
   if (!state.Stop && FuseMapLength == 0) FuseMapLength = state.FuseAddress;
+  return state;
+}
+
+}  // namespace
+
+std::int64_t ReadJedecText(const std::string& bytes) {
+  ScanJedecText(bytes);
   return FuseMapLength;
 }
 
@@ -128,5 +154,14 @@ std::int64_t ReadJedecFile(const std::string& path) {
     MessageLog("File size > " + std::to_string(JedecFileSizeLimit), LevelError);
     return FuseMapLength;
   }
-  return ReadJedecText(bytes);
+  const ReadState state = ScanJedecText(bytes);
+  if (state.CutField) {
+    MessageLog("File ends inside a field: the fuse map may be incomplete", LevelWarning);
+  }
+  if (!state.FuseData) {
+    MessageLog("No fuse data in file", LevelError);
+  } else if (!state.Checksum && !state.Stop) {  // a read that stopped early never got there
+    MessageLog("No fuse checksum in file", LevelPlain);
+  }
+  return FuseMapLength;
 }

@@ -6,12 +6,16 @@
 #include <cstdint>
 #include <string>
 
-constexpr std::int64_t JedecFileSizeLimit = 20000;  // bytes; a larger file is refused
-constexpr std::int64_t JedecFuseCapacity = 10000;   // an L field stops at this address
+// Bytes; a larger file is refused. Real files with test vectors run to
+// tens of kilobytes, so the limit only guards against reading anything at all.
+constexpr std::int64_t JedecFileSizeLimit = 1024 * 1024;
+constexpr std::int64_t JedecFuseCapacity = 10000;  // an L field stops at this address
 
 // Clears the FuseMap, reads the file and returns FuseMapLength (also left in
 // the global). Reports "Can't access file", the size limit and checksum
-// mismatches through the message log.
+// mismatches through the message log, and files that would otherwise fail
+// in silence: a last field cut off, fuse data without a checksum, no fuse
+// data at all.
 std::int64_t ReadJedecFile(const std::string& path);
 
 // The same for bytes already in memory: clears the FuseMap and scans them.

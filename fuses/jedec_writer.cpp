@@ -54,12 +54,26 @@ std::string JedecFileText(const LocalDateTime& now) {
   return text;
 }
 
+// A failed load clears the pane but leaves the count last shown, so both
+// are looked at: a file of a QF line and no fuses would hold nothing.
+bool FuseMapToSave() {
+  return ShownFuseCount > 0 && TheWindow().LineCount(Pane::FuseMap) > 0;
+}
+
+int CheckFuseMapToSave() {
+  if (FuseMapToSave()) return 1;
+  MessageLog("Nothing to save: no fuse map is loaded", LevelError);
+  return 0;
+}
+
 void WriteJedecFile() {
+  if (CheckFuseMapToSave() == 0) return;
   const std::string path = AskFileName(1, FilterJedec, "");
   if (!path.empty()) WriteJedecFileTo(path);
 }
 
 int WriteJedecFileTo(const std::string& path) {
+  if (CheckFuseMapToSave() == 0) return 0;
   // One reading of the clock, so date and time always belong together.
   if (ReplaceFileContents(path, JedecFileText(TheClock().Now())) == 0) {
     MessageLog("Can't access file", LevelError);

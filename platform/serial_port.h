@@ -7,6 +7,14 @@
 #include <cstdint>
 #include <string>
 
+// Why the last Open failed, for telling the user what to do about it.
+struct PortOpenError {
+  enum Kind { None, Missing, Denied, Busy, NotSerial, Failed };
+  Kind What = Missing;
+  std::string Group;   // Denied: the group that may use the port, when known
+  std::string Device;  // the device a port name stood for, when it is not the name itself
+};
+
 class SerialPort {
  public:
   virtual ~SerialPort() = default;
@@ -26,6 +34,9 @@ class SerialPort {
 
   virtual void SetBreak() = 0;
   virtual void ClearBreak() = 0;
+
+  // After a failed Open: why. Ports that cannot tell say Missing.
+  virtual PortOpenError LastOpenError() const { return {}; }
 };
 
 // The port in use; the machine's own serial ports unless something else was

@@ -59,6 +59,9 @@ class Window {
   virtual WindowEvent WaitEvent(int limitMs) = 0;
 
   virtual void Beep(int frequencyHz, int durationMs) = 0;
+
+  // The window's title; windows without one ignore it.
+  virtual void SetTitle(const std::string& /*title*/) {}
 };
 
 // The window in use; never null once the program or a test has installed one.

@@ -2,6 +2,9 @@
 #include "programmer/device_ops.h"
 
 #include <algorithm>
+#include <cstdio>
+#include <functional>
+#include <numeric>
 #include <string>
 #include <vector>
 
@@ -12,6 +15,7 @@
 #include "platform/window.h"
 #include "programmer/link_buffers.h"
 #include "programmer/link_operation.h"
+#include "programmer/map_check.h"
 #include "programmer/pes.h"
 #include "programmer/requests.h"
 
@@ -113,7 +117,18 @@ void CompareReadFuses() {
     return;
   }
   outcome = DeviceOutcome::VerifyFailed;
-  MessageLog("VERIFY failed @ fuse #" + std::to_string(diff.first - ReadBackBuffer.begin()), LevelError);
+  const auto first = static_cast<int>(diff.first - ReadBackBuffer.begin());
+  MessageLog("VERIFY failed @ fuse #" + std::to_string(first), LevelError);
+  // Where to look in the fuse-map pane: its rows are RowCount fuses wide.
+  const auto differing = std::inner_product(ReadBackBuffer.begin(), ReadBackBuffer.begin() + count,
+                                            FuseMap.begin(), 0, std::plus<>(), std::not_equal_to<>());
+  const int width = std::max<int>(GalDevice.RowCount, 1);
+  char row[16];
+  std::snprintf(row, sizeof row, "L%05d", first / width * width);
+  MessageLog(std::to_string(differing) + (differing == 1 ? " fuse differs" : " fuses differ") +
+                 ", the first in row " + std::to_string(first / width) + " (" + row + "), column " +
+                 std::to_string(first % width) + " (counting from 0)",
+             LevelPlain);
   TheWindow().Beep(440, 300);
 }
 
@@ -127,6 +142,7 @@ void ResetDeviceOutcome() {
 }
 
 int ReadOrVerifyDevice(int verify, int readPesFirst) {
+  const GalDeviceRecord mapDevice = GalDevice;  // identifying the chip selects its type
   LinkOperation op;
   outcome = DeviceOutcome::NoChip;
   if (readPesFirst == 1 && ReadPes() == 0) {
@@ -135,6 +151,13 @@ int ReadOrVerifyDevice(int verify, int readPesFirst) {
     return 0;
   }
   const bool reading = verify == 0;
+  // A map for another device type cannot match: say so instead of a fuse number.
+  if (!reading && CheckMapFitsChip() == 0) {
+    op.Ok(SendEndRequest(), true);
+    outcome = op.Stopped() ? DeviceOutcome::Stopped : DeviceOutcome::VerifyFailed;
+    GalDevice = mapDevice;  // the pane still shows the map of its own device
+    return 0;
+  }
   // Kept to be put back should the read stop half-way: the pane then still
   // shows the design the FuseMap holds.
   const std::vector<std::string> shownLines = reading ? FuseMapPaneLines() : std::vector<std::string>{};
@@ -174,14 +197,20 @@ int EraseDevice(int eraseAll) {
   }
   outcome = DeviceOutcome::Stopped;
   if (!op.Ok(SendProgrammingSetup())) return 0;
+  const bool unsupported = eraseAll != 0 && IsAtf(GalDevice.DeviceCode);
   if (eraseAll == 0) {
     if (!op.Ok(SendWriteRequest(WriteErase, 0, 0))) return 0;
-  } else if (IsAtf(GalDevice.DeviceCode)) {
+  } else if (unsupported) {
     MessageLog("ATMEL devices do not support this feature", LevelPlain);
   } else if (!op.Ok(SendWriteRequest(WriteEraseAll, 0, 0))) {
     return 0;
   }
   if (!op.Ok(SendEndRequest(), true)) return 0;
+  if (unsupported) {
+    outcome = DeviceOutcome::Unsupported;
+    return 1;
+  }
+  MessageLog(GalDevice.Name + (eraseAll == 0 ? " erased" : " erased completely"), LevelPlain);
   outcome = DeviceOutcome::Erased;
   return 1;
 }

@@ -18,10 +18,12 @@ enum class DeviceOutcome {
   Verified,      // the chip holds the FuseMap
   VerifyFailed,  // the chip differs from the FuseMap
   Erased,
+  Unsupported,  // the chip cannot do what was asked (erase-all on an ATF type)
 };
 DeviceOutcome LastDeviceOutcome();
 void ResetDeviceOutcome();
 
-// Erases the chip (eraseAll = 0) or erases it completely. 1 when the
-// operation ran, 0 when no chip was identified or the link failed.
+// Erases the chip (eraseAll = 0) or erases it completely, and logs that it
+// did. 1 when the operation ran, 0 when no chip was identified or the link
+// failed. Erase-all on an ATF type erases nothing (outcome Unsupported).
 int EraseDevice(int eraseAll);

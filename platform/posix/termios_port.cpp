@@ -2,8 +2,11 @@
 #include "platform/posix/termios_port.h"
 
 #include <fcntl.h>
+#include <grp.h>
 #include <poll.h>
+#include <sys/file.h>
 #include <sys/ioctl.h>
+#include <sys/stat.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -36,16 +39,33 @@ TermiosPort::~TermiosPort() {
   Close();
 }
 
+bool TermiosPort::Fail(PortOpenError::Kind what, int fd, const std::string& group) {
+  if (fd >= 0) ::close(fd);
+  error_.What = what;
+  error_.Group = group;
+  return false;
+}
+
 bool TermiosPort::Open(const std::string& name) {
   Close();
   const std::string path = ResolvePortName(name, ListSerialDevices());
-  if (path.empty()) return false;
+  error_ = {PortOpenError::None, "", path != name ? path : ""};
+  if (path.empty()) return Fail(PortOpenError::Missing);
   const int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
-  if (fd < 0) return false;
-  if (!isatty(fd) || ioctl(fd, TIOCEXCL) != 0 || !Configure(fd)) {
-    ::close(fd);
-    return false;
+  if (fd < 0) {
+    if (errno == ENOENT || errno == ENXIO || errno == ENODEV) return Fail(PortOpenError::Missing);
+    if (errno == EBUSY) return Fail(PortOpenError::Busy);
+    if (errno != EACCES && errno != EPERM) return Fail(PortOpenError::Failed);
+    // The device's group may use it (dialout on Debian): name it for the fix.
+    struct stat device {};
+    const group* owner = ::stat(path.c_str(), &device) == 0 ? getgrgid(device.st_gid) : nullptr;
+    return Fail(PortOpenError::Denied, -1, owner != nullptr && device.st_gid != 0 ? owner->gr_name : "");
   }
+  if (!isatty(fd)) return Fail(PortOpenError::NotSerial, fd);
+  // Another program holding the port (its own lock, or exclusive mode) makes
+  // it busy; two programs on one link would garble each other's frames.
+  if (flock(fd, LOCK_EX | LOCK_NB) != 0 || ioctl(fd, TIOCEXCL) != 0) return Fail(PortOpenError::Busy, fd);
+  if (!Configure(fd)) return Fail(PortOpenError::Failed, fd);
   fd_ = fd;
   return true;
 }

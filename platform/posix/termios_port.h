@@ -16,7 +16,11 @@ class TermiosPort final : public SerialPort {
   int Write(const std::uint8_t* data, int count) override;
   void SetBreak() override;
   void ClearBreak() override;
+  PortOpenError LastOpenError() const override { return error_; }
 
  private:
+  bool Fail(PortOpenError::Kind what, int fd = -1, const std::string& group = "");
+
   int fd_ = -1;
+  PortOpenError error_;
 };

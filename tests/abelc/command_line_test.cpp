@@ -52,10 +52,27 @@ TEST(CommandLine, WarningsAloneDoNotFailTheCompilation) {
   EXPECT_NE(std::string::npos, r.out.find("y     = (  !a );"));
 }
 
-TEST(CommandLine, UsageAndUnreadableFiles) {
-  std::ostringstream out, err;
-  EXPECT_EQ(2, RunCommandLine({"--equations"}, out, err));
-  EXPECT_EQ("usage: abelc [DESIGN.abl]\n       abelc --equations DESIGN.abl\n", err.str());
+TEST(CommandLine, UsageHelpVersionAndUnreadableFiles) {
+  const std::string usage =
+      "usage: abelc DESIGN.abl\n       abelc --equations DESIGN.abl\n       abelc --help | --version\n";
+  const struct {
+    std::vector<std::string> Args;
+    int Status;
+    std::string OutStart, Err;
+  } cases[] = {
+      {{"--equations"}, 2, "", usage},
+      {{}, 2, "", "abelc: no design given\n" + usage},
+      {{"--help"}, 0, usage + "\nCompiles the ABEL design", ""},
+      {{"-h"}, 0, usage + "\nCompiles the ABEL design", ""},
+      {{"--version"}, 0, "abelc " QUELVOX_VERSION "\n", ""},
+      {{"--help", "x.abl"}, 2, "", usage},
+  };
+  for (const auto& c : cases) {
+    std::ostringstream out, err;
+    EXPECT_EQ(c.Status, RunCommandLine(c.Args, out, err)) << c.Args.size();
+    EXPECT_EQ(out.str().substr(0, c.OutStart.size()), c.OutStart);
+    EXPECT_EQ(err.str(), c.Err);
+  }
   std::ostringstream out2, err2;
   EXPECT_EQ(1, RunCommandLine({"--equations", "/nonexistent/x.abl"}, out2, err2));
   EXPECT_EQ("/nonexistent/x.abl: error: cannot read the file\n", err2.str());

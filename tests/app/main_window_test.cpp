@@ -8,11 +8,13 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QElapsedTimer>
 #include <QFileDialog>
 #include <QFontInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
+#include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QScreen>
@@ -24,11 +26,13 @@
 #include <QToolBar>
 #include <QToolButton>
 #include <cmath>
+#include <deque>
 #include <filesystem>
 #include <fstream>
 
 #include "base/message_log.h"
 #include "base/requesters.h"
+#include "commands/command_actions.h"
 #include "commands/command_ids.h"
 #include "commands/dispatch.h"
 #include "commands/main_loop.h"
@@ -94,7 +98,7 @@ struct Item {
 
 TEST_F(Window, MenusCarryTheirTextsAndCommands) {
   const std::vector<std::pair<QString, std::vector<Item>>> expected = {
-      {"File", {{"Open...", 16}, {"Save As...", 17}}},
+      {"File", {{"Open...", 16}, {"Save As...", 17}, {"", 0}, {"Quit", 35}}},
       {"Device",
        {{"Set User Signature", 19},
         {"Copy PES", 20},
@@ -124,6 +128,7 @@ TEST_F(Window, MenusCarryTheirTextsAndCommands) {
   }
   EXPECT_EQ(window_.commandAction(CmdOpenMenu)->shortcut(), QKeySequence(QKeySequence::Open));
   EXPECT_EQ(window_.commandAction(CmdSaveAsMenu)->shortcut(), QKeySequence(QKeySequence::Save));
+  EXPECT_EQ(window_.commandAction(CmdQuit)->shortcut(), QKeySequence(QStringLiteral("Ctrl+Q")));
 }
 
 TEST_F(Window, ToolbarButtonsShowTextUnderLargeIconsWithTheirTooltips) {
@@ -352,6 +357,95 @@ TEST_F(Window, SaveDialogReturnsTheNameAndTheFilterWithoutMovingTheCurrentDirect
   EXPECT_EQ(AskFileName(1, FilterJedec, ""), (dir / "second.jed").string());
   EXPECT_EQ(fs::current_path(), before);
   fs::remove_all(dir);
+}
+
+// Answers every modal box and dialog that opens while it lives: a box with
+// the next of its buttons (No when none is left), a file dialog by
+// cancelling it. Records what was shown.
+class ModalAnswers {
+ public:
+  explicit ModalAnswers(std::deque<QMessageBox::StandardButton> buttons) : buttons_(std::move(buttons)) {
+    timer_.setInterval(20);
+    QObject::connect(&timer_, &QTimer::timeout, [this] { Answer(); });
+    timer_.start();
+  }
+  std::vector<QString> BoxTexts;
+  int FileDialogs = 0;
+
+ private:
+  void Answer() {
+    QWidget* modal = QApplication::activeModalWidget();
+    if (auto* box = qobject_cast<QMessageBox*>(modal)) {
+      BoxTexts.push_back(box->text());
+      const QMessageBox::StandardButton button = buttons_.empty() ? QMessageBox::No : buttons_.front();
+      if (!buttons_.empty()) buttons_.pop_front();
+      if (QAbstractButton* b = box->button(button)) b->click();
+    } else if (auto* dialog = qobject_cast<QFileDialog*>(modal)) {
+      ++FileDialogs;
+      dialog->reject();
+    }
+  }
+  std::deque<QMessageBox::StandardButton> buttons_;
+  QTimer timer_;
+};
+
+const std::string ExampleMap = std::string(QUELVOX_SOURCE_DIR) + "/examples/decoder_16v8.jed";
+
+TEST_F(Window, AFileNamedAtStartOpensAndTheTitleNamesIt) {
+  EXPECT_EQ(window_.windowTitle(), "Quelvox");
+  EXPECT_TRUE(OpenNamedFile(ExampleMap).IsDone());
+  EXPECT_EQ(window_.windowTitle(), "Quelvox - decoder_16v8.jed");
+  EXPECT_EQ(window_.statusField(0)->text(), "GAL16V8");
+  EXPECT_EQ(window_.LineCount(Pane::FuseMap), 69);
+  EXPECT_EQ(window_.LineText(Pane::Log, window_.LineCount(Pane::Log) - 1), ">>> done <<<");
+  // A file that does not load leaves no name in the title.
+  EXPECT_FALSE(OpenNamedFile(ExampleMap + ".missing").IsDone());
+  EXPECT_EQ(window_.windowTitle(), "Quelvox");
+}
+
+TEST_F(Window, QuitEndsTheMainLoop) {
+  QTimer fallback;  // ends a loop that Quit did not end, so the test fails instead of hanging
+  fallback.setSingleShot(true);
+  QObject::connect(&fallback, &QTimer::timeout, [this] { window_.close(); });
+  fallback.start(5000);
+  QElapsedTimer elapsed;
+  elapsed.start();
+  QMetaObject::invokeMethod(window_.commandAction(CmdQuit), "trigger", Qt::QueuedConnection);
+  EXPECT_EQ(RunMainLoop(), 0);
+  EXPECT_LT(elapsed.elapsed(), 4000);
+}
+
+TEST_F(Window, SaveWithNothingLoadedAsksNothingAndWritesNothing) {
+  ModalAnswers answers({});
+  DispatchCommand(CmdSaveButton);
+  EXPECT_EQ(answers.FileDialogs, 0);
+  const int n = window_.LineCount(Pane::Log);
+  EXPECT_EQ(window_.LineText(Pane::Log, n - 2), "Nothing to save: no fuse map is loaded");
+  EXPECT_EQ(window_.LineText(Pane::Log, n - 3), "ERROR!");
+}
+
+TEST_F(Window, AnUnsavedReadIsKeptOrDiscardedAsTheUserSays) {
+  BoxLink link;
+  std::vector<std::uint8_t> fuses(2194, 0);
+  fuses[7] = 1;
+  link.Insert("GAL16V8", fuses);
+  ASSERT_TRUE(DispatchCommand(CmdRead).IsDone());
+  EXPECT_EQ(window_.windowTitle(), "Quelvox");
+  const std::string firstRow = window_.LineText(Pane::FuseMap, 0);
+  {
+    ModalAnswers answers({QMessageBox::No});
+    EXPECT_EQ(DispatchCommand(CmdOpenButton).Status, CommandStatus::Cancelled);
+    EXPECT_EQ(answers.BoxTexts,
+              std::vector<QString>{"The fuse map read from the chip is not saved. Discard it?"});
+    EXPECT_EQ(answers.FileDialogs, 0);
+  }
+  {
+    ModalAnswers answers({QMessageBox::Yes});
+    DispatchCommand(CmdCompile);
+    EXPECT_EQ(answers.BoxTexts.size(), 1u);
+    EXPECT_EQ(answers.FileDialogs, 1);  // cancelled: the map stays
+  }
+  EXPECT_EQ(window_.LineText(Pane::FuseMap, 0), firstRow);
 }
 
 }  // namespace

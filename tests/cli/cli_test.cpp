@@ -48,14 +48,14 @@ TEST(Cli, OpenFailures) {
   ScratchDir dir;
   WriteBytes(dir / "none.jed", "x*N no fuses*");
   WriteBytes(dir / "odd.jed", "x*QF2056*");
-  WriteBytes(dir / "big.jed", std::string(20001, '*'));
+  WriteBytes(dir / "big.jed", std::string(1024 * 1024 + 1, '*'));
   struct Case {
     std::string Name, LogLines;
   } cases[] = {
       {"missing.jed", "ERROR!\nCan't access file\n"},
-      {"none.jed", ""},
-      {"odd.jed", "ERROR!\n2056 fuses don't match any GAL\n"},
-      {"big.jed", "ERROR!\nFile size > 20000\n"},
+      {"none.jed", "ERROR!\nNo fuse data in file\n"},
+      {"odd.jed", "No fuse checksum in file\nERROR!\n2056 fuses don't match any GAL\n"},
+      {"big.jed", "ERROR!\nFile size > 1048576\n"},
   };
   for (const Case& c : cases) {
     for (const char* command : {"open", "info"}) {
@@ -83,7 +83,7 @@ TEST(Cli, ChecksumWarningAndEscapedUes) {
   EXPECT_EQ(run.Out, "--- log ---\nParsing file: ues.jed\nPath: " + dir.path() +
                          "/\nWARNING!\nChecksum: BA <> expected: 0\n2194 fuses match GAL16V8\n>>> done <<<\n"
                          "--- fuse map ---\n" +
-                         map + "--- status ---\nGAL16V8\nUES: \\x01\\\\      \n");
+                         map + "--- status ---\nGAL16V8\nUES: \\x01\\      \n");
   EXPECT_EQ(run.Status, 0);
 }
 
@@ -129,7 +129,7 @@ TEST(Cli, SaveFailures) {
 TEST(Cli, BadArgumentsAndHelp) {
   const std::vector<std::vector<std::string>> bad{
       {},           {"frobnicate", "x.jed"}, {"open"}, {"open", "a.jed", "b.jed"}, {"save", "a.jed"},
-      {"open", ""}, {"--help", "open"},      {"info"},
+      {"open", ""}, {"--help", "open"},      {"info"}, {"--version", "open"},
   };
   for (const auto& args : bad) {
     const ProgramRun run = RunCli(args);
@@ -143,6 +143,24 @@ TEST(Cli, BadArgumentsAndHelp) {
   EXPECT_EQ(help.Err, "");
   for (const char* line : {"quelvox-cli open FILE", "quelvox-cli save IN OUT", "quelvox-cli info FILE"}) {
     EXPECT_NE(help.Out.find(line), std::string::npos) << line;
+  }
+  const ProgramRun version = RunCli({"--version"});
+  EXPECT_EQ(version.Out, "quelvox-cli " QUELVOX_VERSION "\n");
+  EXPECT_EQ(version.Status, 0);
+}
+
+// --brief leaves the fuse-map block out, wherever it stands; the rest of the
+// output is the same.
+TEST(Cli, BriefLeavesTheFuseMapOut) {
+  const std::string file = JedecDataDir() + "/" + RealFile;
+  const std::string full = OpenOutput();
+  const auto map = full.find("--- fuse map ---\n"), status = full.find("--- status ---\n");
+  const std::string brief = full.substr(0, map) + full.substr(status);
+  for (const auto& args :
+       std::vector<std::vector<std::string>>{{"open", "--brief", file}, {"open", file, "--brief"}}) {
+    const ProgramRun run = RunCli(args);
+    EXPECT_EQ(run.Out, brief);
+    EXPECT_EQ(run.Status, 0);
   }
 }
 

@@ -3,6 +3,7 @@
 // erased; a missing box and bad options end as a user would expect.
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -27,8 +28,8 @@ std::string Sim(const std::string& name) {
 const std::string Gal16V8Lines =
     "Device: GAL16V8 [LATTICE]\n"
     "Device Input & I/O Pull-ups: NO\n"
-    "Vpp Supply: \\x0915.8V (prog.)\\x09\\x0912.0V (read)\n"
-    "Pulse Timing: \\x09100ms (prog.)\\x09\\x09100ms (erase)\n"
+    "Vpp Supply: \t15.8V (prog.)\t\t12.0V (read)\n"
+    "Pulse Timing: \t100ms (prog.)\t\t100ms (erase)\n"
     "PES: 00 00 00 A1 00 00 00 00 \n";
 
 TEST(CliProgrammer, IdentifyTheSimulatedChip) {
@@ -61,27 +62,36 @@ TEST(CliProgrammer, VerifyTellsSuccessFromAMismatch) {
   const ProgramRun other = RunCli(
       {"verify", File("galette_GAL22V10_invertedreg.jed"), "--port", Sim("galette_GAL22V10_arsp.jed")});
   EXPECT_NE(other.Out.find("->verify\nERROR!\nVERIFY failed @ fuse #"), std::string::npos) << other.Out;
+  EXPECT_NE(other.Out.find(" fuses differ, the first in row "), std::string::npos) << other.Out;
   EXPECT_EQ(other.Status, 1);
+  const ProgramRun device =
+      RunCli({"verify", File("galette_GAL16V8_reg.jed"), "--port", Sim("galette_GAL22V10_arsp.jed")});
+  EXPECT_NE(device.Out.find("ERROR!\nThe fuse map is for a GAL16V8 (2194 fuses), the programmer holds a "
+                            "GAL22V10 (5892 fuses)\n>>> done <<<\n"),
+            std::string::npos)
+      << device.Out;
+  EXPECT_EQ(device.Out.find("VERIFY failed"), std::string::npos) << device.Out;
+  EXPECT_EQ(device.Status, 1);
 }
 
 TEST(CliProgrammer, EraseAndEraseAll) {
   const ProgramRun erase = RunCli({"erase", "--port", Sim("galette_GAL16V8_reg.jed")});
-  EXPECT_EQ(erase.Out,
-            "--- log ---\n" + Gal16V8Lines + ">>> done <<<\n--- fuse map ---\n--- status ---\n\n\n");
+  EXPECT_EQ(erase.Out, "--- log ---\n" + Gal16V8Lines +
+                           "GAL16V8 erased\n>>> done <<<\n--- fuse map ---\n--- status ---\n\n\n");
   EXPECT_EQ(erase.Status, 0);
+  EXPECT_EQ(erase.Err, "");  // progress only on a terminal
   const ProgramRun atf = RunCli({"erase", "--all", "--port", Sim("galette_GAL16V8_reg.jed") + ",ATF16V8B"});
   EXPECT_NE(atf.Out.find("Device: ATF16V8B [ATMEL]\n"), std::string::npos) << atf.Out;
   EXPECT_NE(atf.Out.find("ATMEL devices do not support this feature\n>>> done <<<\n"), std::string::npos)
       << atf.Out;
-  EXPECT_EQ(atf.Status, 0);
+  EXPECT_EQ(atf.Status, 1);  // nothing was erased
 }
 
 TEST(CliProgrammer, NoBoxNoChipNoFile) {
   ScratchDir dir;
   const ProgramRun noBox = RunCli({"read", dir / "out.jed", "--port", dir / "no-such-port"});
-  EXPECT_EQ(
-      noBox.Out,
-      "--- log ---\nERROR!\nHardware not present!\n>>> done <<<\n--- fuse map ---\n--- status ---\n\n\n");
+  EXPECT_EQ(noBox.Out, "--- log ---\nERROR!\nHardware not present!\n" + (dir / "no-such-port") +
+                           ": no such port\n>>> done <<<\n--- fuse map ---\n--- status ---\n\n\n");
   EXPECT_EQ(noBox.Status, 1);
   EXPECT_TRUE(dir.Entries().empty());
   const ProgramRun badChip = RunCli({"identify", "--port", "sim:" + (dir / "missing.jed")});
@@ -105,7 +115,6 @@ TEST(CliProgrammer, EveryCommandClosesOnce) {
       {{"info", File("galette_GAL16V8_reg.jed")}, 0},
       {{"identify", "--port", chip}, 0},
       {{"read", dir / "read.jed", "--port", chip}, 0},
-      {{"read", dir / "none/read.jed", "--port", chip}, 1},
       {{"read", dir / "read.jed", "--port", dir / "no-such-port"}, 1},
       {{"verify", File("galette_GAL16V8_reg.jed"), "--port", chip}, 0},
       {{"verify", dir / "missing.jed", "--port", chip}, 1},
@@ -121,6 +130,26 @@ TEST(CliProgrammer, EveryCommandClosesOnce) {
     EXPECT_EQ(closings, 1u) << testing::PrintToString(c.Args) << run.Out;
     EXPECT_EQ(run.Status, c.Status) << testing::PrintToString(c.Args) << run.Out;
   }
+}
+
+// A read whose file could not be saved is not started: nothing is created
+// or changed, and the box is not even looked for.
+TEST(CliProgrammer, ReadChecksItsFileFirst) {
+  ScratchDir dir;
+  std::filesystem::create_directory(dir / "folder");
+  const struct {
+    std::string Out, Why;
+  } cases[] = {
+      {dir / "none/out.jed", "the folder " + (dir / "none") + " does not exist"},
+      {dir / "folder", dir / "folder" + " is a folder"},
+  };
+  for (const auto& c : cases) {
+    const ProgramRun run = RunCli({"read", c.Out, "--port", Sim("galette_GAL16V8_reg.jed")});
+    EXPECT_EQ(run.Status, 1) << c.Out;
+    EXPECT_EQ(run.Err, "quelvox-cli: cannot save the read: " + c.Why + "\n");
+    EXPECT_EQ(run.Out, "--- log ---\n--- fuse map ---\n--- status ---\n\n\n");
+  }
+  EXPECT_EQ(dir.Entries(), std::vector<std::string>{"folder"});
 }
 
 TEST(CliProgrammer, OptionsInTheWrongPlace) {

@@ -12,6 +12,7 @@
 #include "devices/gal_device.h"
 #include "fuses/fuse_map_view.h"
 #include "programmer/link_buffers.h"
+#include "tests/fuses/fuse_test_files.h"
 #include "tests/support/box_link.h"
 #include "tests/support/recording_window.h"
 
@@ -78,8 +79,11 @@ TEST(Dispatch, ReadClearsTheDesignPathEvenWithoutHardware) {
   CurrentDesignPath = "C:\\d\\x.abl";
   DispatchCommand(CmdRead);
   EXPECT_EQ(CurrentDesignPath, "");
+  // Each port tried, and why there was no box.
   EXPECT_EQ(scope.window().LogLines,
-            (std::vector<std::string>{"ERROR!", "Hardware not present!", ">>> done <<<"}));
+            (std::vector<std::string>{"ERROR!", "Hardware not present!", "COM0 to COM2: no such port",
+                                      "COM3: no answer from a programmer box", "COM4 to COM32: no such port",
+                                      ">>> done <<<"}));
   EXPECT_FALSE(link.Ports.IsOpen());
 }
 
@@ -92,7 +96,8 @@ TEST(Dispatch, ProgrammerCommandsWithoutABoxEndAfterTheScan) {
     InstallSerialPort(nullptr);
     EXPECT_EQ(nothing.OpenAttempts.size(), 33u) << id;
     EXPECT_EQ(scope.window().LogLines,
-              (std::vector<std::string>{"ERROR!", "Hardware not present!", ">>> done <<<"}))
+              (std::vector<std::string>{"ERROR!", "Hardware not present!", "COM0 to COM32: no such port",
+                                        ">>> done <<<"}))
         << id;
     EXPECT_TRUE(scope.window().Boxes.empty()) << id;
   }
@@ -187,6 +192,61 @@ TEST(Dispatch, EraseAsksFirstWithNoAsTheDefault) {
     EXPECT_EQ(x.link.Box.Frames.empty(), answer != BoxAnswer::Yes);
     EXPECT_EQ(x.Log().back(), ">>> done <<<");
   }
+}
+
+// Save with no fuse map on show asks for no name and writes nothing, also
+// after a failed load that left the count of the map shown before.
+TEST(Dispatch, SaveWithNothingLoadedWritesNothing) {
+  for (bool loadedBefore : {false, true}) {
+    TestWindowScope scope;
+    auto& w = scope.window();
+    if (loadedBefore) {
+      SelectDevice(0);
+      ShowFuseMap(2194);
+      w.ClearPane(Pane::FuseMap);
+    }
+    for (int id : {CmdSaveAsMenu, CmdSaveButton}) {
+      w.LogLines.clear();
+      w.AnswerDialog("/nonexistent/never.jed");
+      EXPECT_EQ(DispatchCommand(id).Status, CommandStatus::Failed);
+      EXPECT_TRUE(w.Dialogs.empty());
+      EXPECT_EQ(w.LogLines, (std::vector<std::string>{"ERROR!", "Nothing to save: no fuse map is loaded",
+                                                      ">>> done <<<"}));
+    }
+  }
+}
+
+// A map read from the chip and not saved: Open, Compile and Read ask before
+// they replace it; No keeps it, Yes goes on. A save ends the question.
+TEST(Dispatch, AnUnsavedReadIsNotDiscardedWithoutAsking) {
+  for (int id : {CmdOpenMenu, CmdOpenButton, CmdCompile, CmdRead}) {
+    for (BoxAnswer answer : {BoxAnswer::No, BoxAnswer::Closed, BoxAnswer::Yes}) {
+      ChipInBox x;
+      auto& w = x.scope.window();
+      ASSERT_TRUE(DispatchCommand(CmdRead).IsDone());
+      const auto shown = w.FuseMapLines;
+      w.AnswerBox(answer);
+      w.CancelDialog();
+      const CommandResult result = DispatchCommand(id);
+      ASSERT_EQ(w.Boxes.size(), 1u) << id;
+      EXPECT_EQ(w.Boxes[0].Text, "The fuse map read from the chip is not saved. Discard it?");
+      EXPECT_EQ(w.Boxes[0].Buttons, BoxButtons::YesNo);
+      EXPECT_TRUE(w.Boxes[0].DefaultNo);
+      const bool goesOn = answer == BoxAnswer::Yes;
+      EXPECT_EQ(result.Status == CommandStatus::Cancelled, !goesOn || id != CmdRead) << id;
+      EXPECT_EQ(w.Dialogs.size(), goesOn && id != CmdRead ? 1u : 0u) << id;
+      EXPECT_EQ(w.FuseMapLines, shown) << id;
+    }
+  }
+  ChipInBox x;
+  auto& w = x.scope.window();
+  DispatchCommand(CmdRead);
+  ScratchDir dir;
+  w.AnswerDialog(dir / "read.jed");
+  ASSERT_TRUE(DispatchCommand(CmdSaveAsMenu).IsDone());
+  w.CancelDialog();
+  DispatchCommand(CmdOpenMenu);
+  EXPECT_TRUE(w.Boxes.empty());
 }
 
 TEST(Dispatch, OpenSetsTheDesignPathEvenWhenCancelled) {

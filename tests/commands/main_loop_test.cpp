@@ -26,6 +26,16 @@ TEST(MainLoop, GreetsOnceThenRunsEachCommandToItsEndUntilClose) {
   EXPECT_EQ(w.LoopEvents.size(), 1u);
 }
 
+TEST(MainLoop, QuitEndsTheLoopAsACloseDoes) {
+  TestWindowScope scope;
+  auto& w = scope.window();
+  w.LoopEvents = {{EventKind::Menu, CmdAbout}, {EventKind::Menu, CmdQuit}, {EventKind::Menu, CmdAbout}};
+  EXPECT_EQ(RunMainLoop(), 0);
+  EXPECT_EQ(w.Boxes.size(), 1u);
+  EXPECT_EQ(w.LogLines, std::vector<std::string>{">>> done <<<"});
+  EXPECT_EQ(w.LoopEvents.size(), 1u);
+}
+
 TEST(MainLoop, AClickDuringACommandIsNeverRunAndACloseDoesNotEndTheProgram) {
   TestWindowScope scope;
   auto& w = scope.window();

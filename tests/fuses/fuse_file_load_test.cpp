@@ -40,7 +40,7 @@ TEST(FuseFileLoad, IdentifiesAllTwentyOneCounts) {
     TestWindowScope scope;
     auto& w = scope.window();
     const std::string path = dir / "n.jed";
-    WriteBytes(path, "\x02*QF" + std::to_string(c.Count) + "*\x03");
+    WriteBytes(path, "\x02*QF" + std::to_string(c.Count) + "*C0000*\x03");
     EXPECT_EQ(DeviceCodeForFuseCount(c.Count), c.Code);
     LoadFuseFile(path);
     const std::vector<std::string> log{"Parsing file: n.jed", "Path: " + dir.path() + "/",
@@ -70,16 +70,20 @@ TEST(FuseFileLoad, OutcomesAndTheirLogLines) {
   for (int r = 0; r < 2194; r += 32)
     l16v8 += "L" + std::to_string(r) + " " + std::string(std::min(32, 2194 - r), '0') + "*";
   const LoadCase cases[] = {
-      {"too big", "x*" + std::string(20001, ' '), {"ERROR!", "File size > 20000"}, 0, false},
-      {"no fuses", "x*N nothing*", {}, 0, false},
-      {"unknown count", "x*QF2056*", {"ERROR!", "2056 fuses don't match any GAL"}, 2056, false},
+      {"too big", "x*" + std::string(1024 * 1024 + 1, ' '), {"ERROR!", "File size > 1048576"}, 0, false},
+      {"no fuses", "x*N nothing*", {"ERROR!", "No fuse data in file"}, 0, false},
+      {"unknown count", "x*QF2056*C0000*", {"ERROR!", "2056 fuses don't match any GAL"}, 2056, false},
       {"QF over the capacity", "x*QF12000*", {"ERROR!", "12000 fuses don't match any GAL"}, 12000, false},
       {"checksum mismatch",
        "x*QF2195*L0000 1*C0000*",
        {"WARNING!", "Checksum: 1 <> expected: 0", "2195 fuses match GAL16V8"},
        2194,
        true},
-      {"count from the L fields", "x*" + l16v8, {"2194 fuses match GAL16V8"}, 2194, true},
+      {"count from the L fields",
+       "x*" + l16v8,
+       {"No fuse checksum in file", "2194 fuses match GAL16V8"},
+       2194,
+       true},
   };
   ScratchDir dir;
   for (const LoadCase& c : cases) {

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <set>
 #include <string>
 #include <vector>
@@ -123,8 +124,12 @@ TEST(JedecReader, LineEndsDoNotMatter) {
 
 TEST(JedecReader, FileFailures) {
   ScratchDir dir;
-  WriteBytes(dir / "big.jed", "x*QF2194*" + std::string(20001 - 9, ' '));
-  WriteBytes(dir / "limit.jed", "x*QF2194*L0000 1*" + std::string(20000 - 17, ' '));
+  const std::string mib = std::to_string(1024 * 1024);
+  const std::string fuses = "x*QF2194*L0000 1*C0001*";
+  WriteBytes(dir / "big.jed", fuses + std::string(1024 * 1024 + 1 - fuses.size(), ' '));
+  WriteBytes(dir / "limit.jed", fuses + std::string(1024 * 1024 - fuses.size(), ' '));
+  // Real GAL22V10 files with test vectors run past 20,000 bytes.
+  WriteBytes(dir / "vectors.jed", fuses + std::string(20001 - fuses.size(), ' '));
   struct FileCase {
     std::string Path;
     long long Length;
@@ -132,8 +137,9 @@ TEST(JedecReader, FileFailures) {
   } cases[] = {
       {dir / "missing.jed", 0, {"ERROR!", "Can't access file"}},
       {dir.path(), 0, {"ERROR!", "Can't access file"}},
-      {dir / "big.jed", 0, {"ERROR!", "File size > 20000"}},
+      {dir / "big.jed", 0, {"ERROR!", "File size > " + mib}},
       {dir / "limit.jed", 2194, {}},
+      {dir / "vectors.jed", 2194, {}},
   };
   for (const FileCase& c : cases) {
     TestWindowScope scope;
@@ -141,6 +147,72 @@ TEST(JedecReader, FileFailures) {
     EXPECT_EQ(ReadJedecFile(c.Path), c.Length) << c.Path;
     EXPECT_EQ(scope.window().LogLines, c.Log) << c.Path;
     EXPECT_EQ(FusesSet(), c.Length ? std::vector<int>{0} : std::vector<int>{}) << c.Path;
+  }
+}
+
+// Files that used to load, or fail, in silence: each says what is wrong.
+TEST(JedecReader, FilesMissingAPartSaySo) {
+  const std::vector<std::string> cut{"WARNING!", "File ends inside a field: the fuse map may be incomplete"};
+  const std::vector<std::string> noChecksum{"No fuse checksum in file"};
+  const std::vector<std::string> noFuses{"ERROR!", "No fuse data in file"};
+  auto join = [](std::vector<std::string> a, const std::vector<std::string>& b) {
+    a.insert(a.end(), b.begin(), b.end());
+    return a;
+  };
+  const struct {
+    const char* Name;
+    std::string Text;
+    long long Length;
+    std::vector<std::string> Log;
+  } cases[] = {
+      {"complete",
+       "\x02*QF8*L0 1*C0001*\r\n\x03"
+       "ABCD",
+       8,
+       {}},
+      {"complete without ETX", "\x02*QF8*L0 1*C0001*\r\n", 8, {}},
+      {"a text file", "Some notes about a design.\nNothing else.\n", 0, noFuses},
+      {"fields but no fuses", "x*N note*QP20*", 0, noFuses},
+      {"QF0", "x*QF0*C0000*", 0, noFuses},
+      {"no checksum", "x*QF8*L0 1*\x03", 8, noChecksum},
+      {"cut inside an L field", "x*QF8*L0 1*C0001*L4 1", 8, cut},
+      {"cut inside an L field before ETX",
+       "x*QF8*L0 1*C0001*L4 1\x03"
+       "ABCD",
+       8, cut},
+      {"cut before the checksum", "x*QF8*L0 1*C00", 8, join(cut, noChecksum)},
+      {"cut inside the count", "x*QF", 0, join(cut, noFuses)},
+  };
+  ScratchDir dir;
+  for (const auto& c : cases) {
+    TestWindowScope scope;
+    WriteBytes(dir / "f.jed", c.Text);
+    EXPECT_EQ(ReadJedecFile(dir / "f.jed"), c.Length) << c.Name;
+    EXPECT_EQ(scope.window().LogLines, c.Log) << c.Name;
+  }
+}
+
+// A real file cut at every field boundary and in the middle of every field:
+// a cut inside a field always warns, a cut after a field's "*" cannot be
+// seen, and the fuses read before the cut are kept.
+TEST(JedecReader, ARealFileCutAnywhere) {
+  const std::string whole = ReadBytes(JedecDataDir() + "/galette_GAL16V8_reg.jed");
+  ASSERT_FALSE(whole.empty());
+  ScratchDir dir;
+  const std::string warning = "File ends inside a field: the fuse map may be incomplete";
+  for (std::size_t star = whole.find('*'); star != std::string::npos; star = whole.find('*', star + 1)) {
+    const std::size_t next = whole.find('*', star + 1);
+    if (next == std::string::npos) break;
+    const std::size_t middle = star + 1 + (next - star) / 2;
+    for (std::size_t length : {star + 1, middle}) {
+      TestWindowScope scope;
+      WriteBytes(dir / "cut.jed", whole.substr(0, length));
+      ReadJedecFile(dir / "cut.jed");
+      const std::string tail = whole.substr(star + 1, length - star - 1);
+      const bool insideField = tail.find_first_not_of(" \r\n\t") != std::string::npos;
+      const auto& log = scope.window().LogLines;
+      EXPECT_EQ(std::count(log.begin(), log.end(), warning), insideField ? 1 : 0) << "cut at " << length;
+    }
   }
 }
 

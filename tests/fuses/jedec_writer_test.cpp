@@ -81,6 +81,8 @@ TEST(JedecWriter, CancelledSaveWritesNothing) {
   ScratchDir dir;
   TestWindowScope scope;
   auto& w = scope.window();
+  SelectDevice(0);
+  ShowFuseMap(2194);
   w.CancelDialog();
   DispatchCommand(CmdSaveButton);
   EXPECT_EQ(w.LogLines, (std::vector<std::string>{"Save canceled", ">>> done <<<"}));

@@ -61,7 +61,8 @@ fi
 # --- the installed files ---------------------------------------------------
 for file in bin/quelvox-cli bin/abelc bin/quelvox-launch \
             share/man/man1/quelvox-cli.1.gz share/man/man1/abelc.1.gz \
-            share/man/man1/quelvox.1.gz share/man/man1/quelvox-launch.1.gz; do
+            share/man/man1/quelvox.1.gz share/man/man1/quelvox-launch.1.gz \
+            share/bash-completion/completions/quelvox-cli share/bash-completion/completions/abelc; do
   [ -f "$prefix/$file" ] || fail "not installed: $file"
 done
 for program in quelvox-cli abelc quelvox-launch; do
@@ -86,6 +87,10 @@ if [ -e "$build/quelvox" ]; then
     else
       fail "the menu entry's icon '$icon' is not in hicolor/256x256/apps"
     fi
+    # A double click on a .jed or .abl file opens it in the window.
+    [ -f "$prefix/share/mime/packages/quelvox.xml" ] || fail "not installed: share/mime/packages/quelvox.xml"
+    grep -q '^Exec=quelvox-launch %f$' "$desktop" || fail "the menu entry does not pass the file: $exec_line"
+    grep -q '^MimeType=.*application/x-jedec;.*text/x-abel;' "$desktop" || fail "the menu entry names no file types"
     if command -v desktop-file-validate >/dev/null; then
       desktop-file-validate "$desktop" || fail "desktop-file-validate rejects quelvox.desktop"
     fi
@@ -169,7 +174,10 @@ out=$(as_user quelvox-launch --no-such-option 2>&1) || status=$?
 if [ "$window" = yes ]; then
   # Started directly, not through a function, so that $! is the process that
   # becomes the window.
-  "${run_as[@]}" QT_QPA_PLATFORM=offscreen XDG_DATA_HOME="$home/menu" quelvox-launch >"$tmp/window.log" 2>&1 &
+  # With a file named relative to the user's folder, as a double click or a
+  # terminal passes it: the window gets its full path.
+  "${run_as[@]}" QT_QPA_PLATFORM=offscreen XDG_DATA_HOME="$home/menu" \
+    sh -c 'cd "$1" && exec quelvox-launch designs/counter4_load.jed' sh "$home" >"$tmp/window.log" 2>&1 &
   window_pid=$!
   started=no
   for _ in $(seq 100); do
@@ -186,6 +194,8 @@ if [ "$window" = yes ]; then
       fail "the window ended at once: $(cat "$tmp/window.log")"
     elif [ "$(readlink "/proc/$window_pid/cwd")" != "$home/menu/quelvox" ]; then
       fail "the window runs in $(readlink "/proc/$window_pid/cwd"), not the work folder"
+    elif ! tr '\0' '\n' <"/proc/$window_pid/cmdline" | grep -qx "$home/designs/counter4_load.jed"; then
+      fail "the window was not given the file: $(tr '\0' ' ' <"/proc/$window_pid/cmdline")"
     else
       pass "the launcher started the installed window in the work folder"
     fi

@@ -1,8 +1,13 @@
 // The machine's serial port: COMn names and the termios port on a pty.
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <pty.h>
+#include <sys/file.h>
 #include <unistd.h>
 
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
 #include <thread>
 
 #include "platform/posix/port_names.h"
@@ -70,6 +75,53 @@ TEST(TermiosPort, CountsReadsAndWritesBytesOnAPty) {
   EXPECT_FALSE(port.IsOpen());
   EXPECT_EQ(port.BytesWaiting(), 0);
   EXPECT_EQ(port.Write(request, 8), 0);
+}
+
+// Why a port does not open, for the lines after "Hardware not present!".
+TEST(TermiosPort, SaysWhyAPortDoesNotOpen) {
+  Pty free, held;
+  ASSERT_FALSE(free.path.empty());
+  ASSERT_FALSE(held.path.empty());
+  // Another program holding the port has its lock.
+  const int other = open(held.path.c_str(), O_RDWR | O_NOCTTY);
+  ASSERT_GE(other, 0);
+  ASSERT_EQ(flock(other, LOCK_EX | LOCK_NB), 0);
+  const std::string file = std::filesystem::temp_directory_path() / "quelvox-not-a-port";
+  std::ofstream(file) << "x";
+  const struct {
+    std::string Name;
+    PortOpenError::Kind What;
+  } cases[] = {
+      {"/dev/no-such-port", PortOpenError::Missing},
+      {"COM0", PortOpenError::Missing},
+      {file, PortOpenError::NotSerial},
+      {held.path, PortOpenError::Busy},
+      {free.path, PortOpenError::None},
+  };
+  for (const auto& c : cases) {
+    TermiosPort port;
+    EXPECT_EQ(port.Open(c.Name), c.What == PortOpenError::None) << c.Name;
+    EXPECT_EQ(port.LastOpenError().What, c.What) << c.Name;
+  }
+  close(other);
+  std::filesystem::remove(file);
+}
+
+// A port the user may not open; root gives up its rights first, since
+// permission bits do not stop it.
+TEST(TermiosPort, SaysWhenPermissionIsDenied) {
+  const std::string file = std::filesystem::temp_directory_path() / "quelvox-denied-port";
+  std::ofstream(file) << "x";
+  std::filesystem::permissions(file, std::filesystem::perms::owner_read);
+  EXPECT_EXIT(
+      {
+        if (geteuid() == 0 && (setgid(65534) != 0 || setuid(65534) != 0)) std::_Exit(4);
+        TermiosPort port;
+        const bool opened = port.Open(file);
+        std::_Exit(!opened && port.LastOpenError().What == PortOpenError::Denied ? 0 : 1);
+      },
+      testing::ExitedWithCode(0), "");
+  std::filesystem::remove(file);
 }
 
 }  // namespace

@@ -92,6 +92,22 @@ TEST(Detect, AnOpenPortIsClosedFirstAndNoBoxLeavesItClosed) {
   EXPECT_EQ(s.clock.clock().NowMs() - start, 43);  // only COM9 opens: two pulses and 40 ms
 }
 
+// After "Hardware not present!" the log says what was tried: a run of ports
+// that do not exist is one line, a port that opens but gives no box its own.
+TEST(Detect, TheAttemptsOfTheLastScanAreNamed) {
+  Scan s;
+  s.On("COM2", "");
+  s.On("COM3", "something else");
+  EXPECT_EQ(DetectProgrammer(), 0);
+  LogDetectionAttempts();
+  EXPECT_EQ(s.Log(), (Lines{"COM0 to COM1: no such port", "COM2: no answer from a programmer box",
+                            "COM3: no answer from a programmer box", "COM4 to COM32: no such port"}));
+  s.Log().clear();
+  EXPECT_EQ(DetectProgrammerOn("/dev/ttyUSB7"), 0);
+  LogDetectionAttempts();
+  EXPECT_EQ(s.Log(), Lines{"/dev/ttyUSB7: no such port"});
+}
+
 TEST(Detect, RedetectionClearsThePanesAndScans) {
   Scan s;
   s.On("COM1", "Quelvox_V1.0");

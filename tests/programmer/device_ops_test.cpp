@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <random>
 
 #include "base/fuse_map.h"
@@ -143,8 +144,10 @@ TEST(DeviceOps, VerifyReportsTheLowestDifferenceAndBeeps) {
   x.link.Insert("GAL16V8", fuses);
   ReadOrVerifyDevice(1, 1);
   const Lines& log = x.Window().LogLines;
-  ASSERT_GE(log.size(), 2u);
-  EXPECT_EQ(Lines(log.end() - 2, log.end()), (Lines{"ERROR!", "VERIFY failed @ fuse #5"}));
+  ASSERT_GE(log.size(), 3u);
+  EXPECT_EQ(Lines(log.end() - 3, log.end()),
+            (Lines{"ERROR!", "VERIFY failed @ fuse #5",
+                   "2 fuses differ, the first in row 0 (L00000), column 5 (counting from 0)"}));
   ASSERT_EQ(x.Window().Beeps.size(), 1u);
   EXPECT_EQ(x.Window().Beeps[0].FrequencyHz, 440);
   EXPECT_EQ(x.Window().Beeps[0].DurationMs, 300);
@@ -157,11 +160,32 @@ TEST(DeviceOps, AnErasedChipNoLongerVerifies) {
   ShowDesign(72, fuses);
   x.link.Insert("GAL22V10", fuses);
   EXPECT_EQ(EraseDevice(0), 1);
+  EXPECT_TRUE(x.Logged("GAL22V10 erased"));
   const Bytes erase = x.link.Box.Frames[x.link.Box.Frames.size() - 2];
   EXPECT_EQ(Bytes(erase.begin(), erase.begin() + 5), (Bytes{7, 11, 1, 61, 0xFF}));
   EXPECT_EQ(x.link.Box.Frames.back(), (Bytes{2, 2}));
   ReadOrVerifyDevice(1, 1);
   EXPECT_TRUE(x.Logged("VERIFY failed @ fuse #17"));
+  EXPECT_TRUE(x.Logged("1 fuse differs, the first in row 0 (L00000), column 17 (counting from 0)"));
+}
+
+// A map of another device type is not compared fuse by fuse: the chip is
+// named, nothing is read, and the map keeps its own device.
+TEST(DeviceOps, VerifyAgainstAnotherDeviceNamesBoth) {
+  Device x;
+  ShowDesign(0, RandomFuses(2194, 3));
+  x.link.Insert("GAL22V10");
+  ReadOrVerifyDevice(1, 1);
+  EXPECT_TRUE(
+      x.Logged("The fuse map is for a GAL16V8 (2194 fuses), the programmer holds a GAL22V10 (5892 fuses)"));
+  for (const std::string& line : x.Window().LogLines)
+    EXPECT_EQ(line.find("VERIFY failed"), std::string::npos);
+  EXPECT_EQ(LastDeviceOutcome(), DeviceOutcome::VerifyFailed);
+  const auto rowReads = std::count_if(x.link.Box.Frames.begin(), x.link.Box.Frames.end(),
+                                      [](const Bytes& frame) { return frame[0] == 5; });
+  EXPECT_EQ(rowReads, 1);  // the PES row only
+  EXPECT_EQ(x.link.Box.Frames.back(), (Bytes{2, 2}));
+  EXPECT_EQ(GalDevice.Name, "GAL16V8");
 }
 
 TEST(DeviceOps, EraseAllIsRefusedForAtfChips) {
@@ -170,6 +194,7 @@ TEST(DeviceOps, EraseAllIsRefusedForAtfChips) {
     x.link.Insert(chip);
     EXPECT_EQ(EraseDevice(1), 1) << chip;
     EXPECT_TRUE(x.Logged("ATMEL devices do not support this feature")) << chip;
+    EXPECT_EQ(LastDeviceOutcome(), DeviceOutcome::Unsupported) << chip;
     for (const Bytes& frame : x.link.Box.Frames) EXPECT_NE(frame[0], 7) << chip;
     EXPECT_EQ(x.link.Box.Frames.back(), (Bytes{2, 2})) << chip;
   }

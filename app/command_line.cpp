@@ -1,0 +1,44 @@
+// Reading the window's command line, and its help and version texts.
+#include "app/command_line.h"
+
+WindowCommandLine ParseWindowCommandLine(const std::vector<std::string>& args) {
+  WindowCommandLine line;
+  bool operandsOnly = false;  // after "--" a name may begin with "-"
+  for (const std::string& arg : args) {
+    if (!operandsOnly && (arg == "--help" || arg == "-h")) {
+      if (line.What == WindowCommandLine::Action::Start) line.What = WindowCommandLine::Action::Help;
+    } else if (!operandsOnly && arg == "--version") {
+      if (line.What == WindowCommandLine::Action::Start) line.What = WindowCommandLine::Action::Version;
+    } else if (!operandsOnly && arg == "--") {
+      operandsOnly = true;
+    } else if (!operandsOnly && arg.size() > 1 && arg[0] == '-') {
+      return {WindowCommandLine::Action::Wrong, "", "unknown option \"" + arg + "\""};
+    } else if (arg.empty()) {
+      return {WindowCommandLine::Action::Wrong, "", "an empty file name"};
+    } else if (!line.File.empty()) {
+      return {WindowCommandLine::Action::Wrong, "", "only one file can be opened"};
+    } else {
+      line.File = arg;
+    }
+  }
+  return line;
+}
+
+void PrintWindowUsage(std::ostream& out) {
+  out << "usage: quelvox [FILE]\n"
+         "       quelvox --help | --version\n";
+}
+
+void PrintWindowHelp(std::ostream& out) {
+  PrintWindowUsage(out);
+  out << "\nStarts the Quelvox window. FILE, a JEDEC fuse map (.jed), is opened as File > Open does;\n"
+         "an ABEL design (.abl) is compiled as Compile does. Compiling needs vDosPlus/ with the\n"
+         "compiler in the current directory (quelvox-launch starts the window in such a folder).\n"
+         "\n"
+         "  --help     print this help and exit\n"
+         "  --version  print the version and exit\n";
+}
+
+void PrintVersion(const char* program, std::ostream& out) {
+  out << program << ' ' << QUELVOX_VERSION << '\n';
+}

@@ -1,0 +1,23 @@
+// The check that an output file can be written, made without touching it.
+#include "cli/output_file.h"
+
+#include <unistd.h>
+
+#include <filesystem>
+#include <system_error>
+
+namespace fs = std::filesystem;
+
+std::string WhyNotWritable(const std::string& path) {
+  std::error_code error;
+  const fs::path file = fs::absolute(fs::path(path), error);
+  if (error) return "cannot tell where " + path + " is";
+  const fs::path folder = file.parent_path();
+  if (!fs::is_directory(folder, error)) return "the folder " + folder.string() + " does not exist";
+  // The save writes a new file beside the old one and renames it over.
+  if (access(folder.c_str(), W_OK | X_OK) != 0) return "the folder " + folder.string() + " is not writable";
+  const fs::file_status status = fs::status(file, error);
+  if (fs::is_directory(status)) return path + " is a folder";
+  if (fs::exists(status) && access(file.c_str(), W_OK) != 0) return path + " is not writable";
+  return "";
+}
