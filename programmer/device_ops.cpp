@@ -125,6 +125,9 @@ DeviceOutcome LastDeviceOutcome() {
 void ResetDeviceOutcome() {
   outcome = DeviceOutcome::None;
 }
+void SetDeviceOutcome(DeviceOutcome value) {
+  outcome = value;
+}
 
 int ReadOrVerifyDevice(int verify, int readPesFirst) {
   LinkOperation op;

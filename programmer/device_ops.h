@@ -18,9 +18,14 @@ enum class DeviceOutcome {
   Verified,      // the chip holds the FuseMap
   VerifyFailed,  // the chip differs from the FuseMap
   Erased,
+  Refused,     // nothing was written: no map, a map of another device, or a chip it cannot program
+  Declined,    // the user said no before anything was written
+  Programmed,  // the chip holds the FuseMap, verified (and secured when asked)
 };
 DeviceOutcome LastDeviceOutcome();
 void ResetDeviceOutcome();
+// For the operations built on these, such as ProgramDevice.
+void SetDeviceOutcome(DeviceOutcome value);
 
 // Erases the chip (eraseAll = 0) or erases it completely. 1 when the
 // operation ran, 0 when no chip was identified or the link failed.
