@@ -1,4 +1,4 @@
-// quelvox-cli's file commands (open, save, info, compile) and their exit statuses.
+// quelvox-cli's file commands (open, save, info, compile, set-ues) and their exit statuses.
 #include "cli/cli_commands.h"
 
 #include <filesystem>
@@ -52,6 +52,16 @@ int RunCompile(const std::vector<std::string>& operands, const CliOptions&, CliW
   return ExitStatusOf(DispatchCommand(CmdCompile));
 }
 
+// Set User Signature as from the window, answered with TEXT, then Save As.
+int RunSetUes(const std::vector<std::string>& operands, const CliOptions&, CliWindow& window) {
+  if (!OpenDesign(operands[0], window).IsDone()) return ExitFailed;
+  window.TextAnswers.push_back(operands[1]);
+  if (!DispatchCommand(CmdSetUserSignature).IsDone()) return ExitFailed;
+  window.DialogAnswers.push_back({FullPath(operands[2]), FilterJedec});
+  window.BoxAnswers.push_back(BoxAnswer::Yes);  // replace an existing OUT
+  return ExitStatusOf(DispatchCommand(CmdSaveAsMenu));
+}
+
 }  // namespace
 
 const std::vector<CliCommand>& CliCommands() {
@@ -61,12 +71,18 @@ const std::vector<CliCommand>& CliCommands() {
       {"info", "FILE", 1, "open FILE and show its pinout and OLMC configuration", RunInfo},
       {"compile", "DESIGN", 1,
        "compile the ABEL file DESIGN with vDosPlus/ of the current directory, load the result", RunCompile},
+      {"set-ues", "IN TEXT OUT", 3,
+       "open IN, set its user signature (UES) to TEXT and save it as OUT (replacing OUT)", RunSetUes, false,
+       false, false, 1},
       {"identify", "--port PORT", 0, "identify the chip in the programmer on PORT", RunIdentify, true},
       {"read", "OUT --port PORT", 1, "read the chip on PORT and save its fuse map as OUT", RunReadChip, true},
       {"verify", "FILE --port PORT", 1, "open FILE and verify the chip on PORT against it", RunVerifyChip,
        true},
       {"erase", "[--all] --port PORT", 0, "erase the chip on PORT (--all: erase it completely)", RunEraseChip,
        true, true},
+      {"program", "FILE [--security] --port PORT", 1,
+       "open FILE, program the chip on PORT with it and verify it (--security: then read-protect it)",
+       RunProgramChip, true, false, true},
   };
   return commands;
 }

@@ -1,12 +1,14 @@
-// The options of quelvox-cli's programmer commands: --port PORT and --all.
+// The options of quelvox-cli's programmer commands: --port PORT, --all and
+// --security.
 #pragma once
 
 #include <string>
 #include <vector>
 
 struct CliOptions {
-  std::string Port;  // COMn, a device path, or sim:CHIP.jed[,NAME]
-  bool All = false;  // erase --all
+  std::string Port;       // COMn, a device path, or sim:CHIP.jed[,NAME][,keep]
+  bool All = false;       // erase --all
+  bool Security = false;  // program --security
   bool HasPort = false;
 };
 
