@@ -116,17 +116,17 @@ int ProgramDevice(int confirm, int security) {
     return 0;
   }
 
-  bool go = !ChipRefused();
-  SetDeviceOutcome(DeviceOutcome::Refused);
-  if (go && confirm == 1) {
+  const bool refused = ChipRefused();
+  bool confirmed = !refused;
+  if (confirmed && confirm == 1) {
     const BoxAnswer answer = TheWindow().ShowMessageBox(
         "Quelvox", "Replace the contents of the " + GalDevice.Name + " in the programmer?", BoxButtons::YesNo,
         BoxIcon::Warning, true);
-    go = answer == BoxAnswer::Yes;
-    if (!go) SetDeviceOutcome(DeviceOutcome::Declined);
+    confirmed = answer == BoxAnswer::Yes;
   }
-  if (!go) {
+  if (!confirmed) {
     if (!op.Ok(SendEndRequest(), true)) return Stop(op);
+    SetDeviceOutcome(refused ? DeviceOutcome::Refused : DeviceOutcome::Declined);
     GalDevice = before;
     return 0;
   }
