@@ -3,10 +3,12 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QClipboard>
 #include <QCloseEvent>
 #include <QFileDialog>
 #include <QFontDatabase>
 #include <QFontInfo>
+#include <QInputDialog>
 #include <QLabel>
 #include <QMenuBar>
 #include <QMessageBox>
@@ -94,7 +96,12 @@ MainWindow::MainWindow() {
 
 QAction* MainWindow::AddCommand(QAction* action, int commandId) {
   action->setProperty(CommandIdProperty, commandId);
-  connect(action, &QAction::triggered, this, [this, commandId] { PostCommand(commandId); });
+  connect(action, &QAction::triggered, this, [this, action, commandId] {
+    // A checkable item shows what its command keeps: Qt's own toggle is taken
+    // back, and the command sets the mark when it runs (never when dropped).
+    if (action->isCheckable()) action->setChecked(!action->isChecked());
+    PostCommand(commandId);
+  });
   return action;
 }
 
@@ -117,7 +124,8 @@ void MainWindow::BuildMenus() {
   QMenu* device = bar->addMenu(QStringLiteral("Device"));
   AddCommand(device->addAction(QStringLiteral("Set User Signature")), CmdSetUserSignature);
   AddCommand(device->addAction(QStringLiteral("Copy PES")), CmdCopyPes);
-  AddCommand(device->addAction(QStringLiteral("Enable Security feature")), CmdEnableSecurity);
+  AddCommand(device->addAction(QStringLiteral("Enable Security feature")), CmdEnableSecurity)
+      ->setCheckable(true);
   device->addSeparator();
   AddCommand(device->addAction(QStringLiteral("Disable ATMEL PD feature")), CmdDisableAtmelPd);
   AddCommand(device->addAction(QStringLiteral("ATMEL Conditioning")), CmdAtmelConditioning);
@@ -361,6 +369,28 @@ BoxAnswer MainWindow::ShowMessageBox(const std::string& title, const std::string
   if (answer == QMessageBox::Yes) return BoxAnswer::Yes;
   if (answer == QMessageBox::No) return BoxAnswer::No;
   return BoxAnswer::Closed;
+}
+
+std::optional<std::string> MainWindow::AskText(const std::string& title, const std::string& prompt,
+                                               const std::string& initialText) {
+  QInputDialog dialog(this);
+  dialog.setWindowTitle(ToQt(title));
+  dialog.setLabelText(ToQt(prompt));
+  dialog.setInputMode(QInputDialog::TextInput);
+  dialog.setTextValue(ToQt(initialText));
+  if (dialog.exec() != QDialog::Accepted) return std::nullopt;
+  return FromQt(dialog.textValue());
+}
+
+void MainWindow::SetClipboardText(const std::string& text) {
+  QGuiApplication::clipboard()->setText(ToQt(text));
+}
+
+void MainWindow::SetCommandChecked(int commandId, bool checked) {
+  if (QAction* action = commandAction(commandId)) {
+    action->setCheckable(true);
+    action->setChecked(checked);
+  }
 }
 
 WindowEvent MainWindow::TakePendingEvent() {

@@ -36,6 +36,10 @@ class MainWindow final : public QMainWindow, public Window {
   FileDialogResult AskFile(const FileDialogRequest& request) override;
   BoxAnswer ShowMessageBox(const std::string& title, const std::string& text, BoxButtons buttons,
                            BoxIcon icon, bool defaultNo) override;
+  std::optional<std::string> AskText(const std::string& title, const std::string& prompt,
+                                     const std::string& initialText) override;
+  void SetClipboardText(const std::string& text) override;
+  void SetCommandChecked(int commandId, bool checked) override;
   WindowEvent TakePendingEvent() override;
   WindowEvent WaitEvent(int limitMs) override;
   void Beep(int frequencyHz, int durationMs) override;

@@ -233,7 +233,9 @@ std::vector<std::uint8_t> ProgrammerBox::AnswerWriteRow(const std::vector<std::u
   workMicros = 1000.0 * At(frame, 7);
   if (At(frame, 8) == ColumnWriteMark) {
     Socket->WriteColumn(At(frame, 3), data);
-  } else {
+  } else if (row == type.Security) {
+    Socket->Secured = true;
+  } else if (!(RowThatDoesNotStick && *RowThatDoesNotStick == row)) {
     Socket->WriteRow(row, data);
   }
   return reply;

@@ -42,6 +42,8 @@ class ProgrammerBox {
   std::optional<Chip> Socket;
   bool Unplugged = false;  // sends nothing at all
   Fault EveryReply;        // applied to every reply without a fault of its own
+  // A row whose writes do not take: the box answers as usual, the cells stay.
+  std::optional<RowAddress> RowThatDoesNotStick;
 
   // Misbehave on the reply to frame `number` (1 = the first frame this box
   // receives; RequestCount() + 1 is the next one).

@@ -109,9 +109,10 @@ std::vector<std::uint8_t> Chip::ReadRow(RowAddress row, int bits, bool deviceFla
   } else {
     std::vector<int> fuses = row == t.Ues ? UesFuses(t) : RowFuses(t, row);
     if (row == t.Config) fuses = t.ConfigFuses;
+    const bool hidden = Secured && !(row == t.Ues);
     cells.assign(fuses.size(), 1);
     for (std::size_t i = 0; i < fuses.size(); ++i)
-      if (fuses[i] >= 0) cells[i] = Fuses[static_cast<std::size_t>(fuses[i])];
+      if (fuses[i] >= 0) cells[i] = hidden ? 0 : Fuses[static_cast<std::size_t>(fuses[i])];
   }
   cells.resize(static_cast<std::size_t>(std::max(bits, 0)), 0);
   return cells;
@@ -126,14 +127,14 @@ void Chip::WriteRow(RowAddress row, const std::vector<std::uint8_t>& cells) {
         const std::size_t at = t.PesPosition + 8 * i + k;
         byte |= (at < cells.size() ? cells[at] & 1 : 1) << k;
       }
-      Pes[i] = static_cast<std::uint8_t>(byte);
+      Pes[i] &= static_cast<std::uint8_t>(byte);
     }
     return;
   }
   std::vector<int> fuses = row == t.Ues ? UesFuses(t) : RowFuses(t, row);
   if (row == t.Config) fuses = t.ConfigFuses;
   for (std::size_t i = 0; i < fuses.size() && i < cells.size(); ++i)
-    if (fuses[i] >= 0) Fuses[static_cast<std::size_t>(fuses[i])] = cells[i] & 1;
+    if (fuses[i] >= 0) Fuses[static_cast<std::size_t>(fuses[i])] &= cells[i] & 1;
 }
 
 std::vector<std::uint8_t> Chip::ReadColumn(const std::vector<std::uint8_t>& pattern, int bits) const {
@@ -142,7 +143,7 @@ std::vector<std::uint8_t> Chip::ReadColumn(const std::vector<std::uint8_t>& patt
   if (column < 0) return cells;
   const std::vector<int> fuses = ColumnFuses(column);
   for (std::size_t i = 0; i < fuses.size() && i < cells.size(); ++i)
-    if (fuses[i] >= 0) cells[i] = Fuses[static_cast<std::size_t>(fuses[i])];
+    if (fuses[i] >= 0) cells[i] = Secured ? 0 : Fuses[static_cast<std::size_t>(fuses[i])];
   return cells;
 }
 
@@ -150,11 +151,12 @@ void Chip::WriteColumn(int column, const std::vector<std::uint8_t>& cells) {
   if (!Type->Layout6001 || column < 0 || column >= TermCount6001) return;
   const std::vector<int> fuses = ColumnFuses(column);
   for (std::size_t i = 0; i < fuses.size() && i < cells.size(); ++i)
-    if (fuses[i] >= 0) Fuses[static_cast<std::size_t>(fuses[i])] = cells[i] & 1;
+    if (fuses[i] >= 0) Fuses[static_cast<std::size_t>(fuses[i])] &= cells[i] & 1;
 }
 
 void Chip::Erase() {
   std::fill(Fuses.begin(), Fuses.end(), 1);
+  Secured = false;
 }
 
 void Chip::EraseAll() {

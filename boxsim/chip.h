@@ -1,6 +1,9 @@
 // A chip in the simulated box's socket: its cells (kept in JEDEC fuse order),
-// its PES, its ID bytes and its pull-ups. Rows and columns are cut out of the
-// cells the way the chip's shift register presents them.
+// its PES, its ID bytes, its pull-ups and its security cell. Rows and columns
+// are cut out of the cells the way the chip's shift register presents them.
+// A write only programs cells (1, the erased state, becomes 0): writing over
+// cells that were not erased leaves the AND of old and new. Only an erase
+// brings cells back to 1 and clears the security cell.
 #pragma once
 
 #include <cstdint>
@@ -17,6 +20,9 @@ struct Chip {
   std::vector<std::uint8_t> Pes;    // Type->PesLength() bytes
   std::uint8_t Id[2] = {0, 0};
   int PullUps = 0;  // 0 none, 1 pull-ups, 2 pin keeper
+  // While set, array rows, columns and the architecture row read as all 0;
+  // the UES and the PES read as they are.
+  bool Secured = false;
 
   // An erased chip with the usual PES of its type: a Lattice GAL of
   // algorithm class 0, or an ATF spelling its name.
@@ -40,6 +46,6 @@ struct Chip {
   std::vector<std::uint8_t> ReadColumn(const std::vector<std::uint8_t>& pattern, int bits) const;
   void WriteColumn(int column, const std::vector<std::uint8_t>& cells);
 
-  void Erase();     // every fuse back to 1
+  void Erase();     // every fuse back to 1, the security cell cleared
   void EraseAll();  // the PES too
 };

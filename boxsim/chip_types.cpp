@@ -103,6 +103,7 @@ ChipType EightOutput(const char* name, int code, bool twentyFour, bool laterOrde
   t.Ues = {false, twentyFour ? 40 : 32};
   t.Pes = {false, 58};
   t.Config = {false, 60};
+  t.Security = {false, 61};
   t.UesFirstFuse = twentyFour ? 2568 : 2056;
   t.UesBits = 64;
   const EightOutputCells& cells = twentyFour ? Cells20 : Cells16;
@@ -132,6 +133,7 @@ ChipType Shifted(const char* name, int code, const ShiftedGeometry& g, std::vect
   t.Ues = {true, g.UesAddress};
   t.Pes = {true, 58};
   t.Config = {false, 16};
+  t.Security = {true, 61};
   t.UesFirstFuse = g.UesFirstFuse;
   t.UesBits = 8 * g.UesBytes;
   t.ConfigFuses = std::move(config);
@@ -156,6 +158,7 @@ ChipType Gal6001(const char* name, int code, bool six002) {
   t.Ues = {true, 195};
   t.Pes = {true, 193};
   t.Config = {false, 8};
+  t.Security = {true, 197};
   t.UesFirstFuse = six002 ? 8258 : 8222;
   t.UesBits = 72;
   t.UesPosition = 20;

@@ -27,6 +27,7 @@ struct ChipType {
   bool ShiftedRows = false;  // array rows take a shifted address (10/12-output and 6001 types)
   bool Layout6001 = false;   // rows and columns of the GAL6001 family
   RowAddress Ues, Pes, Config;
+  RowAddress Security;                                 // a write here sets the security cell
   int UesFirstFuse = 0, UesBits = 0, UesPosition = 0;  // UES bit j at row cell UesPosition + j
   int PesPosition = 0;
   std::vector<int> ConfigFuses;  // architecture cell i is this JEDEC fuse

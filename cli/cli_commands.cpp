@@ -1,4 +1,4 @@
-// quelvox-cli's file commands (open, save, info, compile) and their exit statuses.
+// quelvox-cli's file commands (open, save, info, compile, set-ues) and their exit statuses.
 #include "cli/cli_commands.h"
 
 #include <filesystem>
@@ -57,6 +57,21 @@ int RunCompile(const std::vector<std::string>& operands, const CliOptions&, CliW
   return CloseCliCommand(RunCommandAction(CmdCompile));
 }
 
+// Set User Signature as from the window, answered with TEXT, then Save As.
+int RunSetUes(const std::vector<std::string>& operands, const CliOptions&, CliWindow& window) {
+  CommandResult result = OpenDesign(operands[0], window);
+  if (result.IsDone()) {
+    window.TextAnswers.push_back(operands[1]);
+    result = RunCommandAction(CmdSetUserSignature);
+  }
+  if (result.IsDone()) {
+    window.DialogAnswers.push_back({FullPath(operands[2]), FilterJedec});
+    window.BoxAnswers.push_back(BoxAnswer::Yes);  // replace an existing OUT
+    result = RunCommandAction(CmdSaveAsMenu);
+  }
+  return CloseCliCommand(result);
+}
+
 }  // namespace
 
 const std::vector<CliCommand>& CliCommands() {
@@ -66,12 +81,18 @@ const std::vector<CliCommand>& CliCommands() {
       {"info", "FILE", 1, "open FILE and show its pinout and OLMC configuration", RunInfo},
       {"compile", "DESIGN", 1,
        "compile the ABEL file DESIGN with vDosPlus/ of the current directory, load the result", RunCompile},
+      {"set-ues", "IN TEXT OUT", 3,
+       "open IN, set its user signature (UES) to TEXT and save it as OUT (replacing OUT)", RunSetUes, false,
+       false, false, 1},
       {"identify", "--port PORT", 0, "identify the chip in the programmer on PORT", RunIdentify, true},
       {"read", "OUT --port PORT", 1, "read the chip on PORT and save its fuse map as OUT", RunReadChip, true},
       {"verify", "FILE --port PORT", 1, "open FILE and verify the chip on PORT against it", RunVerifyChip,
        true},
       {"erase", "[--all] --port PORT", 0, "erase the chip on PORT (--all: erase it completely)", RunEraseChip,
        true, true},
+      {"program", "FILE [--security] --port PORT", 1,
+       "open FILE, program the chip on PORT with it and verify it (--security: then read-protect it)",
+       RunProgramChip, true, false, true},
   };
   return commands;
 }

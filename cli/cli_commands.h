@@ -20,8 +20,10 @@ struct CliCommand {
   int OperandCount;
   const char* Description;  // for --help
   int (*Run)(const std::vector<std::string>& operands, const CliOptions& options, CliWindow& window);
-  bool NeedsPort = false;  // a programmer command: --port PORT is required
-  bool TakesAll = false;   // --all is allowed
+  bool NeedsPort = false;      // a programmer command: --port PORT is required
+  bool TakesAll = false;       // --all is allowed
+  bool TakesSecurity = false;  // --security is allowed
+  int TextOperand = -1;        // the operand that is a text, which may be empty
 };
 
 // Every command, in the order --help lists them.

@@ -1,4 +1,4 @@
-// Taking --port, --all and --brief out of the operands.
+// Taking --port, --all, --security and --brief out of the operands.
 #include "cli/cli_options.h"
 
 std::string TakeOptions(std::vector<std::string>& args, CliOptions& options) {
@@ -11,6 +11,8 @@ std::string TakeOptions(std::vector<std::string>& args, CliOptions& options) {
       options.HasPort = true;
     } else if (args[i] == "--all") {
       options.All = true;
+    } else if (args[i] == "--security") {
+      options.Security = true;
     } else if (args[i] == "--brief") {
       options.Brief = true;
     } else {

@@ -1,13 +1,14 @@
-// The options of quelvox-cli's commands: --port PORT and --all for the
-// programmer, --brief for all.
+// The options of quelvox-cli's commands: --port PORT, --all and --security
+// for the programmer, --brief for all.
 #pragma once
 
 #include <string>
 #include <vector>
 
 struct CliOptions {
-  std::string Port;  // COMn, a device path, or sim:CHIP.jed[,NAME]
-  bool All = false;  // erase --all
+  std::string Port;       // COMn, a device path, or sim:CHIP.jed[,NAME][,keep]
+  bool All = false;       // erase --all
+  bool Security = false;  // program --security
   bool HasPort = false;
   bool Brief = false;  // --brief: no fuse-map block
 };

@@ -43,3 +43,10 @@ BoxAnswer CliWindow::ShowMessageBox(const std::string&, const std::string&, BoxB
   BoxAnswers.pop_front();
   return answer;
 }
+
+std::optional<std::string> CliWindow::AskText(const std::string&, const std::string&, const std::string&) {
+  if (TextAnswers.empty()) return std::nullopt;
+  std::string answer = TextAnswers.front();
+  TextAnswers.pop_front();
+  return answer;
+}

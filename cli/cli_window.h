@@ -19,6 +19,8 @@ class CliWindow final : public Window {
   // an answer is cancelled; a question without one is answered No.
   std::deque<FileDialogResult> DialogAnswers;
   std::deque<BoxAnswer> BoxAnswers;
+  // Answers for the coming text dialogs; one without an answer is cancelled.
+  std::deque<std::string> TextAnswers;
 
   std::vector<std::string>& Lines(Pane pane) { return pane == Pane::FuseMap ? FuseMapLines : LogLines; }
 
@@ -36,6 +38,10 @@ class CliWindow final : public Window {
   FileDialogResult AskFile(const FileDialogRequest& request) override;
   BoxAnswer ShowMessageBox(const std::string& title, const std::string& text, BoxButtons buttons,
                            BoxIcon icon, bool defaultNo) override;
+  std::optional<std::string> AskText(const std::string& title, const std::string& prompt,
+                                     const std::string& initialText) override;
+  void SetClipboardText(const std::string&) override {}
+  void SetCommandChecked(int, bool) override {}
   WindowEvent TakePendingEvent() override { return {}; }
   WindowEvent WaitEvent(int) override { return {EventKind::Close, 0}; }
   void Beep(int, int) override {}

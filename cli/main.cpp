@@ -77,11 +77,14 @@ int main(int argc, char** argv) {
                         (command.NeedsPort ? " needs --port PORT" : " takes no --port"));
     }
     if (options.All && !command.TakesAll) return UsageError(std::string(command.Name) + " takes no --all");
+    if (options.Security && !command.TakesSecurity)
+      return UsageError(std::string(command.Name) + " takes no --security");
     if (static_cast<int>(operands.size()) != command.OperandCount) {
       return UsageError(std::string(command.Name) + " needs " + command.Operands);
     }
-    for (const std::string& operand : operands) {
-      if (operand.empty()) return UsageError("an empty file name");
+    for (std::size_t i = 0; i < operands.size(); ++i) {
+      if (operands[i].empty() && static_cast<int>(i) != command.TextOperand)
+        return UsageError("an empty file name");
     }
     CliWindow window;
     window.ShowProgress = ShowsProgress(command.Name) && isatty(STDERR_FILENO) == 1;

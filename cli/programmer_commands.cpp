@@ -1,4 +1,5 @@
-// quelvox-cli's programmer commands and the link they use: a real port or the simulated box.
+// quelvox-cli's programmer commands and the link they use: a real port or the
+// simulated box, whose chip may go back into its file afterwards.
 #include "cli/programmer_commands.h"
 
 #include <functional>
@@ -15,8 +16,11 @@
 #include "commands/command_ids.h"
 #include "commands/device_commands.h"
 #include "commands/dispatch.h"
+#include "devices/gal_device.h"
 #include "fuses/fuse_file_load.h"
+#include "fuses/fuse_map_view.h"
 #include "fuses/jedec_reader.h"
+#include "fuses/jedec_writer.h"
 #include "platform/serial_port.h"
 #include "programmer/detect.h"
 
@@ -53,17 +57,40 @@ class Link {
     return Connection::NoBox;
   }
 
+  // The command's exit status, once a simulated chip marked keep is back in
+  // its file (a failure to write it fails the command).
+  int Finish(int status) { return KeepChip() ? status : ExitFailed; }
+
  private:
-  // chipFile is CHIP.jed or CHIP.jed,NAME. The chip's file is read with the
-  // program's reader; the design already open stays as it was.
+  // chipFile is CHIP.jed, then optionally ,NAME (the chip type) and ,keep.
+  // The chip's file is read with the program's reader; the design already
+  // open stays as it was.
   bool PlugInSimulatedBox(const std::string& chipFile, CliWindow& window) {
+    std::vector<std::string> parts;
+    for (std::size_t from = 0;;) {
+      const auto comma = chipFile.find(',', from);
+      parts.push_back(chipFile.substr(from, comma == std::string::npos ? std::string::npos : comma - from));
+      if (comma == std::string::npos) break;
+      from = comma + 1;
+    }
+    std::string typeName;
+    bool goodOptions = parts.size() <= 3;
+    for (std::size_t i = 1; i < parts.size(); ++i) {
+      if (parts[i] == "keep" && !keep_) {
+        keep_ = true;
+      } else if (typeName.empty() && !keep_) {
+        typeName = parts[i];
+      } else {
+        goodOptions = false;
+      }
+    }
+    chipPath_ = parts[0];
     const auto design = FuseMap;
     const std::int64_t designLength = FuseMapLength, designShown = ShownFuseCount;
     const std::vector<std::string> log = window.LogLines;
-    const auto comma = chipFile.find(',');
-    const std::int64_t count = ReadJedecFile(chipFile.substr(0, comma));
-    const ChipType* type = comma != std::string::npos ? FindChipType(chipFile.substr(comma + 1))
-                                                      : FindChipType(DeviceCodeForFuseCount(count));
+    const std::int64_t count = goodOptions ? ReadJedecFile(chipPath_) : 0;
+    const ChipType* type =
+        !typeName.empty() ? FindChipType(typeName) : FindChipType(DeviceCodeForFuseCount(count));
     const std::vector<std::uint8_t> fuses(FuseMap.begin(),
                                           FuseMap.begin() + std::max<std::int64_t>(count, 0));
     FuseMap = design;
@@ -72,6 +99,7 @@ class Link {
     window.LogLines = log;
     if (count <= 0 || type == nullptr) {
       std::cerr << "quelvox-cli: no chip can be made from " << chipFile << '\n';
+      keep_ = false;
       return false;
     }
     box_.Socket = Chip::Holding(*type, fuses);
@@ -83,7 +111,37 @@ class Link {
     return true;
   }
 
+  // Writes the chip's cells into its file as Save writes a map: through the
+  // program's JEDEC writer, into a temporary file renamed over the old one.
+  // The security cell is not part of a fuse map and is not kept.
+  bool KeepChip() {
+    if (!keep_ || !box_.Socket) return true;
+    const Chip& chip = *box_.Socket;
+    const auto design = FuseMap;
+    const std::int64_t designLength = FuseMapLength, designShown = ShownFuseCount;
+    const GalDeviceRecord device = GalDevice;
+    Window& shown = TheWindow();
+    CliWindow scratch;  // the writer reads the rows back from a fuse-map pane
+    InstallWindow(&scratch);
+    FuseMap.fill(0);
+    std::copy(chip.Fuses.begin(), chip.Fuses.end(), FuseMap.begin());
+    SelectDevice(chip.Type->Code);
+    FuseMapLength = static_cast<std::int64_t>(chip.Fuses.size());
+    ShowFuseMap(FuseMapLength);
+    const int written = WriteJedecFileTo(chipPath_);
+    InstallWindow(&shown);
+    FuseMap = design;
+    FuseMapLength = designLength;
+    ShownFuseCount = designShown;
+    GalDevice = device;
+    if (written == 1) return true;
+    std::cerr << "quelvox-cli: the chip could not be written back into " << chipPath_ << '\n';
+    return false;
+  }
+
   bool simulated_ = false;
+  bool keep_ = false;
+  std::string chipPath_;
   ProgrammerBox box_;
   SimulatedPorts ports_;
   std::optional<SimulatedClock> clock_;
@@ -100,7 +158,7 @@ int OnTheBox(const CliOptions& options, CliWindow& window, const std::function<C
     case Link::Connection::Ready:
       break;
   }
-  return CloseCliCommand(RunUnclosed(steps));
+  return link.Finish(CloseCliCommand(RunUnclosed(steps)));
 }
 
 }  // namespace
@@ -135,4 +193,13 @@ int RunEraseChip(const std::vector<std::string>&, const CliOptions& options, Cli
   if (options.All) return OnTheBox(options, window, [] { return RunDeviceErase(1); });
   window.BoxAnswers.push_back(BoxAnswer::Yes);  // the command line already said so
   return OnTheBox(options, window, [] { return RunCommandAction(CmdErase); });
+}
+
+// The command line already said so: no question. --security read-protects a
+// chip that verified.
+int RunProgramChip(const std::vector<std::string>& operands, const CliOptions& options, CliWindow& window) {
+  const CommandResult opened = OpenDesign(operands[0], window);
+  if (!opened.IsDone()) return CloseCliCommand(opened);
+  SetSecurityFeature(options.Security);
+  return OnTheBox(options, window, [] { return RunDeviceProgram(0); });
 }

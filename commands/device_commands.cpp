@@ -1,17 +1,26 @@
-// Read, Verify, Erase and Identify as commands: the box check, the question
-// before erasing, and the result read from the operation's outcome.
+// Read, Verify, Erase, Identify and Program as commands: the box check, the
+// question before erasing, and the result read from the operation's outcome;
+// Copy PES, Set User Signature, the security item and the items not available.
 #include "commands/device_commands.h"
 
+#include <optional>
+
 #include "base/message_log.h"
+#include "commands/command_ids.h"
+#include "devices/gal_device.h"
+#include "fuses/user_signature.h"
 #include "platform/serial_port.h"
 #include "platform/window.h"
 #include "programmer/detect.h"
 #include "programmer/device_ops.h"
 #include "programmer/link_operation.h"
 #include "programmer/pes.h"
+#include "programmer/program_device.h"
 #include "programmer/requests.h"
 
 namespace {
+
+bool securityFeature = false;
 
 bool BoxConnected() {
   if (TheSerialPort().IsOpen() || DetectProgrammer() == 1) return true;
@@ -29,6 +38,8 @@ CommandResult ResultOf(DeviceOutcome wanted, const char* failure) {
   if (outcome == wanted) return CommandDone();
   if (outcome == DeviceOutcome::Stopped) return CommandAborted("the programmer box stopped answering");
   if (outcome == DeviceOutcome::NoChip) return CommandFailed("no chip found in the programmer");
+  if (outcome == DeviceOutcome::Declined) return CommandCancelled("not confirmed");
+  if (outcome == DeviceOutcome::VerifyFailed) return CommandFailed("the chip differs from the fuse map");
   return CommandFailed(failure);
 }
 
@@ -64,4 +75,56 @@ CommandResult RunDeviceIdentify() {
   if (LinkOperationStopped()) return CommandAborted("the programmer box stopped answering");
   SendEndRequest();  // power the socket down again
   return found == 1 ? CommandDone() : CommandFailed("no chip found in the programmer");
+}
+
+CommandResult RunDeviceProgram(int confirm) {
+  // Without a map there is nothing to program: the box is not even looked for.
+  if (CheckFuseMapLoaded() == 0) return CommandFailed("no fuse map loaded");
+  if (!BoxConnected()) return NoBox();
+  ProgramDevice(confirm, securityFeature ? 1 : 0);
+  return ResultOf(DeviceOutcome::Programmed, "the chip was not programmed");
+}
+
+CommandResult RunCopyPes() {
+  const CommandResult identified = RunDeviceIdentify();
+  if (!identified.IsDone()) return identified;
+  std::string hex = DecodePes(2);
+  if (!hex.empty() && hex.back() == ' ') hex.pop_back();
+  TheWindow().SetClipboardText(hex);
+  MessageLog("PES copied to the clipboard", LevelPlain);
+  return CommandDone();
+}
+
+CommandResult RunSetUserSignature() {
+  if (CheckFuseMapLoaded() == 0) return CommandFailed("no fuse map loaded");
+  SelectFuseMapDevice();
+  const std::optional<std::string> text = TheWindow().AskText(
+      "Set User Signature",
+      "User signature (up to " + std::to_string(GalDevice.UesBytes) + " characters):", "");
+  if (!text) return CommandCancelled("no user signature given");
+  if (SetUserSignature(*text) == 0) return CommandFailed("the user signature was refused");
+  return CommandDone();
+}
+
+bool SecurityFeatureEnabled() {
+  return securityFeature;
+}
+
+void SetSecurityFeature(bool enabled) {
+  securityFeature = enabled;
+  TheWindow().SetCommandChecked(CmdEnableSecurity, enabled);
+}
+
+CommandResult RunToggleSecurity() {
+  SetSecurityFeature(!securityFeature);
+  return CommandDone();
+}
+
+CommandResult RunNotAvailable(const std::string& itemText) {
+  MessageLog("Not available: " + itemText, LevelPlain);
+  return CommandDone();
+}
+
+void ResetDeviceCommandState() {
+  securityFeature = false;
 }

@@ -1,7 +1,9 @@
-// The programmer commands: each makes sure a box is connected, then runs its
-// device operation and says what it came to (aborted when a failed exchange
-// stopped it).
+// The programmer commands and the other Device and Tools menu items: each
+// programmer command makes sure a box is connected, then runs its device
+// operation and says what it came to (aborted when a failed exchange stopped it).
 #pragma once
+
+#include <string>
 
 #include "commands/command_result.h"
 
@@ -12,3 +14,26 @@ CommandResult RunDeviceVerify();
 CommandResult RunDeviceErase(int eraseAll);
 // Identifies the chip and powers the socket down again.
 CommandResult RunDeviceIdentify();
+
+// Writes the loaded fuse map into the chip and verifies it. confirm 1 asks
+// first (the window's Program); 0 does not, as quelvox-cli program. With the
+// security feature on, a chip that verified gets its security cell set.
+CommandResult RunDeviceProgram(int confirm);
+
+// Identifies the chip, powers the socket down and puts its PES bytes as hex
+// text on the clipboard.
+CommandResult RunCopyPes();
+
+// Asks for a text and writes it into the loaded fuse map's user signature.
+CommandResult RunSetUserSignature();
+
+// "Enable Security feature": whether Program sets the security cell. Off at
+// start; the item's check mark shows it.
+bool SecurityFeatureEnabled();
+void SetSecurityFeature(bool enabled);
+CommandResult RunToggleSecurity();
+
+// An item whose requests to the box are not known: "Not available: " + its text.
+CommandResult RunNotAvailable(const std::string& itemText);
+
+void ResetDeviceCommandState();  // security feature off

@@ -41,13 +41,27 @@ CommandResult RunAction(int commandId) {
       return RunDeviceVerify();
     case CmdErase:
       return RunDeviceErase(0);
+    case CmdProgram:
+      return RunDeviceProgram(1);
+    case CmdSetUserSignature:
+      return RunSetUserSignature();
+    case CmdCopyPes:
+      return RunCopyPes();
+    case CmdEnableSecurity:
+      return RunToggleSecurity();
+    case CmdDisableAtmelPd:
+      return RunNotAvailable("Disable ATMEL PD feature");
+    case CmdAtmelConditioning:
+      return RunNotAvailable("ATMEL Conditioning");
+    case CmdSupplyTest:
+      return RunNotAvailable("Supply test");
     case CmdInfo:
       return RunInfoCommand();
     case CmdAbout:
       return ShowBox("Quelvox", "Version 1.1 (demo)\r\nBuilt: " + FormatBuildDate(BuildMoment));
     case CmdSupportedDevices:
       return ShowBox("Devices", SupportedDeviceList);
-    default:  // Program, the Device and Tools items and unknown numbers have no action
+    default:  // numbers without an item have no action
       return CommandDone();
   }
 }
@@ -99,4 +113,5 @@ CommandResult DispatchCommand(int commandId) {
 void ResetDispatchState() {
   CurrentDesignPath.clear();
   commandRunning = false;
+  ResetDeviceCommandState();
 }

@@ -1,8 +1,9 @@
 // The window operations the core needs: panes, status bar, dialogs, boxes,
-// events and the beep. Production installs the Qt window (app/); tests install
+// the clipboard, check marks, events and the beep. Production installs the Qt window (app/); tests install
 // a recording window (tests/support/). Text is UTF-8 on both sides.
 #pragma once
 
+#include <optional>
 #include <string>
 
 enum class Pane { FuseMap = 0, Log = 1 };
@@ -50,6 +51,18 @@ class Window {
   virtual FileDialogResult AskFile(const FileDialogRequest& request) = 0;
   virtual BoxAnswer ShowMessageBox(const std::string& title, const std::string& text, BoxButtons buttons,
                                    BoxIcon icon, bool defaultNo) = 0;
+
+  // A one-line text dialog with OK and Cancel, opening with initialText in
+  // its field: the text entered, or nothing when cancelled.
+  virtual std::optional<std::string> AskText(const std::string& title, const std::string& prompt,
+                                             const std::string& initialText) = 0;
+
+  // Puts text on the system clipboard.
+  virtual void SetClipboardText(const std::string& text) = 0;
+
+  // Shows the check mark of a checkable menu item. The mark only shows what
+  // the command keeps: choosing the item does not toggle it by itself.
+  virtual void SetCommandChecked(int commandId, bool checked) = 0;
 
   // Events. TakePendingEvent never blocks: it lets the window system handle
   // what is waiting and returns the next menu, gadget or close event, or

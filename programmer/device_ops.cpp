@@ -140,6 +140,9 @@ DeviceOutcome LastDeviceOutcome() {
 void ResetDeviceOutcome() {
   outcome = DeviceOutcome::None;
 }
+void SetDeviceOutcome(DeviceOutcome value) {
+  outcome = value;
+}
 
 int ReadOrVerifyDevice(int verify, int readPesFirst) {
   const GalDeviceRecord mapDevice = GalDevice;  // identifying the chip selects its type

@@ -19,9 +19,14 @@ enum class DeviceOutcome {
   VerifyFailed,  // the chip differs from the FuseMap
   Erased,
   Unsupported,  // the chip cannot do what was asked (erase-all on an ATF type)
+  Refused,      // nothing was written: no map, a map of another device, or a chip it cannot program
+  Declined,     // the user said no before anything was written
+  Programmed,   // the chip holds the FuseMap, verified (and secured when asked)
 };
 DeviceOutcome LastDeviceOutcome();
 void ResetDeviceOutcome();
+// For the operations built on these, such as ProgramDevice.
+void SetDeviceOutcome(DeviceOutcome value);
 
 // Erases the chip (eraseAll = 0) or erases it completely, and logs that it
 // did. 1 when the operation ran, 0 when no chip was identified or the link

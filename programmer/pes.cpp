@@ -18,6 +18,8 @@ std::string PesText;
 
 namespace {
 
+bool pesValid = true;
+
 constexpr int DeviceNotFound = -1;
 
 bool IsProbedAtf(int code) {
@@ -83,7 +85,10 @@ void CheckPesAgainstProbe(int prev, int prevWidth) {
   } else {
     SelectDevice(prev);
   }
-  if (bad || RowWidth() != prevWidth) MessageLog("PES not valid", LevelError);
+  if (bad || RowWidth() != prevWidth) {
+    pesValid = false;
+    MessageLog("PES not valid", LevelError);
+  }
 }
 
 void ShowIdentifiedDevice() {
@@ -156,6 +161,7 @@ std::string DecodePes(int mode) {
 
 int ReadPes() {
   LinkOperation op;
+  pesValid = true;
   TheWindow().ClearPane(Pane::Log);
   if (IdentifyByProbing() == 0) {
     op.Stopped();  // puts the selection back when the link failed
@@ -181,7 +187,12 @@ int ReadPes() {
   return 1;
 }
 
+bool LastPesValid() {
+  return pesValid;
+}
+
 void ResetPesState() {
+  pesValid = true;
   PesHexText.clear();
   PesText.clear();
 }

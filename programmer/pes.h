@@ -27,4 +27,8 @@ std::string DecodePes(int mode);
 // logs five lines about it. 1 when a chip was identified and shown.
 int ReadPes();
 
+// False when the last ReadPes found the PES disagreeing with the probe (it
+// logged "PES not valid"): the type and the voltages then rest on a guess.
+bool LastPesValid();
+
 void ResetPesState();

@@ -118,6 +118,33 @@ TEST(Chip, PesRowsCarryTheirBytesLowBitFirst) {
   EXPECT_NE(atf.ReadRow({true, 58}, 132, false), atf.ReadRow({true, 58}, 132, true));
 }
 
+// Writes only program cells: over unerased cells the AND of old and new
+// stays. The security cell hides the array and the architecture row, not the
+// UES or the PES, until an erase.
+TEST(Chip, WritesProgramCellsAndTheSecurityCellHidesUntilErased) {
+  Chip chip = Chip::Erased(*FindChipType("GAL22V10"));
+  Bytes first(132, 1), second(132, 1);
+  first[3] = 0;
+  second[7] = 0;
+  chip.WriteRow({true, 5}, first);
+  chip.WriteRow({true, 5}, second);
+  Bytes both(132, 1);
+  both[3] = both[7] = 0;
+  EXPECT_EQ(chip.ReadRow({true, 5}, 132, false), both);
+
+  chip.Fuses[5828] = 0;  // UES bit 0
+  const Bytes pes = chip.ReadRow({true, 58}, 132, false);
+  chip.Secured = true;
+  EXPECT_EQ(chip.ReadRow({true, 5}, 132, false), Bytes(132, 0));
+  EXPECT_EQ(chip.ReadRow({false, 16}, 20, false), Bytes(20, 0));
+  EXPECT_EQ(chip.ReadRow({true, 44}, 132, false)[0], 0);
+  EXPECT_EQ(chip.ReadRow({true, 44}, 132, false)[1], 1);
+  EXPECT_EQ(chip.ReadRow({true, 58}, 132, false), pes);
+  chip.Erase();
+  EXPECT_FALSE(chip.Secured);
+  EXPECT_EQ(chip.ReadRow({true, 5}, 132, false), Bytes(132, 1));
+}
+
 struct Wire {
   VirtualClockScope clock;
   ProgrammerBox box;

@@ -1,6 +1,7 @@
 // quelvox-cli's programmer commands against the simulated box: a chip made
-// from a real file is identified, read back into the same file, verified and
-// erased; a missing box and bad options end as a user would expect.
+// from a real file is identified, read back into the same file, verified,
+// erased and programmed (kept in its file with keep); a missing box and bad
+// options end as a user would expect; set-ues writes a new user signature.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -160,12 +161,87 @@ TEST(CliProgrammer, OptionsInTheWrongPlace) {
       {"open", "a.jed", "--port", "COM1"},
       {"verify", "--all", "a.jed", "--port", "COM1"},
       {"erase", "--port", "COM1", "--port", "COM2"},
+      {"open", "a.jed", "--security"},
+      {"verify", "a.jed", "--security", "--port", "COM1"},
+      {"program", "a.jed"},
+      {"set-ues", "a.jed", "", ""},
   };
   for (const auto& args : bad) {
     const ProgramRun run = RunCli(args);
     EXPECT_EQ(run.Status, 2) << testing::PrintToString(args);
     EXPECT_EQ(run.Out, "") << testing::PrintToString(args);
   }
+}
+
+// The fuse-map block and the status block of a run's output.
+std::string MapAndStatus(const std::string& out) {
+  return out.substr(out.find("--- fuse map ---"));
+}
+
+TEST(CliProgrammer, ProgramKeepsTheChipInItsFileOnlyWhenAsked) {
+  ScratchDir dir;
+  const std::string design = File("galette_GAL22V10_invertedreg.jed");
+  const std::string chipFile = ReadBytes(File("galette_GAL22V10_arsp.jed"));
+  WriteBytes(dir / "chip.jed", chipFile);
+
+  const ProgramRun plain = RunCli({"program", design, "--port", "sim:" + (dir / "chip.jed")});
+  EXPECT_NE(plain.Out.find("->program\n->verify\n*** SUCCESS ***\n>>> done <<<\n"), std::string::npos)
+      << plain.Out;
+  EXPECT_EQ(plain.Status, 0);
+  EXPECT_EQ(ReadBytes(dir / "chip.jed"), chipFile);  // without keep the file is never written
+
+  const ProgramRun kept =
+      RunCli({"program", design, "--port", "sim:" + (dir / "chip.jed") + ",GAL22V10,keep"});
+  EXPECT_EQ(kept.Status, 0) << kept.Out << kept.Err;
+  EXPECT_EQ(MapAndStatus(RunCli({"open", dir / "chip.jed"}).Out), MapAndStatus(RunCli({"open", design}).Out));
+  EXPECT_EQ(dir.Entries(), std::vector<std::string>{"chip.jed"});  // no temporary file left
+}
+
+TEST(CliProgrammer, ProgramFailsForAnotherDevicesMapOrWithoutABox) {
+  ScratchDir dir;
+  WriteBytes(dir / "chip.jed", ReadBytes(File("galette_GAL22V10_arsp.jed")));
+  const ProgramRun other =
+      RunCli({"program", File("galette_GAL16V8_reg.jed"), "--port", "sim:" + (dir / "chip.jed") + ",keep"});
+  EXPECT_NE(
+      other.Out.find("ERROR!\nThe fuse map is for a GAL16V8 (2194 fuses), the programmer holds a GAL22V10 "
+                     "(5892 fuses)\n>>> done <<<\n"),
+      std::string::npos)
+      << other.Out;
+  EXPECT_EQ(other.Status, 1);
+  // Kept, the chip's file holds what the chip held: nothing was written to it.
+  EXPECT_EQ(MapAndStatus(RunCli({"open", dir / "chip.jed"}).Out),
+            MapAndStatus(RunCli({"open", File("galette_GAL22V10_arsp.jed")}).Out));
+  const ProgramRun noChip =
+      RunCli({"program", File("galette_GAL16V8_reg.jed"), "--port", dir / "no-such-port"});
+  EXPECT_EQ(noChip.Status, 1);
+}
+
+TEST(CliProgrammer, ProgramWithSecurityReadProtectsTheChipAfterItsVerify) {
+  ScratchDir dir;
+  WriteBytes(dir / "chip.jed", ReadBytes(File("galette_GAL16V8_reg.jed")));
+  const std::string design = File("galette_GAL16V8_tri.jed");
+  const ProgramRun run = RunCli({"program", design, "--security", "--port", "sim:" + (dir / "chip.jed")});
+  EXPECT_NE(
+      run.Out.find("*** SUCCESS ***\nSecurity fuse set: the chip is now read-protected\n>>> done <<<\n"),
+      std::string::npos)
+      << run.Out;
+  EXPECT_EQ(run.Status, 0);
+}
+
+TEST(CliProgrammer, SetUesWritesTheSignatureIntoTheSavedFile) {
+  ScratchDir dir;
+  const std::string in = File("galette_GAL16V8_reg.jed");
+  const ProgramRun set = RunCli({"set-ues", in, "Hi \xC3\xA9", dir / "out.jed"});
+  EXPECT_EQ(set.Status, 0) << set.Out;
+  EXPECT_NE(RunCli({"open", dir / "out.jed"}).Out.find("--- status ---\nGAL16V8\nUES: Hi \xC3\xA9    \n"),
+            std::string::npos);
+  const ProgramRun cleared = RunCli({"set-ues", in, "", dir / "empty.jed"});
+  EXPECT_EQ(cleared.Status, 0) << cleared.Err;
+  EXPECT_NE(RunCli({"open", dir / "empty.jed"}).Out.find("UES:         \n"), std::string::npos);
+  const ProgramRun tooLong = RunCli({"set-ues", in, "123456789", dir / "long.jed"});
+  EXPECT_EQ(tooLong.Status, 1);
+  EXPECT_NE(tooLong.Out.find("The user signature takes at most 8 characters\n"), std::string::npos);
+  EXPECT_EQ(dir.Entries(), (std::vector<std::string>{"empty.jed", "out.jed"}));
 }
 
 }  // namespace

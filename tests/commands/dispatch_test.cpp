@@ -9,6 +9,7 @@
 #include "base/fuse_map.h"
 #include "boxsim/sim_port.h"
 #include "commands/command_ids.h"
+#include "commands/device_commands.h"
 #include "devices/gal_device.h"
 #include "fuses/fuse_map_view.h"
 #include "programmer/link_buffers.h"
@@ -20,8 +21,8 @@ namespace {
 
 const std::vector<std::string> DoneOnly{">>> done <<<"};
 
-TEST(Dispatch, CommandsWithoutActionOnlyLogDone) {
-  for (int id : {19, 20, 21, 22, 23, 24, 31, 0, -5, 18, 35, 1000}) {
+TEST(Dispatch, NumbersWithoutAnItemOnlyLogDone) {
+  for (int id : {0, -5, 18, 35, 1000}) {
     TestWindowScope scope;
     CurrentDesignPath = "keep.abl";
     DispatchCommand(id);
@@ -29,6 +30,48 @@ TEST(Dispatch, CommandsWithoutActionOnlyLogDone) {
     EXPECT_TRUE(scope.window().Dialogs.empty()) << id;
     EXPECT_TRUE(scope.window().Boxes.empty()) << id;
     EXPECT_EQ(CurrentDesignPath, "keep.abl") << id;
+  }
+}
+
+TEST(Dispatch, ItemsWhoseRequestsAreNotKnownSaySo) {
+  const std::pair<int, const char*> items[] = {
+      {CmdDisableAtmelPd, "Disable ATMEL PD feature"},
+      {CmdAtmelConditioning, "ATMEL Conditioning"},
+      {CmdSupplyTest, "Supply test"},
+  };
+  for (const auto& [id, text] : items) {
+    TestWindowScope scope;
+    DispatchCommand(id);
+    EXPECT_EQ(scope.window().LogLines,
+              (std::vector<std::string>{std::string("Not available: ") + text, ">>> done <<<"}));
+  }
+}
+
+TEST(Dispatch, ProgramAndSetUserSignatureNeedALoadedMap) {
+  for (int id : {CmdProgram, CmdSetUserSignature}) {
+    TestWindowScope scope;
+    SimulatedPorts nothing;
+    InstallSerialPort(&nothing);
+    const CommandResult result = DispatchCommand(id);
+    InstallSerialPort(nullptr);
+    EXPECT_EQ(result.Status, CommandStatus::Failed) << id;
+    EXPECT_EQ(scope.window().LogLines,
+              (std::vector<std::string>{"ERROR!", "No fuse map loaded", ">>> done <<<"}))
+        << id;
+    EXPECT_TRUE(nothing.OpenAttempts.empty()) << id;
+    EXPECT_TRUE(scope.window().TextDialogs.empty()) << id;
+  }
+}
+
+TEST(Dispatch, TheSecurityItemTogglesAndShowsItsMark) {
+  TestWindowScope scope;
+  EXPECT_FALSE(SecurityFeatureEnabled());
+  for (bool expected : {true, false, true}) {
+    scope.window().LogLines.clear();
+    DispatchCommand(CmdEnableSecurity);
+    EXPECT_EQ(SecurityFeatureEnabled(), expected);
+    EXPECT_EQ(scope.window().CheckMarks[CmdEnableSecurity], expected);
+    EXPECT_EQ(scope.window().LogLines, DoneOnly);
   }
 }
 
@@ -281,11 +324,148 @@ TEST(Dispatch, EventsArrivingDuringACommandAreDropped) {
   auto& w = scope.window();
   w.PendingEvents = {{EventKind::Menu, CmdAbout}, {EventKind::Close, 0}};
   EXPECT_FALSE(IsCommandRunning());
-  DispatchCommand(CmdProgram);
+  DispatchCommand(1000);
   EXPECT_FALSE(IsCommandRunning());
   EXPECT_TRUE(w.Boxes.empty());
   EXPECT_EQ(w.DroppedEvents.size(), 2u);
   EXPECT_EQ(w.LogLines, DoneOnly);
+}
+
+// A GAL16V8 map of fuses 1, 1, 0, 1, 1, 0, ... shown as after opening its file.
+std::vector<std::uint8_t> ShowGal16V8Map() {
+  std::vector<std::uint8_t> map;
+  for (int i = 0; i < 2194; ++i) map.push_back(i % 3 == 2 ? 0 : 1);
+  SelectDevice(0);
+  std::copy(map.begin(), map.end(), FuseMap.begin());
+  FuseMapLength = 2194;
+  ShowFuseMap(2194);
+  return map;
+}
+
+TEST(Dispatch, ProgramAsksFirstWithNoAsTheDefault) {
+  for (BoxAnswer answer : {BoxAnswer::No, BoxAnswer::Closed, BoxAnswer::Yes}) {
+    ChipInBox x;
+    const std::vector<std::uint8_t> map = ShowGal16V8Map();
+    x.scope.window().AnswerBox(answer);
+    const CommandResult result = DispatchCommand(CmdProgram);
+    ASSERT_EQ(x.scope.window().Boxes.size(), 1u);
+    const ShownBox& box = x.scope.window().Boxes[0];
+    EXPECT_EQ(box.Text, "Replace the contents of the GAL16V8 in the programmer?");
+    EXPECT_EQ(box.Buttons, BoxButtons::YesNo);
+    EXPECT_TRUE(box.DefaultNo);
+    const bool yes = answer == BoxAnswer::Yes;
+    EXPECT_EQ(x.link.Box.Socket->Fuses, yes ? map : x.fuses);
+    EXPECT_EQ(result.Status, yes ? CommandStatus::Done : CommandStatus::Cancelled);
+    EXPECT_EQ(x.link.Box.Frames.back(), (std::vector<std::uint8_t>{2, 2}));
+    const auto writes = std::count_if(x.link.Box.Frames.begin(), x.link.Box.Frames.end(),
+                                      [](const std::vector<std::uint8_t>& f) { return f[0] == 7; });
+    EXPECT_EQ(writes, yes ? 1 + 32 + 2 : 0);  // erase, rows, UES, configuration
+    EXPECT_EQ(x.Log().back(), ">>> done <<<");
+    if (yes) {
+      EXPECT_EQ(x.Log()[x.Log().size() - 2], "*** SUCCESS ***");
+    }
+  }
+}
+
+TEST(Dispatch, AProgramStoppedByTheLinkEndsAsAbortedAndKeepsTheMap) {
+  ChipInBox x;
+  const std::vector<std::uint8_t> map = ShowGal16V8Map();
+  const auto shown = x.scope.window().FuseMapLines;
+  x.scope.window().AnswerBox(BoxAnswer::Yes);
+  x.link.Box.UnplugAfter(20);
+  EXPECT_EQ(DispatchCommand(CmdProgram).Status, CommandStatus::Aborted);
+  EXPECT_EQ(x.Log().back(), "-- aborted --");
+  EXPECT_EQ(std::vector<std::uint8_t>(FuseMap.begin(), FuseMap.begin() + 2194), map);
+  EXPECT_EQ(x.scope.window().FuseMapLines, shown);
+  EXPECT_EQ(x.scope.window().Progress, 0);
+}
+
+TEST(Dispatch, CopyPesPutsThePesBytesOnTheClipboard) {
+  ChipInBox x;
+  DispatchCommand(CmdCopyPes);
+  EXPECT_EQ(x.scope.window().Clipboard, "00 00 00 A1 00 00 00 00");
+  EXPECT_EQ(x.link.Box.Frames.back(), (std::vector<std::uint8_t>{2, 2}));
+  EXPECT_EQ(std::vector<std::string>(x.Log().end() - 3, x.Log().end()),
+            (std::vector<std::string>{"PES: 00 00 00 A1 00 00 00 00 ", "PES copied to the clipboard",
+                                      ">>> done <<<"}));
+}
+
+// The UES fuses of the map: byte k of the UES, first fuse most significant.
+std::vector<int> UesBytes(int uesFuse, int count) {
+  std::vector<int> bytes;
+  for (int k = 0; k < count; ++k) {
+    int byte = 0;
+    for (int j = 0; j < 8; ++j) byte = byte << 1 | FuseMap[static_cast<std::size_t>(uesFuse + 8 * k + j)];
+    bytes.push_back(byte);
+  }
+  return bytes;
+}
+
+TEST(Dispatch, SetUserSignatureWritesTheTextIntoTheUes) {
+  struct Case {
+    std::string Text;
+    std::vector<int> Ues;  // empty: refused with Said
+    std::string Status, Said;
+  };
+  const std::vector<Case> cases = {
+      {"AB", {0x41, 0x42, 0, 0, 0, 0, 0, 0}, "UES: AB      ", ""},
+      {"12345678", {'1', '2', '3', '4', '5', '6', '7', '8'}, "UES: 12345678", ""},
+      {"", {0, 0, 0, 0, 0, 0, 0, 0}, "UES:         ", ""},
+      {"\xC3\xA9t\xC3\xA9", {0xE9, 't', 0xE9, 0, 0, 0, 0, 0}, "UES: \xC3\xA9t\xC3\xA9     ", ""},
+      {"123456789", {}, "", "The user signature takes at most 8 characters"},
+      {"\xE2\x82\xAC", {}, "", "The user signature takes only characters up to U+00FF"},
+      {"A\xFF", {}, "", "The user signature is not a valid text"},
+  };
+  for (const Case& c : cases) {
+    TestWindowScope scope;
+    auto& w = scope.window();
+    ShowGal16V8Map();
+    const std::vector<int> before = UesBytes(2056, 8);
+    const std::string status = w.StatusFields[1];
+    w.TextAnswers.push_back(c.Text);
+    const CommandResult result = DispatchCommand(CmdSetUserSignature);
+    ASSERT_EQ(w.TextDialogs.size(), 1u);
+    EXPECT_EQ(w.TextDialogs[0].Title, "Set User Signature");
+    EXPECT_EQ(w.TextDialogs[0].Prompt, "User signature (up to 8 characters):");
+    if (c.Ues.empty()) {
+      EXPECT_EQ(result.Status, CommandStatus::Failed) << c.Text;
+      EXPECT_EQ(w.LogLines, (std::vector<std::string>{"ERROR!", c.Said, ">>> done <<<"})) << c.Text;
+      EXPECT_EQ(UesBytes(2056, 8), before) << c.Text;
+      EXPECT_EQ(w.StatusFields[1], status) << c.Text;
+    } else {
+      EXPECT_TRUE(result.IsDone()) << c.Text;
+      EXPECT_EQ(w.LogLines, DoneOnly) << c.Text;
+      EXPECT_EQ(UesBytes(2056, 8), c.Ues) << c.Text;
+      EXPECT_EQ(w.StatusFields[1], c.Status) << c.Text;
+      EXPECT_EQ(w.FuseMapLines[65], FuseRowLine(2080, 32)) << c.Text;  // the pane shows the new fuses
+    }
+  }
+}
+
+TEST(Dispatch, SetUserSignatureCancelledChangesNothing) {
+  TestWindowScope scope;
+  ShowGal16V8Map();
+  const auto shown = scope.window().FuseMapLines;
+  EXPECT_EQ(DispatchCommand(CmdSetUserSignature).Status, CommandStatus::Cancelled);
+  EXPECT_EQ(scope.window().FuseMapLines, shown);
+  EXPECT_EQ(scope.window().LogLines, DoneOnly);
+}
+
+// After a verify against a chip of another type that chip's device is the
+// selected one; the UES still goes where the map's device keeps it.
+TEST(Dispatch, SetUserSignatureWritesWhereTheMapsDeviceKeepsTheUes) {
+  TestWindowScope scope;
+  SelectDevice(101);  // a GAL20XV10 map: five UES bytes from fuse 1631
+  FuseMap.fill(1);
+  FuseMapLength = 1671;
+  ShowFuseMap(1671);
+  SelectDevice(72);
+  scope.window().TextAnswers.push_back("AB");
+  DispatchCommand(CmdSetUserSignature);
+  EXPECT_EQ(UesBytes(1631, 5), (std::vector<int>{0x41, 0x42, 0, 0, 0}));
+  EXPECT_EQ(scope.window().StatusFields[0], "GAL20XV10");
+  EXPECT_EQ(scope.window().StatusFields[1], "UES: AB   ");
+  EXPECT_EQ(std::count(FuseMap.begin() + 1671, FuseMap.end(), 0), 0);  // nothing past the map
 }
 
 }  // namespace

@@ -11,15 +11,18 @@
 
 namespace {
 
+// Numbers that no item carries: their commands only close with ">>> done <<<".
+constexpr int NoItem = 18, OtherNoItem = 1000;
+
 TEST(MainLoop, GreetsOnceThenRunsEachCommandToItsEndUntilClose) {
   TestWindowScope scope;
   auto& w = scope.window();
   GreetUser();
   EXPECT_EQ(w.LogLines, std::vector<std::string>{"Welcome Quelvox user"});
 
-  w.LoopEvents = {
-      {EventKind::Menu, CmdSupplyTest}, {EventKind::Gadget, 1}, {EventKind::Size, 0},
-      {EventKind::Menu, CmdAbout},      {EventKind::Close, 0},  {EventKind::Menu, CmdSupportedDevices}};
+  w.LoopEvents = {{EventKind::Menu, NoItem}, {EventKind::Gadget, 1},
+                  {EventKind::Size, 0},      {EventKind::Menu, CmdAbout},
+                  {EventKind::Close, 0},     {EventKind::Menu, CmdSupportedDevices}};
   EXPECT_EQ(RunMainLoop(), 0);
   EXPECT_EQ(w.LogLines, (std::vector<std::string>{"Welcome Quelvox user", ">>> done <<<", ">>> done <<<"}));
   EXPECT_EQ(w.Boxes.size(), 1u);  // the close came before the Devices box
@@ -44,7 +47,7 @@ TEST(MainLoop, AClickDuringACommandIsNeverRunAndACloseDoesNotEndTheProgram) {
     if (text == ">>> done <<<" && w.DroppedEvents.empty())
       w.PendingEvents = {{EventKind::Menu, CmdAbout}, {EventKind::Close, 0}};
   };
-  w.LoopEvents = {{EventKind::Menu, CmdSupplyTest}, {EventKind::Menu, CmdProgram}};
+  w.LoopEvents = {{EventKind::Menu, NoItem}, {EventKind::Menu, OtherNoItem}};
   EXPECT_EQ(RunMainLoop(), 0);
   EXPECT_TRUE(w.Boxes.empty());
   EXPECT_EQ(w.DroppedEvents.size(), 2u);
@@ -74,7 +77,7 @@ TEST(MainLoop, ACounterOf2RedetectsTheBoxAfterTheCommand) {
   auto& w = scope.window();
   RaiseCounterAfterEachCommand(w, 2);
   // The re-detection's 10 ms wait takes the gadget event and drops it.
-  w.LoopEvents = {{EventKind::Menu, CmdProgram}, {EventKind::Gadget, 3}, {EventKind::Menu, CmdSupplyTest}};
+  w.LoopEvents = {{EventKind::Menu, OtherNoItem}, {EventKind::Gadget, 3}, {EventKind::Menu, NoItem}};
   const std::int64_t start = link.Clock().NowMs();
   EXPECT_EQ(RunMainLoop(), 0);
   EXPECT_TRUE(w.LoopEvents.empty());
@@ -91,7 +94,7 @@ TEST(MainLoop, NoBoxOnRedetectionEndsTheProgram) {
   link.Box.Unplugged = true;
   auto& w = scope.window();
   RaiseCounterAfterEachCommand(w, 2);
-  w.LoopEvents = {{EventKind::Menu, CmdProgram}, {EventKind::Menu, CmdAbout}, {EventKind::Menu, CmdAbout}};
+  w.LoopEvents = {{EventKind::Menu, OtherNoItem}, {EventKind::Menu, CmdAbout}, {EventKind::Menu, CmdAbout}};
   EXPECT_EQ(RunMainLoop(), 0);
   ASSERT_EQ(w.Boxes.size(), 1u);
   EXPECT_EQ(w.Boxes[0].Text, "Hardware not present!");
@@ -102,7 +105,7 @@ TEST(MainLoop, ACounterBelow2DoesNothing) {
   TestWindowScope scope;
   auto& w = scope.window();
   RaiseCounterAfterEachCommand(w, 1);
-  w.LoopEvents = {{EventKind::Menu, CmdProgram}, {EventKind::Menu, CmdProgram}};
+  w.LoopEvents = {{EventKind::Menu, OtherNoItem}, {EventKind::Menu, OtherNoItem}};
   EXPECT_EQ(RunMainLoop(), 0);
   EXPECT_EQ(w.LogLines, (std::vector<std::string>{">>> done <<<", ">>> done <<<"}));
 }

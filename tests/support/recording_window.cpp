@@ -53,6 +53,15 @@ BoxAnswer RecordingWindow::ShowMessageBox(const std::string& title, const std::s
   return answer;
 }
 
+std::optional<std::string> RecordingWindow::AskText(const std::string& title, const std::string& prompt,
+                                                    const std::string& initialText) {
+  TextDialogs.push_back({title, prompt, initialText});
+  if (TextAnswers.empty()) return std::nullopt;
+  std::optional<std::string> answer = TextAnswers.front();
+  TextAnswers.pop_front();
+  return answer;
+}
+
 WindowEvent RecordingWindow::TakePendingEvent() {
   ++PumpCalls;
   if (PendingEvents.empty()) return {};

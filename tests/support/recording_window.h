@@ -5,6 +5,8 @@
 
 #include <deque>
 #include <functional>
+#include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -17,6 +19,12 @@ struct ShownBox {
   BoxButtons Buttons = BoxButtons::Ok;
   BoxIcon Icon = BoxIcon::None;
   bool DefaultNo = false;
+};
+
+struct ShownTextDialog {
+  std::string Title;
+  std::string Prompt;
+  std::string InitialText;
 };
 
 struct BeepRecord {
@@ -41,6 +49,12 @@ class RecordingWindow final : public Window {
   std::vector<FileDialogRequest> Dialogs;
   std::vector<ShownBox> Boxes;
   std::vector<BeepRecord> Beeps;
+  // Text dialogs: answers front first (nothing = cancelled; a dialog without
+  // an answer is cancelled too), and the dialogs shown.
+  std::deque<std::optional<std::string>> TextAnswers;
+  std::vector<ShownTextDialog> TextDialogs;
+  std::string Clipboard;
+  std::map<int, bool> CheckMarks;  // by CommandId, as last set
 
   // Events that TakePendingEvent hands out, and those WaitEvent hands out.
   // When WaitEvent has nothing left it returns a close event.
@@ -70,6 +84,10 @@ class RecordingWindow final : public Window {
   FileDialogResult AskFile(const FileDialogRequest& request) override;
   BoxAnswer ShowMessageBox(const std::string& title, const std::string& text, BoxButtons buttons,
                            BoxIcon icon, bool defaultNo) override;
+  std::optional<std::string> AskText(const std::string& title, const std::string& prompt,
+                                     const std::string& initialText) override;
+  void SetClipboardText(const std::string& text) override { Clipboard = text; }
+  void SetCommandChecked(int commandId, bool checked) override { CheckMarks[commandId] = checked; }
   WindowEvent TakePendingEvent() override;
   WindowEvent WaitEvent(int limitMs) override;
   void Beep(int frequencyHz, int durationMs) override;
