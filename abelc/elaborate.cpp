@@ -16,8 +16,8 @@ LogicModel Elaborate(const Module& module, Diagnostics& diags) {
 
 bool InvertsRegister(const LogicModel& m, const Output& o) {
   const Attributes& a = m.signals[static_cast<std::size_t>(o.signal)].attrs;
-  if (a.invert) return true;
-  if (a.buffer) return false;
+  if (a.invert || o.inverter == Inverter::Invert) return true;
+  if (a.buffer || o.inverter == Inverter::Buffer) return false;
   return m.device.family == Family::Gal16V8 || m.device.family == Family::Gal20V8;
 }
 

@@ -155,7 +155,11 @@ class Reference {
 
 }  // namespace
 
-std::vector<std::string> CompareWithModel(const LogicModel& m, const FitResult& fit) {
+std::vector<std::string> CompareWithModel(const LogicModel& design, const FitResult& fit) {
+  // The register states are the flip-flops' own, so the model must place
+  // each inverter where the fit did.
+  const LogicModel fitted = FittedModel(design, fit);
+  const LogicModel& m = fitted;
   std::vector<std::string> problems;
   std::vector<int> inputs, registers;
   for (std::size_t s = 0; s < m.signals.size(); ++s) {

@@ -3,6 +3,12 @@
 // register state (the fuse-map model runs both).
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cctype>
+#include <filesystem>
+#include <map>
+#include <sstream>
+
 #include "abelc/compile.h"
 #include "abelc/fuse_model.h"
 #include "fit_support.h"
@@ -43,6 +49,92 @@ TEST(RealDesigns, OurMapsBehaveLikeTheMapsOfOtherTools) {
          CompareMaps(c.model.device.family, theirs.fuses, fit->fuses, inputs, outputs)) {
       ADD_FAILURE() << p;
     }
+  }
+}
+
+}  // namespace
+
+namespace {
+
+// The product-term rows of the cell on `pin` that are in use: not all 0 and
+// not the cell's enable row.
+int UsedTermRows(Family family, const std::vector<std::uint8_t>& fuses, int pin) {
+  const GalArchitecture& d = DeviceOf(family);
+  const OutputCell* cell = d.CellAt(pin);
+  if (!cell) return 0;
+  const int index = static_cast<int>(cell - d.cells.data());
+  bool enable_row = true;  // the 22V10's first row of a block
+  if (d.IsV8()) {
+    const bool syn = fuses[static_cast<std::size_t>(d.syn)] != 0;
+    const bool ac0 = fuses[static_cast<std::size_t>(d.ac0)] != 0;
+    const bool ac1 = fuses[static_cast<std::size_t>(d.ac1_base + index)] != 0;
+    enable_row = ac0 && (syn || ac1);
+  }
+  int used = 0;
+  for (int row = cell->first_row + (enable_row ? 1 : 0); row < cell->first_row + cell->rows; ++row) {
+    const auto begin = fuses.begin() + static_cast<std::ptrdiff_t>(row * d.columns);
+    if (std::any_of(begin, begin + d.columns, [](std::uint8_t f) { return f != 0; })) ++used;
+  }
+  return used;
+}
+
+// "NOTE PINS a:1 b:2*" fields of a classic map: pin by name, upper case.
+std::map<std::string, int> NotedPins(const std::string& jed) {
+  std::map<std::string, int> pins;
+  for (std::size_t at = jed.find("NOTE PINS"); at != std::string::npos; at = jed.find("NOTE PINS", at + 1)) {
+    std::istringstream fields(jed.substr(at + 9, jed.find('*', at) - at - 9));
+    std::string item;
+    while (fields >> item) {
+      const std::size_t colon = item.find(':');
+      if (colon == std::string::npos) continue;
+      std::string name = item.substr(0, colon);
+      for (char& ch : name) ch = static_cast<char>(std::toupper(static_cast<unsigned char>(ch)));
+      pins[name] = std::stoi(item.substr(colon + 1));
+    }
+  }
+  return pins;
+}
+
+std::string Upper(std::string s) {
+  for (char& ch : s) ch = static_cast<char>(std::toupper(static_cast<unsigned char>(ch)));
+  return s;
+}
+
+TEST(ClassicDesigns, FitWithNoMoreTermsPerPinThanTheClassicMaps) {
+  const std::string dir = std::string(QUELVOX_TESTDATA_DIR) + "/abel/classic/";
+  for (const auto& e : std::filesystem::directory_iterator(dir)) {
+    if (e.path().extension() != ".jed") continue;
+    const std::string design = e.path().stem().string();
+    SCOPED_TRACE(design);
+    const std::string source = ReadFile(dir + design + ".abl");
+    const std::string jed = ReadFile(e.path().string());
+    Compilation c = CompileSource(source);
+    if (c.diags.HasErrors()) {
+      std::printf("%-9s does not compile: %s\n", design.c_str(), c.diags.List().front().message.c_str());
+      continue;
+    }
+    std::optional<FitResult> fit = FitDesign(c.model, c.minimised, c.diags);
+    if (!fit) {
+      ADD_FAILURE() << "does not fit: " << c.diags.List().front().message;
+      continue;
+    }
+    const JedecMap theirs = ReadJedec(jed);
+    const std::map<std::string, int> their_pins = NotedPins(jed);
+    std::string line = design + " " + fit->part + ":";
+    for (const FittedCell& cell : fit->cells) {
+      if (cell.output < 0) continue;
+      const std::string& name = c.model
+                                    .signals[static_cast<std::size_t>(
+                                        c.model.outputs[static_cast<std::size_t>(cell.output)].signal)]
+                                    .name;
+      const auto pin = their_pins.find(Upper(name));
+      ASSERT_NE(pin, their_pins.end()) << name;
+      const int ours = UsedTermRows(c.model.device.family, fit->fuses, cell.pin);
+      const int classic = UsedTermRows(c.model.device.family, theirs.fuses, pin->second);
+      EXPECT_LE(ours, classic) << name;
+      line += " " + name + " " + std::to_string(ours) + "/" + std::to_string(classic);
+    }
+    std::printf("%s\n", line.c_str());
   }
 }
 
