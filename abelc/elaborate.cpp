@@ -213,9 +213,6 @@ void Elaborator::ApplyAttributes(Signal& s, const std::vector<std::string>& attr
     }
     diags_.Warning(pos, "unknown attribute '" + attr + "' is ignored");
   }
-  if (a.buffer && a.reg && (m_.device.family == Family::Gal16V8 || m_.device.family == Family::Gal20V8)) {
-    Fail(pos, "registered outputs of the " + m_.device.part + " are inverting; 'buffer' is not possible");
-  }
 }
 
 void Elaborator::Declare(const ConstDecl& d) {

@@ -204,6 +204,17 @@ bool Fitter::Prepare(Diagnostics& diags) {
   }
   for (std::size_t i = 0; i < m_.outputs.size(); ++i)
     info_[i].read = read_[static_cast<std::size_t>(m_.outputs[i].signal)];
+  // A pin declared as an output that no equation drives is placed like any
+  // other input, its output buffer off.
+  for (std::size_t s = 0; s < m_.signals.size(); ++s) {
+    const Signal& sig = m_.signals[s];
+    const Attributes& a = sig.attrs;
+    if (sig.node || output_of_[s] >= 0 ||
+        !(a.com || a.reg || a.reg_d || a.buffer || a.invert || a.pos || a.neg))
+      continue;
+    diags.Warning(sig.pos,
+                  Quote(sig.name) + " is declared as an output but has no equation; its pin stays an input");
+  }
   return ok;
 }
 
