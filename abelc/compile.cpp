@@ -166,13 +166,12 @@ CompiledFiles CompileToFiles(const SourceContext& context, const std::string& wo
   Compilation c = CompileSource(source);
   if (!context.original_module.empty()) {
     // The compile step renamed the module; an END label giving its old name is right.
-    const std::string renamed =
-        "END label '" + context.original_module + "' does not match module '" + c.model.module + "'";
+    const std::string renamed = "END label '" + context.original_module + "' does not match module '";
     Diagnostics kept;
     for (const Diagnostic& d : c.diags.List()) {
       if (d.severity == Severity::Error) {
         kept.Error(d.pos, d.message);
-      } else if (d.message != renamed) {
+      } else if (d.message.rfind(renamed, 0) != 0) {
         kept.Warning(d.pos, d.message);
       }
     }
@@ -180,7 +179,11 @@ CompiledFiles CompileToFiles(const SourceContext& context, const std::string& wo
   }
   const std::string& file_name = context.file_name;
   std::string listing = std::string(kProductName) + "\n";
-  if (!c.model.module.empty()) listing += "Module: '" + c.model.module + "'\n";
+  if (!context.original_module.empty()) {
+    listing += "Module: '" + context.original_module + "'\n";
+  } else if (!c.model.module.empty()) {
+    listing += "Module: '" + c.model.module + "'\n";
+  }
   for (const std::string& text : c.model.messages) listing += text + "\n";
   std::optional<FitResult> fit;
   if (!c.diags.HasErrors()) {
