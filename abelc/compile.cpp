@@ -134,7 +134,7 @@ int CompileFile(const std::string& path, std::ostream& out, std::ostream& err) {
     return 1;
   }
   CompiledFiles files =
-      CompileToFiles(ContextOf(path), std::filesystem::path(path).filename().string(), source, Now());
+      CompileToFiles(std::filesystem::path(path).filename().string(), source, Now(), ContextOf(path));
   bool written = WriteFile(base + ".out", files.listing);
   if (files.ok) {
     written = WriteFile(base + ".doc", files.doc) && written;
@@ -157,11 +157,11 @@ CompiledFiles CompileToFiles(const std::string& file_name, const std::string& so
                              const std::string& created) {
   SourceContext context;
   context.file_name = file_name;
-  return CompileToFiles(context, file_name, source, created);
+  return CompileToFiles(file_name, source, created, context);
 }
 
-CompiledFiles CompileToFiles(const SourceContext& context, const std::string& work_name,
-                             const std::string& source, const std::string& created) {
+CompiledFiles CompileToFiles(const std::string& work_name, const std::string& source,
+                             const std::string& created, const SourceContext& context) {
   CompiledFiles files;
   Compilation c = CompileSource(source);
   if (!context.original_module.empty()) {

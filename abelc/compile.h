@@ -37,12 +37,12 @@ struct CompiledFiles {
 // time stamp the files carry.
 CompiledFiles CompileToFiles(const std::string& file_name, const std::string& source,
                              const std::string& created);
-// The same for a source that came from `context`: messages name its file at
-// its line numbers, and an END label naming the module as it was before the
-// compile step renamed it draws no warning. The outputs keep the base name
-// of `source`'s own file, `work_name` ("abelcpl.abl").
-CompiledFiles CompileToFiles(const SourceContext& context, const std::string& work_name,
-                             const std::string& source, const std::string& created);
+// The same for a source that came from `context`: messages name
+// context.file_name at its line numbers, and an END label naming the module
+// as it was before the compile step renamed it draws no warning. The
+// outputs keep the base name of `file_name` ("abelcpl.abl").
+CompiledFiles CompileToFiles(const std::string& file_name, const std::string& source,
+                             const std::string& created, const SourceContext& context);
 
 // The side file the compile step leaves beside its work copy: abel/abelcpl.src
 // beside abel/abelcpl.abl. Lines of "key=value": "design=" the user's design
