@@ -1,4 +1,5 @@
-// The compile step: work file, runner start, listing and the copies of its outputs.
+// The compile step: the work copy and its side file for the runner, the
+// runner's start and verdict, the listing in the log and the output copies.
 #include "abel/compile_design.h"
 
 #include <vector>
@@ -11,6 +12,8 @@
 #include "platform/window.h"
 
 namespace {
+
+int lastVerdict = CompileNotRun;
 
 int Fail(const std::string& line) {
   MessageLog(line, LevelPlain);
@@ -35,7 +38,40 @@ void ShowListing(const std::vector<std::string>& listing) {
   for (const std::string& line : listing) window.AppendLine(Pane::Log, line);
 }
 
+bool IsAbsolute(const std::string& path) {
+  return (!path.empty() && (path[0] == '/' || path[0] == '\\')) || (path.size() > 2 && path[1] == ':');
+}
+
+// The side file's lines; none for a path that a line cannot hold.
+std::vector<std::string> SideFileLines(const std::string& designPath,
+                                       const std::vector<std::string>& design) {
+  const std::string absolute =
+      IsAbsolute(designPath) ? designPath : CurrentDirectoryWithSeparator() + designPath;
+  if (absolute.find_first_of("\r\n") != std::string::npos) return {};
+  const AbelRewriteNotes notes = RewriteNotesOf(design);
+  return {"design=" + absolute, "dropped=" + std::to_string(notes.DroppedLines),
+          "module=" + notes.ModuleName};
+}
+
+// A side file of an earlier run would make the compiler name another
+// design, so one that cannot be written must not be there at all.
+bool WriteSideFile(const std::string& vdos, const std::vector<std::string>& lines) {
+  if (!lines.empty() && WriteTextLines(WorkFile(vdos, "src"), lines)) return true;
+  return DeleteIfPresent(WorkFile(vdos, "src"));
+}
+
+// Only a fuse file that came back counts as fitted, whatever the runner said.
+int VerdictOf(int exitStatus, bool fuseFileCopied) {
+  if (!fuseFileCopied) return CompileErrors;
+  if (exitStatus == CompileDone || exitStatus == CompileVectorsFailed) return exitStatus;
+  return CompileErrors;
+}
+
 }  // namespace
+
+int LastCompileVerdict() {
+  return lastVerdict;
+}
 
 std::string VdosDirectory() {
   return CurrentDirectoryWithSeparator() + "vDosPlus" + PathSeparator;
@@ -50,6 +86,7 @@ std::string OutputBaseOf(const std::string& designPath) {
 }
 
 int CompileAbelDesign(const std::string& designPath) {
+  lastVerdict = CompileNotRun;
   if (designPath.empty()) return 0;
   const std::string vdos = VdosDirectory();
 
@@ -58,12 +95,15 @@ int CompileAbelDesign(const std::string& designPath) {
   std::vector<std::string> design;
   if (!ReadTextLines(designPath, design)) return Fail("ERROR: Can't open ABEL design file!");
   // A work file cut short by a failed write would compile into a wrong fuse map.
-  if (!WriteTextLines(WorkFile(vdos, "abl"), RewriteAbelDesign(design))) {
+  if (!WriteTextLines(WorkFile(vdos, "abl"), RewriteAbelDesign(design)) ||
+      !WriteSideFile(vdos, SideFileLines(designPath, design))) {
     return Fail("ERROR: Can't duplicate ABEL design file!");
   }
   if (!DeleteOldOutputs(vdos)) return Fail("ERROR: Can't delete old compiler output files!");
 
-  if (StartProgramAndWait(vdos + "vDosPlus.exe", vdos) != 1) return Fail("ERROR: Can't start vDosPlus");
+  const int exitStatus = StartProgramAndWait(vdos + "vDosPlus.exe", vdos);
+  if (exitStatus == ProcessNotStarted) return Fail("ERROR: Can't start vDosPlus");
+  lastVerdict = CompileErrors;
 
   const std::string base = OutputBaseOf(designPath);
   std::vector<std::string> listing;
@@ -74,5 +114,7 @@ int CompileAbelDesign(const std::string& designPath) {
   CopyReplacing(WorkFile(vdos, "out"), base + ".out");
   CopyReplacing(WorkFile(vdos, "doc"), base + ".doc");
   CopyReplacing(WorkFile(vdos, "sim"), base + ".sim");
-  return CopyReplacing(WorkFile(vdos, "jed"), base + ".jed") ? 1 : 0;
+  const bool fuseFileCopied = CopyReplacing(WorkFile(vdos, "jed"), base + ".jed");
+  lastVerdict = VerdictOf(exitStatus, fuseFileCopied);
+  return fuseFileCopied ? 1 : 0;
 }

@@ -11,7 +11,7 @@
 std::string VdosDirectory();
 
 // The compiler's file with the given extension ("abl", "out", "doc", "sim",
-// "jed") in the abel folder of VdosDirectory().
+// "jed", and "src" for the side file) in the abel folder of VdosDirectory().
 std::string WorkFile(const std::string& vdosDirectory, const std::string& extension);
 
 // The design path without its extension: the directory part and the base
@@ -21,4 +21,19 @@ std::string OutputBaseOf(const std::string& designPath);
 // Returns 1 when the new fuse file was copied beside the design, else 0. An
 // empty path does nothing; every other failure but a missing fuse file is
 // logged with an "ERROR: " line. The listing replaces the log pane's lines.
+//
+// Beside the work copy abelcpl.abl it leaves the side file abelcpl.src, so
+// that the compiler can name the user's file and lines. Its lines, CR LF:
+//   design=<the design's path, absolute>
+//   dropped=<the number of lines dropped before the MODULE line>
+//   module=<the module's name as the design wrote it; empty without one>
+// The runner compiles as before when the side file is missing.
 int CompileAbelDesign(const std::string& designPath);
+
+// The verdict of the last CompileAbelDesign call, from the runner's exit
+// status and the fuse file that came back.
+constexpr int CompileNotRun = -1;  // nothing compiled: empty path, or an error line at or before the start
+constexpr int CompileDone = 0;     // the fuse file came back and every test vector passed
+constexpr int CompileErrors = 1;   // no fuse file, or the runner reported errors
+constexpr int CompileVectorsFailed = 3;  // the fuse file came back, but a test vector failed
+int LastCompileVerdict();

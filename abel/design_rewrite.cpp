@@ -1,4 +1,5 @@
-// The rewrite of a design into the work copy the compiler reads.
+// The compile step's rewrite of a design into its work copy, and what the
+// rewrite dropped or renamed.
 #include "abel/design_rewrite.h"
 
 namespace {
@@ -38,4 +39,23 @@ std::vector<std::string> RewriteAbelDesign(const std::vector<std::string>& desig
   }
   work.insert(work.end(), line, design.end());
   return work;
+}
+
+AbelRewriteNotes RewriteNotesOf(const std::vector<std::string>& design) {
+  AbelRewriteNotes notes;
+  for (const std::string& line : design) {
+    const auto at = UpperCase(line).find(ModuleKeyword);
+    if (at == std::string::npos) {
+      ++notes.DroppedLines;
+      continue;
+    }
+    // The name runs from the first non-blank after the keyword to a blank,
+    // ';', '(' or a comment.
+    std::size_t from = line.find_first_not_of(" \t", at + ModuleKeyword.size());
+    if (from == std::string::npos) from = line.size();
+    const std::size_t to = line.find_first_of(" \t;(\"", from);
+    notes.ModuleName = line.substr(from, to == std::string::npos ? std::string::npos : to - from);
+    return notes;
+  }
+  return notes;
 }

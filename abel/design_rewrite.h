@@ -12,3 +12,13 @@
 // is written in upper case and the rest keeps its case. All other lines are
 // copied as they are. Without a MODULE line nothing is left.
 std::vector<std::string> RewriteAbelDesign(const std::vector<std::string>& design);
+
+// What the rewrite took from the design that its messages should give back:
+// the lines dropped before the MODULE line, and the module's name as the
+// design wrote it there (the word after the keyword; empty without a MODULE
+// line or a name).
+struct AbelRewriteNotes {
+  int DroppedLines = 0;
+  std::string ModuleName;
+};
+AbelRewriteNotes RewriteNotesOf(const std::vector<std::string>& design);

@@ -98,6 +98,36 @@ bool WriteFile(const std::string& path, const std::string& text) {
   return static_cast<bool>(out.flush());
 }
 
+// The last part of a path, split at either separator: the side file may
+// come from a system whose paths use the other one.
+std::size_t NameStart(const std::string& path) {
+  const std::size_t slash = path.find_last_of("/\\");
+  return slash == std::string::npos ? 0 : slash + 1;
+}
+
+// Reads the side file's lines into `context`; values that do not parse are
+// left out.
+void ReadSideFile(const std::string& text, SourceContext& context) {
+  std::istringstream lines(text);
+  std::string line;
+  while (std::getline(lines, line)) {
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    const std::size_t eq = line.find('=');
+    if (eq == std::string::npos) continue;
+    const std::string key = line.substr(0, eq), value = line.substr(eq + 1);
+    if (key == "design" && !value.empty()) {
+      const std::size_t name = NameStart(value);
+      context.file_name = value.substr(name);
+      context.design_directory = value.substr(0, name);
+    } else if (key == "dropped" && !value.empty() && value.size() < 10 &&
+               value.find_first_not_of("0123456789") == std::string::npos) {
+      context.line_offset = std::stoi(value);
+    } else if (key == "module") {
+      context.original_module = value;
+    }
+  }
+}
+
 // The design's four files beside it; on errors only the listing, and any
 // older fuse file, report or simulation goes so nobody loads them by mistake.
 int CompileFile(const std::string& path, std::ostream& out, std::ostream& err) {
@@ -114,7 +144,8 @@ int CompileFile(const std::string& path, std::ostream& out, std::ostream& err) {
     WriteFile(base + ".out", Crlf(std::string(kProductName) + "\n" + text + "1 error, 0 warnings\n"));
     return 1;
   }
-  CompiledFiles files = CompileToFiles(std::filesystem::path(path).filename().string(), source, Now());
+  CompiledFiles files =
+      CompileToFiles(std::filesystem::path(path).filename().string(), source, Now(), ContextOf(path));
   bool written = WriteFile(base + ".out", files.listing);
   if (files.ok) {
     written = WriteFile(base + ".doc", files.doc) && written;
@@ -128,17 +159,42 @@ int CompileFile(const std::string& path, std::ostream& out, std::ostream& err) {
     err << base << ": error: cannot write the output files\n";
     return 1;
   }
-  return files.ok ? 0 : 1;
+  return !files.ok ? 1 : files.vectors_failed > 0 ? 3 : 0;
 }
 
 }  // namespace
 
 CompiledFiles CompileToFiles(const std::string& file_name, const std::string& source,
                              const std::string& created) {
+  SourceContext context;
+  context.file_name = file_name;
+  return CompileToFiles(file_name, source, created, context);
+}
+
+CompiledFiles CompileToFiles(const std::string& work_name, const std::string& source,
+                             const std::string& created, const SourceContext& context) {
   CompiledFiles files;
   Compilation c = CompileSource(source);
+  if (!context.original_module.empty()) {
+    // The compile step renamed the module; an END label giving its old name is right.
+    const std::string renamed = "END label '" + context.original_module + "' does not match module '";
+    Diagnostics kept;
+    for (const Diagnostic& d : c.diags.List()) {
+      if (d.severity == Severity::Error) {
+        kept.Error(d.pos, d.message);
+      } else if (d.message.rfind(renamed, 0) != 0) {
+        kept.Warning(d.pos, d.message);
+      }
+    }
+    c.diags = kept;
+  }
+  const std::string& file_name = context.file_name;
   std::string listing = std::string(kProductName) + "\n";
-  if (!c.model.module.empty()) listing += "Module: '" + c.model.module + "'\n";
+  if (!context.original_module.empty()) {
+    listing += "Module: '" + context.original_module + "'\n";
+  } else if (!c.model.module.empty()) {
+    listing += "Module: '" + c.model.module + "'\n";
+  }
   for (const std::string& text : c.model.messages) listing += text + "\n";
   std::optional<FitResult> fit;
   if (!c.diags.HasErrors()) {
@@ -148,21 +204,23 @@ CompiledFiles CompileToFiles(const std::string& file_name, const std::string& so
       c.diags.Error({}, "out of memory");
     }
   }
-  for (const Diagnostic& d : c.diags.List()) listing += FormatDiagnostic(d, file_name, source);
+  for (const Diagnostic& d : c.diags.List()) listing += FormatDiagnostic(d, context, source);
   if (fit && !c.diags.HasErrors()) {
-    OutputContext ctx{c.model, *fit, BaseName(file_name), created, {}};
+    const LogicModel fitted = FittedModel(c.model, *fit);
+    OutputContext ctx{fitted, *fit, BaseName(work_name), created, {}};
     const GalArchitecture& device = DeviceOf(c.model.device.family);
-    ctx.vectors = PinVectors(c.model, fit->pin_of, device.pins);
+    ctx.vectors = PinVectors(fitted, fit->pin_of, device.pins);
     FuseMapModel model(c.model.device.family, fit->fuses);
     VectorRun run = RunPinVectors(model, ctx.vectors);
     listing += FitSummary(c.model, *fit);
     listing +=
         std::to_string(run.passed) + " out of " + std::to_string(ctx.vectors.size()) + " vectors passed.\n";
     int warnings = c.diags.WarningCount();
-    if (run.passed < static_cast<int>(ctx.vectors.size())) {
-      listing += file_name +
-                 ": warning: " + Count(static_cast<int>(ctx.vectors.size()) - run.passed, "vector") +
-                 " failed; see " + ctx.base + ".sim\n";
+    files.vectors_failed = static_cast<int>(ctx.vectors.size()) - run.passed;
+    if (files.vectors_failed > 0) {
+      // The simulation the user opens is the copy beside the design.
+      listing += file_name + ": warning: " + Count(files.vectors_failed, "vector") + " failed; see " +
+                 BaseName(file_name) + ".sim\n";
       ++warnings;
     }
     listing += "0 errors, " + Count(warnings, "warning") + "\n";
@@ -175,6 +233,18 @@ CompiledFiles CompileToFiles(const std::string& file_name, const std::string& so
   }
   files.listing = Crlf(listing);
   return files;
+}
+
+SourceContext ContextOf(const std::string& path) {
+  SourceContext context;
+  const std::size_t name = NameStart(path);
+  context.file_name = path.substr(name);
+  context.directory = path.substr(0, name);
+  if (context.file_name == "abelcpl.abl") {
+    std::string side;
+    if (ReadFile(context.directory + "abelcpl" + kSideFileExtension, side)) ReadSideFile(side, context);
+  }
+  return context;
 }
 
 int RunCommandLine(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,

@@ -11,6 +11,7 @@
 #include "abelc/fit.h"
 #include "abelc/logic_model.h"
 #include "abelc/minimise.h"
+#include "abelc/source_context.h"
 
 namespace abelc {
 
@@ -27,6 +28,7 @@ Compilation CompileSource(const std::string& source);
 // with errors only the listing, and the caller removes stale outputs.
 struct CompiledFiles {
   bool ok = false;
+  int vectors_failed = 0;              // test vectors the fitted map fails
   std::string listing, jed, doc, sim;  // CR LF line ends
 };
 
@@ -35,13 +37,32 @@ struct CompiledFiles {
 // time stamp the files carry.
 CompiledFiles CompileToFiles(const std::string& file_name, const std::string& source,
                              const std::string& created);
+// The same for a source that came from `context`: messages name
+// context.file_name at its line numbers, and an END label naming the module
+// as it was before the compile step renamed it draws no warning. The
+// outputs keep the base name of `file_name` ("abelcpl.abl").
+CompiledFiles CompileToFiles(const std::string& file_name, const std::string& source,
+                             const std::string& created, const SourceContext& context);
+
+// The side file the compile step leaves beside its work copy: abel/abelcpl.src
+// beside abel/abelcpl.abl. Lines of "key=value": "design=" the user's design
+// path (absolute), "dropped=" the lines dropped before MODULE, "module=" the
+// module name before the rewrite. Unknown keys are skipped.
+constexpr const char* kSideFileExtension = ".src";
+
+// The context of the design at `path`: its own file and folder, or, for a
+// work copy with a side file beside it, the user's design as the side file
+// describes it.
+SourceContext ContextOf(const std::string& path);
 
 // `abelc DESIGN.abl` writes DESIGN.out, .jed, .doc and .sim beside the
 // design and prints the listing; `abelc --equations DESIGN.abl` prints the
 // reduced equations; --help and --version print and return 0. With no
 // operand only the compile step's runner (as_runner) compiles, the design
-// abel/abelcpl.abl of the working directory. Returns the exit status
-// (0 ok, 1 errors, 2 usage).
+// abel/abelcpl.abl of the working directory with its side file
+// abel/abelcpl.src when present. Returns the exit status, the verdict: 0 the
+// design fitted and every test vector passed, 1 errors (no fuse file),
+// 2 usage, 3 the design fitted but a test vector failed.
 int RunCommandLine(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
                    bool as_runner = false);
 

@@ -32,10 +32,16 @@ bool SourceLine(const std::string& source, int n, std::string& out) {
 }  // namespace
 
 std::string FormatDiagnostic(const Diagnostic& d, const std::string& file_name, const std::string& source) {
+  SourceContext context;
+  context.file_name = file_name;
+  return FormatDiagnostic(d, context, source);
+}
+
+std::string FormatDiagnostic(const Diagnostic& d, const SourceContext& context, const std::string& source) {
   const char* kind = d.severity == Severity::Error ? "error" : "warning";
-  std::string text = file_name;
+  std::string text = context.file_name;
   if (d.pos.line > 0) {
-    text += ":" + std::to_string(d.pos.line) + ":" + std::to_string(d.pos.column);
+    text += ":" + std::to_string(d.pos.line + context.line_offset) + ":" + std::to_string(d.pos.column);
   }
   text += std::string(": ") + kind + ": " + d.message + "\n";
   std::string line;

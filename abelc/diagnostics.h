@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "abelc/source_context.h"
+
 namespace abelc {
 
 struct SourcePos {
@@ -38,5 +40,8 @@ class Diagnostics {
 // One diagnostic as printed: the location line, then the source line and the
 // caret when the position names a line of `source`. Lines end in '\n'.
 std::string FormatDiagnostic(const Diagnostic& d, const std::string& file_name, const std::string& source);
+// The same naming the context's file, at its line numbers: a position in
+// `source` lies context.line_offset lines further down the user's file.
+std::string FormatDiagnostic(const Diagnostic& d, const SourceContext& context, const std::string& source);
 
 }  // namespace abelc

@@ -16,8 +16,8 @@ LogicModel Elaborate(const Module& module, Diagnostics& diags) {
 
 bool InvertsRegister(const LogicModel& m, const Output& o) {
   const Attributes& a = m.signals[static_cast<std::size_t>(o.signal)].attrs;
-  if (a.invert) return true;
-  if (a.buffer) return false;
+  if (a.invert || o.inverter == Inverter::Invert) return true;
+  if (a.buffer || o.inverter == Inverter::Buffer) return false;
   return m.device.family == Family::Gal16V8 || m.device.family == Family::Gal20V8;
 }
 
@@ -212,9 +212,6 @@ void Elaborator::ApplyAttributes(Signal& s, const std::vector<std::string>& attr
       Fail(pos, "register type '" + attr + "' is not available on GAL devices");
     }
     diags_.Warning(pos, "unknown attribute '" + attr + "' is ignored");
-  }
-  if (a.buffer && a.reg && (m_.device.family == Family::Gal16V8 || m_.device.family == Family::Gal20V8)) {
-    Fail(pos, "registered outputs of the " + m_.device.part + " are inverting; 'buffer' is not possible");
   }
 }
 

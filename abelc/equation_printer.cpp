@@ -73,8 +73,9 @@ std::string PrintEquations(const LogicModel& m, const MinimisedDesign& design) {
       bool complement = false;
       if (o.registered && (o.inverter != Inverter::Unknown || m.device.family != Family::Unknown)) {
         // The 16V8 and 20V8 invert every register; a 22V10 register is
-        // inverted only when declared so, as the fitter builds it.
-        const bool inverts = InvertsRegister(m, o);
+        // inverted when declared so, or when the design leaves it free and
+        // its complement is the smaller sum, as the fitter builds it.
+        const bool inverts = RegisterInverterIsFree(m, o) ? mo.logic->complemented : InvertsRegister(m, o);
         comment = inverts ? " \" ISTYPE 'INVERT'" : " \" ISTYPE 'BUFFER'";
         // A ':=' equation gives the pin level; behind an inverter the D input is its complement.
         complement = !o.detailed && inverts;

@@ -1,6 +1,7 @@
 // Fitting runs once per candidate mode (16V8/20V8 without a mode suffix try
-// simple before complex) and keeps the first placement that works. Each try
-// checks the declared pins, places the open ones and writes the map.
+// simple, then complex, then registered) and keeps the first placement that
+// works. Each try checks the declared pins, places the open ones and writes
+// the map.
 #include "abelc/fit.h"
 
 #include <algorithm>
@@ -111,7 +112,7 @@ bool Fitter::Prepare(Diagnostics& diags) {
     // The forms the sum may take.
     if (mo.logic) {
       const MinimisedFunction& f = *mo.logic;
-      bool need_forced = o.registered && !d_.IsV8();
+      bool need_forced = o.registered && !d_.IsV8() && !RegisterInverterIsFree(m_, o);
       if (need_forced) {
         // The 22V10 register feeds the pin through S0, which must follow the
         // declared inverter so reset, preset and power-up reach the pin as written.
@@ -203,6 +204,17 @@ bool Fitter::Prepare(Diagnostics& diags) {
   }
   for (std::size_t i = 0; i < m_.outputs.size(); ++i)
     info_[i].read = read_[static_cast<std::size_t>(m_.outputs[i].signal)];
+  // A pin declared as an output that no equation drives is placed like any
+  // other input, its output buffer off.
+  for (std::size_t s = 0; s < m_.signals.size(); ++s) {
+    const Signal& sig = m_.signals[s];
+    const Attributes& a = sig.attrs;
+    if (sig.node || output_of_[s] >= 0 ||
+        !(a.com || a.reg || a.reg_d || a.buffer || a.invert || a.pos || a.neg))
+      continue;
+    diags.Warning(sig.pos,
+                  Quote(sig.name) + " is declared as an output but has no equation; its pin stays an input");
+  }
   return ok;
 }
 
@@ -392,12 +404,15 @@ void Fitter::WriteTerm(FitResult& r, GalMode mode, int row, const Cube& c) const
     const int v = std::countr_zero(lits);
     const Variable& var = m_.variables[static_cast<std::size_t>(v)];
     const int column = ReadColumn(d_, mode, r.pin_of[static_cast<std::size_t>(var.signal)]);
-    // A register's column carries the complement of its flip-flop; a name
-    // that means the pin level of an active-high 22V10 register reads it inverted.
+    // A register's column carries the complement of its flip-flop. On the
+    // 16V8/20V8 that is the pin level, so only '.Q' of an inverting register
+    // reads it inverted; on the 22V10 a name that means the pin level of an
+    // active-high register does too.
     bool flip = false;
     const int o = output_of_[static_cast<std::size_t>(var.signal)];
     if (o >= 0 && m_.outputs[static_cast<std::size_t>(o)].registered) {
-      flip = var.kind == Feedback::Q || !InvertsRegister(m_, m_.outputs[static_cast<std::size_t>(o)]);
+      const bool inverts = r.inverters[static_cast<std::size_t>(o)] == Inverter::Invert;
+      flip = d_.IsV8() ? var.kind == Feedback::Q && inverts : var.kind == Feedback::Q || !inverts;
     }
     const bool want_one = ((c.one >> v) & 1) != 0;
     r.fuses[base + static_cast<std::size_t>(column + (want_one != flip ? 0 : 1))] = 0;
@@ -428,18 +443,41 @@ FitResult Fitter::Write(GalMode mode, const std::vector<int>& pin_of, Diagnostic
   const bool v8 = d_.IsV8();
   auto set = [&](int fuse, bool value) { r.fuses[static_cast<std::size_t>(fuse)] = value ? 1 : 0; };
   int first_registered = -1;
+  // Each output's form first: the preferred one if it fits its cell, else
+  // any that does. A free 22V10 register's form decides its inverter, which
+  // every term that reads the register must know before it is written.
+  std::vector<FittedCell> cells(d_.cells.size());
+  std::vector<const Form*> form_of(m_.outputs.size(), nullptr);
+  r.inverters.assign(m_.outputs.size(), Inverter::Unknown);
   for (std::size_t i = 0; i < d_.cells.size(); ++i) {
-    const OutputCell& cell = d_.cells[i];
-    FittedCell fc;
-    fc.pin = cell.pin;
+    FittedCell& fc = cells[i];
+    fc.pin = d_.cells[i].pin;
     for (std::size_t s = 0; s < pin_of.size(); ++s) {
-      if (pin_of[s] != cell.pin || m_.signals[s].node) continue;
+      if (pin_of[s] != fc.pin || m_.signals[s].node) continue;
       if (output_of_[s] >= 0) {
         fc.output = output_of_[s];
       } else {
         fc.input = static_cast<int>(s);
       }
     }
+    if (fc.output < 0) continue;
+    const std::size_t o = static_cast<std::size_t>(fc.output);
+    fc.enable_term = HasEnableRow(mode, fc.output);
+    fc.terms_max = SumTerms(mode, d_.cells[i], fc.output);
+    for (const Form& f : info_[o].forms) {
+      if (static_cast<int>(f.cover.size()) <= fc.terms_max) {
+        form_of[o] = &f;
+        break;
+      }
+    }
+    if (!m_.outputs[o].registered) continue;
+    const bool inverts = RegisterInverterIsFree(m_, m_.outputs[o]) ? form_of[o] && form_of[o]->complemented
+                                                                   : InvertsRegister(m_, m_.outputs[o]);
+    r.inverters[o] = inverts ? Inverter::Invert : Inverter::Buffer;
+  }
+  for (std::size_t i = 0; i < d_.cells.size(); ++i) {
+    const OutputCell& cell = d_.cells[i];
+    FittedCell fc = cells[i];
     if (fc.output < 0) {
       // Unused or input: the output buffer off, the pin high impedance. An
       // unused 22V10 cell stays a register with its OE row off, as is usual there.
@@ -459,17 +497,9 @@ FitResult Fitter::Write(GalMode mode, const std::vector<int>& pin_of, Diagnostic
       if (x.output == fc.output) mo = &x;
     }
     fc.registered = o.registered;
-    fc.enable_term = HasEnableRow(mode, fc.output);
-    fc.terms_max = SumTerms(mode, cell, fc.output);
     if (o.registered && first_registered < 0) first_registered = fc.output;
-    // The preferred form if it fits, else any that does.
-    const Form* form = nullptr;
-    for (const Form& f : info.forms) {
-      if (static_cast<int>(f.cover.size()) <= fc.terms_max) {
-        form = &f;
-        break;
-      }
-    }
+    const Form* form = form_of[static_cast<std::size_t>(fc.output)];
+    const bool inverts = r.inverters[static_cast<std::size_t>(fc.output)] == Inverter::Invert;
     if (!form) {
       std::size_t need = SIZE_MAX;
       for (const Form& f : info.forms) need = std::min(need, f.cover.size());
@@ -482,9 +512,9 @@ FitResult Fitter::Write(GalMode mode, const std::vector<int>& pin_of, Diagnostic
     }
     fc.terms_used = static_cast<int>(form->cover.size());
     // The pin shows the function, or its complement behind a .D of an inverting register.
-    const bool pin_is_complement = o.registered && o.detailed && InvertsRegister(m_, o);
+    const bool pin_is_complement = o.registered && o.detailed && inverts;
     if (o.registered && !v8) {
-      fc.active_high = !InvertsRegister(m_, o);
+      fc.active_high = !inverts;
     } else {
       fc.active_high = form->complemented == pin_is_complement;
     }
@@ -571,32 +601,39 @@ std::optional<FitResult> FitDesign(const LogicModel& model, const MinimisedDesig
     } else if (any_registered) {
       modes = {GalMode::Registered};
     } else {
-      modes = {GalMode::Simple, GalMode::Complex};
+      // Without registers registered mode is the last resort: it gives up
+      // pins 1 and 11 (13) but reads every output cell back.
+      modes = {GalMode::Simple, GalMode::Complex, GalMode::Registered};
     }
   }
-  Diagnostics first;
-  bool first_mode_only = false;
-  for (std::size_t i = 0; i < modes.size(); ++i) {
+  Diagnostics reasons;
+  bool all_mode_only = true;  // every try so far failed only for its mode
+  for (GalMode mode : modes) {
     Diagnostics attempt;
     bool mode_only = true;
-    std::optional<FitResult> r = fitter.Place(modes[i], attempt, mode_only);
+    std::optional<FitResult> r = fitter.Place(mode, attempt, mode_only);
     if (r) {
-      r->part = PartName(model, d, modes[i]);
+      r->part = PartName(model, d, mode);
       r->fuse_count = r->part == "P22V10" ? d.ues_base : d.fuses;
       r->fuses.resize(static_cast<std::size_t>(r->fuse_count));
       return r;
     }
-    if (i == 0) {
-      first = attempt;
-      first_mode_only = mode_only;
-    } else if (first_mode_only) {
-      first = attempt;  // the later mode's reasons say more
-    }
+    // The reasons of the last mode that was tried for want of a better one.
+    if (all_mode_only) reasons = attempt;
+    all_mode_only = all_mode_only && mode_only;
   }
-  for (const Diagnostic& e : first.List()) {
+  for (const Diagnostic& e : reasons.List()) {
     if (e.severity == Severity::Error) diags.Error(e.pos, e.message);
   }
   return std::nullopt;
+}
+
+LogicModel FittedModel(const LogicModel& model, const FitResult& fit) {
+  LogicModel fitted = model;
+  for (std::size_t i = 0; i < fitted.outputs.size() && i < fit.inverters.size(); ++i) {
+    if (fit.inverters[i] != Inverter::Unknown) fitted.outputs[i].inverter = fit.inverters[i];
+  }
+  return fitted;
 }
 
 }  // namespace abelc

@@ -34,11 +34,19 @@ struct FitResult {
   std::vector<std::uint8_t> fuses;  // 0 or 1, fuse_count entries
   std::vector<FittedCell> cells;    // the device's output cells, highest pin first
   MinimisedDesign implemented;      // the minimised design in the polarities the map uses
+  // Per output: the inverter behind each register as built (Buffer or
+  // Invert); Unknown for combinational outputs.
+  std::vector<Inverter> inverters;
   int terms_used = 0, terms_total = 0;
 };
 
 // Nothing when the design does not fit; the errors say why.
 std::optional<FitResult> FitDesign(const LogicModel& model, const MinimisedDesign& design,
                                    Diagnostics& diags);
+
+// The model as the map builds it: each register's inverter as the fit chose
+// it where the design left it free. The writers and the map's checks read
+// this model, so a register's power-up level and '.Q' mean what the chip does.
+LogicModel FittedModel(const LogicModel& model, const FitResult& fit);
 
 }  // namespace abelc

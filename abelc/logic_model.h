@@ -88,8 +88,9 @@ struct LogicModel {
   std::vector<std::string> messages;  // @MESSAGE texts
 };
 
-// Is the flip-flop of this output behind an inverting buffer? The 16V8 and
-// 20V8 model every registered output that way; otherwise the declaration says.
+// Is the flip-flop of this output behind an inverting buffer? The
+// declaration says, or the fitter where the declaration leaves it free
+// (Output::inverter); otherwise the 16V8 and 20V8 model every register that way.
 bool InvertsRegister(const LogicModel& m, const Output& o);
 
 }  // namespace abelc

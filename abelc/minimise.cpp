@@ -127,6 +127,18 @@ bool MinimiseCover(const Cover& on, const Cover& dc, Cover& result, std::int64_t
   return ok;
 }
 
+bool RegisterInverterIsFree(const LogicModel& model, const Output& o) {
+  if (!o.registered || o.detailed || model.device.family != Family::Gal22V10) return false;
+  const Attributes& a = model.signals[static_cast<std::size_t>(o.signal)].attrs;
+  if (a.buffer || a.invert || o.polarity != Polarity::Auto || o.reset || o.preset) return false;
+  // Reset, preset and power-up reach the pin through the inverter, and '.Q'
+  // names the flip-flop itself: with those the inverter is part of the meaning.
+  for (const Variable& v : model.variables) {
+    if (v.signal == o.signal && v.kind == Feedback::Q) return false;
+  }
+  return true;
+}
+
 MinimisedOutput MinimiseOutput(const LogicModel& model, int output, Diagnostics& diags) {
   const std::size_t i = static_cast<std::size_t>(output);
   const Output& o = model.outputs[i];
@@ -135,11 +147,12 @@ MinimisedOutput MinimiseOutput(const LogicModel& model, int output, Diagnostics&
   m.output = output;
   bool ok = true;
   // On the 22V10 the sum feeds the flip-flop directly; only the output
-  // inverter after it is chosen, and it follows the declaration. So a
-  // register's D input has one form that the part can build: the .D
-  // function as written, or for ':=' the pin function behind the inverter.
+  // inverter after it is chosen, and it follows the declaration where that
+  // matters. So such a register's D input has one form that the part can
+  // build: the .D function as written, or for ':=' the pin function behind
+  // the inverter.
   Polarity polarity = o.polarity;
-  if (o.registered && model.device.family == Family::Gal22V10) {
+  if (o.registered && model.device.family == Family::Gal22V10 && !RegisterInverterIsFree(model, o)) {
     const bool inverted = InvertsRegister(model, o) && !o.detailed;
     const Polarity buildable = inverted ? Polarity::Neg : Polarity::Pos;
     if (o.polarity != Polarity::Auto && o.polarity != buildable) {

@@ -39,6 +39,12 @@ struct MinimisedDesign {
   std::vector<MinimisedOutput> outputs;
 };
 
+// A 22V10 register written pin to pin (':=') whose design fixes neither its
+// inverter ('buffer', 'invert') nor its polarity ('pos', 'neg'), gives it no
+// reset or preset and never reads its flip-flop ('.Q'): the fitter builds it
+// in whichever form needs fewer terms, behind the matching inverter.
+bool RegisterInverterIsFree(const LogicModel& model, const Output& o);
+
 // Every function of every output; the logic function in both polarities
 // unless 'pos' or 'neg' fixes one. An output over the work limit gets an
 // error naming it.

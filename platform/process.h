@@ -5,13 +5,17 @@
 
 #include <string>
 
+// What StartAndWait returns when the program could not be started at all.
+constexpr int ProcessNotStarted = -1;
+
 class ProcessStarter {
  public:
   virtual ~ProcessStarter() = default;
   // Starts program with no arguments in workingDirectory and waits, without a
-  // time limit, until it has ended. Returns 1 when it was started (whatever it
-  // then did), 0 when it could not be started. Never changes the current
-  // directory of this process.
+  // time limit, until it has ended. Returns its exit status (0 to 255; 128
+  // plus the signal's number when a signal ended it), or ProcessNotStarted
+  // when it could not be started. Never changes the current directory of
+  // this process.
   virtual int StartAndWait(const std::string& program, const std::string& workingDirectory) = 0;
 };
 
@@ -19,7 +23,8 @@ class ProcessStarter {
 ProcessStarter& TheProcessStarter();
 void InstallProcessStarter(ProcessStarter* starter);  // nullptr restores the system's
 
-// Starts program hidden in workingDirectory and waits for its end; 1 started, 0 not.
+// Starts program hidden in workingDirectory and waits for its end; its exit
+// status, or ProcessNotStarted.
 int StartProgramAndWait(const std::string& program, const std::string& workingDirectory);
 
 // The operating system's process start.

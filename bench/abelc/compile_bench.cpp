@@ -1,7 +1,9 @@
 // Compile time of the largest golden design, with its product terms before
-// and after minimisation as counters, and of the whole compile step.
+// and after minimisation as counters, of the whole compile step, and of
+// each classic example design.
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -84,5 +86,40 @@ void BM_CompileEveryOkDesignToFiles(benchmark::State& state) {
   }
 }
 BENCHMARK(BM_CompileEveryOkDesignToFiles)->Unit(benchmark::kMillisecond);
+
+// The whole compile step of each classic example design, one benchmark per
+// design; each should stay under 10 ms. A design that does not compile yet is
+// reported as such, not timed.
+void BM_CompileClassicExample(benchmark::State& state, const std::filesystem::path& path) {
+  const std::string source = Read(path);
+  const std::string name = path.filename().string();
+  for (auto _ : state) {
+    abelc::CompiledFiles files = abelc::CompileToFiles(name, source, "Thu Jan  1 00:00:00 2026");
+    if (!files.ok) {
+      state.SkipWithError("the design does not compile");
+      break;
+    }
+    benchmark::DoNotOptimize(files);
+  }
+}
+
+const bool kClassicRegistered = [] {
+  std::vector<std::filesystem::path> designs;
+  std::error_code error;
+  for (const auto& e :
+       std::filesystem::directory_iterator(std::string(QUELVOX_TESTDATA_DIR) + "/abel/classic", error)) {
+    // Only the examples the classic compiler fitted: those with a fuse map beside them.
+    std::filesystem::path jed = e.path();
+    jed.replace_extension(".jed");
+    if (e.path().extension() == ".abl" && std::filesystem::exists(jed)) designs.push_back(e.path());
+  }
+  std::sort(designs.begin(), designs.end());
+  for (const auto& path : designs) {
+    benchmark::RegisterBenchmark(("BM_CompileClassicExample/" + path.stem().string()).c_str(),
+                                 BM_CompileClassicExample, path)
+        ->Unit(benchmark::kMillisecond);
+  }
+  return true;
+}();
 
 }  // namespace

@@ -28,10 +28,18 @@ void HideStandardStreams() {
   if (nothing > STDERR_FILENO) close(nothing);
 }
 
-void WaitForEnd(pid_t child) {
+// The child's exit status; a signal that ended it counts as 128 plus its
+// number, as shells report it. An end that cannot be learned (the system
+// reaped the child itself) counts as a failure, never as success.
+int WaitForEnd(pid_t child) {
   int status = 0;
-  while (waitpid(child, &status, 0) < 0 && errno == EINTR) {
+  pid_t waited;
+  while ((waited = waitpid(child, &status, 0)) < 0 && errno == EINTR) {
   }
+  if (waited < 0) return 255;
+  if (WIFEXITED(status)) return WEXITSTATUS(status);
+  if (WIFSIGNALED(status)) return 128 + WTERMSIG(status);
+  return 255;
 }
 
 class PosixProcessStarter final : public ProcessStarter {
@@ -41,12 +49,12 @@ class PosixProcessStarter final : public ProcessStarter {
     // may only call async-signal-safe functions.
     char* const argv[] = {const_cast<char*>(program.c_str()), nullptr};
     int report[2];
-    if (pipe2(report, O_CLOEXEC) != 0) return 0;
+    if (pipe2(report, O_CLOEXEC) != 0) return ProcessNotStarted;
     const pid_t child = fork();
     if (child < 0) {
       close(report[0]);
       close(report[1]);
-      return 0;
+      return ProcessNotStarted;
     }
     if (child == 0) {
       close(report[0]);
@@ -62,8 +70,8 @@ class PosixProcessStarter final : public ProcessStarter {
     while ((got = read(report[0], &childError, sizeof childError)) < 0 && errno == EINTR) {
     }
     close(report[0]);
-    WaitForEnd(child);
-    return got == 0 ? 1 : 0;
+    const int status = WaitForEnd(child);
+    return got == 0 ? status : ProcessNotStarted;
   }
 };
 

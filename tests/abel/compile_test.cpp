@@ -70,8 +70,12 @@ TEST_F(Compile, SuccessfulRun) {
   EXPECT_EQ(runner.Starts[0].Program, scene.Vdos() + "vDosPlus.exe");
   EXPECT_EQ(runner.Starts[0].WorkingDirectory, scene.Vdos());
   EXPECT_EQ(std::filesystem::current_path().string(), scene.Root());
-  EXPECT_EQ(seenAtStart, Lines{"abelcpl.abl"}) << "old outputs are gone before the runner starts";
+  EXPECT_EQ(seenAtStart, (Lines{"abelcpl.abl", "abelcpl.src"}))
+      << "old outputs are gone before the runner starts";
   EXPECT_EQ(ReadBytes(scene.Abel("abelcpl.abl")), WorkDesign);
+  EXPECT_EQ(ReadBytes(scene.Abel("abelcpl.src")),
+            "design=" + design + "\r\ndropped=1\r\nmodule=my_counter\r\n");
+  EXPECT_EQ(LastCompileVerdict(), CompileDone);
   // The listing alone, added straight to the pane.
   EXPECT_EQ(window.LogLines, (Lines{"listing 1", "listing 2"}));
   EXPECT_EQ(window.LogScrolls, 0);
@@ -109,10 +113,11 @@ TEST(CompileFailures, Table) {
     Lines AbelLeft;      // files in vDosPlus/abel/ afterwards
     bool WorkFileNew;    // the work file holds the new design
     Lines BesideDesign;  // files in the design folder afterwards
+    int Verdict;
   };
   const Lines allOld{"abelcpl.abl", "abelcpl.doc", "abelcpl.jed", "abelcpl.out", "abelcpl.sim"};
   const Row rows[] = {
-      {"empty path", nullptr, "", {}, false, allOld, false, {"x.abl"}},
+      {"empty path", nullptr, "", {}, false, allOld, false, {"x.abl"}, CompileNotRun},
       {"design missing",
        nullptr,
        "missing.abl",
@@ -120,7 +125,8 @@ TEST(CompileFailures, Table) {
        false,
        allOld,
        false,
-       {"x.abl"}},
+       {"x.abl"},
+       CompileNotRun},
       {"design is a folder",
        [](Bench& b) { std::filesystem::create_directory(b.scene.Design("folder.abl")); },
        "folder.abl",
@@ -128,7 +134,8 @@ TEST(CompileFailures, Table) {
        false,
        allOld,
        false,
-       {"folder.abl", "x.abl"}},
+       {"folder.abl", "x.abl"},
+       CompileNotRun},
       {"work file cannot be created",
        [](Bench& b) {
          std::filesystem::remove(b.scene.Abel("abelcpl.abl"));
@@ -139,7 +146,18 @@ TEST(CompileFailures, Table) {
        false,
        allOld,
        false,
-       {"x.abl"}},
+       {"x.abl"},
+       CompileNotRun},
+      // An old side file that stays would name another design in the messages.
+      {"side file cannot be replaced",
+       [](Bench& b) { std::filesystem::create_directories(b.scene.Abel("abelcpl.src/stuck")); },
+       "x.abl",
+       {"ERROR: Can't duplicate ABEL design file!"},
+       false,
+       {"abelcpl.abl", "abelcpl.doc", "abelcpl.jed", "abelcpl.out", "abelcpl.sim", "abelcpl.src"},
+       true,
+       {"x.abl"},
+       CompileNotRun},
       {"old fuse file cannot be deleted",
        [](Bench& b) {
          std::filesystem::remove(b.scene.Abel("abelcpl.jed"));
@@ -148,17 +166,19 @@ TEST(CompileFailures, Table) {
        "x.abl",
        {"ERROR: Can't delete old compiler output files!"},
        false,
-       {"abelcpl.abl", "abelcpl.jed"},
+       {"abelcpl.abl", "abelcpl.jed", "abelcpl.src"},
        true,
-       {"x.abl"}},
+       {"x.abl"},
+       CompileNotRun},
       {"runner cannot be started",
        [](Bench& b) { b.runner.Startable = false; },
        "x.abl",
        {"ERROR: Can't start vDosPlus"},
        true,
-       {"abelcpl.abl"},
+       {"abelcpl.abl", "abelcpl.src"},
        true,
-       {"x.abl"}},
+       {"x.abl"},
+       CompileNotRun},
       {"no listing",
        [](Bench& b) {
          b.RunnerWrites({{"abelcpl.jed", "jed"}});
@@ -166,19 +186,22 @@ TEST(CompileFailures, Table) {
        "x.abl",
        {"ERROR: Can't open compiler output file!"},
        true,
-       {"abelcpl.abl", "abelcpl.jed"},
+       {"abelcpl.abl", "abelcpl.jed", "abelcpl.src"},
        true,
-       {"x.abl"}},
+       {"x.abl"},
+       CompileErrors},
       {"listing but no fuse file",
        [](Bench& b) {
          b.RunnerWrites({{"abelcpl.out", "1 error\r\n"}, {"abelcpl.doc", "d"}, {"abelcpl.sim", "s"}});
+         b.runner.ExitStatus = 1;
        },
        "x.abl",
        {"1 error"},
        true,
-       {"abelcpl.abl", "abelcpl.doc", "abelcpl.out", "abelcpl.sim"},
+       {"abelcpl.abl", "abelcpl.doc", "abelcpl.out", "abelcpl.sim", "abelcpl.src"},
        true,
-       {"x.abl", "x.doc", "x.out", "x.sim"}},
+       {"x.abl", "x.doc", "x.out", "x.sim"},
+       CompileErrors},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.What);
@@ -200,6 +223,55 @@ TEST(CompileFailures, Table) {
       EXPECT_EQ(ReadBytes(b.scene.Abel("abelcpl.abl")), row.WorkFileNew ? WorkDesign : "old design\r\n");
     }
     EXPECT_EQ(CompileScene::Entries(b.scene.DesignDir()), row.BesideDesign);
+    EXPECT_EQ(LastCompileVerdict(), row.Verdict);
+  }
+}
+
+// The runner's exit status is the verdict, but only a fuse file that came
+// back counts as fitted.
+TEST(CompileVerdict, FromTheExitStatusAndTheFuseFile) {
+  const struct {
+    int ExitStatus;
+    bool FuseFile;
+    int Verdict;
+  } cases[] = {
+      {0, true, CompileDone},    {3, true, CompileVectorsFailed}, {1, false, CompileErrors},
+      {0, false, CompileErrors}, {3, false, CompileErrors},       {139, true, CompileErrors},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::to_string(c.ExitStatus) + (c.FuseFile ? " with" : " without") + " a fuse file");
+    Bench b;
+    WriteBytes(b.scene.Design("x.abl"), Design);
+    Files outputs = Outputs;
+    if (!c.FuseFile) outputs.erase("abelcpl.jed");
+    b.RunnerWrites(outputs);
+    b.runner.ExitStatus = c.ExitStatus;
+    EXPECT_EQ(CompileAbelDesign(b.scene.Design("x.abl")), c.FuseFile ? 1 : 0);
+    EXPECT_EQ(LastCompileVerdict(), c.Verdict);
+  }
+}
+
+// The side file names the design by an absolute path, however it was given,
+// and what the rewrite dropped.
+TEST(CompileSideFile, Contents) {
+  const struct {
+    const char* What;
+    std::string Design;
+    std::string Path;  // as given, relative to the scene's root
+    std::string Side;
+  } cases[] = {
+      {"relative path", "module cnt;\r\nend cnt\r\n", "my designs/x.abl", "dropped=0\r\nmodule=cnt\r\n"},
+      {"lines before MODULE", "\" one\r\n\r\n\" three\r\n  Module\tcnt_2 (a, b)\r\n", "my designs/x.abl",
+       "dropped=3\r\nmodule=cnt_2\r\n"},
+      {"no MODULE line", "\" just a comment\r\nend\r\n", "my designs/x.abl", "dropped=2\r\nmodule=\r\n"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.What);
+    Bench b;
+    WriteBytes(b.scene.Design("x.abl"), c.Design);
+    b.RunnerWrites(Outputs);
+    CompileAbelDesign(c.Path);
+    EXPECT_EQ(ReadBytes(b.scene.Abel("abelcpl.src")), "design=" + b.scene.Design("x.abl") + "\r\n" + c.Side);
   }
 }
 
@@ -231,6 +303,58 @@ TEST(CompilePaths, OutputBaseCutsAtEitherSeparator) {
   EXPECT_EQ(OutputBaseOf("/d/my designs/x.v2.abl"), "/d/my designs/x.v2");
   EXPECT_EQ(OutputBaseOf("/d.x/noext"), "/d.x/noext");
   EXPECT_EQ(OutputBaseOf("mixed/dir\\y.ABL"), "mixed/dir\\y");
+}
+
+// The compile step with the project's own compiler as the runner: its
+// messages name the user's file at the user's lines, the END label that the
+// rename made wrong draws no warning, and the exit status is the verdict.
+TEST(CompileWithTheCompiler, MessagesAndVerdicts) {
+  const std::string head =
+      "\" Two lines of notes\r\n\" before the design\r\nmodule gate\r\n"
+      "g device 'P16V8';\r\na, b pin 2, 3;\r\ny pin 19;\r\nequations\r\n";
+  const struct {
+    const char* What;
+    std::string Body;
+    int Result, Verdict;
+    Lines Wanted;    // lines the log must hold
+    Lines Unwanted;  // texts no log line may hold
+  } cases[] = {
+      {"an error",
+       "y = a & c;\r\nend gate\r\n",
+       0,
+       CompileErrors,
+       {"x.abl:8:9: error: 'c' is not declared", "1 error, 0 warnings"},
+       {"abelcpl", "END label"}},
+      {"a failing vector",
+       "y = a & b;\r\ntest_vectors ([a, b] -> y)\r\n[1, 1] -> 0;\r\nend gate\r\n",
+       1,
+       CompileVectorsFailed,
+       {"x.abl: warning: 1 vector failed; see x.sim", "0 errors, 1 warning"},
+       {"END label"}},
+      {"all well",
+       "y = a & b;\r\ntest_vectors ([a, b] -> y)\r\n[1, 1] -> 1;\r\nend gate\r\n",
+       1,
+       CompileDone,
+       {"1 out of 1 vectors passed.", "0 errors, 0 warnings"},
+       {"END label"}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.What);
+    Bench b;
+    InstallProcessStarter(nullptr);  // the system's start, for the real compiler
+    std::filesystem::copy_file(std::string(QUELVOX_BINARY_DIR) + "/vDosPlus/vDosPlus.exe",
+                               b.scene.Vdos() + "vDosPlus.exe");
+    WriteBytes(b.scene.Design("x.abl"), head + c.Body);
+    EXPECT_EQ(CompileAbelDesign(b.scene.Design("x.abl")), c.Result);
+    EXPECT_EQ(LastCompileVerdict(), c.Verdict);
+    for (const std::string& line : c.Wanted) {
+      EXPECT_NE(std::find(b.window.LogLines.begin(), b.window.LogLines.end(), line), b.window.LogLines.end())
+          << line;
+    }
+    for (const std::string& line : b.window.LogLines) {
+      for (const std::string& text : c.Unwanted) EXPECT_EQ(line.find(text), std::string::npos) << line;
+    }
+  }
 }
 
 }  // namespace

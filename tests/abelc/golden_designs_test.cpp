@@ -66,9 +66,6 @@ const FailCase kFailCases[] = {
     {"assign_feedback", "assign_feedback.abl:6:3: error: 'q.FB' is feedback and cannot be assigned"},
     {"assign_width", "assign_width.abl:5:14: error: a set of 3 bits is assigned to 2 signals"},
     {"bad_radix", "bad_radix.abl:4:7: error: only ^b, ^o, ^d or ^h may start a number"},
-    {"buffer_on_16v8",
-     "buffer_on_16v8.abl:3:19: error: registered outputs of the P16V8R are inverting; 'buffer' is not "
-     "possible"},
     {"clock_constant_in_equation",
      "clock_constant_in_equation.abl:5:11: error: '.C.' may only be used in test vectors"},
     {"clock_on_combinational",

@@ -1,5 +1,6 @@
 // The system's process start: the working directory is the child's alone,
-// the parent waits for the end, and a program that cannot run is reported.
+// the parent waits for the end and gets its exit status, and a program that
+// cannot run is reported.
 #include "platform/process.h"
 
 #include <fcntl.h>
@@ -45,7 +46,7 @@ TEST(ProcessStart, RunsHiddenInItsWorkingDirectoryAndWaits) {
   int result = -1;
   const std::string seen = StartCapturingOurOutput(dir / "runner", work + "/", result);
 
-  EXPECT_EQ(result, 1) << "started, whatever its exit status";
+  EXPECT_EQ(result, 3) << "its exit status";
   EXPECT_EQ(ReadBytes(work + "/started_in"), work + "\n") << "written before the runner ended";
   EXPECT_EQ(seen, "");
   EXPECT_EQ(std::filesystem::current_path(), before);
@@ -69,8 +70,22 @@ TEST(ProcessStart, ProgramsThatCannotStart) {
       {"missing working directory", dir / "runner", dir / "nowhere"},
   };
   for (const Case& c : cases) {
-    EXPECT_EQ(SystemProcessStarter().StartAndWait(c.Program, c.Directory), 0) << c.What;
+    EXPECT_EQ(SystemProcessStarter().StartAndWait(c.Program, c.Directory), ProcessNotStarted) << c.What;
     EXPECT_FALSE(std::filesystem::exists(dir / "ran")) << c.What;
+  }
+}
+
+// The exit status comes back as the program left it; a signal that ends it
+// reads as a shell reports it, never as success.
+TEST(ProcessStart, ExitStatuses) {
+  ScratchDir dir;
+  const struct {
+    const char* Body;
+    int Status;
+  } cases[] = {{"exit 0", 0}, {"exit 1", 1}, {"exit 255", 255}, {"kill -KILL $$", 128 + 9}};
+  for (const auto& c : cases) {
+    WriteScript(dir / "runner", c.Body);
+    EXPECT_EQ(SystemProcessStarter().StartAndWait(dir / "runner", dir.path()), c.Status) << c.Body;
   }
 }
 

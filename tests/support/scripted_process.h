@@ -20,12 +20,13 @@ class ScriptedProcessStarter final : public ProcessStarter {
   std::vector<ProcessStart> Starts;
   bool Startable = true;                         // false: every start fails
   std::function<void(const ProcessStart&)> Run;  // what the started program does
+  int ExitStatus = 0;                            // what it ends with
 
   int StartAndWait(const std::string& program, const std::string& workingDirectory) override {
     Starts.push_back({program, workingDirectory, std::filesystem::current_path().string()});
-    if (!Startable) return 0;
+    if (!Startable) return ProcessNotStarted;
     if (Run) Run(Starts.back());
-    return 1;
+    return ExitStatus;
   }
 };
 

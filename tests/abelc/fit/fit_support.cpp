@@ -155,7 +155,11 @@ class Reference {
 
 }  // namespace
 
-std::vector<std::string> CompareWithModel(const LogicModel& m, const FitResult& fit) {
+std::vector<std::string> CompareWithModel(const LogicModel& design, const FitResult& fit) {
+  // The register states are the flip-flops' own, so the model must place
+  // each inverter where the fit did.
+  const LogicModel fitted = FittedModel(design, fit);
+  const LogicModel& m = fitted;
   std::vector<std::string> problems;
   std::vector<int> inputs, registers;
   for (std::size_t s = 0; s < m.signals.size(); ++s) {
@@ -198,8 +202,12 @@ std::vector<std::string> CompareWithModel(const LogicModel& m, const FitResult& 
     std::vector<int> cells_q(fit.cells.size(), 0);
     for (int o : registers) {
       q[static_cast<std::size_t>(o)] = static_cast<int>((x >> bit++) & 1);
+      // A 16V8/20V8 pin always shows the complement of the chip's flip-flop;
+      // the model's 'buffer' flip-flop holds the pin level instead.
+      const bool flipped =
+          DeviceOf(m.device.family).IsV8() && !InvertsRegister(m, m.outputs[static_cast<std::size_t>(o)]);
       cells_q[static_cast<std::size_t>(cell_of[static_cast<std::size_t>(o)])] =
-          q[static_cast<std::size_t>(o)];
+          q[static_cast<std::size_t>(o)] ^ (flipped ? 1 : 0);
     }
     auto compare = [&](const char* when) {
       for (std::size_t i = 0; i < m.outputs.size(); ++i) {

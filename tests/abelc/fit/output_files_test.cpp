@@ -173,4 +173,61 @@ TEST(OutputFiles, CommandLineWritesBesideTheDesignAndRemovesStaleFiles) {
   fs::remove_all(dir);
 }
 
+// The work copy's side file names the user's design: its file and lines in
+// every message, and its module in the END label check. A value that does
+// not parse is left out; a missing side file leaves the work copy's names.
+// The exit status is the verdict: 3 when the map fails a test vector.
+TEST(OutputFiles, CommandLineReadsTheSideFileAndGivesTheVerdict) {
+  const std::string work = "MODULE abelcpl\nabelcpl DEVICE 'P16V8';\na, b pin 2, 3;\ny pin 19;\nequations\n";
+  const struct {
+    const char* what;
+    const char* side;  // nullptr: no side file
+    std::string body;
+    int status;
+    std::vector<std::string> wanted, unwanted;
+  } cases[] = {
+      {"no side file",
+       nullptr,
+       "y = a & c;\nend count\n",
+       1,
+       {"Module: 'abelcpl'", "abelcpl.abl:6:9: error: 'c' is not declared",
+        "abelcpl.abl:7:5: warning: END label 'count' does not match module 'abelcpl'"},
+       {}},
+      {"side file",
+       "design=C:\\d\\count.abl\r\ndropped=3\r\nmodule=count\r\n",
+       "y = a & c;\nend count\n",
+       1,
+       {"Module: 'count'", "count.abl:9:9: error: 'c' is not declared", "1 error, 0 warnings"},
+       {"abelcpl", "END label"}},
+      {"another END label",
+       "design=/u/my designs/count.abl\nmodule=count\nfuture=1\ndropped=-2\n",
+       "y = a & c;\nend counter\n",
+       1,
+       {"count.abl:6:9: error: 'c' is not declared",
+        "count.abl:7:5: warning: END label 'counter' does not match module 'abelcpl'"},
+       {}},
+      {"failing vector",
+       "design=/u/count.abl\ndropped=1\nmodule=count\n",
+       "y = a & b;\ntest_vectors ([a, b] -> y)\n[1, 1] -> 0;\nend count\n",
+       3,
+       {"0 out of 1 vectors passed.", "count.abl: warning: 1 vector failed; see count.sim"},
+       {}},
+  };
+  const fs::path dir = fs::temp_directory_path() / "abelc_side_file";
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    fs::remove_all(dir);
+    fs::create_directories(dir / "abel");
+    std::ofstream(dir / "abel" / "abelcpl.abl") << work << c.body;
+    if (c.side) std::ofstream(dir / "abel" / "abelcpl.src", std::ios::binary) << c.side;
+    std::ostringstream out, err;
+    EXPECT_EQ(c.status, RunCommandLine({(dir / "abel" / "abelcpl.abl").string()}, out, err)) << err.str();
+    const std::string listing = out.str();
+    for (const std::string& line : c.wanted)
+      EXPECT_NE(listing.find(line + "\n"), std::string::npos) << listing;
+    for (const std::string& text : c.unwanted) EXPECT_EQ(listing.find(text), std::string::npos) << listing;
+  }
+  fs::remove_all(dir);
+}
+
 }  // namespace
