@@ -19,9 +19,13 @@
 namespace abelc {
 
 Compilation CompileSource(const std::string& source) {
+  return CompileSource(source, SourceContext{});
+}
+
+Compilation CompileSource(const std::string& source, const SourceContext& context) {
   Compilation c;
   try {
-    Module module = ParseModule(source, c.diags);
+    Module module = ParseModule(source, c.diags, context);
     if (c.diags.HasErrors()) return c;
     c.model = Elaborate(module, c.diags);
     if (c.diags.HasErrors()) return c;
@@ -103,7 +107,10 @@ int CompileFile(const std::string& path, std::ostream& out, std::ostream& err) {
     WriteFile(base + ".out", Crlf(std::string(kProductName) + "\n" + text + "1 error, 0 warnings\n"));
     return 1;
   }
-  CompiledFiles files = CompileToFiles(std::filesystem::path(path).filename().string(), source, Now());
+  SourceContext context;
+  context.file_name = std::filesystem::path(path).filename().string();
+  context.directory = std::filesystem::path(path).parent_path().string();
+  CompiledFiles files = CompileToFiles(context.file_name, source, Now(), context);
   bool written = WriteFile(base + ".out", files.listing);
   if (files.ok) {
     written = WriteFile(base + ".doc", files.doc) && written;
@@ -124,8 +131,15 @@ int CompileFile(const std::string& path, std::ostream& out, std::ostream& err) {
 
 CompiledFiles CompileToFiles(const std::string& file_name, const std::string& source,
                              const std::string& created) {
+  SourceContext context;
+  context.file_name = file_name;
+  return CompileToFiles(file_name, source, created, context);
+}
+
+CompiledFiles CompileToFiles(const std::string& file_name, const std::string& source,
+                             const std::string& created, const SourceContext& context) {
   CompiledFiles files;
-  Compilation c = CompileSource(source);
+  Compilation c = CompileSource(source, context);
   std::string listing = std::string(kProductName) + "\n";
   if (!c.model.module.empty()) listing += "Module: '" + c.model.module + "'\n";
   for (const std::string& text : c.model.messages) listing += text + "\n";

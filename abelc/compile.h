@@ -11,6 +11,7 @@
 #include "abelc/fit.h"
 #include "abelc/logic_model.h"
 #include "abelc/minimise.h"
+#include "abelc/source_context.h"
 
 namespace abelc {
 
@@ -21,7 +22,9 @@ struct Compilation {
 };
 
 // Parses, elaborates and minimises. Stops after the first stage with errors.
+// `context` says where @INCLUDE and LIBRARY look for files.
 Compilation CompileSource(const std::string& source);
+Compilation CompileSource(const std::string& source, const SourceContext& context);
 
 // The four files of one compilation. Without errors all four are written;
 // with errors only the listing, and the caller removes stale outputs.
@@ -35,6 +38,8 @@ struct CompiledFiles {
 // time stamp the files carry.
 CompiledFiles CompileToFiles(const std::string& file_name, const std::string& source,
                              const std::string& created);
+CompiledFiles CompileToFiles(const std::string& file_name, const std::string& source,
+                             const std::string& created, const SourceContext& context);
 
 // `abelc [DESIGN.abl]` writes DESIGN.out, .jed, .doc and .sim beside the
 // design (abel/abelcpl.abl of the working directory when no design is

@@ -10,7 +10,11 @@
 namespace abelc {
 
 Module ParseModule(const std::string& source, Diagnostics& diags) {
-  Parser parser(source, diags);
+  return ParseModule(source, diags, SourceContext{});
+}
+
+Module ParseModule(const std::string& source, Diagnostics& diags, const SourceContext& context) {
+  Parser parser(source, diags, context);
   return parser.Run();
 }
 
@@ -68,11 +72,18 @@ namespace {
 // Keywords of language features this compiler leaves out, as opposed to
 // reserved words that are simply out of place.
 bool IsUnsupportedFeature(const std::string& kw) {
-  for (const char* k : {"macro", "library", "property", "state_register", "functional_block", "interface",
-                        "external", "async_reset", "sync_reset", "cycle", "wait", "enable", "in"}) {
+  for (const char* k : {"property", "state_register", "enable", "in"}) {
     if (kw == k) return true;
   }
   return false;
+}
+
+// Words of the later dialect that start a declaration after the names; they
+// are keywords only there, elsewhere names ("wait" is a common state name).
+bool IsLaterDeclaration(const std::string& word) {
+  std::string lower = word;
+  for (char& c : lower) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return lower == "interface" || lower == "functional_block" || lower == "external";
 }
 
 }  // namespace
@@ -135,8 +146,29 @@ void Parser::SkipPast(const char* punct) {
   }
 }
 
+// The classic compiler reads every module of a file and goes on with the
+// first; so here the later modules are read for their syntax errors only.
 Module Parser::Run() {
+  Module m = ParseOne();
+  int later = 0;
+  const SourcePos second = tok_.pos;
+  while (tok_.IsKeyword("module")) {
+    ParseOne();
+    ++later;
+  }
+  if (later > 0) {
+    diags_.Warning(second, "only the file's first module, '" + m.name + "', is compiled; the " +
+                               (later == 1 ? std::string("module") : std::to_string(later) + " modules") +
+                               " after it " + (later == 1 ? "is" : "are") + " read for syntax errors only");
+  }
+  if (tok_.kind != Tok::End) diags_.Warning(tok_.pos, "text after END is ignored");
+  return m;
+}
+
+Module Parser::ParseOne() {
   Module m;
+  alternate_ = false;
+  dcset_ = false;
   m.pos = tok_.pos;
   try {
     ExpectKeyword("module");
@@ -166,6 +198,7 @@ Module Parser::Run() {
         ParseDirective(m);
         continue;
       }
+      if (Accept(";")) continue;  // what a macro call or @CONST may leave behind
       if (tok_.kind == Tok::Keyword && !(in_equations && tok_.text == "when")) {
         const std::string kw = tok_.text;
         SourcePos pos = tok_.pos;
@@ -179,7 +212,6 @@ Module Parser::Run() {
             Take();
           }
           Accept(";");
-          if (tok_.kind != Tok::End) diags_.Warning(tok_.pos, "text after END is ignored");
           break;
         }
         if (kw != "when" && kw != "if" && kw != "goto" && kw != "case") in_equations = false;
@@ -202,13 +234,18 @@ Module Parser::Run() {
           Take();
           if (tok_.kind == Tok::String) Take();
           Accept(";");
-        } else if (kw == "fuses" || kw == "xor_factors") {
-          // A section of its own: reported once, then passed over.
+        } else if (kw == "xor_factors") {
+          // Factors for the XOR outputs of some PALs: read, and of no use on a GAL.
+          Take();
+          ParseStatements(false);
+        } else if (kw == "fuses") {
           diags_.Error(pos, "'" + kw + "' is not supported by this compiler");
           Take();
           while (!AtSectionStart()) Take();
         } else if (kw == "state") {
           Fail(pos, "STATE outside a STATE_DIAGRAM");
+        } else if (kw == "macro") {
+          Fail(pos, "MACRO needs the macro's name before it");
         } else if (IsUnsupportedFeature(kw)) {
           Fail(pos, "'" + kw + "' is not supported by this compiler");
         } else {
@@ -453,6 +490,7 @@ void Parser::ParseDeclaration(Module& m) {
     Take();
     if (names.size() != 1) Fail(pos, "a DEVICE declaration names one device");
     Expect(";");
+    text_.Declare(d.id);
     m.items.push_back(d);
   } else if (tok_.IsKeyword("pin") || tok_.IsKeyword("node")) {
     PinDecl d;
@@ -464,6 +502,7 @@ void Parser::ParseDeclaration(Module& m) {
     d.numbers = ParsePinNumbers();
     if (AcceptKeyword("istype") || Accept("=")) d.attributes = ParseAttributes(d.attr_pos);
     Expect(";");
+    for (const DeclName& n : d.names) text_.Declare(n.name);
     m.items.push_back(d);
   } else if (tok_.IsKeyword("istype")) {
     Take();
@@ -488,12 +527,20 @@ void Parser::ParseDeclaration(Module& m) {
       Fail(pos, std::to_string(names.size()) + " names but " + std::to_string(d.values.size()) +
                     " values in the constant declaration");
     }
+    for (std::size_t i = 0; i < names.size(); ++i) {
+      text_.Declare(names[i].name);
+      if (d.values[i]->kind == ExprKind::Number) text_.DefineValue(names[i].name, d.values[i]->number);
+    }
     m.items.push_back(d);
   } else if (tok_.IsKeyword("property")) {
     Take();  // data for other fitters; nothing on a GAL uses it
     if (tok_.kind != Tok::String) FailHere("the property string");
     Take();
     Expect(";");
+  } else if (tok_.kind == Tok::Ident && IsLaterDeclaration(tok_.text)) {
+    const Token kw = tok_;
+    Take();
+    Fail(kw.pos, "'" + kw.text + "' declarations are not supported by this compiler");
   } else if (tok_.kind == Tok::Keyword && (IsUnsupportedFeature(tok_.text) || tok_.text == "state")) {
     const Token kw = tok_;
     Take();  // "state" would otherwise start the next statement
@@ -522,7 +569,7 @@ void Parser::ParseDirective(Module& m) {
       Fail(tok_.pos, "the radix must be 2, 8, 10 or 16");
     }
     // Change the radix before the ';' is passed, so the next token is read with it.
-    lex_.SetRadix(static_cast<int>(radix));
+    text_.SetRadix(static_cast<int>(radix));
     Take();
     Expect(";");
   } else if (name == "message") {
@@ -530,7 +577,7 @@ void Parser::ParseDirective(Module& m) {
     m.items.push_back(Message{pos, tok_.text});
     Take();
     Accept(";");
-  } else if (name == "page") {
+  } else if (name == "page" || name == "dcstate") {
   } else {
     Fail(pos, "directive '@" + name + "' is not supported by this compiler");
   }

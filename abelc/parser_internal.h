@@ -7,21 +7,25 @@
 
 #include "abelc/ast.h"
 #include "abelc/lexer.h"
+#include "abelc/text_stage.h"
 
 namespace abelc {
 
 class Parser {
  public:
-  Parser(const std::string& source, Diagnostics& diags) : lex_(source, diags), diags_(diags) {
-    tok_ = lex_.Next();
+  Parser(const std::string& source, Diagnostics& diags, const SourceContext& context)
+      : text_(source, diags, context), diags_(diags) {
+    tok_ = text_.Next();
   }
   Module Run();
 
  private:
   struct SyntaxError {};  // unwinds to the statement loop; never leaves the parser
 
+  Module ParseOne();
+
   // tokens
-  void Take() { tok_ = lex_.Next(); }
+  void Take() { tok_ = text_.Next(); }
   bool Accept(const char* punct);
   bool AcceptKeyword(const char* kw);
   void Expect(const char* punct);
@@ -60,7 +64,7 @@ class Parser {
   TableRow ParseRow(bool with_reg, bool regs_only);
   void ParseRows(Module& m, bool with_reg, bool regs_only, std::vector<TableRow>& rows);
 
-  Lexer lex_;
+  TextStage text_;
   Diagnostics& diags_;
   Token tok_;
   bool alternate_ = false;

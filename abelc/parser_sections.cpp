@@ -50,6 +50,7 @@ std::vector<Stmt> Parser::ParseStatements(bool in_state) {
   std::vector<Stmt> stmts;
   while (!AtSectionStart() && tok_.kind != Tok::Directive) {
     if (in_state && (tok_.IsKeyword("goto") || tok_.IsKeyword("if") || tok_.IsKeyword("case"))) break;
+    if (Accept(";")) continue;
     try {
       stmts.push_back(ParseStatement());
     } catch (SyntaxError&) {
@@ -81,6 +82,7 @@ void Parser::ParseRows(Module& m, bool with_reg, bool regs_only, std::vector<Tab
       ParseDirective(m);
       continue;
     }
+    if (Accept(";")) continue;
     try {
       rows.push_back(ParseRow(with_reg, regs_only));
       Expect(";");
@@ -173,8 +175,15 @@ Transition Parser::ParseTarget(SourcePos pos) {
   t.pos = pos;
   t.target = ParseExpr();
   if (AcceptKeyword("with")) {
+    // ENDWITH may be left out: the equations then end where the transition
+    // goes on (ELSE) or the next one, state or section starts.
     while (!AcceptKeyword("endwith")) {
-      if (tok_.kind == Tok::End || AtSectionStart()) FailHere("ENDWITH");
+      const bool statement_start = tok_.kind != Tok::End && tok_.kind != Tok::Directive &&
+                                   (tok_.kind != Tok::Keyword || tok_.IsKeyword("when"));
+      if (!statement_start || AtSectionStart()) {
+        if (t.with.empty()) FailHere("an equation after WITH");
+        break;
+      }
       t.with.push_back(ParseStatement());
     }
   }

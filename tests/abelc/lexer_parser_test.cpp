@@ -184,15 +184,16 @@ TEST(Parser, RecoversAndMovesOnAfterEveryKindOfError) {
   };
   const Case cases[] = {
       {"fuses\n 3 = 1;\n [4..6] = 0;\n", 1},
-      {"xor_factors\n y = a $ b;\n", 1},
+      {"xor_factors\n y = a $ b;\n", 0},
       {"state 0: goto 1;\n", 1},
       {"module n\n", 1},
       {"equations\n if a then y = 1;\n y = !a;\n", 1},
-      {"n macro (x) { ?x };\n", 1},
+      {"n macro (x) { ?x };\n", 0},
       {"s1, s2 state;\n", 1},
       {"p property 'anything';\n", 0},
       {"library 'std';\n", 1},
-      {"@if 1 { y = a; }\n", 2},
+      {"@if (1 { y = a; }\n", 1},
+      {"@include 'missing.inc';\n", 1},
       {"equations\n y = a &;\n y = ;\n", 2},
   };
   for (const Case& c : cases) {
