@@ -136,8 +136,16 @@ struct Message {
   std::string text;
 };
 
+// One statement of a FUSES section: fuses `first` to `last` take the bits
+// of `value`, its least significant bit in `last`.
+struct FuseSetting {
+  SourcePos pos;
+  std::uint64_t first = 0, last = 0;
+  ExprPtr value;
+};
+
 using Item = std::variant<DeviceDecl, PinDecl, IstypeDecl, ConstDecl, EquationBlock, TruthTable, StateDiagram,
-                          TestVectors, Message>;
+                          TestVectors, Message, FuseSetting>;
 
 struct Module {
   std::string name;

@@ -147,6 +147,13 @@ CompiledFiles CompileToFiles(const std::string& file_name, const std::string& so
   if (!c.diags.HasErrors()) {
     try {
       fit = FitDesign(c.model, c.minimised, c.diags);
+      // FUSES statements have the last word on the map.
+      if (fit) {
+        for (const auto& [fuse, value] : c.model.forced_fuses) {
+          if (fuse < static_cast<int>(fit->fuses.size()))
+            fit->fuses[static_cast<std::size_t>(fuse)] = static_cast<std::uint8_t>(value);
+        }
+      }
     } catch (const std::bad_alloc&) {
       c.diags.Error({}, "out of memory");
     }

@@ -57,6 +57,7 @@ class Elaborator {
   void Declare(const PinDecl& d);
   void Declare(const IstypeDecl& d);
   void Declare(const ConstDecl& d);
+  void Declare(const FuseSetting& f);
   void ApplyAttributes(Signal& s, const std::vector<std::string>& attrs, SourcePos pos);
   void Finish();
   int SignalIndex(const std::string& name) const;

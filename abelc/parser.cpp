@@ -199,7 +199,7 @@ Module Parser::ParseOne() {
         continue;
       }
       if (Accept(";")) continue;  // what a macro call or @CONST may leave behind
-      if (tok_.kind == Tok::Keyword && !(in_equations && tok_.text == "when")) {
+      if (tok_.kind == Tok::Keyword && !(in_equations && (tok_.text == "when" || tok_.text == "enable"))) {
         const std::string kw = tok_.text;
         SourcePos pos = tok_.pos;
         if (kw == "end") {
@@ -239,9 +239,8 @@ Module Parser::ParseOne() {
           Take();
           ParseStatements(false);
         } else if (kw == "fuses") {
-          diags_.Error(pos, "'" + kw + "' is not supported by this compiler");
           Take();
-          while (!AtSectionStart()) Take();
+          ParseFuses(m);
         } else if (kw == "state") {
           Fail(pos, "STATE outside a STATE_DIAGRAM");
         } else if (kw == "macro") {

@@ -61,6 +61,7 @@ class Parser {
   Transition ParseTransition();
   Transition ParseTarget(SourcePos pos);
   void ParseTestVectors(Module& m);
+  void ParseFuses(Module& m);
   TableRow ParseRow(bool with_reg, bool regs_only);
   void ParseRows(Module& m, bool with_reg, bool regs_only, std::vector<TableRow>& rows);
 

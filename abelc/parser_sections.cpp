@@ -6,6 +6,23 @@ namespace abelc {
 
 Stmt Parser::ParseStatement() {
   SourcePos pos = tok_.pos;
+  if (AcceptKeyword("enable")) {  // the old form of "name.OE = expr"
+    diags_.Warning(pos, "ENABLE is obsolete; write 'name.OE = expression'");
+    Equation eq;
+    eq.pos = pos;
+    ExprPtr target = ParsePrimary();
+    if ((target->kind != ExprKind::Name && target->kind != ExprKind::Set) || !target->ext.empty()) {
+      Fail(target->pos, "ENABLE names the outputs it enables, without a dot extension");
+    }
+    auto oe = std::make_shared<Expr>(*target);
+    oe->ext = "OE";
+    eq.target = oe;
+    eq.op = "=";
+    Expect("=");
+    eq.value = ParseExpr();
+    Expect(";");
+    return Stmt{eq};
+  }
   if (AcceptKeyword("when")) {
     When w;
     w.pos = pos;
@@ -125,6 +142,34 @@ void Parser::ParseTestVectors(Module& m) {
   Expect(")");
   ParseRows(m, false, false, v.rows);
   m.items.push_back(std::move(v));
+}
+
+// FUSES: "n = value;" and "[first..last] = value;", up to the next section.
+void Parser::ParseFuses(Module& m) {
+  while (!AtSectionStart() && tok_.kind != Tok::Directive) {
+    if (Accept(";")) continue;
+    try {
+      FuseSetting f;
+      f.pos = tok_.pos;
+      const bool range = Accept("[");
+      if (tok_.kind != Tok::Number) FailHere("a fuse number");
+      f.first = f.last = tok_.number;
+      Take();
+      if (range) {
+        Expect("..");
+        if (tok_.kind != Tok::Number) FailHere("a fuse number");
+        f.last = tok_.number;
+        Take();
+        Expect("]");
+      }
+      Expect("=");
+      f.value = ParseExpr();
+      Expect(";");
+      m.items.push_back(f);
+    } catch (SyntaxError&) {
+      SkipPast(";");
+    }
+  }
 }
 
 void Parser::ParseStateDiagram(Module& m) {

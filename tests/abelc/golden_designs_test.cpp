@@ -88,7 +88,8 @@ const FailCase kFailCases[] = {
     {"empty_set", "empty_set.abl:5:11: error: empty set"},
     {"endcase_missing", "endcase_missing.abl:8:3: error: ENDCASE expected, found 'state'"},
     {"expected_clock", "expected_clock.abl:7:3: error: '.C.' cannot be an expected output value"},
-    {"fuses_not_supported", "fuses_not_supported.abl:4:1: error: 'fuses' is not supported by this compiler"},
+    {"fuse_out_of_range",
+     "fuse_out_of_range.abl:8:2: error: fuse 2194 does not exist on the P16V8 (fuses 0 to 2193)"},
     {"include_not_found", "include_not_found.abl:3:1: error: cannot find the file 'common.inc' to include"},
     {"invalid_range", "invalid_range.abl:2:5: error: invalid range 'a0..b3'"},
     {"keyword_as_name", "keyword_as_name.abl:3:3: error: 'case' is a reserved word and cannot stand here"},
@@ -102,6 +103,10 @@ const FailCase kFailCases[] = {
     {"multiply_on_set", "multiply_on_set.abl:5:23: error: '*' works on numbers only, not on signals or sets"},
     {"number_too_large",
      "number_too_large.abl:3:7: error: number '1FFFFFFFFFFFFFFFF' does not fit in 64 bits"},
+    {"plcc_part",
+     "plcc_part.abl:2:11: error: 'P22V10C' is a PLCC package; the program's devices are DIP parts (name the "
+     "DIP "
+     "part, such as 'P16V8', 'P20V8' or 'P22V10')"},
     {"pin_count_mismatch",
      "pin_count_mismatch.abl:2:15: error: 3 names but 2 numbers in the PIN declaration"},
     {"pin_is_power", "pin_is_power.abl:3:9: error: pin 12 is GND"},

@@ -183,7 +183,7 @@ TEST(Parser, RecoversAndMovesOnAfterEveryKindOfError) {
     int errors;
   };
   const Case cases[] = {
-      {"fuses\n 3 = 1;\n [4..6] = 0;\n", 1},
+      {"fuses\n 3 = 1;\n [4..] = 0;\n", 1},
       {"xor_factors\n y = a $ b;\n", 0},
       {"state 0: goto 1;\n", 1},
       {"module n\n", 1},
