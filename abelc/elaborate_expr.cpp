@@ -193,8 +193,32 @@ Value Elaborator::Eval(const ExprPtr& e, const std::string& ext) {
     }
     case ExprKind::Binary:
       return EvalBinary(*e, Eval(e->kids[0], ext), Eval(e->kids[1], ext));
+    case ExprKind::Index: {
+      const Value base = Eval(e->kids[0], e->ext.empty() ? ext : e->ext);
+      if (base.kind == Value::Kind::Number) Fail(e->pos, "only a set or a signal can be indexed");
+      Value v;
+      v.kind = Value::Kind::Set;
+      for (std::size_t i : Picked(*e, base.bits.size())) v.bits.push_back(base.bits[i]);
+      if (v.bits.size() == 1) v.kind = Value::Kind::Scalar;
+      return v;
+    }
   }
   Fail(e->pos, "unknown expression");
+}
+
+std::vector<std::size_t> Elaborator::Picked(const Expr& e, std::size_t width) {
+  for (std::uint64_t i : {e.number, e.number2}) {
+    if (i >= width) {
+      Fail(e.pos, "index " + std::to_string(i) + " is outside the set of " + std::to_string(width) +
+                      " elements (0 is the last one)");
+    }
+  }
+  std::vector<std::size_t> picked;
+  for (std::uint64_t i = e.number;; i = e.number <= e.number2 ? i + 1 : i - 1) {
+    picked.push_back(width - 1 - static_cast<std::size_t>(i));
+    if (i == e.number2) break;
+  }
+  return picked;
 }
 
 // A value spread over `width` bits: numbers in binary, a signal copied to

@@ -50,6 +50,9 @@ std::vector<TargetRef> Elaborator::Targets(const ExprPtr& e, const std::string& 
         out.insert(out.end(), inner.begin(), inner.end());
       }
     }
+  } else if (e->kind == ExprKind::Index) {
+    const std::vector<TargetRef> all = Targets(e->kids[0], ext, dont_care, use);
+    for (std::size_t i : Picked(*e, all.size())) out.push_back(all[i]);
   } else if (dont_care && e->kind == ExprKind::Unary && e->text == "!") {
     for (TargetRef r : Targets(e->kids[0], ext, dont_care, use)) {
       r.inverted = !r.inverted;
@@ -100,7 +103,9 @@ void Elaborator::Assign(const Equation& eq, const Cover& ctx) {
       }
       where = Or(where, ctx);
     }
-    AddTo(targets[i], eq.op, eq.negated != targets[i].inverted, And(ctx, bits[i].f));
+    // "q.D := f" is read as "q.D = f", as the later dialect does.
+    const std::string op = eq.op == ":=" && targets[i].ext == "D" ? "=" : eq.op;
+    AddTo(targets[i], op, eq.negated != targets[i].inverted, And(ctx, bits[i].f));
   }
 }
 
@@ -313,6 +318,42 @@ void Elaborator::Diagram(const StateDiagram& d) {
     const SourcePos at = first.transitions.empty() ? first.pos : first.transitions.front().pos;
     diags_.Error(at, "no register type for state register '" + sig.name + "'; declare it with ISTYPE 'reg'");
   }
+  // SYNC_RESET: from every state, listed or not, to its state while its
+  // condition holds, before any transition of the state. ASYNC_RESET: the
+  // 22V10's asynchronous reset, which can give only the all-0 state.
+  Cover sync = False();
+  for (const StateReset& r : d.resets) {
+    try {
+      const Cover cond = Condition(r.cond);
+      if (r.async) {
+        const Value code = Eval(r.target, "");
+        const bool zero = code.kind == Value::Kind::Number
+                              ? code.number == 0
+                              : std::all_of(code.bits.begin(), code.bits.end(),
+                                            [](const Bit& b) { return b.f.empty() && !b.dont_care; });
+        if (!zero) Fail(r.target->pos, "ASYNC_RESET can only go to the state whose code is all 0");
+        for (const TargetRef& reg : regs) {
+          const Signal& sig = m_.signals[static_cast<std::size_t>(reg.signal)];
+          if (!sig.attrs.buffer) {
+            Fail(r.pos,
+                 "ASYNC_RESET needs the state register's bits declared 'buffer', so that the reset shows "
+                 "0 on '" +
+                     sig.name + "'");
+          }
+          AddTo({reg.signal, "AR", r.pos}, "=", false, cond);
+        }
+        continue;
+      }
+      Transition to;
+      to.kind = Transition::Kind::Goto;
+      to.pos = r.pos;
+      to.target = r.target;
+      Cover ignored = False();
+      Transit(to, And(cond, Not(sync)), regs, ignored);
+      sync = Or(sync, cond);
+    } catch (Failure&) {
+    }
+  }
   Cover known_states = False();
   std::map<std::pair<int, std::string>, std::tuple<Cover, TargetRef, std::string>> specified;
   if (d.dcset) specified_ = &specified;
@@ -331,8 +372,8 @@ void Elaborator::Diagram(const StateDiagram& d) {
       if (Intersects(known_states, in_state)) Fail(s.value->pos, "this state code is already used");
       known_states = Or(known_states, in_state);
       Statements(s.equations, in_state);
-      Cover covered = False();
-      for (const Transition& t : s.transitions) Transit(t, in_state, regs, covered);
+      Cover covered = And(in_state, sync);
+      for (const Transition& t : s.transitions) Transit(t, And(in_state, Not(sync)), regs, covered);
       if (d.dcset) {
         for (const TargetRef& r : regs) AddTo(r, "?:=", false, And(in_state, Not(covered)));
       }
@@ -341,7 +382,7 @@ void Elaborator::Diagram(const StateDiagram& d) {
   }
   specified_ = nullptr;
   if (d.dcset) {
-    for (const TargetRef& r : regs) AddTo(r, "?:=", false, Not(known_states));
+    for (const TargetRef& r : regs) AddTo(r, "?:=", false, And(Not(known_states), Not(sync)));
     // The diagram's other outputs are don't care wherever it gives them no value.
     for (const auto& [key, spec] : specified) {
       const auto& [where, target, op] = spec;

@@ -65,6 +65,8 @@ class Elaborator {
 
   // expressions (elaborate_expr.cpp)
   Value Eval(const ExprPtr& e, const std::string& ext);
+  // The positions of the elements `e` (an Index) picks from `width`, first the most significant.
+  std::vector<std::size_t> Picked(const Expr& e, std::size_t width);
   Value EvalName(const Expr& e, const std::string& name, const std::string& ext);
   Value EvalBinary(const Expr& e, const Value& l, const Value& r);
   std::vector<Bit> Widen(const Value& v, std::size_t width) const;

@@ -3,6 +3,7 @@
 // in parser_sections.cpp.
 #include "abelc/parser.h"
 
+#include <algorithm>
 #include <cctype>
 
 #include "abelc/parser_internal.h"
@@ -72,10 +73,16 @@ namespace {
 // Keywords of language features this compiler leaves out, as opposed to
 // reserved words that are simply out of place.
 bool IsUnsupportedFeature(const std::string& kw) {
-  for (const char* k : {"property", "state_register", "enable", "in"}) {
+  for (const char* k : {"property", "enable", "in"}) {
     if (kw == k) return true;
   }
   return false;
+}
+
+int BitsFor(std::uint64_t value) {
+  int bits = 1;
+  while (bits < 64 && (value >> bits) != 0) ++bits;
+  return bits;
 }
 
 // Words of the later dialect that start a declaration after the names; they
@@ -166,6 +173,43 @@ Module Parser::Run() {
 }
 
 Module Parser::ParseOne() {
+  Module m = ParseModuleText();
+  // Each STATE_REGISTER becomes its bits, registered pins without numbers,
+  // and a set of them under its name, where it was declared.
+  for (auto r = registers_.rbegin(); r != registers_.rend(); ++r) {
+    PinDecl bits;
+    bits.pos = r->pos;
+    bits.attributes = r->attributes;
+    if (std::none_of(bits.attributes.begin(), bits.attributes.end(),
+                     [](const std::string& a) { return a.rfind("reg", 0) == 0; }))
+      bits.attributes.push_back("reg");
+    bits.attr_pos = r->pos;
+    auto set = std::make_shared<Expr>();
+    set->kind = ExprKind::Set;
+    set->pos = r->pos;
+    for (int i = std::max(state_bits_, 1) - 1; i >= 0; --i) {
+      const std::string name = r->name + "_" + std::to_string(i);
+      bits.names.push_back({name, false, r->pos});
+      auto bit = std::make_shared<Expr>();
+      bit->kind = ExprKind::Name;
+      bit->pos = r->pos;
+      bit->text = name;
+      set->kids.push_back(bit);
+    }
+    ConstDecl alias;
+    alias.pos = r->pos;
+    alias.names = {{r->name, false, r->pos}};
+    alias.values = {set};
+    const auto at = m.items.begin() + static_cast<std::ptrdiff_t>(std::min(r->item, m.items.size()));
+    m.items.insert(m.items.insert(at, alias), bits);
+  }
+  registers_.clear();
+  next_state_ = 0;
+  state_bits_ = 0;
+  return m;
+}
+
+Module Parser::ParseModuleText() {
   Module m;
   alternate_ = false;
   dcset_ = false;
@@ -353,6 +397,7 @@ ExprPtr Parser::ParsePrimary() {
       e->kind = ExprKind::Name;
       e->text = tok_.text;
       Take();
+      if (tok_.IsPunct("[")) return ParseIndex(e);
       break;
     default:
       if (Accept("(")) {
@@ -367,6 +412,29 @@ ExprPtr Parser::ParsePrimary() {
       }
       FailHere("an expression");
   }
+  if (tok_.kind == Tok::DotExt) {
+    e->ext = tok_.text;
+    Take();
+  }
+  return e;
+}
+
+// "name[7..4]" or "name[2]", with an optional dot extension after it.
+ExprPtr Parser::ParseIndex(ExprPtr base) {
+  auto e = std::make_shared<Expr>();
+  e->kind = ExprKind::Index;
+  e->pos = tok_.pos;
+  Take();
+  if (tok_.kind != Tok::Number) FailHere("an index");
+  e->number = e->number2 = tok_.number;
+  Take();
+  if (Accept("..")) {
+    if (tok_.kind != Tok::Number) FailHere("an index");
+    e->number2 = tok_.number;
+    Take();
+  }
+  Expect("]");
+  e->kids = {base};
   if (tok_.kind == Tok::DotExt) {
     e->ext = tok_.text;
     Take();
@@ -536,11 +604,54 @@ void Parser::ParseDeclaration(Module& m) {
     if (tok_.kind != Tok::String) FailHere("the property string");
     Take();
     Expect(";");
+  } else if (tok_.IsKeyword("state")) {
+    // Symbolic states: constants, given or numbered in declaration order.
+    Take();
+    ConstDecl d;
+    d.pos = pos;
+    d.names = names;
+    if (!tok_.IsPunct(";")) d.values = ParseList();
+    Expect(";");
+    if (!d.values.empty() && d.values.size() != names.size()) {
+      Fail(pos, std::to_string(names.size()) + " states but " + std::to_string(d.values.size()) + " values");
+    }
+    for (std::size_t i = 0; i < names.size(); ++i) {
+      if (names[i].active_low) Fail(names[i].pos, "a state cannot be declared active-low");
+      if (d.values.size() <= i) {
+        auto v = std::make_shared<Expr>();
+        v->pos = names[i].pos;
+        v->number = next_state_++;
+        d.values.push_back(v);
+      }
+      if (d.values[i]->kind == ExprKind::Number) {
+        state_bits_ = std::max(state_bits_, BitsFor(d.values[i]->number));
+        text_.DefineValue(names[i].name, d.values[i]->number);
+      }
+      text_.Declare(names[i].name);
+    }
+    m.items.push_back(d);
+  } else if (tok_.IsKeyword("state_register")) {
+    // A state register of its own: its bits become registered pins the fitter
+    // places, once the module's states tell how many it needs.
+    Take();
+    SymbolicRegister r;
+    r.pos = pos;
+    if (names.size() != 1 || names[0].active_low)
+      Fail(pos, "a STATE_REGISTER declaration names one register");
+    r.name = names[0].name;
+    if (AcceptKeyword("istype")) {
+      SourcePos attr_pos;
+      r.attributes = ParseAttributes(attr_pos);
+    }
+    Expect(";");
+    r.item = m.items.size();
+    registers_.push_back(r);
+    text_.Declare(r.name);
   } else if (tok_.kind == Tok::Ident && IsLaterDeclaration(tok_.text)) {
     const Token kw = tok_;
     Take();
     Fail(kw.pos, "'" + kw.text + "' declarations are not supported by this compiler");
-  } else if (tok_.kind == Tok::Keyword && (IsUnsupportedFeature(tok_.text) || tok_.text == "state")) {
+  } else if (tok_.kind == Tok::Keyword && IsUnsupportedFeature(tok_.text)) {
     const Token kw = tok_;
     Take();  // "state" would otherwise start the next statement
     Fail(kw.pos, "'" + kw.text + "' declarations are not supported by this compiler");

@@ -21,8 +21,15 @@ class Parser {
 
  private:
   struct SyntaxError {};  // unwinds to the statement loop; never leaves the parser
+  struct SymbolicRegister {
+    SourcePos pos;
+    std::string name;
+    std::vector<std::string> attributes;
+    std::size_t item = 0;  // where in the module's items it was declared
+  };
 
   Module ParseOne();
+  Module ParseModuleText();
 
   // tokens
   void Take() { tok_ = text_.Next(); }
@@ -42,6 +49,7 @@ class Parser {
   ExprPtr ParseUnary();
   ExprPtr ParsePrimary();
   ExprPtr ParseSet(SourcePos pos);
+  ExprPtr ParseIndex(ExprPtr base);
   const char* BinaryOp(int level) const;
   std::vector<ExprPtr> ParseList();
 
@@ -70,6 +78,9 @@ class Parser {
   Token tok_;
   bool alternate_ = false;
   bool dcset_ = false;
+  std::vector<SymbolicRegister> registers_;
+  std::uint64_t next_state_ = 0;  // the next automatic state code
+  int state_bits_ = 0;            // bits the module's state codes need
 };
 
 }  // namespace abelc

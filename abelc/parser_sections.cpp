@@ -36,7 +36,8 @@ Stmt Parser::ParseStatement() {
   eq.pos = pos;
   eq.negated = Accept("!") || (alternate_ && Accept("/"));
   eq.target = ParsePrimary();
-  if (eq.target->kind != ExprKind::Name && eq.target->kind != ExprKind::Set) {
+  if (eq.target->kind != ExprKind::Name && eq.target->kind != ExprKind::Set &&
+      eq.target->kind != ExprKind::Index) {
     Fail(eq.target->pos, "an equation must assign a signal or a set");
   }
   for (const char* op : {"=", ":=", "?=", "?:="}) {
@@ -181,6 +182,21 @@ void Parser::ParseStateDiagram(Module& m) {
   if (tok_.IsPunct("->"))
     Fail(tok_.pos, "state output sets ('->' after the state register) are not supported");
   Accept(";");
+  // The later dialect's resets; the words are names everywhere else.
+  for (;;) {
+    std::string word = tok_.kind == Tok::Ident ? tok_.text : "";
+    for (char& c : word) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    if (word != "sync_reset" && word != "async_reset") break;
+    StateReset r;
+    r.pos = tok_.pos;
+    r.async = word == "async_reset";
+    Take();
+    r.target = ParseExpr();
+    Expect(":");
+    r.cond = ParseExpr();
+    Expect(";");
+    d.resets.push_back(r);
+  }
   while (tok_.IsKeyword("state") || tok_.kind == Tok::Directive) {
     if (tok_.kind == Tok::Directive) {
       ParseDirective(m);
