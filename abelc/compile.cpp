@@ -38,6 +38,13 @@ Compilation CompileSource(const std::string& source, const SourceContext& contex
   return c;
 }
 
+void ForceFuses(const LogicModel& model, std::vector<std::uint8_t>& fuses) {
+  for (const auto& [fuse, value] : model.forced_fuses) {
+    if (fuse < static_cast<int>(fuses.size()))
+      fuses[static_cast<std::size_t>(fuse)] = static_cast<std::uint8_t>(value);
+  }
+}
+
 namespace {
 
 constexpr const char* kUsage = "usage: abelc [DESIGN.abl]\n       abelc --equations DESIGN.abl\n";
@@ -147,13 +154,7 @@ CompiledFiles CompileToFiles(const std::string& file_name, const std::string& so
   if (!c.diags.HasErrors()) {
     try {
       fit = FitDesign(c.model, c.minimised, c.diags);
-      // FUSES statements have the last word on the map.
-      if (fit) {
-        for (const auto& [fuse, value] : c.model.forced_fuses) {
-          if (fuse < static_cast<int>(fit->fuses.size()))
-            fit->fuses[static_cast<std::size_t>(fuse)] = static_cast<std::uint8_t>(value);
-        }
-      }
+      if (fit) ForceFuses(c.model, fit->fuses);
     } catch (const std::bad_alloc&) {
       c.diags.Error({}, "out of memory");
     }

@@ -568,8 +568,9 @@ void Parser::ParseDeclaration(Module& m) {
     d.numbers_pos = tok_.pos;
     d.numbers = ParsePinNumbers();
     if (AcceptKeyword("istype") || Accept("=")) d.attributes = ParseAttributes(d.attr_pos);
-    Expect(";");
+    // Known before the ';' is passed: the directives after it may ask.
     for (const DeclName& n : d.names) text_.Declare(n.name);
+    Expect(";");
     m.items.push_back(d);
   } else if (tok_.IsKeyword("istype")) {
     Take();
@@ -586,6 +587,10 @@ void Parser::ParseDeclaration(Module& m) {
     d.pos = pos;
     d.names = names;
     d.values = ParseList();
+    for (std::size_t i = 0; i < names.size() && i < d.values.size(); ++i) {
+      text_.Declare(names[i].name);
+      if (d.values[i]->kind == ExprKind::Number) text_.DefineValue(names[i].name, d.values[i]->number);
+    }
     Expect(";");
     for (const DeclName& n : names) {
       if (n.active_low) Fail(n.pos, "a constant cannot be declared active-low");
@@ -593,10 +598,6 @@ void Parser::ParseDeclaration(Module& m) {
     if (d.values.size() != names.size()) {
       Fail(pos, std::to_string(names.size()) + " names but " + std::to_string(d.values.size()) +
                     " values in the constant declaration");
-    }
-    for (std::size_t i = 0; i < names.size(); ++i) {
-      text_.Declare(names[i].name);
-      if (d.values[i]->kind == ExprKind::Number) text_.DefineValue(names[i].name, d.values[i]->number);
     }
     m.items.push_back(d);
   } else if (tok_.IsKeyword("property")) {

@@ -100,6 +100,11 @@ void TextStage::Push(std::vector<std::string> texts, SourcePos start, bool fixed
 
 Token TextStage::FromTop() {
   Frame& f = Top();
+  if (!f.pending.empty()) {
+    Token t = f.pending.back();
+    f.pending.pop_back();
+    return t;
+  }
   for (;;) {
     Token t = f.lexer->Next();
     if (t.kind == Tok::End && f.next_text < f.texts.size()) {
@@ -113,11 +118,6 @@ Token TextStage::FromTop() {
 }
 
 Token TextStage::Raw() {
-  if (!pending_.empty()) {
-    Token t = pending_.back();
-    pending_.pop_back();
-    return t;
-  }
   for (;;) {
     Token t = FromTop();
     if (t.kind == Tok::End && frames_.size() > 1) {
@@ -156,7 +156,7 @@ Token TextStage::Next() {
       continue;
     }
     if (t.kind == Tok::Ident) {
-      if (pending_.empty()) {
+      if (Top().pending.empty()) {
         Lexer& lexer = *Top().lexer;
         lexer.SkipBlanks();
         if (Lower(lexer.PeekWord()) == "macro") {
@@ -199,7 +199,8 @@ void TextStage::DefineMacro(const Token& name) {
       diags_.Error(name.pos, "the argument list of macro '" + name.text + "' is not closed");
       return;
     }
-    for (const std::string& p : Arguments(list)) {
+    for (const std::string& written : Arguments(list)) {
+      const std::string p = Trim(written);
       std::string param = p.size() > 1 && p[0] == '?' ? p.substr(1) : p;
       if (param.empty() || !IsNameStart(param[0]) || !std::all_of(param.begin(), param.end(), IsNameChar)) {
         diags_.Error(name.pos, "'" + p + "' is not a name for an argument of macro '" + name.text + "'");
@@ -264,17 +265,18 @@ std::vector<std::string> TextStage::Arguments(const std::string& text) const {
     } else if (c == ')' || c == ']' || c == '}') {
       --depth;
     } else if (c == ',' && depth == 0) {
-      args.push_back(Trim(current));
+      args.push_back(current);
       current.clear();
       continue;
     }
     current += c;
   }
-  args.push_back(Trim(current));
+  args.push_back(current);
   return args;
 }
 
-// `?name` for each dummy argument, replaced as text; a `?` before anything
+// `?name` for each dummy argument, replaced as text (an argument keeps the
+// blanks written around it, which @IFIDEN compares too); a `?` before anything
 // else stays (`?=` of the later dialect).
 std::string TextStage::Substitute(const std::string& text, const std::vector<std::string>& params,
                                   const std::vector<std::string>& args) const {
@@ -444,7 +446,7 @@ bool TextStage::Directive(const Token& t) {
     if (!Group(t, '(', ')', list) || !Block(t, text, start)) return true;
     std::vector<std::string> texts;
     if (d == "irp") {
-      for (const std::string& a : Arguments(list)) texts.push_back(Substitute(text, {dummy}, {a}));
+      for (const std::string& a : Arguments(list)) texts.push_back(Substitute(text, {dummy}, {Trim(a)}));
     } else {
       for (char c : Trim(list)) texts.push_back(Substitute(text, {dummy}, {std::string(1, c)}));
     }
@@ -518,7 +520,7 @@ Token& TextStage::Look() {
 }
 
 void TextStage::PutBack() {
-  if (look_valid_ && look_.kind != Tok::End) pending_.push_back(look_);
+  if (look_valid_ && look_.kind != Tok::End) Top().pending.push_back(look_);
   look_valid_ = false;
 }
 

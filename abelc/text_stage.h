@@ -34,7 +34,8 @@ class TextStage {
     SourcePos start;     // where each text starts
     bool fixed = false;  // every token takes `origin` (macro calls, included files)
     SourcePos origin;
-    std::string directory;  // the folder @INCLUDE looks in first
+    std::string directory;       // the folder @INCLUDE looks in first
+    std::vector<Token> pending;  // tokens read ahead from this text, last one first
   };
   struct Macro {
     std::vector<std::string> params;
@@ -67,7 +68,6 @@ class TextStage {
   Diagnostics& diags_;
   SourceContext context_;
   std::vector<Frame> frames_;
-  std::vector<Token> pending_;  // tokens read ahead, last one first
   std::map<std::string, Macro> macros_;
   std::map<std::string, std::uint64_t> consts_;  // @CONST
   std::map<std::string, std::uint64_t> values_;  // numeric constants the parser declared

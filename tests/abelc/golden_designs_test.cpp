@@ -179,3 +179,42 @@ INSTANTIATE_TEST_SUITE_P(Designs, FailDesign, testing::ValuesIn(kFailCases),
                          });
 
 }  // namespace
+
+namespace {
+
+// @INCLUDE looks beside the including file, then in the user's design
+// folder, then in the current one; LIBRARY 'x' reads x.inc the same way.
+TEST(IncludedFiles, AreFoundBesideTheIncluderThenInTheDesignFolder) {
+  const std::string source =
+      "module inc\n d device 'P16V8';\n a, b pin 2, 3;\n y0, y1 pin 19, 18 istype 'com';\n"
+      "library 'gates';\n@include 'inner/branch.inc'\nequations\n y0 = nand2(a, b);\n y1 = other;\n"
+      "test_vectors ([a, b] -> [y0, y1])\n [1, 1] -> [0, 1];\n [0, 1] -> [1, 0];\nend inc\n";
+  const struct {
+    const char* directory;  // under tests/abelc
+    const char* design_directory;
+    const char* error;  // "" when it compiles
+  } kCases[] = {
+      {"include", "", ""},
+      {"ok", "include", ""},  // a work copy elsewhere: the design's folder is searched next
+      {"ok", "", "5:1: error: cannot find the file 'gates.inc' to include"},
+  };
+  for (const auto& k : kCases) {
+    abelc::SourceContext context;
+    context.directory = DesignDir(k.directory);
+    if (*k.design_directory) context.design_directory = DesignDir(k.design_directory);
+    Compilation c = CompileSource(source, context);
+    std::string first;
+    for (const Diagnostic& d : c.diags.List()) {
+      if (d.severity == Severity::Error && first.empty()) first = FormatDiagnostic(d, "inc.abl", source);
+    }
+    if (*k.error) {
+      EXPECT_EQ(std::string("inc.abl:") + k.error, first.substr(0, first.find('\n'))) << k.directory;
+      continue;
+    }
+    ASSERT_EQ("", first) << k.directory;
+    SimulationResult run = RunTestVectors(c.model);
+    EXPECT_EQ(2, run.passed) << k.directory;
+  }
+}
+
+}  // namespace

@@ -96,7 +96,7 @@ TEST(ProgramLoad, EveryOkDesignLoadsAsItsDeviceAndInfoShowsItsModeAndPins) {
     }
     ++loaded;
   }
-  EXPECT_EQ(loaded, 43);
+  EXPECT_EQ(loaded, 48);
   fs::remove_all(dir);
 }
 
