@@ -86,6 +86,10 @@ int PinCount(Family f) {
 }  // namespace
 
 void Elaborator::Fail(SourcePos pos, const std::string& message) {
+  if (use_.line != 0) {
+    diags_.Error(use_, message + use_note_);
+    throw Failure{};
+  }
   diags_.Error(pos, message);
   throw Failure{};
 }

@@ -132,14 +132,25 @@ Value Elaborator::EvalName(const Expr& e, const std::string& name, const std::st
   }
   ExprPtr value;
   if (!Constant(name, value)) Fail(e.pos, Undeclared(name));
-  if (expanding_.count(name)) Fail(e.pos, "constant '" + name + "' refers to itself");
+  if (expanding_.count(name)) {
+    use_ = {};  // the declaration's own fault
+    Fail(e.pos, "constant '" + name + "' refers to itself");
+  }
   expanding_.insert(name);
+  // An error inside the constant's value is the use's error: it points there.
+  const bool outermost = use_.line == 0;
+  if (outermost) {
+    use_ = e.pos;
+    use_note_ = " (in constant '" + name + "' of line " + std::to_string(value->pos.line) + ")";
+  }
   try {
     Value v = Eval(value, ext);
     expanding_.erase(name);
+    if (outermost) use_ = {};
     return v;
   } catch (...) {
     expanding_.erase(name);
+    if (outermost) use_ = {};
     throw;
   }
 }

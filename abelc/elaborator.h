@@ -101,6 +101,8 @@ class Elaborator {
   std::map<std::string, int> signal_index_;
   std::map<std::string, std::pair<const ConstDecl*, ExprPtr>> constants_;
   std::set<std::string> expanding_;  // constants being expanded (self-reference check)
+  SourcePos use_;                    // while a constant is expanded: where it is used
+  std::string use_note_;             // and which constant it is
   std::map<std::pair<int, std::string>, Slot> slots_;
   std::map<std::pair<int, Feedback>, int> var_index_;
   // While a state diagram under @DCSET is read: per (signal, extension), where

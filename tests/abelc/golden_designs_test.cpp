@@ -81,7 +81,7 @@ const FailCase kFailCases[] = {
     {"constant_count", "constant_count.abl:3:3: error: 2 names but 1 values in the constant declaration"},
     {"declaration_expected",
      "declaration_expected.abl:3:8: error: PIN, NODE, DEVICE, ISTYPE or '=' expected, found '3'"},
-    {"division_by_zero", "division_by_zero.abl:4:9: error: division by zero"},
+    {"division_by_zero", "division_by_zero.abl:6:11: error: division by zero (in constant 'K' of line 4)"},
     {"duplicate_name", "duplicate_name.abl:3:3: error: 'a' is already declared"},
     {"duplicate_pin", "duplicate_pin.abl:3:12: error: pin 2 is already given to 'a'"},
     {"duplicate_state", "duplicate_state.abl:10:9: error: this state code is already used"},
