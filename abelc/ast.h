@@ -130,6 +130,7 @@ struct StateReset {
 struct StateDiagram {
   SourcePos pos;
   bool dcset = false;
+  bool dcstate = false;  // @DCSTATE: outputs are don't care where the diagram gives no value
   ExprPtr state_reg;
   std::vector<StateReset> resets;
   std::vector<StateBlock> states;

@@ -356,7 +356,7 @@ void Elaborator::Diagram(const StateDiagram& d) {
   }
   Cover known_states = False();
   std::map<std::pair<int, std::string>, std::tuple<Cover, TargetRef, std::string>> specified;
-  if (d.dcset) specified_ = &specified;
+  if (d.dcset || d.dcstate) specified_ = &specified;
   for (const StateBlock& s : d.states) {
     try {
       Value code = Eval(s.value, "");
@@ -383,6 +383,8 @@ void Elaborator::Diagram(const StateDiagram& d) {
   specified_ = nullptr;
   if (d.dcset) {
     for (const TargetRef& r : regs) AddTo(r, "?:=", false, And(Not(known_states), Not(sync)));
+  }
+  if (d.dcset || d.dcstate) {
     // The diagram's other outputs are don't care wherever it gives them no value.
     for (const auto& [key, spec] : specified) {
       const auto& [where, target, op] = spec;

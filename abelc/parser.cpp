@@ -213,6 +213,7 @@ Module Parser::ParseModuleText() {
   Module m;
   alternate_ = false;
   dcset_ = false;
+  dcstate_ = false;
   m.pos = tok_.pos;
   try {
     ExpectKeyword("module");
@@ -688,7 +689,9 @@ void Parser::ParseDirective(Module& m) {
     m.items.push_back(Message{pos, tok_.text});
     Take();
     Accept(";");
-  } else if (name == "page" || name == "dcstate") {
+  } else if (name == "dcstate") {
+    dcstate_ = true;
+  } else if (name == "page") {
   } else {
     Fail(pos, "directive '@" + name + "' is not supported by this compiler");
   }

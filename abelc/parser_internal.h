@@ -78,6 +78,7 @@ class Parser {
   Token tok_;
   bool alternate_ = false;
   bool dcset_ = false;
+  bool dcstate_ = false;
   std::vector<SymbolicRegister> registers_;
   std::uint64_t next_state_ = 0;  // the next automatic state code
   int state_bits_ = 0;            // bits the module's state codes need

@@ -177,6 +177,7 @@ void Parser::ParseStateDiagram(Module& m) {
   StateDiagram d;
   d.pos = tok_.pos;
   d.dcset = dcset_;
+  d.dcstate = dcstate_;
   Take();
   d.state_reg = ParseExpr();
   if (tok_.IsPunct("->"))
