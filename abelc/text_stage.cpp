@@ -108,6 +108,12 @@ Token TextStage::FromTop() {
   for (;;) {
     Token t = f.lexer->Next();
     if (t.kind == Tok::End && f.next_text < f.texts.size()) {
+      // Each text read counts, so that repeated empty blocks end too.
+      if (++produced_ > kMaxTokens) {
+        if (!stopped_) diags_.Error(f.origin, "the macros and directives produce more than 2000000 tokens");
+        stopped_ = true;
+        return t;
+      }
       f.lexer = std::make_unique<Lexer>(f.texts[f.next_text++], diags_, f.start, false);
       f.lexer->SetRadix(radix_);
       continue;
@@ -137,7 +143,7 @@ Token TextStage::Next() {
     }
     Token t = Raw();
     if (++produced_ > kMaxTokens) {
-      diags_.Error(t.pos, "the macros and directives produce more than 2000000 tokens");
+      if (!stopped_) diags_.Error(t.pos, "the macros and directives produce more than 2000000 tokens");
       stopped_ = true;
       continue;
     }
