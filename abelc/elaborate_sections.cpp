@@ -386,8 +386,9 @@ void Elaborator::Diagram(const StateDiagram& d) {
   }
   if (d.dcset || d.dcstate) {
     // The diagram's other outputs are don't care wherever it gives them no value.
-    for (const auto& [key, spec] : specified) {
-      const auto& [where, target, op] = spec;
+    for (const auto& entry : specified) {
+      const std::pair<int, std::string>& key = entry.first;
+      const auto& [where, target, op] = entry.second;
       const bool state_bit = std::any_of(regs.begin(), regs.end(), [&](const TargetRef& r) {
         return r.signal == key.first && r.ext == key.second;
       });
