@@ -1,7 +1,6 @@
-// The classic compiler's example designs, read in place from the shared test
-// data: each it turned into a fuse map compiles here to a map that behaves
-// the same on every input and register state and passes all of the design's
-// test vectors; the two it refused are refused here too, at the same place.
+// The classic compiler's example designs, read in place: each it made a map of
+// compiles to a map that behaves the same on every input and register state
+// and passes all its vectors; the two it refused are refused here too.
 #include <gtest/gtest.h>
 
 #include <cstdio>
