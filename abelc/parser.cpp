@@ -288,6 +288,8 @@ Module Parser::ParseModuleText() {
           ParseFuses(m);
         } else if (kw == "state") {
           Fail(pos, "STATE outside a STATE_DIAGRAM");
+        } else if (kw == "enable") {
+          Fail(pos, "ENABLE is an equation; write it after EQUATIONS");
         } else if (kw == "macro") {
           Fail(pos, "MACRO needs the macro's name before it");
         } else if (IsUnsupportedFeature(kw)) {
