@@ -15,14 +15,16 @@ namespace abelc {
 struct Expr;
 using ExprPtr = std::shared_ptr<const Expr>;
 
-enum class ExprKind { Number, Special, Name, Set, Range, Unary, Binary };
+// Index: kids[0] indexed by `number` down (or up) to `number2`; element 0 is
+// the set's last (least significant) one.
+enum class ExprKind { Number, Special, Name, Set, Range, Unary, Binary, Index };
 
 // Operators are stored in their standard spelling (@ALTERNATE ones are
 // translated by the parser): ! - & # $ !$ + - * / % << >> == != < <= > >=.
 struct Expr {
   ExprKind kind = ExprKind::Number;
   SourcePos pos;
-  std::uint64_t number = 0;
+  std::uint64_t number = 0, number2 = 0;
   std::string text;   // name, special constant ("X"), operator, or range start
   std::string text2;  // range end
   std::string ext;    // dot extension, upper-case, without the dot ("" = none)
@@ -118,10 +120,19 @@ struct StateBlock {
   std::vector<Transition> transitions;
 };
 
+// SYNC_RESET / ASYNC_RESET state : condition; of the later dialect.
+struct StateReset {
+  SourcePos pos;
+  bool async = false;
+  ExprPtr target, cond;
+};
+
 struct StateDiagram {
   SourcePos pos;
   bool dcset = false;
+  bool dcstate = false;  // @DCSTATE: outputs are don't care where the diagram gives no value
   ExprPtr state_reg;
+  std::vector<StateReset> resets;
   std::vector<StateBlock> states;
 };
 
@@ -136,8 +147,16 @@ struct Message {
   std::string text;
 };
 
+// One statement of a FUSES section: fuses `first` to `last` take the bits
+// of `value`, its least significant bit in `last`.
+struct FuseSetting {
+  SourcePos pos;
+  std::uint64_t first = 0, last = 0;
+  ExprPtr value;
+};
+
 using Item = std::variant<DeviceDecl, PinDecl, IstypeDecl, ConstDecl, EquationBlock, TruthTable, StateDiagram,
-                          TestVectors, Message>;
+                          TestVectors, Message, FuseSetting>;
 
 struct Module {
   std::string name;

@@ -19,9 +19,13 @@
 namespace abelc {
 
 Compilation CompileSource(const std::string& source) {
+  return CompileSource(source, SourceContext{});
+}
+
+Compilation CompileSource(const std::string& source, const SourceContext& context) {
   Compilation c;
   try {
-    Module module = ParseModule(source, c.diags);
+    Module module = ParseModule(source, c.diags, context);
     if (c.diags.HasErrors()) return c;
     c.model = Elaborate(module, c.diags);
     if (c.diags.HasErrors()) return c;
@@ -32,6 +36,13 @@ Compilation CompileSource(const std::string& source) {
     c.diags.Error({}, "internal error: the compiler stopped unexpectedly");
   }
   return c;
+}
+
+void ForceFuses(const LogicModel& model, std::vector<std::uint8_t>& fuses) {
+  for (const auto& [fuse, value] : model.forced_fuses) {
+    if (fuse < static_cast<int>(fuses.size()))
+      fuses[static_cast<std::size_t>(fuse)] = static_cast<std::uint8_t>(value);
+  }
 }
 
 namespace {
@@ -174,7 +185,7 @@ CompiledFiles CompileToFiles(const std::string& file_name, const std::string& so
 CompiledFiles CompileToFiles(const std::string& work_name, const std::string& source,
                              const std::string& created, const SourceContext& context) {
   CompiledFiles files;
-  Compilation c = CompileSource(source);
+  Compilation c = CompileSource(source, context);
   if (!context.original_module.empty()) {
     // The compile step renamed the module; an END label giving its old name is right.
     const std::string renamed = "END label '" + context.original_module + "' does not match module '";
@@ -200,6 +211,7 @@ CompiledFiles CompileToFiles(const std::string& work_name, const std::string& so
   if (!c.diags.HasErrors()) {
     try {
       fit = FitDesign(c.model, c.minimised, c.diags);
+      if (fit) ForceFuses(c.model, fit->fuses);
     } catch (const std::bad_alloc&) {
       c.diags.Error({}, "out of memory");
     }
@@ -273,7 +285,7 @@ int RunCommandLine(const std::vector<std::string>& args, std::ostream& out, std:
     err << path << ": error: cannot read the file\n";
     return 1;
   }
-  Compilation c = CompileSource(source);
+  Compilation c = CompileSource(source, ContextOf(path));
   for (const std::string& text : c.model.messages) err << text << "\n";
   for (const Diagnostic& d : c.diags.List()) err << FormatDiagnostic(d, path, source);
   if (c.diags.HasErrors()) {

@@ -22,7 +22,13 @@ struct Compilation {
 };
 
 // Parses, elaborates and minimises. Stops after the first stage with errors.
+// `context` says where @INCLUDE and LIBRARY look for files.
 Compilation CompileSource(const std::string& source);
+Compilation CompileSource(const std::string& source, const SourceContext& context);
+
+// FUSES statements have the last word on a fitted map: sets the fuses they
+// name (those the map holds).
+void ForceFuses(const LogicModel& model, std::vector<std::uint8_t>& fuses);
 
 // The four files of one compilation. Without errors all four are written;
 // with errors only the listing, and the caller removes stale outputs.

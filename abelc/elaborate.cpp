@@ -6,6 +6,7 @@
 #include <cctype>
 
 #include "abelc/elaborator.h"
+#include "abelc/gal_devices.h"
 
 namespace abelc {
 
@@ -29,22 +30,51 @@ std::string Upper(std::string s) {
 }
 
 // Device strings: the P-names of the device library with their mode
-// suffixes, and the GAL spellings.
-Family FamilyOf(const std::string& part) {
+// suffixes (and the zero-power Z and high-speed H variants of the 16V8 and
+// 20V8), the GAL and ATF spellings. A forced mode comes back in `mode`.
+// `plcc` is set for the library's PLCC strings, which name the same chips in
+// a package the program does not handle.
+Family FamilyOf(const std::string& part, char& mode, bool& plcc) {
+  mode = 0;
+  plcc = false;
   static const struct {
-    const char* base;
+    const char* name;
     Family family;
-  } kBases[] = {{"P16V8", Family::Gal16V8},   {"GAL16V8", Family::Gal16V8}, {"P20V8", Family::Gal20V8},
-                {"GAL20V8", Family::Gal20V8}, {"P22V10", Family::Gal22V10}, {"GAL22V10", Family::Gal22V10}};
-  for (const auto& b : kBases) {
-    std::string base = b.base;
-    if (part.compare(0, base.size(), base) != 0) continue;
-    std::string suffix = part.substr(base.size());
-    bool v8 = b.family != Family::Gal22V10;
-    if (suffix.empty() || (v8 && (suffix == "R" || suffix == "C" || suffix == "S" || suffix == "AS")) ||
-        (!v8 && suffix == "G")) {
-      return b.family;
+    char mode;
+  } kParts[] = {
+      {"P16V8", Family::Gal16V8, 0},       {"P16V8R", Family::Gal16V8, 'R'},
+      {"P16V8C", Family::Gal16V8, 'C'},    {"P16V8S", Family::Gal16V8, 'S'},
+      {"P16V8AS", Family::Gal16V8, 'S'},   {"P16V8Z", Family::Gal16V8, 0},
+      {"P16V8ZR", Family::Gal16V8, 'R'},   {"P16V8ZC", Family::Gal16V8, 'C'},
+      {"P16V8ZS", Family::Gal16V8, 'S'},   {"P16V8HR", Family::Gal16V8, 'R'},
+      {"P16V8HC", Family::Gal16V8, 'C'},   {"P16V8HS", Family::Gal16V8, 'S'},
+      {"P20V8", Family::Gal20V8, 0},       {"P20V8R", Family::Gal20V8, 'R'},
+      {"P20V8C", Family::Gal20V8, 'C'},    {"P20V8S", Family::Gal20V8, 'S'},
+      {"P20V8AS", Family::Gal20V8, 'S'},   {"P20V8Z", Family::Gal20V8, 0},
+      {"P20V8ZR", Family::Gal20V8, 'R'},   {"P20V8ZC", Family::Gal20V8, 'C'},
+      {"P20V8ZS", Family::Gal20V8, 'S'},   {"P22V10", Family::Gal22V10, 0},
+      {"P22V10G", Family::Gal22V10, 0},    {"GAL16V8", Family::Gal16V8, 0},
+      {"GAL16V8R", Family::Gal16V8, 'R'},  {"GAL16V8C", Family::Gal16V8, 'C'},
+      {"GAL16V8S", Family::Gal16V8, 'S'},  {"GAL16V8AS", Family::Gal16V8, 'S'},
+      {"GAL20V8", Family::Gal20V8, 0},     {"GAL20V8R", Family::Gal20V8, 'R'},
+      {"GAL20V8C", Family::Gal20V8, 'C'},  {"GAL20V8S", Family::Gal20V8, 'S'},
+      {"GAL20V8AS", Family::Gal20V8, 'S'}, {"GAL22V10", Family::Gal22V10, 0},
+      {"GAL22V10G", Family::Gal22V10, 0},  {"ATF16V8", Family::Gal16V8, 0},
+      {"ATF16V8B", Family::Gal16V8, 0},    {"ATF16V8C", Family::Gal16V8, 0},
+      {"ATF20V8", Family::Gal20V8, 0},     {"ATF20V8B", Family::Gal20V8, 0},
+      {"ATF22V10", Family::Gal22V10, 0},   {"ATF22V10B", Family::Gal22V10, 0},
+      {"ATF22V10C", Family::Gal22V10, 0},
+  };
+  for (const auto& p : kParts) {
+    if (part == p.name) {
+      mode = p.mode;
+      return p.family;
     }
+  }
+  for (const char* name :
+       {"P16V8HCC", "P16V8HRC", "P16V8HSC", "P16V8HDC", "P20V8ASC", "P20V8CC", "P20V8LCC", "P20V8RC",
+        "P20V8SC", "P20V8ZCC", "P20V8ZLC", "P20V8ZRC", "P20V8ZSC", "P22V10C", "P22V10GC", "P22V10IC"}) {
+    plcc = plcc || part == name;
   }
   return Family::Unknown;
 }
@@ -56,6 +86,10 @@ int PinCount(Family f) {
 }  // namespace
 
 void Elaborator::Fail(SourcePos pos, const std::string& message) {
+  if (use_.line != 0) {
+    diags_.Error(use_, message + use_note_);
+    throw Failure{};
+  }
   diags_.Error(pos, message);
   throw Failure{};
 }
@@ -98,7 +132,14 @@ void Elaborator::Declare(const DeviceDecl& d) {
   if (!m_.device.part.empty()) Fail(d.pos, "a module has only one DEVICE declaration");
   m_.device.id = d.id;
   m_.device.part = Upper(d.part);
-  m_.device.family = FamilyOf(m_.device.part);
+  bool plcc = false;
+  m_.device.family = FamilyOf(m_.device.part, m_.device.forced_mode, plcc);
+  if (plcc) {
+    Fail(d.part_pos,
+         "'" + d.part +
+             "' is a PLCC package; the program's devices are DIP parts (name the DIP part, such as "
+             "'P16V8', 'P20V8' or 'P22V10')");
+  }
   if (m_.device.family == Family::Unknown) {
     Fail(d.part_pos, "unknown device '" + d.part + "' (GAL16V8, GAL20V8 and GAL22V10 parts are known)");
   }
@@ -224,6 +265,25 @@ void Elaborator::Declare(const ConstDecl& d) {
 }
 
 // Turns the collected equations into the model's outputs, in signal order.
+void Elaborator::Declare(const FuseSetting& f) {
+  Value v = Eval(f.value, "");
+  if (v.kind != Value::Kind::Number) Fail(f.value->pos, "a FUSES value must be a number");
+  const int fuses = m_.device.family == Family::Unknown ? 0 : DeviceOf(m_.device.family).fuses;
+  for (std::uint64_t n : {f.first, f.last}) {
+    if (fuses > 0 && n >= static_cast<std::uint64_t>(fuses)) {
+      Fail(f.pos, "fuse " + std::to_string(n) + " does not exist on the " + m_.device.part + " (fuses 0 to " +
+                      std::to_string(fuses - 1) + ")");
+    }
+  }
+  const std::uint64_t count = (f.first <= f.last ? f.last - f.first : f.first - f.last) + 1;
+  for (std::uint64_t i = 0; i < count; ++i) {
+    const std::uint64_t fuse = f.first <= f.last ? f.first + i : f.first - i;
+    const std::uint64_t shift = count - 1 - i;
+    const int bit = shift < 64 && ((v.number >> shift) & 1) ? 1 : 0;
+    m_.forced_fuses.push_back({static_cast<int>(fuse), bit});
+  }
+}
+
 void Elaborator::Finish() {
   for (std::size_t si = 0; si < m_.signals.size(); ++si) {
     const Signal& s = m_.signals[si];

@@ -132,14 +132,25 @@ Value Elaborator::EvalName(const Expr& e, const std::string& name, const std::st
   }
   ExprPtr value;
   if (!Constant(name, value)) Fail(e.pos, Undeclared(name));
-  if (expanding_.count(name)) Fail(e.pos, "constant '" + name + "' refers to itself");
+  if (expanding_.count(name)) {
+    use_ = {};  // the declaration's own fault
+    Fail(e.pos, "constant '" + name + "' refers to itself");
+  }
   expanding_.insert(name);
+  // An error inside the constant's value is the use's error: it points there.
+  const bool outermost = use_.line == 0;
+  if (outermost) {
+    use_ = e.pos;
+    use_note_ = " (in constant '" + name + "' of line " + std::to_string(value->pos.line) + ")";
+  }
   try {
     Value v = Eval(value, ext);
     expanding_.erase(name);
+    if (outermost) use_ = {};
     return v;
   } catch (...) {
     expanding_.erase(name);
+    if (outermost) use_ = {};
     throw;
   }
 }
@@ -193,8 +204,32 @@ Value Elaborator::Eval(const ExprPtr& e, const std::string& ext) {
     }
     case ExprKind::Binary:
       return EvalBinary(*e, Eval(e->kids[0], ext), Eval(e->kids[1], ext));
+    case ExprKind::Index: {
+      const Value base = Eval(e->kids[0], e->ext.empty() ? ext : e->ext);
+      if (base.kind == Value::Kind::Number) Fail(e->pos, "only a set or a signal can be indexed");
+      Value v;
+      v.kind = Value::Kind::Set;
+      for (std::size_t i : Picked(*e, base.bits.size())) v.bits.push_back(base.bits[i]);
+      if (v.bits.size() == 1) v.kind = Value::Kind::Scalar;
+      return v;
+    }
   }
   Fail(e->pos, "unknown expression");
+}
+
+std::vector<std::size_t> Elaborator::Picked(const Expr& e, std::size_t width) {
+  for (std::uint64_t i : {e.number, e.number2}) {
+    if (i >= width) {
+      Fail(e.pos, "index " + std::to_string(i) + " is outside the set of " + std::to_string(width) +
+                      " elements (0 is the last one)");
+    }
+  }
+  std::vector<std::size_t> picked;
+  for (std::uint64_t i = e.number;; i = e.number <= e.number2 ? i + 1 : i - 1) {
+    picked.push_back(width - 1 - static_cast<std::size_t>(i));
+    if (i == e.number2) break;
+  }
+  return picked;
 }
 
 // A value spread over `width` bits: numbers in binary, a signal copied to

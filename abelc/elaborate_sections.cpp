@@ -1,6 +1,7 @@
 // Elaboration, part three: equations with WHEN conditions, truth tables,
 // state diagrams and test vectors, all collected into per-signal slots.
 #include <algorithm>
+#include <tuple>
 
 #include "abelc/elaborator.h"
 
@@ -15,20 +16,23 @@ std::string NormaliseExt(const std::string& ext) {
 
 }  // namespace
 
-std::vector<TargetRef> Elaborator::Targets(const ExprPtr& e, const std::string& ext_in) {
+std::vector<TargetRef> Elaborator::Targets(const ExprPtr& e, const std::string& ext_in, bool dont_care,
+                                           SourcePos use) {
   const std::string ext = e->ext.empty() ? ext_in : e->ext;
+  // Inside a constant, errors point at the name that brought the constant in.
+  auto at = [&](SourcePos p) { return use.line ? use : p; };
   std::vector<TargetRef> out;
   auto add_name = [&](const std::string& name, SourcePos pos) {
     int s = SignalIndex(name);
     if (s >= 0) {
-      out.push_back({s, NormaliseExt(ext), pos});
+      out.push_back({s, NormaliseExt(ext), at(pos)});
       return;
     }
     ExprPtr value;
-    if (!Constant(name, value)) Fail(pos, Undeclared(name));
-    if (expanding_.count(name)) Fail(pos, "constant '" + name + "' refers to itself");
+    if (!Constant(name, value)) Fail(at(pos), Undeclared(name));
+    if (expanding_.count(name)) Fail(at(pos), "constant '" + name + "' refers to itself");
     expanding_.insert(name);
-    std::vector<TargetRef> inner = Targets(value, ext);
+    std::vector<TargetRef> inner = Targets(value, ext, dont_care, at(pos));
     expanding_.erase(name);
     out.insert(out.end(), inner.begin(), inner.end());
   };
@@ -39,15 +43,25 @@ std::vector<TargetRef> Elaborator::Targets(const ExprPtr& e, const std::string& 
       if (k->kind == ExprKind::Range) {
         std::vector<std::string> names;
         if (!ExpandRange(k->text, k->text2, names))
-          Fail(k->pos, "invalid range '" + k->text + ".." + k->text2 + "'");
+          Fail(at(k->pos), "invalid range '" + k->text + ".." + k->text2 + "'");
         for (const std::string& n : names) add_name(n, k->pos);
       } else {
-        std::vector<TargetRef> inner = Targets(k, ext);
+        std::vector<TargetRef> inner = Targets(k, ext, dont_care, use);
         out.insert(out.end(), inner.begin(), inner.end());
       }
     }
+  } else if (e->kind == ExprKind::Index) {
+    const std::vector<TargetRef> all = Targets(e->kids[0], ext, dont_care, use);
+    for (std::size_t i : Picked(*e, all.size())) out.push_back(all[i]);
+  } else if (dont_care && e->kind == ExprKind::Unary && e->text == "!") {
+    for (TargetRef r : Targets(e->kids[0], ext, dont_care, use)) {
+      r.inverted = !r.inverted;
+      out.push_back(r);
+    }
+  } else if (dont_care && e->kind == ExprKind::Special && e->text == "X") {
+    out.push_back({-1, "", at(e->pos)});  // a position that takes nothing
   } else {
-    Fail(e->pos, "only signals and sets of signals can be assigned or listed here");
+    Fail(at(e->pos), "only signals and sets of signals can be assigned or listed here");
   }
   return out;
 }
@@ -74,11 +88,24 @@ void Elaborator::Statements(const std::vector<Stmt>& stmts, const Cover& ctx) {
 }
 
 void Elaborator::Assign(const Equation& eq, const Cover& ctx) {
-  std::vector<TargetRef> targets = Targets(eq.target, "");
+  std::vector<TargetRef> targets = Targets(eq.target, "", true);
   Value v = Eval(eq.value, "");
   std::vector<Bit> bits = AssignBits(v, targets.size(), eq.value->pos);
   for (std::size_t i = 0; i < targets.size(); ++i) {
-    AddTo(targets[i], eq.op, eq.negated, And(ctx, bits[i].f));
+    if (targets[i].signal < 0) continue;
+    if (specified_) {
+      // A state diagram under @DCSET: the equation gives the output a value
+      // wherever it applies.
+      auto& [where, target, op] = (*specified_)[{targets[i].signal, targets[i].ext}];
+      if (target.pos.line == 0) {
+        target = targets[i];
+        op = eq.op == ":=" || eq.op == "?:=" ? "?:=" : "?=";
+      }
+      where = Or(where, ctx);
+    }
+    // "q.D := f" is read as "q.D = f", as the later dialect does.
+    const std::string op = eq.op == ":=" && targets[i].ext == "D" ? "=" : eq.op;
+    AddTo(targets[i], op, eq.negated != targets[i].inverted, And(ctx, bits[i].f));
   }
 }
 
@@ -119,7 +146,9 @@ void Elaborator::AddTo(const TargetRef& t, const std::string& op, bool negated, 
 // The widths of a header item's elements when it is a set written out
 // ("[clk, en, d3..d0]" gives 1, 1, 4), else its one width.
 std::vector<std::size_t> Elaborator::SubWidths(const ExprPtr& header, bool targets) {
-  auto width = [&](const ExprPtr& e) { return targets ? Targets(e, "").size() : Eval(e, "").bits.size(); };
+  auto width = [&](const ExprPtr& e) {
+    return targets ? Targets(e, "", true).size() : Eval(e, "").bits.size();
+  };
   if (header->kind != ExprKind::Set) return {width(header)};
   std::vector<std::size_t> widths;
   for (const ExprPtr& k : header->kids) {
@@ -148,17 +177,17 @@ std::vector<std::pair<ExprPtr, std::size_t>> Elaborator::SplitRowValue(const Exp
 }
 
 // The header's items as columns of pins, with the widths of their elements.
-std::vector<int> Elaborator::Columns(const std::vector<ExprPtr>& items,
-                                     std::vector<std::vector<std::size_t>>& widths) {
-  std::vector<int> signals;
+std::vector<TargetRef> Elaborator::Columns(const std::vector<ExprPtr>& items,
+                                           std::vector<std::vector<std::size_t>>& widths) {
+  std::vector<TargetRef> columns;
   for (const ExprPtr& item : items) {
-    for (const TargetRef& r : Targets(item, "")) {
+    for (const TargetRef& r : Targets(item, "", true)) {
       if (!r.ext.empty()) Fail(r.pos, "test vectors list pins, without dot extensions");
-      signals.push_back(r.signal);
+      columns.push_back(r);
     }
     widths.push_back(SubWidths(item, true));
   }
-  return signals;
+  return columns;
 }
 
 void Elaborator::Table(const TruthTable& t) {
@@ -280,7 +309,54 @@ void Elaborator::Diagram(const StateDiagram& d) {
     AddTo(r, ":=", false, False());
     if (m_.signals[static_cast<std::size_t>(r.signal)].attrs.neg) AddTo(r, ":=", true, False());
   }
+  // A state register must say how it registers: the equations the diagram
+  // makes depend on it.
+  for (const TargetRef& r : regs) {
+    const Signal& sig = m_.signals[static_cast<std::size_t>(r.signal)];
+    if (sig.attrs.reg || sig.attrs.reg_d || d.states.empty()) continue;
+    const StateBlock& first = d.states.front();
+    const SourcePos at = first.transitions.empty() ? first.pos : first.transitions.front().pos;
+    diags_.Error(at, "no register type for state register '" + sig.name + "'; declare it with ISTYPE 'reg'");
+  }
+  // SYNC_RESET: from every state, listed or not, to its state while its
+  // condition holds, before any transition of the state. ASYNC_RESET: the
+  // 22V10's asynchronous reset, which can give only the all-0 state.
+  Cover sync = False();
+  for (const StateReset& r : d.resets) {
+    try {
+      const Cover cond = Condition(r.cond);
+      if (r.async) {
+        const Value code = Eval(r.target, "");
+        const bool zero = code.kind == Value::Kind::Number
+                              ? code.number == 0
+                              : std::all_of(code.bits.begin(), code.bits.end(),
+                                            [](const Bit& b) { return b.f.empty() && !b.dont_care; });
+        if (!zero) Fail(r.target->pos, "ASYNC_RESET can only go to the state whose code is all 0");
+        for (const TargetRef& reg : regs) {
+          const Signal& sig = m_.signals[static_cast<std::size_t>(reg.signal)];
+          if (!sig.attrs.buffer) {
+            Fail(r.pos,
+                 "ASYNC_RESET needs the state register's bits declared 'buffer', so that the reset shows "
+                 "0 on '" +
+                     sig.name + "'");
+          }
+          AddTo({reg.signal, "AR", r.pos}, "=", false, cond);
+        }
+        continue;
+      }
+      Transition to;
+      to.kind = Transition::Kind::Goto;
+      to.pos = r.pos;
+      to.target = r.target;
+      Cover ignored = False();
+      Transit(to, And(cond, Not(sync)), regs, ignored);
+      sync = Or(sync, cond);
+    } catch (Failure&) {
+    }
+  }
   Cover known_states = False();
+  std::map<std::pair<int, std::string>, std::tuple<Cover, TargetRef, std::string>> specified;
+  if (d.dcset || d.dcstate) specified_ = &specified;
   for (const StateBlock& s : d.states) {
     try {
       Value code = Eval(s.value, "");
@@ -296,16 +372,28 @@ void Elaborator::Diagram(const StateDiagram& d) {
       if (Intersects(known_states, in_state)) Fail(s.value->pos, "this state code is already used");
       known_states = Or(known_states, in_state);
       Statements(s.equations, in_state);
-      Cover covered = False();
-      for (const Transition& t : s.transitions) Transit(t, in_state, regs, covered);
+      Cover covered = And(in_state, sync);
+      for (const Transition& t : s.transitions) Transit(t, And(in_state, Not(sync)), regs, covered);
       if (d.dcset) {
         for (const TargetRef& r : regs) AddTo(r, "?:=", false, And(in_state, Not(covered)));
       }
     } catch (Failure&) {
     }
   }
+  specified_ = nullptr;
   if (d.dcset) {
-    for (const TargetRef& r : regs) AddTo(r, "?:=", false, Not(known_states));
+    for (const TargetRef& r : regs) AddTo(r, "?:=", false, And(Not(known_states), Not(sync)));
+  }
+  if (d.dcset || d.dcstate) {
+    // The diagram's other outputs are don't care wherever it gives them no value.
+    for (const auto& entry : specified) {
+      const std::pair<int, std::string>& key = entry.first;
+      const auto& [where, target, op] = entry.second;
+      const bool state_bit = std::any_of(regs.begin(), regs.end(), [&](const TargetRef& r) {
+        return r.signal == key.first && r.ext == key.second;
+      });
+      if (!state_bit) AddTo(target, op, false, Not(where));
+    }
   }
 }
 
@@ -376,8 +464,20 @@ std::string Elaborator::VectorChars(const ExprPtr& e, std::size_t width, bool na
 void Elaborator::Vectors(const TestVectors& v) {
   VectorTable table;
   std::vector<std::vector<std::size_t>> in_widths, out_widths;
-  table.in_signals = Columns(v.in, in_widths);
-  table.out_signals = Columns(v.out, out_widths);
+  const std::vector<TargetRef> all_in = Columns(v.in, in_widths);
+  const std::vector<TargetRef> all_out = Columns(v.out, out_widths);
+  // Active-low names and "!name" columns read their values inverted.
+  std::vector<bool> in_inverted, out_inverted;
+  for (const TargetRef& r : all_in) {
+    if (r.signal < 0) continue;
+    table.in_signals.push_back(r.signal);
+    in_inverted.push_back(m_.signals[static_cast<std::size_t>(r.signal)].active_low != r.inverted);
+  }
+  for (const TargetRef& r : all_out) {
+    if (r.signal < 0) continue;
+    table.out_signals.push_back(r.signal);
+    out_inverted.push_back(m_.signals[static_cast<std::size_t>(r.signal)].active_low != r.inverted);
+  }
   for (const TableRow& row : v.rows) {
     try {
       if (row.in.size() != v.in.size() || row.out.size() != v.out.size()) {
@@ -393,16 +493,24 @@ void Elaborator::Vectors(const TestVectors& v) {
         for (const auto& [e, w] : SplitRowValue(v.out[j], out_widths[j], row.out[j]))
           out.out += VectorChars(e, w, false);
       }
-      // Active-low names read their values inverted; outputs become levels.
+      // .X. in a header set: a column neither driven nor tested.
+      auto keep = [](const std::vector<TargetRef>& columns, std::string& chars) {
+        std::string kept;
+        for (std::size_t k = 0; k < chars.size() && k < columns.size(); ++k) {
+          if (columns[k].signal >= 0) kept += chars[k];
+        }
+        chars = kept;
+      };
+      keep(all_in, out.in);
+      keep(all_out, out.out);
+      // Inverted columns read their values inverted; outputs become levels.
       for (std::size_t k = 0; k < out.in.size(); ++k) {
         char& c = out.in[k];
-        if (m_.signals[static_cast<std::size_t>(table.in_signals[k])].active_low && (c == '0' || c == '1')) {
-          c = c == '0' ? '1' : '0';
-        }
+        if (in_inverted[k] && (c == '0' || c == '1')) c = c == '0' ? '1' : '0';
       }
       for (std::size_t k = 0; k < out.out.size(); ++k) {
         char& c = out.out[k];
-        bool low = m_.signals[static_cast<std::size_t>(table.out_signals[k])].active_low;
+        const bool low = out_inverted[k];
         if (c == '0' || c == '1') {
           c = ((c == '1') != low) ? 'H' : 'L';
         } else if (c != 'X' && c != 'Z') {

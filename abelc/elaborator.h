@@ -6,6 +6,7 @@
 #include <map>
 #include <set>
 #include <string>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -31,6 +32,7 @@ struct TargetRef {
   int signal = 0;
   std::string ext;  // normalised: "", "D", "CLK", "AR", "SP", "OE"
   SourcePos pos;
+  bool inverted = false;  // written "!name" in a set
 };
 
 // Everything the equations say about one (signal, extension).
@@ -55,6 +57,7 @@ class Elaborator {
   void Declare(const PinDecl& d);
   void Declare(const IstypeDecl& d);
   void Declare(const ConstDecl& d);
+  void Declare(const FuseSetting& f);
   void ApplyAttributes(Signal& s, const std::vector<std::string>& attrs, SourcePos pos);
   void Finish();
   int SignalIndex(const std::string& name) const;
@@ -62,6 +65,8 @@ class Elaborator {
 
   // expressions (elaborate_expr.cpp)
   Value Eval(const ExprPtr& e, const std::string& ext);
+  // The positions of the elements `e` (an Index) picks from `width`, first the most significant.
+  std::vector<std::size_t> Picked(const Expr& e, std::size_t width);
   Value EvalName(const Expr& e, const std::string& name, const std::string& ext);
   Value EvalBinary(const Expr& e, const Value& l, const Value& r);
   std::vector<Bit> Widen(const Value& v, std::size_t width) const;
@@ -72,7 +77,10 @@ class Elaborator {
   const ConstDecl* Constant(const std::string& name, ExprPtr& value) const;
 
   // sections (elaborate_sections.cpp)
-  std::vector<TargetRef> Targets(const ExprPtr& e, const std::string& ext);
+  // `dont_care`: .X. may stand for a position (signal -1) that takes nothing,
+  // and "!name" for the name with its values inverted.
+  std::vector<TargetRef> Targets(const ExprPtr& e, const std::string& ext, bool dont_care = false,
+                                 SourcePos use = {});
   void Statements(const std::vector<Stmt>& stmts, const Cover& ctx);
   void Assign(const Equation& eq, const Cover& ctx);
   void AddTo(const TargetRef& t, const std::string& op, bool negated, const Cover& f);
@@ -81,7 +89,8 @@ class Elaborator {
   void Transit(const Transition& t, const Cover& ctx, const std::vector<TargetRef>& regs, Cover& covered);
   void Vectors(const TestVectors& v);
   std::string VectorChars(const ExprPtr& e, std::size_t width, bool natural);
-  std::vector<int> Columns(const std::vector<ExprPtr>& items, std::vector<std::vector<std::size_t>>& widths);
+  std::vector<TargetRef> Columns(const std::vector<ExprPtr>& items,
+                                 std::vector<std::vector<std::size_t>>& widths);
   std::vector<std::size_t> SubWidths(const ExprPtr& header, bool targets);
   std::vector<std::pair<ExprPtr, std::size_t>> SplitRowValue(const ExprPtr& header,
                                                              const std::vector<std::size_t>& widths,
@@ -92,8 +101,13 @@ class Elaborator {
   std::map<std::string, int> signal_index_;
   std::map<std::string, std::pair<const ConstDecl*, ExprPtr>> constants_;
   std::set<std::string> expanding_;  // constants being expanded (self-reference check)
+  SourcePos use_;                    // while a constant is expanded: where it is used
+  std::string use_note_;             // and which constant it is
   std::map<std::pair<int, std::string>, Slot> slots_;
   std::map<std::pair<int, Feedback>, int> var_index_;
+  // While a state diagram under @DCSET is read: per (signal, extension), where
+  // its equations give the output a value, the target and the don't-care operator.
+  std::map<std::pair<int, std::string>, std::tuple<Cover, TargetRef, std::string>>* specified_ = nullptr;
 };
 
 }  // namespace abelc

@@ -159,6 +159,15 @@ void Simulator::Run(const VectorTable& t, SimulationResult& result) {
       if (!phases[k].empty()) drive_[static_cast<std::size_t>(s)] = phases[k][0] - '0';
     }
     if (preload) {
+      // The levels a preload vector drives onto register pins, as the chip's
+      // preload takes them, then the levels it expects there.
+      for (std::size_t k = 0; k < row.in.size(); ++k) {
+        int o = output_of_[static_cast<std::size_t>(t.in_signals[k])];
+        if (o >= 0 && m_.outputs[static_cast<std::size_t>(o)].registered &&
+            (row.in[k] == '0' || row.in[k] == '1')) {
+          q_[static_cast<std::size_t>(o)] = (row.in[k] - '0') ^ Inverts(o);
+        }
+      }
       for (std::size_t k = 0; k < row.out.size(); ++k) {
         int o = output_of_[static_cast<std::size_t>(t.out_signals[k])];
         if (o >= 0 && m_.outputs[static_cast<std::size_t>(o)].registered &&

@@ -588,8 +588,7 @@ std::optional<FitResult> FitDesign(const LogicModel& model, const MinimisedDesig
   if (!d.IsV8()) {
     modes = {GalMode::Macrocells};
   } else {
-    const std::string& part = model.device.part;
-    const char last = part.empty() ? ' ' : part.back();
+    const char last = model.device.forced_mode;
     bool any_registered = false;
     for (const Output& o : model.outputs) any_registered = any_registered || o.registered;
     if (last == 'R') {

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <array>
 #include <cctype>
+#include <cstdint>
 #include <string_view>
 #include <utility>
 
@@ -12,46 +13,12 @@ namespace abelc {
 
 namespace {
 
-constexpr std::string_view kKeywords[] = {"async_reset",
-                                          "case",
-                                          "cycle",
-                                          "declarations",
-                                          "device",
-                                          "else",
-                                          "enable",
-                                          "end",
-                                          "endcase",
-                                          "endwith",
-                                          "equations",
-                                          "external",
-                                          "flag",
-                                          "functional_block",
-                                          "fuses",
-                                          "goto",
-                                          "if",
-                                          "in",
-                                          "interface",
-                                          "istype",
-                                          "library",
-                                          "macro",
-                                          "module",
-                                          "node",
-                                          "options",
-                                          "pin",
-                                          "property",
-                                          "state",
-                                          "state_diagram",
-                                          "state_register",
-                                          "sync_reset",
-                                          "test_vectors",
-                                          "then",
-                                          "title",
-                                          "trace",
-                                          "truth_table",
-                                          "wait",
-                                          "when",
-                                          "with",
-                                          "xor_factors"};
+constexpr std::string_view kKeywords[] = {
+    "case",     "declarations", "device",        "else",           "enable",       "end",     "endcase",
+    "endwith",  "equations",    "flag",          "fuses",          "goto",         "if",      "in",
+    "istype",   "library",      "macro",         "module",         "node",         "options", "pin",
+    "property", "state",        "state_diagram", "state_register", "test_vectors", "then",    "title",
+    "trace",    "truth_table",  "when",          "with",           "xor_factors"};
 
 constexpr int kMaxLineLength = 150;
 constexpr std::size_t kMaxIdentLength = 31;
@@ -86,7 +53,39 @@ bool IsKeywordText(const std::string& lower) {
   return std::find(std::begin(kKeywords), std::end(kKeywords), lower) != std::end(kKeywords);
 }
 
-Lexer::Lexer(std::string source, Diagnostics& diags) : src_(std::move(source)), diags_(diags) {}
+Lexer::Lexer(std::string source, Diagnostics& diags, SourcePos start, bool check_lines)
+    : src_(std::move(source)), diags_(diags), line_(start.line), column_(start.column) {
+  if (!check_lines) checked_line_ = INT32_MAX;
+}
+
+std::string Lexer::PeekWord() const {
+  std::size_t end = at_;
+  if (end < src_.size() && IsIdentStart(src_[end])) {
+    while (end < src_.size() && IsIdentChar(src_[end])) ++end;
+  }
+  return src_.substr(at_, end - at_);
+}
+
+bool Lexer::ReadGroup(char open, char close, std::string& text) {
+  int depth = 1;
+  while (at_ < src_.size()) {
+    char c = Peek();
+    if (c == '\\' && (Peek(1) == '{' || Peek(1) == '}')) {
+      Advance();
+      text += Peek();
+      Advance();
+      continue;
+    }
+    if (c == open) ++depth;
+    if (c == close && --depth == 0) {
+      Advance();
+      return true;
+    }
+    text += c;
+    Advance();
+  }
+  return false;
+}
 
 char Lexer::Peek(std::size_t ahead) const {
   return at_ + ahead < src_.size() ? src_[at_ + ahead] : '\0';
@@ -104,7 +103,7 @@ void Lexer::Advance() {
 }
 
 void Lexer::CheckLineLength() {
-  if (checked_line_ >= line_) return;
+  if (checked_line_ >= line_ || static_cast<std::size_t>(column_ - 1) > at_) return;
   checked_line_ = line_;
   std::size_t end = src_.find('\n', at_);
   std::size_t start = at_ - static_cast<std::size_t>(column_ - 1);

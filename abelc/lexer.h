@@ -34,9 +34,25 @@ struct Token {
 class Lexer {
  public:
   // The lexer keeps its own copy of the source, so any string may be passed.
-  Lexer(std::string source, Diagnostics& diags);
+  // `start` is the position of the text's first character (a directive's
+  // block keeps the lines and columns it has in the file); only text read
+  // from a file checks the length of its lines.
+  Lexer(std::string source, Diagnostics& diags, SourcePos start = {1, 1}, bool check_lines = true);
   Token Next();
   void SetRadix(int radix) { radix_ = radix; }
+  int Radix() const { return radix_; }
+
+  // Character-level access for the text stage, which reads macro bodies,
+  // directive blocks and argument lists as text, not tokens.
+  void SkipBlanks() { SkipSpaceAndComments(); }  // spaces and comments
+  char PeekChar() const { return Peek(); }
+  void TakeChar() { Advance(); }
+  std::string PeekWord() const;  // the identifier at the current character, or ""
+  SourcePos Here() const { return {line_, column_}; }
+  // After `open` has been passed: the text up to the matching `close`,
+  // which is passed too. Nested pairs count, `\{` and `\}` stand for literal
+  // braces. False at the end of the text.
+  bool ReadGroup(char open, char close, std::string& text);
 
  private:
   char Peek(std::size_t ahead = 0) const;

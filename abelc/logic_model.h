@@ -6,6 +6,7 @@
 
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "abelc/cover.h"
@@ -19,6 +20,7 @@ struct DeviceInfo {
   std::string id;    // the DEVICE declaration's name
   std::string part;  // upper-case, as declared ("P16V8R", "GAL22V10")
   Family family = Family::Unknown;
+  char forced_mode = 0;  // 'R', 'C' or 'S' when the part string fixes a 16V8/20V8 mode
 };
 
 struct Attributes {
@@ -85,7 +87,8 @@ struct LogicModel {
   std::vector<Variable> variables;  // index = variable number in the covers
   std::vector<Output> outputs;      // in signal order
   std::vector<VectorTable> vectors;
-  std::vector<std::string> messages;  // @MESSAGE texts
+  std::vector<std::string> messages;              // @MESSAGE texts
+  std::vector<std::pair<int, int>> forced_fuses;  // FUSES: (fuse, 0 or 1), set in the map after fitting
 };
 
 // Is the flip-flop of this output behind an inverting buffer? The

@@ -3,6 +3,7 @@
 // in parser_sections.cpp.
 #include "abelc/parser.h"
 
+#include <algorithm>
 #include <cctype>
 
 #include "abelc/parser_internal.h"
@@ -10,7 +11,11 @@
 namespace abelc {
 
 Module ParseModule(const std::string& source, Diagnostics& diags) {
-  Parser parser(source, diags);
+  return ParseModule(source, diags, SourceContext{});
+}
+
+Module ParseModule(const std::string& source, Diagnostics& diags, const SourceContext& context) {
+  Parser parser(source, diags, context);
   return parser.Run();
 }
 
@@ -68,11 +73,24 @@ namespace {
 // Keywords of language features this compiler leaves out, as opposed to
 // reserved words that are simply out of place.
 bool IsUnsupportedFeature(const std::string& kw) {
-  for (const char* k : {"macro", "library", "property", "state_register", "functional_block", "interface",
-                        "external", "async_reset", "sync_reset", "cycle", "wait", "enable", "in"}) {
+  for (const char* k : {"property", "enable", "in"}) {
     if (kw == k) return true;
   }
   return false;
+}
+
+int BitsFor(std::uint64_t value) {
+  int bits = 1;
+  while (bits < 64 && (value >> bits) != 0) ++bits;
+  return bits;
+}
+
+// Words of the later dialect that start a declaration after the names; they
+// are keywords only there, elsewhere names ("wait" is a common state name).
+bool IsLaterDeclaration(const std::string& word) {
+  std::string lower = word;
+  for (char& c : lower) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return lower == "interface" || lower == "functional_block" || lower == "external";
 }
 
 }  // namespace
@@ -135,8 +153,67 @@ void Parser::SkipPast(const char* punct) {
   }
 }
 
+// The classic compiler reads every module of a file and goes on with the
+// first; so here the later modules are read for their syntax errors only.
 Module Parser::Run() {
+  Module m = ParseOne();
+  int later = 0;
+  const SourcePos second = tok_.pos;
+  while (tok_.IsKeyword("module")) {
+    ParseOne();
+    ++later;
+  }
+  if (later > 0) {
+    diags_.Warning(second, "only the file's first module, '" + m.name + "', is compiled; the " +
+                               (later == 1 ? std::string("module") : std::to_string(later) + " modules") +
+                               " after it " + (later == 1 ? "is" : "are") + " read for syntax errors only");
+  }
+  if (tok_.kind != Tok::End) diags_.Warning(tok_.pos, "text after END is ignored");
+  return m;
+}
+
+Module Parser::ParseOne() {
+  Module m = ParseModuleText();
+  // Each STATE_REGISTER becomes its bits, registered pins without numbers,
+  // and a set of them under its name, where it was declared.
+  for (auto r = registers_.rbegin(); r != registers_.rend(); ++r) {
+    PinDecl bits;
+    bits.pos = r->pos;
+    bits.attributes = r->attributes;
+    if (std::none_of(bits.attributes.begin(), bits.attributes.end(),
+                     [](const std::string& a) { return a.rfind("reg", 0) == 0; }))
+      bits.attributes.push_back("reg");
+    bits.attr_pos = r->pos;
+    auto set = std::make_shared<Expr>();
+    set->kind = ExprKind::Set;
+    set->pos = r->pos;
+    for (int i = std::max(state_bits_, 1) - 1; i >= 0; --i) {
+      const std::string name = r->name + "_" + std::to_string(i);
+      bits.names.push_back({name, false, r->pos});
+      auto bit = std::make_shared<Expr>();
+      bit->kind = ExprKind::Name;
+      bit->pos = r->pos;
+      bit->text = name;
+      set->kids.push_back(bit);
+    }
+    ConstDecl alias;
+    alias.pos = r->pos;
+    alias.names = {{r->name, false, r->pos}};
+    alias.values = {set};
+    const auto at = m.items.begin() + static_cast<std::ptrdiff_t>(std::min(r->item, m.items.size()));
+    m.items.insert(m.items.insert(at, alias), bits);
+  }
+  registers_.clear();
+  next_state_ = 0;
+  state_bits_ = 0;
+  return m;
+}
+
+Module Parser::ParseModuleText() {
   Module m;
+  alternate_ = false;
+  dcset_ = false;
+  dcstate_ = false;
   m.pos = tok_.pos;
   try {
     ExpectKeyword("module");
@@ -166,7 +243,8 @@ Module Parser::Run() {
         ParseDirective(m);
         continue;
       }
-      if (tok_.kind == Tok::Keyword && !(in_equations && tok_.text == "when")) {
+      if (Accept(";")) continue;  // what a macro call or @CONST may leave behind
+      if (tok_.kind == Tok::Keyword && !(in_equations && (tok_.text == "when" || tok_.text == "enable"))) {
         const std::string kw = tok_.text;
         SourcePos pos = tok_.pos;
         if (kw == "end") {
@@ -179,7 +257,6 @@ Module Parser::Run() {
             Take();
           }
           Accept(";");
-          if (tok_.kind != Tok::End) diags_.Warning(tok_.pos, "text after END is ignored");
           break;
         }
         if (kw != "when" && kw != "if" && kw != "goto" && kw != "case") in_equations = false;
@@ -202,13 +279,19 @@ Module Parser::Run() {
           Take();
           if (tok_.kind == Tok::String) Take();
           Accept(";");
-        } else if (kw == "fuses" || kw == "xor_factors") {
-          // A section of its own: reported once, then passed over.
-          diags_.Error(pos, "'" + kw + "' is not supported by this compiler");
+        } else if (kw == "xor_factors") {
+          // Factors for the XOR outputs of some PALs: read, and of no use on a GAL.
           Take();
-          while (!AtSectionStart()) Take();
+          ParseStatements(false);
+        } else if (kw == "fuses") {
+          Take();
+          ParseFuses(m);
         } else if (kw == "state") {
           Fail(pos, "STATE outside a STATE_DIAGRAM");
+        } else if (kw == "enable") {
+          Fail(pos, "ENABLE is an equation; write it after EQUATIONS");
+        } else if (kw == "macro") {
+          Fail(pos, "MACRO needs the macro's name before it");
         } else if (IsUnsupportedFeature(kw)) {
           Fail(pos, "'" + kw + "' is not supported by this compiler");
         } else {
@@ -317,6 +400,7 @@ ExprPtr Parser::ParsePrimary() {
       e->kind = ExprKind::Name;
       e->text = tok_.text;
       Take();
+      if (tok_.IsPunct("[")) return ParseIndex(e);
       break;
     default:
       if (Accept("(")) {
@@ -331,6 +415,29 @@ ExprPtr Parser::ParsePrimary() {
       }
       FailHere("an expression");
   }
+  if (tok_.kind == Tok::DotExt) {
+    e->ext = tok_.text;
+    Take();
+  }
+  return e;
+}
+
+// "name[7..4]" or "name[2]", with an optional dot extension after it.
+ExprPtr Parser::ParseIndex(ExprPtr base) {
+  auto e = std::make_shared<Expr>();
+  e->kind = ExprKind::Index;
+  e->pos = tok_.pos;
+  Take();
+  if (tok_.kind != Tok::Number) FailHere("an index");
+  e->number = e->number2 = tok_.number;
+  Take();
+  if (Accept("..")) {
+    if (tok_.kind != Tok::Number) FailHere("an index");
+    e->number2 = tok_.number;
+    Take();
+  }
+  Expect("]");
+  e->kids = {base};
   if (tok_.kind == Tok::DotExt) {
     e->ext = tok_.text;
     Take();
@@ -453,6 +560,7 @@ void Parser::ParseDeclaration(Module& m) {
     Take();
     if (names.size() != 1) Fail(pos, "a DEVICE declaration names one device");
     Expect(";");
+    text_.Declare(d.id);
     m.items.push_back(d);
   } else if (tok_.IsKeyword("pin") || tok_.IsKeyword("node")) {
     PinDecl d;
@@ -463,6 +571,8 @@ void Parser::ParseDeclaration(Module& m) {
     d.numbers_pos = tok_.pos;
     d.numbers = ParsePinNumbers();
     if (AcceptKeyword("istype") || Accept("=")) d.attributes = ParseAttributes(d.attr_pos);
+    // Known before the ';' is passed: the directives after it may ask.
+    for (const DeclName& n : d.names) text_.Declare(n.name);
     Expect(";");
     m.items.push_back(d);
   } else if (tok_.IsKeyword("istype")) {
@@ -480,6 +590,10 @@ void Parser::ParseDeclaration(Module& m) {
     d.pos = pos;
     d.names = names;
     d.values = ParseList();
+    for (std::size_t i = 0; i < names.size() && i < d.values.size(); ++i) {
+      text_.Declare(names[i].name);
+      if (d.values[i]->kind == ExprKind::Number) text_.DefineValue(names[i].name, d.values[i]->number);
+    }
     Expect(";");
     for (const DeclName& n : names) {
       if (n.active_low) Fail(n.pos, "a constant cannot be declared active-low");
@@ -494,7 +608,54 @@ void Parser::ParseDeclaration(Module& m) {
     if (tok_.kind != Tok::String) FailHere("the property string");
     Take();
     Expect(";");
-  } else if (tok_.kind == Tok::Keyword && (IsUnsupportedFeature(tok_.text) || tok_.text == "state")) {
+  } else if (tok_.IsKeyword("state")) {
+    // Symbolic states: constants, given or numbered in declaration order.
+    Take();
+    ConstDecl d;
+    d.pos = pos;
+    d.names = names;
+    if (!tok_.IsPunct(";")) d.values = ParseList();
+    Expect(";");
+    if (!d.values.empty() && d.values.size() != names.size()) {
+      Fail(pos, std::to_string(names.size()) + " states but " + std::to_string(d.values.size()) + " values");
+    }
+    for (std::size_t i = 0; i < names.size(); ++i) {
+      if (names[i].active_low) Fail(names[i].pos, "a state cannot be declared active-low");
+      if (d.values.size() <= i) {
+        auto v = std::make_shared<Expr>();
+        v->pos = names[i].pos;
+        v->number = next_state_++;
+        d.values.push_back(v);
+      }
+      if (d.values[i]->kind == ExprKind::Number) {
+        state_bits_ = std::max(state_bits_, BitsFor(d.values[i]->number));
+        text_.DefineValue(names[i].name, d.values[i]->number);
+      }
+      text_.Declare(names[i].name);
+    }
+    m.items.push_back(d);
+  } else if (tok_.IsKeyword("state_register")) {
+    // A state register of its own: its bits become registered pins the fitter
+    // places, once the module's states tell how many it needs.
+    Take();
+    SymbolicRegister r;
+    r.pos = pos;
+    if (names.size() != 1 || names[0].active_low)
+      Fail(pos, "a STATE_REGISTER declaration names one register");
+    r.name = names[0].name;
+    if (AcceptKeyword("istype")) {
+      SourcePos attr_pos;
+      r.attributes = ParseAttributes(attr_pos);
+    }
+    Expect(";");
+    r.item = m.items.size();
+    registers_.push_back(r);
+    text_.Declare(r.name);
+  } else if (tok_.kind == Tok::Ident && IsLaterDeclaration(tok_.text)) {
+    const Token kw = tok_;
+    Take();
+    Fail(kw.pos, "'" + kw.text + "' declarations are not supported by this compiler");
+  } else if (tok_.kind == Tok::Keyword && IsUnsupportedFeature(tok_.text)) {
     const Token kw = tok_;
     Take();  // "state" would otherwise start the next statement
     Fail(kw.pos, "'" + kw.text + "' declarations are not supported by this compiler");
@@ -522,7 +683,7 @@ void Parser::ParseDirective(Module& m) {
       Fail(tok_.pos, "the radix must be 2, 8, 10 or 16");
     }
     // Change the radix before the ';' is passed, so the next token is read with it.
-    lex_.SetRadix(static_cast<int>(radix));
+    text_.SetRadix(static_cast<int>(radix));
     Take();
     Expect(";");
   } else if (name == "message") {
@@ -530,6 +691,8 @@ void Parser::ParseDirective(Module& m) {
     m.items.push_back(Message{pos, tok_.text});
     Take();
     Accept(";");
+  } else if (name == "dcstate") {
+    dcstate_ = true;
   } else if (name == "page") {
   } else {
     Fail(pos, "directive '@" + name + "' is not supported by this compiler");

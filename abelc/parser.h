@@ -7,10 +7,13 @@
 
 #include "abelc/ast.h"
 #include "abelc/diagnostics.h"
+#include "abelc/source_context.h"
 
 namespace abelc {
 
 Module ParseModule(const std::string& source, Diagnostics& diags);
+// `context` tells @INCLUDE and LIBRARY where to look.
+Module ParseModule(const std::string& source, Diagnostics& diags, const SourceContext& context);
 
 // Expands the range "a0..a3" (either direction) into its names; false when
 // the two ends do not share a prefix and end in numbers.

@@ -6,6 +6,23 @@ namespace abelc {
 
 Stmt Parser::ParseStatement() {
   SourcePos pos = tok_.pos;
+  if (AcceptKeyword("enable")) {  // the old form of "name.OE = expr"
+    diags_.Warning(pos, "ENABLE is obsolete; write 'name.OE = expression'");
+    Equation eq;
+    eq.pos = pos;
+    ExprPtr target = ParsePrimary();
+    if ((target->kind != ExprKind::Name && target->kind != ExprKind::Set) || !target->ext.empty()) {
+      Fail(target->pos, "ENABLE names the outputs it enables, without a dot extension");
+    }
+    auto oe = std::make_shared<Expr>(*target);
+    oe->ext = "OE";
+    eq.target = oe;
+    eq.op = "=";
+    Expect("=");
+    eq.value = ParseExpr();
+    Expect(";");
+    return Stmt{eq};
+  }
   if (AcceptKeyword("when")) {
     When w;
     w.pos = pos;
@@ -19,7 +36,8 @@ Stmt Parser::ParseStatement() {
   eq.pos = pos;
   eq.negated = Accept("!") || (alternate_ && Accept("/"));
   eq.target = ParsePrimary();
-  if (eq.target->kind != ExprKind::Name && eq.target->kind != ExprKind::Set) {
+  if (eq.target->kind != ExprKind::Name && eq.target->kind != ExprKind::Set &&
+      eq.target->kind != ExprKind::Index) {
     Fail(eq.target->pos, "an equation must assign a signal or a set");
   }
   for (const char* op : {"=", ":=", "?=", "?:="}) {
@@ -50,6 +68,7 @@ std::vector<Stmt> Parser::ParseStatements(bool in_state) {
   std::vector<Stmt> stmts;
   while (!AtSectionStart() && tok_.kind != Tok::Directive) {
     if (in_state && (tok_.IsKeyword("goto") || tok_.IsKeyword("if") || tok_.IsKeyword("case"))) break;
+    if (Accept(";")) continue;
     try {
       stmts.push_back(ParseStatement());
     } catch (SyntaxError&) {
@@ -81,6 +100,7 @@ void Parser::ParseRows(Module& m, bool with_reg, bool regs_only, std::vector<Tab
       ParseDirective(m);
       continue;
     }
+    if (Accept(";")) continue;
     try {
       rows.push_back(ParseRow(with_reg, regs_only));
       Expect(";");
@@ -125,15 +145,59 @@ void Parser::ParseTestVectors(Module& m) {
   m.items.push_back(std::move(v));
 }
 
+// FUSES: "n = value;" and "[first..last] = value;", up to the next section.
+void Parser::ParseFuses(Module& m) {
+  while (!AtSectionStart() && tok_.kind != Tok::Directive) {
+    if (Accept(";")) continue;
+    try {
+      FuseSetting f;
+      f.pos = tok_.pos;
+      const bool range = Accept("[");
+      if (tok_.kind != Tok::Number) FailHere("a fuse number");
+      f.first = f.last = tok_.number;
+      Take();
+      if (range) {
+        Expect("..");
+        if (tok_.kind != Tok::Number) FailHere("a fuse number");
+        f.last = tok_.number;
+        Take();
+        Expect("]");
+      }
+      Expect("=");
+      f.value = ParseExpr();
+      Expect(";");
+      m.items.push_back(f);
+    } catch (SyntaxError&) {
+      SkipPast(";");
+    }
+  }
+}
+
 void Parser::ParseStateDiagram(Module& m) {
   StateDiagram d;
   d.pos = tok_.pos;
   d.dcset = dcset_;
+  d.dcstate = dcstate_;
   Take();
   d.state_reg = ParseExpr();
   if (tok_.IsPunct("->"))
     Fail(tok_.pos, "state output sets ('->' after the state register) are not supported");
   Accept(";");
+  // The later dialect's resets; the words are names everywhere else.
+  for (;;) {
+    std::string word = tok_.kind == Tok::Ident ? tok_.text : "";
+    for (char& c : word) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    if (word != "sync_reset" && word != "async_reset") break;
+    StateReset r;
+    r.pos = tok_.pos;
+    r.async = word == "async_reset";
+    Take();
+    r.target = ParseExpr();
+    Expect(":");
+    r.cond = ParseExpr();
+    Expect(";");
+    d.resets.push_back(r);
+  }
   while (tok_.IsKeyword("state") || tok_.kind == Tok::Directive) {
     if (tok_.kind == Tok::Directive) {
       ParseDirective(m);
@@ -173,8 +237,15 @@ Transition Parser::ParseTarget(SourcePos pos) {
   t.pos = pos;
   t.target = ParseExpr();
   if (AcceptKeyword("with")) {
+    // ENDWITH may be left out: the equations then end where the transition
+    // goes on (ELSE) or the next one, state or section starts.
     while (!AcceptKeyword("endwith")) {
-      if (tok_.kind == Tok::End || AtSectionStart()) FailHere("ENDWITH");
+      const bool statement_start = tok_.kind != Tok::End && tok_.kind != Tok::Directive &&
+                                   (tok_.kind != Tok::Keyword || tok_.IsKeyword("when"));
+      if (!statement_start || AtSectionStart()) {
+        if (t.with.empty()) FailHere("an equation after WITH");
+        break;
+      }
       t.with.push_back(ParseStatement());
     }
   }

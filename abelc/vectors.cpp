@@ -93,11 +93,13 @@ VectorRun RunPinVectors(FuseMapModel& model, const std::vector<std::string>& vec
       }
       model.Apply(drive);
       if (step == 0 && preload) {
-        // The registers take the levels the vector expects on their pins.
+        // The registers take the levels the vector puts on their pins, as
+        // inputs (0, 1: the chip's preload) or as expected levels (H, L).
         std::vector<int> levels(static_cast<std::size_t>(pins) + 1, -1);
         for (int pin = 1; pin <= pins && pin <= static_cast<int>(v.size()); ++pin) {
           const char want = v[static_cast<std::size_t>(pin - 1)];
-          if (want == 'H' || want == 'L') levels[static_cast<std::size_t>(pin)] = want == 'H' ? 1 : 0;
+          if (want == 'H' || want == 'L' || want == '0' || want == '1')
+            levels[static_cast<std::size_t>(pin)] = want == 'H' || want == '1' ? 1 : 0;
         }
         model.Preload(levels);
       }

@@ -32,7 +32,8 @@ struct VectorRun {
 // Power-up state: every register 0. 'C' pulses a pin 0-1-0, 'K' 1-0-1,
 // 'U' 0-1 and 'D' 1-0; a plain 0 to 1 on pin 1 between vectors clocks too.
 // 'P' holds its pin low and preloads every register whose pin the vector
-// expects at H or L with that level. A pin the vector drives fails when the
+// drives (0, 1) or expects (H, L) with the level its pin then shows,
+// whatever the polarity between register and pin. A pin the vector drives fails when the
 // device drives it too.
 VectorRun RunPinVectors(FuseMapModel& model, const std::vector<std::string>& vectors);
 

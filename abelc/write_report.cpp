@@ -24,6 +24,17 @@ std::string PageHeader(const OutputContext& c, int page) {
   return t + "\n";
 }
 
+// The part the report names: the fitted library part, or the part as written
+// when the design names a chip that shares that map (an ATF part, a
+// zero-power or high-speed variant).
+std::string ReportPart(const OutputContext& c) {
+  const std::string& written = c.model.device.part;
+  const bool v8 = written.rfind("P16V8", 0) == 0 || written.rfind("P20V8", 0) == 0;
+  const bool variant =
+      written.rfind("ATF", 0) == 0 || (v8 && written.size() > 5 && (written[5] == 'Z' || written[5] == 'H'));
+  return variant ? written : c.fit.part;
+}
+
 const Output* OutputAt(const OutputContext& c, const FittedCell& cell) {
   return cell.output >= 0 ? &c.model.outputs[static_cast<std::size_t>(cell.output)] : nullptr;
 }
@@ -32,7 +43,7 @@ std::string ChipDiagram(const OutputContext& c) {
   const GalArchitecture& d = DeviceOf(c.model.device.family);
   const std::vector<std::string> names = DiagramNames(c);
   const std::string margin(25, ' ');
-  const std::string& part = c.fit.part;
+  const std::string part = ReportPart(c);
   std::string t = margin + "==== " + part + " Chip Diagram ====\n\n\n\n";
   t += std::string(39 - (part.size() + 1) / 2, ' ') + part + "\n\n";
   t += margin + "+---------\\       /---------+\n";
@@ -53,7 +64,7 @@ std::string ChipDiagram(const OutputContext& c) {
 }
 
 std::string TermsPage(const OutputContext& c) {
-  std::string t = std::string(16, ' ') + "==== " + c.fit.part + " Product Terms Distribution ====\n\n";
+  std::string t = std::string(16, ' ') + "==== " + ReportPart(c) + " Product Terms Distribution ====\n\n";
   t += "            Signal             |    Pin   | Terms | Terms | Terms\n";
   t += "             Name              | Assigned | Used  |  Max  | Unused\n";
   t += "=========================================================================\n";
@@ -108,7 +119,7 @@ std::string ResourcesPage(const OutputContext& c) {
            Pad(std::to_string(used), 8, true) + "     |" + Pad(std::to_string(used), 8, true) + "     | " +
            std::to_string(available - used) + " (" + std::to_string(100 - pct) + " %)\n";
   };
-  std::string t = std::string(16, ' ') + "==== " + c.fit.part + " Resource Allocations ====\n\n";
+  std::string t = std::string(16, ' ') + "==== " + ReportPart(c) + " Resource Allocations ====\n\n";
   t += "        Device        | Resource  |   Design    |    Part     |  \n";
   t += "       Resources      | Available | Requirement | Utilization | Unused\n";
   t += "======================|===========|=============|=============|==============\n\n";
@@ -122,7 +133,7 @@ std::string ResourcesPage(const OutputContext& c) {
 
 std::string UnusedPage(const OutputContext& c) {
   const GalArchitecture& d = DeviceOf(c.model.device.family);
-  std::string t = "    ==== " + c.fit.part + " Unused Resources ====\n\n";
+  std::string t = "    ==== " + ReportPart(c) + " Unused Resources ====\n\n";
   t += "  Pin  |  Pin   |   Product   | Flip-flop\n";
   t += "Number |  Type  |    Terms    |   Type\n";
   t += "=======|========|=============|==========\n";
@@ -168,7 +179,7 @@ std::vector<std::string> DiagramNames(const OutputContext& c) {
 
 std::string ReportText(const OutputContext& c) {
   LogicModel shown = c.model;
-  shown.device.part = c.fit.part;
+  shown.device.part = ReportPart(c);
   std::string t = PageHeader(c, 1) + PrintEquations(shown, c.fit.implemented);
   t += PageHeader(c, 2) + ChipDiagram(c);
   t += PageHeader(c, 3) + ResourcesPage(c);
@@ -176,7 +187,7 @@ std::string ReportText(const OutputContext& c) {
   t += PageHeader(c, 5) + UnusedPage(c);
   t += PageHeader(c, 6) + "    ==== I/O Files ====\n\n";
   t += "Module: '" + c.model.module + "'\n\n";
-  t += "Input files\n===========\nABEL source file: " + c.base + ".abl\nDevice: " + c.fit.part + "\n\n";
+  t += "Input files\n===========\nABEL source file: " + c.base + ".abl\nDevice: " + ReportPart(c) + "\n\n";
   t += "Output files\n============\nReport file: " + c.base + ".doc\nProgrammer load file: " + c.base +
        ".jed\nSimulation file: " + c.base + ".sim\nListing: " + c.base + ".out\n";
   return Crlf(t);

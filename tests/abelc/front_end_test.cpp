@@ -27,6 +27,15 @@ const ExprCase kExprCases[] = {
     {"", "!y = a; !y = b;", [](int a, int b, int, int) { return !(a || b); }},
     {"", "!y = a; y = c;", [](int a, int, int c, int) { return c || !a; }},
     {"", "when a then y = b; else y = c;", [](int a, int b, int c, int) { return a ? b : c; }},
+    {"nand2 macro (x, y) {!(?x & ?y)};", "y = nand2(a, b) & c;",
+     [](int a, int b, int c, int) { return !(a && b) && c; }},
+    {"either macro {a # b};", "y = c & either;", [](int a, int b, int c, int) { return (c && a) || b; }},
+    {"", "@if (1) { y = a; } @if (0) { y = b; }", [](int a, int, int, int) { return a; }},
+    {"@const k = 2;", "@repeat k { y = a & b; } @irp v (c, d) { y = ?v & a; }",
+     [](int a, int b, int c, int d) { return a && (b || c || d); }},
+    {"S = [a, b, c, d];", "y = S[2] & S[0];", [](int, int b, int, int d) { return b && d; }},
+    {"S = [a, b, c, d];", "y = S[3..2] == 2;", [](int a, int b, int, int) { return a && !b; }},
+    {"S = [a, b, c, d];", "y = S[0..1] == 2;", [](int, int, int c, int d) { return d && !c; }},
     {"", "when a then y = b; else when c then y = d;",
      [](int a, int b, int c, int d) { return a ? b : (c && d); }},
     {"", "when a & b then { y = c; } else { y = d; }",
@@ -106,6 +115,54 @@ TEST(FrontEnd, SeveralSyntaxErrorsAreReportedInOneRun) {
   Compilation c =
       CompileSource("module e\n a pin 2;\n y pin 19;\nequations\n y = a &;\n y = ;\n y = a;\nend e\n");
   EXPECT_EQ(2, c.diags.ErrorCount());
+}
+
+}  // namespace
+
+namespace {
+
+// The part strings the device library knows for the DIP GALs, the ATF names
+// and the PLCC strings: each P name's last letter may fix the 16V8/20V8 mode,
+// an ATF name's never does; the report names a variant as written, the fuse
+// file the GAL map it shares.
+TEST(FrontEnd, PartStringsNameTheGalMapTheyShare) {
+  const struct {
+    const char* part;
+    abelc::Family family;  // Unknown: refused
+    char mode;
+    const char* doc_names;  // the name the report gives, or the start of the error
+  } kParts[] = {
+      {"P16V8ZR", Family::Gal16V8, 'R', "P16V8ZR"},
+      {"P16V8HC", Family::Gal16V8, 'C', "P16V8HC"},
+      {"P20V8ZS", Family::Gal20V8, 'S', "P20V8ZS"},
+      {"P16V8Z", Family::Gal16V8, 0, "P16V8Z"},
+      {"ATF16V8C", Family::Gal16V8, 0, "ATF16V8C"},
+      {"ATF20V8B", Family::Gal20V8, 0, "ATF20V8B"},
+      {"ATF22V10C", Family::Gal22V10, 0, "ATF22V10C"},
+      {"P16V8AS", Family::Gal16V8, 'S', "P16V8S"},
+      {"P22V10GC", Family::Unknown, 0, "'P22V10GC' is a PLCC package"},
+      {"P20V8LCC", Family::Unknown, 0, "'P20V8LCC' is a PLCC package"},
+  };
+  for (const auto& p : kParts) {
+    const std::string source =
+        std::string("module m\n d device '") + p.part +
+        "';\n a, b pin 2, 3;\n y pin 19 istype 'com';\nequations\n y = a & b;\nend m\n";
+    Compilation c = CompileSource(source);
+    if (p.family == Family::Unknown) {
+      ASSERT_TRUE(c.diags.HasErrors()) << p.part;
+      EXPECT_EQ(0u, c.diags.List().front().message.rfind(p.doc_names, 0)) << c.diags.List().front().message;
+      continue;
+    }
+    ASSERT_FALSE(c.diags.HasErrors()) << p.part;
+    EXPECT_EQ(p.family, c.model.device.family) << p.part;
+    EXPECT_EQ(p.mode, c.model.device.forced_mode) << p.part;
+    CompiledFiles files = CompileToFiles("m.abl", source, "Thu Jan  1 00:00:00 2026");
+    ASSERT_TRUE(files.ok) << files.listing;
+    EXPECT_NE(std::string::npos, files.doc.find(std::string("==== ") + p.doc_names + " Programmed Logic"))
+        << p.part;
+    EXPECT_NE(std::string::npos, files.listing.find(std::string("Device: '") + p.part + "'")) << p.part;
+    EXPECT_EQ(std::string::npos, files.jed.find("ATF")) << p.part;
+  }
 }
 
 }  // namespace

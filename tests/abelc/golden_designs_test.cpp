@@ -78,17 +78,16 @@ const FailCase kFailCases[] = {
     {"constant_count", "constant_count.abl:3:3: error: 2 names but 1 values in the constant declaration"},
     {"declaration_expected",
      "declaration_expected.abl:3:8: error: PIN, NODE, DEVICE, ISTYPE or '=' expected, found '3'"},
-    {"division_by_zero", "division_by_zero.abl:4:9: error: division by zero"},
+    {"division_by_zero", "division_by_zero.abl:6:11: error: division by zero (in constant 'K' of line 4)"},
     {"duplicate_name", "duplicate_name.abl:3:3: error: 'a' is already declared"},
     {"duplicate_pin", "duplicate_pin.abl:3:12: error: pin 2 is already given to 'a'"},
     {"duplicate_state", "duplicate_state.abl:10:9: error: this state code is already used"},
     {"empty_set", "empty_set.abl:5:11: error: empty set"},
     {"endcase_missing", "endcase_missing.abl:8:3: error: ENDCASE expected, found 'state'"},
-    {"endwith_missing", "endwith_missing.abl:9:3: error: ENDWITH expected, found 'state'"},
     {"expected_clock", "expected_clock.abl:7:3: error: '.C.' cannot be an expected output value"},
-    {"fuses_not_supported", "fuses_not_supported.abl:4:1: error: 'fuses' is not supported by this compiler"},
-    {"include_not_supported",
-     "include_not_supported.abl:3:1: error: directive '@include' is not supported by this compiler"},
+    {"fuse_out_of_range",
+     "fuse_out_of_range.abl:8:2: error: fuse 2194 does not exist on the P16V8 (fuses 0 to 2193)"},
+    {"include_not_found", "include_not_found.abl:3:1: error: cannot find the file 'common.inc' to include"},
     {"invalid_range", "invalid_range.abl:2:5: error: invalid range 'a0..b3'"},
     {"keyword_as_name", "keyword_as_name.abl:3:3: error: 'case' is a reserved word and cannot stand here"},
     {"letters_in_number", "letters_in_number.abl:4:7: error: '12ab' is not a number in radix 10"},
@@ -96,13 +95,15 @@ const FailCase kFailCases[] = {
     {"long_identifier",
      "long_identifier.abl:3:3: error: identifier 'this_name_is_much_too_long_for_abel_x' is longer than 31 "
      "characters"},
-    {"macro_not_supported",
-     "macro_not_supported.abl:3:9: error: 'macro' declarations are not supported by this compiler"},
     {"missing_end", "missing_end.abl:6:1: error: END expected at the end of module 'missing_end'"},
     {"missing_semicolon", "missing_semicolon.abl:6:3: error: ';' expected, found 'y'"},
     {"multiply_on_set", "multiply_on_set.abl:5:23: error: '*' works on numbers only, not on signals or sets"},
     {"number_too_large",
      "number_too_large.abl:3:7: error: number '1FFFFFFFFFFFFFFFF' does not fit in 64 bits"},
+    {"plcc_part",
+     "plcc_part.abl:2:11: error: 'P22V10C' is a PLCC package; the program's devices are DIP parts (name the "
+     "DIP "
+     "part, such as 'P16V8', 'P20V8' or 'P22V10')"},
     {"pin_count_mismatch",
      "pin_count_mismatch.abl:2:15: error: 3 names but 2 numbers in the PIN declaration"},
     {"pin_is_power", "pin_is_power.abl:3:9: error: pin 12 is GND"},
@@ -173,5 +174,44 @@ INSTANTIATE_TEST_SUITE_P(Designs, FailDesign, testing::ValuesIn(kFailCases),
                          [](const testing::TestParamInfo<FailCase>& info) {
                            return std::string(info.param.name);
                          });
+
+}  // namespace
+
+namespace {
+
+// @INCLUDE looks beside the including file, then in the user's design
+// folder, then in the current one; LIBRARY 'x' reads x.inc the same way.
+TEST(IncludedFiles, AreFoundBesideTheIncluderThenInTheDesignFolder) {
+  const std::string source =
+      "module inc\n d device 'P16V8';\n a, b pin 2, 3;\n y0, y1 pin 19, 18 istype 'com';\n"
+      "library 'gates';\n@include 'inner/branch.inc'\nequations\n y0 = nand2(a, b);\n y1 = other;\n"
+      "test_vectors ([a, b] -> [y0, y1])\n [1, 1] -> [0, 1];\n [0, 1] -> [1, 0];\nend inc\n";
+  const struct {
+    const char* directory;  // under tests/abelc
+    const char* design_directory;
+    const char* error;  // "" when it compiles
+  } kCases[] = {
+      {"include", "", ""},
+      {"ok", "include", ""},  // a work copy elsewhere: the design's folder is searched next
+      {"ok", "", "5:1: error: cannot find the file 'gates.inc' to include"},
+  };
+  for (const auto& k : kCases) {
+    abelc::SourceContext context;
+    context.directory = DesignDir(k.directory);
+    if (*k.design_directory) context.design_directory = DesignDir(k.design_directory);
+    Compilation c = CompileSource(source, context);
+    std::string first;
+    for (const Diagnostic& d : c.diags.List()) {
+      if (d.severity == Severity::Error && first.empty()) first = FormatDiagnostic(d, "inc.abl", source);
+    }
+    if (*k.error) {
+      EXPECT_EQ(std::string("inc.abl:") + k.error, first.substr(0, first.find('\n'))) << k.directory;
+      continue;
+    }
+    ASSERT_EQ("", first) << k.directory;
+    SimulationResult run = RunTestVectors(c.model);
+    EXPECT_EQ(2, run.passed) << k.directory;
+  }
+}
 
 }  // namespace

@@ -120,6 +120,9 @@ std::string Show(const ExprPtr& e) {
       return e->text + Show(e->kids[0]);
     case ExprKind::Binary:
       return "(" + Show(e->kids[0]) + " " + e->text + " " + Show(e->kids[1]) + ")";
+    case ExprKind::Index:
+      return Show(e->kids[0]) + "[" + std::to_string(e->number) + ".." + std::to_string(e->number2) + "]" +
+             (e->ext.empty() ? "" : "." + e->ext);
   }
   return "?";
 }
@@ -145,6 +148,8 @@ TEST(Parser, BuildsExpressionsWithAbelPrecedence) {
       {"@alternate @standard", "a * b + c", "((a * b) + c)"},
       {"", "[q1, .X., a10..a7].FB & 3", "([q1, .X., a10..a7].FB & 3)"},
       {"", "q.FB & s.pin", "(q.FB & s.PIN)"},
+      {"", "!s[7..4].FB & s[2]", "(!s[7..4].FB & s[2..2])"},
+      {"@const k = 2; @const k = k + 1;", "a & k", "(a & 3)"},
   };
   for (const Case& c : cases) {
     const std::string source =
@@ -183,16 +188,17 @@ TEST(Parser, RecoversAndMovesOnAfterEveryKindOfError) {
     int errors;
   };
   const Case cases[] = {
-      {"fuses\n 3 = 1;\n [4..6] = 0;\n", 1},
-      {"xor_factors\n y = a $ b;\n", 1},
+      {"fuses\n 3 = 1;\n [4..] = 0;\n", 1},
+      {"xor_factors\n y = a $ b;\n", 0},
       {"state 0: goto 1;\n", 1},
       {"module n\n", 1},
       {"equations\n if a then y = 1;\n y = !a;\n", 1},
-      {"n macro (x) { ?x };\n", 1},
-      {"s1, s2 state;\n", 1},
+      {"n macro (x) { ?x };\n", 0},
+      {"s1, s2 state 1;\n", 1},
       {"p property 'anything';\n", 0},
       {"library 'std';\n", 1},
-      {"@if 1 { y = a; }\n", 2},
+      {"@if (1 { y = a; }\n", 1},
+      {"@include 'missing.inc';\n", 1},
       {"equations\n y = a &;\n y = ;\n", 2},
   };
   for (const Case& c : cases) {

@@ -31,6 +31,13 @@ const struct {
      "1;\n"
      "end m\n",
      5, 5, 5, "V0004  P 1 L"},
+    {"preload through the register pins listed as inputs, on a 'reg_d,invert' register",
+     "module m\n d device 'P16V8';\n clk, oe pin 1, 11;\n q1, q0 pin 14, 15 istype 'reg_d,invert';\n"
+     " P = .P.; C = .C.; X = .X.;\nequations\n [q1, q0].c = clk;\n [q1, q0].oe = !oe;\n"
+     " q1.d = !q0.q;\n q0.d = !q1.q;\n"
+     "test_vectors ([clk, oe, [q1, q0]] -> [q1, q0])\n [P, 1, 2] -> X;\n [0, 0, X] -> 2;\n"
+     " [P, 1, 1] -> X;\n [0, 0, X] -> 1;\nend m\n",
+     4, 4, 4, "V0003  P 1 0 1"},
     {"a bidirectional pin driven while its output is off",
      "module m\n d device 'P16V8';\n e, a pin 2, 3;\n b pin 14 istype 'com';\n y pin 19 istype 'com';\n"
      " Z = .Z.;\nequations\n b.oe = e;\n b = a;\n y = b.pin;\n"
