@@ -111,6 +111,7 @@ void MainWindow::BuildMenus() {
   QMenu* file = bar->addMenu(QStringLiteral("File"));
   AddCommand(file->addAction(QStringLiteral("Open...")), CmdOpenMenu)->setShortcut(QKeySequence::Open);
   AddCommand(file->addAction(QStringLiteral("Save As...")), CmdSaveAsMenu)->setShortcut(QKeySequence::Save);
+  AddCommand(file->addAction(QStringLiteral("Export ABEL design...")), CmdExportAbel);
   QMenu* device = bar->addMenu(QStringLiteral("Device"));
   AddCommand(device->addAction(QStringLiteral("Set User Signature")), CmdSetUserSignature);
   AddCommand(device->addAction(QStringLiteral("Copy PES")), CmdCopyPes);
@@ -120,6 +121,7 @@ void MainWindow::BuildMenus() {
   AddCommand(device->addAction(QStringLiteral("ATMEL Conditioning")), CmdAtmelConditioning);
   QMenu* tools = bar->addMenu(QStringLiteral("Tools"));
   AddCommand(tools->addAction(QStringLiteral("Supply test")), CmdSupplyTest);
+  AddCommand(tools->addAction(QStringLiteral("Equations")), CmdEquations);
   QMenu* help = bar->addMenu(QStringLiteral("?"));
   AddCommand(help->addAction(QStringLiteral("Supported Devices")), CmdSupportedDevices);
   AddCommand(help->addAction(QStringLiteral("About")), CmdAbout);

@@ -5,6 +5,7 @@
 #include "abel/compile_design.h"
 #include "base/design_path.h"
 #include "base/requesters.h"
+#include "commands/logic_commands.h"
 #include "devices/pinout.h"
 #include "fuses/fuse_file_load.h"
 #include "fuses/jedec_writer.h"
@@ -17,7 +18,7 @@ bool FuseMapShown() {
 CommandResult RunOpenCommand() {
   CurrentDesignPath = AskFileName(0, FilterJedec, "");
   if (CurrentDesignPath.empty()) return CommandCancelled("no file chosen");
-  LoadFuseFile(CurrentDesignPath);
+  OpenFuseFile(CurrentDesignPath);
   return FuseMapShown() ? CommandDone() : CommandFailed("no fuse map loaded from " + CurrentDesignPath);
 }
 

@@ -20,4 +20,6 @@ enum CommandId : int {
   CmdVerify = 32,
   CmdErase = 33,
   CmdInfo = 34,
+  CmdEquations = 36,
+  CmdExportAbel = 37,
 };

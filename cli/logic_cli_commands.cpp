@@ -1,0 +1,26 @@
+// equations FILE, export-abel IN OUT and convert-pal IN TYPE OUT: open as
+// from the window and run the command, or convert without a window.
+#include "cli/logic_cli_commands.h"
+
+#include "base/requesters.h"
+#include "cli/cli_commands.h"
+#include "commands/command_ids.h"
+#include "commands/dispatch.h"
+#include "commands/logic_commands.h"
+
+int RunEquations(const std::vector<std::string>& operands, const CliOptions&, CliWindow& window) {
+  if (!OpenDesign(operands[0], window).IsDone()) return ExitFailed;
+  return ExitStatusOf(DispatchCommand(CmdEquations));
+}
+
+int RunExportAbel(const std::vector<std::string>& operands, const CliOptions&, CliWindow& window) {
+  if (!OpenDesign(operands[0], window).IsDone()) return ExitFailed;
+  window.DialogAnswers.push_back({FullPath(operands[1]), FilterAbel});
+  window.BoxAnswers.push_back(BoxAnswer::Yes);  // replace an existing OUT
+  return ExitStatusOf(DispatchCommand(CmdExportAbel));
+}
+
+int RunConvertPalFile(const std::vector<std::string>& operands, const CliOptions&, CliWindow&) {
+  const std::string in = FullPath(operands[0]), type = operands[1], out = FullPath(operands[2]);
+  return ExitStatusOf(RunAsCommand([&] { return RunConvertPal(in, type, out); }));
+}
