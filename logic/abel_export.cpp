@@ -42,20 +42,23 @@ std::string Sum(const MapLogic& l, const abelc::Cover& cover, const std::string&
   return text + ";";
 }
 
+// One statement per signature byte: the classic compiler's numbers and
+// fuse ranges hold 32 bits at most. A value's last bit goes to the range's
+// last fuse, so each byte reads as the signature stores it, top bit first.
 std::string SignatureFuses(const MapLogic& l) {
-  const int first = l.Arch->ues_base, last = first + 63;
-  if (static_cast<int>(l.Fuses.size()) <= last) return "";
-  std::string hex;
+  const int first = l.Arch->ues_base;
+  if (static_cast<int>(l.Fuses.size()) < first + 64) return "";
+  std::string lines;
   bool any = false;
-  for (int f = first; f <= last; f += 4) {
-    int digit = 0;
-    for (int b = 0; b < 4; ++b) digit = digit * 2 + (l.Fuses[static_cast<std::size_t>(f + b)] ? 1 : 0);
-    any = any || digit != 0;
-    hex += "0123456789ABCDEF"[digit];
+  for (int byte = 0; byte < 8; ++byte) {
+    const int from = first + 8 * byte;
+    int value = 0;
+    for (int b = 0; b < 8; ++b) value = value * 2 + (l.Fuses[static_cast<std::size_t>(from + b)] ? 1 : 0);
+    any = any || value != 0;
+    const char hex[] = {"0123456789ABCDEF"[value / 16], "0123456789ABCDEF"[value % 16], '\0'};
+    lines += "  [" + std::to_string(from) + ".." + std::to_string(from + 7) + "] = ^h" + hex + ";\r\n";
   }
-  if (!any) return "";
-  // The value's last bit goes to the last fuse: the first fuse is its top bit.
-  return "FUSES\r\n  [" + std::to_string(first) + ".." + std::to_string(last) + "] = ^h" + hex + ";\r\n";
+  return any ? "FUSES\r\n" + lines : "";
 }
 
 }  // namespace

@@ -149,9 +149,22 @@ void Decoder::Run() {
       }
     }
   }
+  // The minimised terms in a stable order: by their literals' pins.
+  auto key = [this](const Cube& c) {
+    std::vector<int> k;
+    for (std::uint64_t lits = abelc::LiteralMask(c); lits; lits &= lits - 1) {
+      const int v = std::countr_zero(lits);
+      k.push_back(l_.VariablePin[static_cast<std::size_t>(v)] * 2 + (((c.one >> v) & 1) ? 0 : 1));
+    }
+    std::sort(k.begin(), k.end());
+    return k;
+  };
   for (CellLogic& c : l_.Cells) {
     l_.HasRegisters = l_.HasRegisters || (c.Role == CellRole::Output && c.Registered);
-    if (c.Role == CellRole::Output && !abelc::MinimiseCover(c.Terms, {}, c.Minimised)) c.Minimised = c.Terms;
+    if (c.Role != CellRole::Output) continue;
+    if (!abelc::MinimiseCover(c.Terms, {}, c.Minimised)) c.Minimised = c.Terms;
+    std::stable_sort(c.Minimised.begin(), c.Minimised.end(),
+                     [&key](const Cube& a, const Cube& b) { return key(a) < key(b); });
   }
 }
 
