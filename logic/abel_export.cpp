@@ -105,6 +105,11 @@ std::string AbelDesignText(const MapLogic& l, const std::string& sourceName) {
     }
   }
   if (oePin) read[static_cast<std::size_t>(a.oe_pin)] = true;
+  // A simple-mode cell left out of a design may come back as an output
+  // driving a constant; named as an input it keeps its buffer off.
+  for (const CellLogic& c : l.Cells) {
+    if (l.Mode == abelc::GalMode::Simple && c.Ac1) read[static_cast<std::size_t>(c.Pin)] = true;
+  }
   for (int pin = 1; pin <= a.pins; ++pin) {
     const CellLogic* c = l.CellAt(pin);
     if (c && c->Role == CellRole::Output) {
