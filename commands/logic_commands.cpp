@@ -2,6 +2,8 @@
 // conversion of quelvox-cli: the loaded map through the logic/ library.
 #include "commands/logic_commands.h"
 
+#include <algorithm>
+#include <cctype>
 #include <optional>
 #include <vector>
 

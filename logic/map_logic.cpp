@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <bit>
+#include <utility>
 
 #include "abelc/minimise.h"
 #include "devices/device_families.h"
@@ -19,7 +20,7 @@ std::string DefaultPinName(const abelc::GalArchitecture& arch, int pin) {
 
 class Decoder {
  public:
-  Decoder(MapLogic& logic) : l_(logic), a_(*logic.Arch) {}
+  explicit Decoder(MapLogic& logic) : l_(logic), a_(*logic.Arch) {}
   void Run();
 
  private:

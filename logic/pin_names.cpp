@@ -3,6 +3,7 @@
 #include "logic/pin_names.h"
 
 #include <cctype>
+#include <cstdint>
 #include <filesystem>
 #include <fstream>
 #include <iterator>

@@ -98,8 +98,8 @@ fi
 # Every command of quelvox-cli --help has its place in the manual page, and
 # the manual page names no command that the program lacks.
 cli_page=$(zcat "$prefix/share/man/man1/quelvox-cli.1.gz")
-help_commands=$("$prefix/bin/quelvox-cli" --help | sed -n 's/^\(usage:\)\? *quelvox-cli \([a-z][a-z]*\) .*/\2/p' | sort)
-page_commands=$(sed -n '/^\.SH SYNOPSIS/,/^\.SH/s/^\.B quelvox\\-cli \([a-z][a-z]*\).*/\1/p' <<<"$cli_page" | sort)
+help_commands=$("$prefix/bin/quelvox-cli" --help | sed -n 's/^\(usage:\)\? *quelvox-cli \([a-z][a-z-]*\) .*/\2/p' | sort)
+page_commands=$(sed -n '/^\.SH SYNOPSIS/,/^\.SH/s/^\.B quelvox\\-cli \([a-z][a-z\\-]*\).*/\1/p' <<<"$cli_page" | sed 's/\\-/-/g' | sort)
 [ -n "$help_commands" ] || fail "quelvox-cli --help lists no commands"
 [ "$help_commands" = "$page_commands" ] ||
   fail "quelvox-cli.1 lists the commands '$(echo $page_commands)', the program '$(echo $help_commands)'"
