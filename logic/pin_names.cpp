@@ -20,8 +20,13 @@ constexpr std::size_t DocTextLimit = 1000000;
 void Take(std::vector<std::string>& names, int pin, const std::string& name) {
   if (pin < 1 || pin >= static_cast<int>(names.size()) || !IsPinIdentifier(name)) return;
   if (!names[static_cast<std::size_t>(pin)].empty()) return;
+  // Compared without case: a design may not tell the two apart.
+  auto lower = [](std::string text) {
+    for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return text;
+  };
   for (const std::string& other : names) {
-    if (other == name) return;
+    if (lower(other) == lower(name)) return;
   }
   names[static_cast<std::size_t>(pin)] = name;
 }

@@ -12,7 +12,8 @@ struct PinNameSource {
 };
 
 // The names in the NOTE PINS fields of JEDEC text, for pins 1..pins. A name
-// that is no valid identifier, or one a lower pin already has, is left out.
+// that is no valid identifier or a keyword, or one an earlier entry gave
+// another pin (compared without case), is left out.
 std::vector<std::string> NotePinNames(const std::string& jedecText, int pins);
 // The names in the chip diagram of a .doc report, the same way.
 std::vector<std::string> DocPinNames(const std::string& docText, int pins);

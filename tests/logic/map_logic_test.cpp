@@ -72,6 +72,17 @@ TEST(MapLogic, PrintedEquationsOfKnownMaps) {
   for (const Case& c : cases) EXPECT_EQ(UsedLines(c.Jedec, c.Code), c.Lines) << c.What;
 }
 
+// Names the exported design could not declare are left to the defaults: a
+// second spelling of a name, keywords, no identifiers, pins beyond the package.
+TEST(MapLogic, NotePinsNamesThatCannotBeDeclaredAreLeftOut) {
+  const std::string jedec =
+      "head NOTE PINS x:7*QF2194*NOTE PINS a:2 A:3 in:4 3x:5 b:99 c:6*NOTE PINS d.q:8 c:9*";
+  std::vector<std::string> expected(21);
+  expected[2] = "a";
+  expected[6] = "c";
+  EXPECT_EQ(NotePinNames(jedec, 20), expected);
+}
+
 // The chip diagram of a classic report names the pins as the JEDEC file's
 // NOTE PINS lines do; both leave out no pin the other names.
 TEST(MapLogic, ReportDiagramNamesThePinsAsNotePinsDo) {
