@@ -118,6 +118,7 @@ void MainWindow::BuildMenus() {
   QMenu* file = bar->addMenu(QStringLiteral("File"));
   AddCommand(file->addAction(QStringLiteral("Open...")), CmdOpenMenu)->setShortcut(QKeySequence::Open);
   AddCommand(file->addAction(QStringLiteral("Save As...")), CmdSaveAsMenu)->setShortcut(QKeySequence::Save);
+  AddCommand(file->addAction(QStringLiteral("Export ABEL design...")), CmdExportAbel);
   file->addSeparator();
   AddCommand(file->addAction(QStringLiteral("Quit")), CmdQuit)
       ->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
@@ -131,6 +132,7 @@ void MainWindow::BuildMenus() {
   AddCommand(device->addAction(QStringLiteral("ATMEL Conditioning")), CmdAtmelConditioning);
   QMenu* tools = bar->addMenu(QStringLiteral("Tools"));
   AddCommand(tools->addAction(QStringLiteral("Supply test")), CmdSupplyTest);
+  AddCommand(tools->addAction(QStringLiteral("Equations")), CmdEquations);
   QMenu* help = bar->addMenu(QStringLiteral("?"));
   AddCommand(help->addAction(QStringLiteral("Supported Devices")), CmdSupportedDevices);
   AddCommand(help->addAction(QStringLiteral("About")), CmdAbout);

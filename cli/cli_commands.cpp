@@ -5,6 +5,7 @@
 #include <system_error>
 
 #include "base/requesters.h"
+#include "cli/logic_cli_commands.h"
 #include "cli/programmer_commands.h"
 #include "commands/command_ids.h"
 #include "commands/dispatch.h"
@@ -84,6 +85,12 @@ const std::vector<CliCommand>& CliCommands() {
       {"set-ues", "IN TEXT OUT", 3,
        "open IN, set its user signature (UES) to TEXT and save it as OUT (replacing OUT)", RunSetUes, false,
        false, false, 1},
+      {"equations", "FILE", 1, "open the JEDEC file FILE and show the equations of its map", RunEquations},
+      {"export-abel", "IN OUT", 2, "open the JEDEC file IN and write the ABEL design that rebuilds it as OUT",
+       RunExportAbel},
+      {"convert-pal", "IN TYPE OUT", 3,
+       "convert the map of the PAL type TYPE (PAL16R4, ...) in IN into a GAL map, saved as OUT",
+       RunConvertPalFile},
       {"identify", "--port PORT", 0, "identify the chip in the programmer on PORT", RunIdentify, true},
       {"read", "OUT --port PORT", 1, "read the chip on PORT and save its fuse map as OUT", RunReadChip, true},
       {"verify", "FILE --port PORT", 1, "open FILE and verify the chip on PORT against it", RunVerifyChip,

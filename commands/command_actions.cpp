@@ -13,6 +13,7 @@
 #include "commands/design_state.h"
 #include "commands/device_commands.h"
 #include "commands/dispatch.h"
+#include "commands/logic_commands.h"
 #include "devices/pinout.h"
 #include "fuses/fuse_file_load.h"
 #include "fuses/jedec_writer.h"
@@ -39,7 +40,7 @@ CommandResult RunOpenCommand() {
 
 CommandResult RunOpenFileCommand(const std::string& path) {
   CurrentDesignPath = path;
-  LoadFuseFile(path);  // clears the fuse map shown before, read or not
+  OpenFuseFile(path);  // clears the fuse map shown before, read or not; asks about a PAL map
   SetUnsavedChipRead(false);
   if (!FuseMapShown()) {
     ShowLoadedFile("");

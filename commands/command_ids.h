@@ -21,4 +21,6 @@ enum CommandId : int {
   CmdErase = 33,
   CmdInfo = 34,
   CmdQuit = 35,
+  CmdEquations = 36,
+  CmdExportAbel = 37,
 };

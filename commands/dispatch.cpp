@@ -10,6 +10,7 @@
 #include "commands/command_actions.h"
 #include "commands/command_ids.h"
 #include "commands/device_commands.h"
+#include "commands/logic_commands.h"
 #include "platform/window.h"
 
 const char* const SupportedDeviceList =
@@ -57,6 +58,10 @@ CommandResult RunAction(int commandId) {
       return RunNotAvailable("Supply test");
     case CmdInfo:
       return RunInfoCommand();
+    case CmdEquations:
+      return RunEquationsCommand();
+    case CmdExportAbel:
+      return RunExportAbelCommand();
     case CmdAbout:
       return ShowBox("Quelvox", "Version 1.1 (demo)\r\nBuilt: " + FormatBuildDate(BuildMoment));
     case CmdSupportedDevices:

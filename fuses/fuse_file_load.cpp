@@ -38,7 +38,7 @@ int DeviceCodeForFuseCount(std::int64_t fuseCount) {
   return -1;
 }
 
-void LoadFuseFile(const std::string& path) {
+void LoadFuseFile(const std::string& path, const UnknownCountHandler& onUnknownCount) {
   if (path.empty()) return;
   Window& window = TheWindow();
   window.ClearPane(Pane::FuseMap);
@@ -51,6 +51,7 @@ void LoadFuseFile(const std::string& path) {
   if (FuseMapLength == 0) return;  // the reader has said why, if there was a reason
   const int code = DeviceCodeForFuseCount(n);
   if (code < 0) {
+    if (onUnknownCount && onUnknownCount(n)) return;
     MessageLog(std::to_string(n) + " fuses don't match any GAL", LevelError);
     return;
   }

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 
 // One row of the identification table: a fuse count a file may give and the
@@ -17,5 +18,8 @@ int DeviceCodeForFuseCount(std::int64_t fuseCount);
 
 // Does nothing for an empty path. Otherwise clears both panes and the status
 // bar, logs the file and path, reads the file and, for a known fuse count,
-// selects the device and shows the fuse map.
-void LoadFuseFile(const std::string& path);
+// selects the device and shows the fuse map. A count no device has goes to
+// onUnknownCount when one is given: true means it loaded a map of its own,
+// false that the count is reported as matching no GAL.
+using UnknownCountHandler = std::function<bool(std::int64_t fuseCount)>;
+void LoadFuseFile(const std::string& path, const UnknownCountHandler& onUnknownCount = {});

@@ -98,7 +98,7 @@ struct Item {
 
 TEST_F(Window, MenusCarryTheirTextsAndCommands) {
   const std::vector<std::pair<QString, std::vector<Item>>> expected = {
-      {"File", {{"Open...", 16}, {"Save As...", 17}, {"", 0}, {"Quit", 35}}},
+      {"File", {{"Open...", 16}, {"Save As...", 17}, {"Export ABEL design...", 37}, {"", 0}, {"Quit", 35}}},
       {"Device",
        {{"Set User Signature", 19},
         {"Copy PES", 20},
@@ -106,7 +106,7 @@ TEST_F(Window, MenusCarryTheirTextsAndCommands) {
         {"", 0},
         {"Disable ATMEL PD feature", 21},
         {"ATMEL Conditioning", 23}}},
-      {"Tools", {{"Supply test", 24}}},
+      {"Tools", {{"Supply test", 24}, {"Equations", 36}}},
       {"?", {{"Supported Devices", 26}, {"About", 25}}},
   };
   const QList<QAction*> menus = window_.menuBar()->actions();

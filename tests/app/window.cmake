@@ -16,3 +16,7 @@ target_compile_definitions(test_window PRIVATE
   QUELVOX_SOURCE_DIR="${CMAKE_SOURCE_DIR}"
   QUELVOX_TESTDATA_DIR="${QUELVOX_TESTDATA_DIR}"
   QUELVOX_VDOS_EXE="$<TARGET_FILE:abelc_compile_step>")
+
+# Equations, Export ABEL design and PAL maps on Open.
+target_sources(test_window PRIVATE logic_window_test.cpp design_compiles.cpp)
+target_compile_definitions(test_window PRIVATE QUELVOX_TESTDATA_DIR="${QUELVOX_TESTDATA_DIR}")

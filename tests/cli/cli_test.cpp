@@ -49,6 +49,7 @@ TEST(Cli, OpenFailures) {
   WriteBytes(dir / "none.jed", "x*N no fuses*");
   WriteBytes(dir / "odd.jed", "x*QF2056*");
   WriteBytes(dir / "big.jed", std::string(1024 * 1024 + 1, '*'));
+  WriteBytes(dir / "pal.jed", "x*QF2048*");
   struct Case {
     std::string Name, LogLines;
   } cases[] = {
@@ -56,6 +57,10 @@ TEST(Cli, OpenFailures) {
       {"none.jed", "ERROR!\nNo fuse data in file\n"},
       {"odd.jed", "No fuse checksum in file\nERROR!\n2056 fuses don't match any GAL\n"},
       {"big.jed", "ERROR!\nFile size > 1048576\n"},
+      {"pal.jed",
+       "No fuse checksum in file\nERROR!\n2048 fuses don't match any GAL\nA PAL16L8, PAL16R4, PAL16R6 or "
+       "PAL16R8 "
+       "map? quelvox-cli convert-pal IN.jed TYPE OUT.jed turns it into a GAL map\n"},
   };
   for (const Case& c : cases) {
     for (const char* command : {"open", "info"}) {
@@ -124,6 +129,50 @@ TEST(Cli, SaveFailures) {
   EXPECT_EQ(badInput.Status, 1);
   EXPECT_EQ(ReadBytes(dir / "out.jed"), "old");
   EXPECT_EQ(dir.Entries(), std::vector<std::string>{"out.jed"});
+}
+
+// equations, export-abel and convert-pal: each one's exit status and a line
+// its log must hold; convert-pal refuses a type the file's count rules out.
+TEST(Cli, LogicCommands) {
+  ScratchDir dir;
+  const std::string classic = std::string(QUELVOX_TESTDATA_DIR) + "/abel/classic/count4.jed";
+  const std::string pal = std::string(QUELVOX_SOURCE_DIR) + "/tests/logic/pal_pairs/pal20r6_3.jed";
+  struct Case {
+    std::vector<std::string> Args;
+    int Status;
+    std::string Line;
+    std::string Written;  // a file the command leaves, "" none
+  } cases[] = {
+      {{"equations", classic}, 0, "\n    CO = Q3.FB & Q2.FB & Q1.FB & Q0.FB & CI;\n", ""},
+      {{"equations", dir / "none.jed"}, 1, "\nCan't access file\n", ""},
+      {{"export-abel", classic, dir / "c.abl"}, 0, "\nABEL design written: c.abl\n", "c.abl"},
+      {{"convert-pal", pal, "P20R6", dir / "g.jed"},
+       0,
+       "\n2560 fuses of a PAL20R6 converted into the GAL20V8 map that behaves the same\n",
+       "g.jed"},
+      {{"convert-pal", pal, "PAL16R6", dir / "x.jed"},
+       1,
+       "\n2560 fuses: no PAL16R6 map (a PAL16R6 map has 2048)\n",
+       ""},
+      {{"convert-pal", pal, "PAL22V10", dir / "x.jed"},
+       1,
+       "\n\"PAL22V10\" is no PAL type Quelvox converts; it converts PAL16L8, PAL16R4, PAL16R6 or PAL16R8 and "
+       "PAL20L8, PAL20R4, PAL20R6 or PAL20R8\n",
+       ""},
+  };
+  for (const Case& c : cases) {
+    const ProgramRun run = RunCli(c.Args);
+    EXPECT_EQ(run.Status, c.Status) << c.Args[0] << ' ' << c.Args[1];
+    EXPECT_NE(run.Out.find(c.Line), std::string::npos) << run.Out;
+    EXPECT_EQ(run.Err, "");
+    if (!c.Written.empty()) {
+      EXPECT_FALSE(ReadBytes(dir / c.Written).empty()) << c.Written;
+    }
+  }
+  EXPECT_EQ(dir.Entries(), (std::vector<std::string>{"c.abl", "g.jed"}));
+  // The converted map opens as a GAL20V8 map.
+  const ProgramRun reopened = RunCli({"open", dir / "g.jed"});
+  EXPECT_NE(reopened.Out.find("\n2706 fuses match GAL20V8\n"), std::string::npos) << reopened.Out;
 }
 
 TEST(Cli, BadArgumentsAndHelp) {

@@ -130,6 +130,29 @@ TEST(Dispatch, ReadClearsTheDesignPathEvenWithoutHardware) {
   EXPECT_FALSE(link.Ports.IsOpen());
 }
 
+// Equations and Export ABEL design need a shown map of a type they decode;
+// otherwise they fail after one line, before any dialog.
+TEST(Dispatch, LogicCommandsWithoutAMapTheyReadFail) {
+  for (int id : {CmdEquations, CmdExportAbel}) {
+    for (const int shownDevice : {-1, 80}) {  // nothing shown; a GAL18V10 map
+      TestWindowScope scope;
+      if (shownDevice >= 0) {
+        SelectDevice(shownDevice);
+        FuseMapLength = GalDevice.FuseCount;
+        ShowFuseMap(FuseMapLength);
+      }
+      const CommandResult result = DispatchCommand(id);
+      EXPECT_EQ(result.Status, CommandStatus::Failed) << id;
+      const std::string line =
+          shownDevice < 0
+              ? "No fuse map loaded: open or read one first"
+              : "Equations are read from GAL16V8, GAL20V8 and GAL22V10 maps only, not from a GAL18V10";
+      EXPECT_EQ(scope.window().LogLines, (std::vector<std::string>{"ERROR!", line, ">>> done <<<"})) << id;
+      EXPECT_TRUE(scope.window().Dialogs.empty()) << id;
+    }
+  }
+}
+
 TEST(Dispatch, ProgrammerCommandsWithoutABoxEndAfterTheScan) {
   for (int id : {CmdVerify, CmdErase}) {
     TestWindowScope scope;

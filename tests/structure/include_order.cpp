@@ -12,7 +12,8 @@ namespace fs = std::filesystem;
 
 // Each folder with the folders it may include, lowest layer first.
 const std::map<std::string, std::vector<std::string>>& Layers() {
-  static const std::vector<std::string> core{"platform", "base", "devices", "fuses", "programmer", "abel"};
+  static const std::vector<std::string> core{"platform",   "base", "devices", "fuses",
+                                             "programmer", "abel", "logic"};
   static const std::map<std::string, std::vector<std::string>> layers{
       {"platform", {}},
       {"boxsim", {"platform"}},
@@ -21,9 +22,12 @@ const std::map<std::string, std::vector<std::string>>& Layers() {
       {"fuses", {"devices", "base", "platform"}},
       {"programmer", {"fuses", "devices", "base", "platform"}},
       {"abel", {"fuses", "devices", "base", "platform"}},
-      {"commands", {"programmer", "abel", "fuses", "devices", "base", "platform", "boxsim"}},
-      {"app", {"commands", "programmer", "abel", "fuses", "devices", "base", "platform", "boxsim", "assets"}},
-      {"cli", {"commands", "programmer", "abel", "fuses", "devices", "base", "platform", "boxsim"}},
+      {"logic", {"fuses", "devices", "base", "platform", "abelc"}},
+      {"commands", {"programmer", "abel", "logic", "fuses", "devices", "base", "platform", "boxsim"}},
+      {"app",
+       {"commands", "programmer", "abel", "logic", "fuses", "devices", "base", "platform", "boxsim",
+        "assets"}},
+      {"cli", {"commands", "programmer", "abel", "logic", "fuses", "devices", "base", "platform", "boxsim"}},
       {"abelc", {}},
       {"assets", {}},
   };

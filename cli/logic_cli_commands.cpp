@@ -1,0 +1,30 @@
+// equations FILE, export-abel IN OUT and convert-pal IN TYPE OUT: open as
+// from the window and run the command, or convert without a window.
+#include "cli/logic_cli_commands.h"
+
+#include "base/requesters.h"
+#include "cli/cli_commands.h"
+#include "commands/command_ids.h"
+#include "commands/dispatch.h"
+#include "commands/logic_commands.h"
+
+int RunEquations(const std::vector<std::string>& operands, const CliOptions&, CliWindow& window) {
+  CommandResult result = OpenDesign(operands[0], window);
+  if (result.IsDone()) result = RunCommandAction(CmdEquations);
+  return CloseCliCommand(result);
+}
+
+int RunExportAbel(const std::vector<std::string>& operands, const CliOptions&, CliWindow& window) {
+  CommandResult result = OpenDesign(operands[0], window);
+  if (result.IsDone()) {
+    window.DialogAnswers.push_back({FullPath(operands[1]), FilterAbel});
+    window.BoxAnswers.push_back(BoxAnswer::Yes);  // replace an existing OUT
+    result = RunCommandAction(CmdExportAbel);
+  }
+  return CloseCliCommand(result);
+}
+
+int RunConvertPalFile(const std::vector<std::string>& operands, const CliOptions&, CliWindow&) {
+  const std::string in = FullPath(operands[0]), type = operands[1], out = FullPath(operands[2]);
+  return CloseCliCommand(RunUnclosed([&] { return RunConvertPal(in, type, out); }));
+}

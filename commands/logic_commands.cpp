@@ -1,0 +1,166 @@
+// Equations, Export ABEL design, the PAL question of Open and the PAL
+// conversion of quelvox-cli: the loaded map through the logic/ library.
+#include "commands/logic_commands.h"
+
+#include <algorithm>
+#include <cctype>
+#include <optional>
+#include <vector>
+
+#include "abel/compile_design.h"
+#include "base/design_path.h"
+#include "base/fuse_map.h"
+#include "base/message_log.h"
+#include "base/paths.h"
+#include "base/requesters.h"
+#include "devices/gal_device.h"
+#include "fuses/fuse_file_load.h"
+#include "fuses/fuse_map_view.h"
+#include "fuses/jedec_reader.h"
+#include "fuses/jedec_writer.h"
+#include "fuses/safe_file.h"
+#include "logic/abel_export.h"
+#include "logic/map_logic.h"
+#include "logic/pal_convert.h"
+#include "logic/pin_names.h"
+#include "platform/window.h"
+
+namespace {
+
+bool MapLoaded() {
+  return TheWindow().LineCount(Pane::FuseMap) > 0 && FuseMapLength > 0;
+}
+
+// The JEDEC file behind the loaded map: the opened file, or the one a compile made.
+std::string LoadedJedecPath() {
+  if (CurrentDesignPath.empty()) return "";
+  std::string extension = ExtensionOf(CurrentDesignPath);
+  for (char& c : extension) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return extension == ".abl" ? OutputBaseOf(CurrentDesignPath) + ".jed" : CurrentDesignPath;
+}
+
+// The loaded map decoded, or nothing after a line that says why.
+std::optional<MapLogic> LoadedLogic() {
+  if (!MapLoaded()) {
+    MessageLog("No fuse map loaded: open or read one first", LevelError);
+    return std::nullopt;
+  }
+  std::vector<std::uint8_t> fuses(FuseMap.begin(), FuseMap.begin() + FuseMapLength);
+  const PinNameSource names = PinNamesFor(LoadedJedecPath(), GalDevice.PinCount);
+  std::optional<MapLogic> logic =
+      DecodeMap(GalDevice.DeviceCode, GalDevice.Name, fuses, names.Names, names.From);
+  if (!logic) {
+    MessageLog(
+        "Equations are read from GAL16V8, GAL20V8 and GAL22V10 maps only, not from a " + GalDevice.Name,
+        LevelError);
+  }
+  return logic;
+}
+
+void LoadConverted(const PalType& type, const std::vector<std::uint8_t>& palFuses) {
+  const std::vector<std::uint8_t> gal = ConvertPalMap(type, palFuses);
+  SelectDevice(type.GalCode);
+  FuseMap.fill(0);
+  std::copy(gal.begin(), gal.end(), FuseMap.begin());
+  FuseMapLength = static_cast<std::int64_t>(gal.size());
+  ShowFuseMap(FuseMapLength);
+}
+
+// Asks about each type the count allows, the one the header names first.
+// Returns the type the user took, or nullptr.
+const PalType* AskPalType(std::int64_t fuseCount, const std::string& path) {
+  std::vector<const PalType*> types = PalTypesWithFuseCount(fuseCount);
+  const PalType* named = PalTypeInHeader(ReadSmallFile(path, JedecFileSizeLimit));
+  if (named && named->FuseCount == fuseCount) {
+    std::erase(types, named);
+    types.insert(types.begin(), named);
+  }
+  const std::string all = PalTypeList(PalTypesWithFuseCount(fuseCount));
+  for (const PalType* type : types) {
+    const std::string why = type == named ? "The file names a " + std::string(type->Name) + ". "
+                                          : std::to_string(fuseCount) + " fuses: a " + all + " map. ";
+    const BoxAnswer answer = TheWindow().ShowMessageBox(
+        "PAL fuse map",
+        why + "Is it a " + type->Name + "? Quelvox then loads the GAL map that behaves the same.",
+        BoxButtons::YesNo, BoxIcon::Information, false);
+    if (answer == BoxAnswer::Yes) return type;
+    if (answer != BoxAnswer::No) return nullptr;
+  }
+  return nullptr;
+}
+
+bool TakePalMap(std::int64_t fuseCount, const std::string& path) {
+  if (PalTypesWithFuseCount(fuseCount).empty()) return false;
+  const PalType* type = AskPalType(fuseCount, path);
+  if (!type) return false;
+  const std::vector<std::uint8_t> pal(FuseMap.begin(), FuseMap.begin() + fuseCount);
+  LoadConverted(*type, pal);
+  MessageLog(std::to_string(fuseCount) + " fuses of a " + type->Name + " converted into the " +
+                 GalDevice.Name + " map that behaves the same",
+             LevelPlain);
+  return true;
+}
+
+}  // namespace
+
+void OpenFuseFile(const std::string& path) {
+  LoadFuseFile(path, [&path](std::int64_t fuseCount) { return TakePalMap(fuseCount, path); });
+  if (MapLoaded()) return;
+  const std::vector<const PalType*> types = PalTypesWithFuseCount(FuseMapLength);
+  if (!types.empty()) {
+    MessageLog("A " + PalTypeList(types) +
+                   " map? quelvox-cli convert-pal IN.jed TYPE OUT.jed turns it into a GAL map",
+               LevelPlain);
+  }
+}
+
+CommandResult RunEquationsCommand() {
+  const std::optional<MapLogic> logic = LoadedLogic();
+  if (!logic) return CommandFailed("no equations");
+  for (const std::string& line : EquationLines(*logic)) MessageLog(line, LevelPlain);
+  return CommandDone();
+}
+
+CommandResult RunExportAbelCommand() {
+  const std::optional<MapLogic> logic = LoadedLogic();
+  if (!logic) return CommandFailed("no design written");
+  const std::string source = LoadedJedecPath();
+  const std::string base = source.empty() ? "design" : BaseNameOf(source);
+  std::string path = AskFileName(1, FilterAbel, base + ".abl");
+  if (path.empty()) return CommandCancelled("export cancelled");
+  if (ExtensionOf(path).empty()) path += ".abl";
+  if (ReplaceFileContents(path, AbelDesignText(*logic, source.empty() ? "" : FilePart(source))) != 1) {
+    MessageLog("Can't access file", LevelError);
+    return CommandFailed("can't write " + path);
+  }
+  MessageLog("ABEL design written: " + FilePart(path), LevelPlain);
+  return CommandDone();
+}
+
+CommandResult RunConvertPal(const std::string& in, const std::string& palType, const std::string& out) {
+  const PalType* type = FindPalType(palType);
+  if (!type) {
+    MessageLog("\"" + palType + "\" is no PAL type Quelvox converts; it converts " +
+                   PalTypeList(PalTypesWithFuseCount(2048)) + " and " +
+                   PalTypeList(PalTypesWithFuseCount(2560)),
+               LevelError);
+    return CommandFailed("unknown PAL type " + palType);
+  }
+  MessageLog("Parsing file: " + FilePart(in), LevelPlain);
+  const std::int64_t n = ReadJedecFile(in);
+  if (n == 0) return CommandFailed("no fuse map read from " + in);
+  if (n != type->FuseCount) {
+    MessageLog(std::to_string(n) + " fuses: no " + type->Name + " map (a " + type->Name + " map has " +
+                   std::to_string(type->FuseCount) + ")",
+               LevelError);
+    return CommandFailed(FilePart(in) + " is no " + type->Name + " map");
+  }
+  const std::vector<std::uint8_t> pal(FuseMap.begin(), FuseMap.begin() + n);
+  LoadConverted(*type, pal);
+  MessageLog(std::to_string(n) + " fuses of a " + type->Name + " converted into the " + GalDevice.Name +
+                 " map that behaves the same",
+             LevelPlain);
+  if (WriteJedecFileTo(out) != 1) return CommandFailed("can't write " + out);
+  CurrentDesignPath = out;
+  return CommandDone();
+}

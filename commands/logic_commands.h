@@ -1,0 +1,23 @@
+// The commands that read logic back from the loaded fuse map (Equations,
+// Export ABEL design), the PAL question of Open and the conversion of a PAL
+// map file without a window.
+#pragma once
+
+#include <string>
+
+#include "commands/command_result.h"
+
+// Logs the equations of the loaded map.
+CommandResult RunEquationsCommand();
+// Asks for a file name and writes the ABEL design that rebuilds the loaded map.
+CommandResult RunExportAbelCommand();
+
+// Loads a fuse file as Open does. A map with the fuse count of a PAL16 or
+// PAL20 type asks which type it is (the one the file's header names first);
+// the answer loads the converted GAL map. Declined, the map is refused as a
+// map of no GAL, with a hint at quelvox-cli convert-pal.
+void OpenFuseFile(const std::string& path);
+
+// Reads the PAL map in, converts it as the type palType and writes the GAL
+// map to out; the GAL map is then the loaded one.
+CommandResult RunConvertPal(const std::string& in, const std::string& palType, const std::string& out);

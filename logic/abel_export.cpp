@@ -1,0 +1,150 @@
+// Writing a decoded fuse map as an ABEL design: declarations with the
+// attributes that fix each cell's configuration, then the equations.
+#include "logic/abel_export.h"
+
+#include <cctype>
+#include <set>
+
+#include "logic/pin_names.h"
+
+namespace {
+
+std::string Lower(std::string text) {
+  for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return text;
+}
+
+// A name no pin has (compared without case, as the compiler's keywords are).
+std::string FreeName(const MapLogic& l, std::string name) {
+  std::set<std::string> taken;
+  for (const std::string& pin : l.PinNames) taken.insert(Lower(pin));
+  while (taken.count(Lower(name))) name += "_";
+  return name;
+}
+
+std::string ModuleName(const MapLogic& l, const std::string& sourceName) {
+  std::string base = sourceName.substr(0, sourceName.rfind('.'));
+  std::string name;
+  for (char c : base) name += std::isalnum(static_cast<unsigned char>(c)) ? c : '_';
+  if (name.empty() || !std::isalpha(static_cast<unsigned char>(name[0]))) name = "map_" + name;
+  if (name.size() > 24) name.resize(24);
+  if (!IsPinIdentifier(name)) name = "rebuilt";
+  return FreeName(l, name);
+}
+
+std::string Sum(const MapLogic& l, const abelc::Cover& cover, const std::string& head) {
+  if (cover.empty()) return head + "0;";
+  std::string text = head;
+  for (std::size_t i = 0; i < cover.size(); ++i) {
+    if (i > 0) text += "\r\n" + std::string(head.size() - 2, ' ') + "# ";
+    text += TermText(l, cover[i]);
+  }
+  return text + ";";
+}
+
+// One statement per signature byte: the classic compiler's numbers and
+// fuse ranges hold 32 bits at most. A value's last bit goes to the range's
+// last fuse, so each byte reads as the signature stores it, top bit first.
+std::string SignatureFuses(const MapLogic& l) {
+  const int first = l.Arch->ues_base;
+  if (static_cast<int>(l.Fuses.size()) < first + 64) return "";
+  std::string lines;
+  bool any = false;
+  for (int byte = 0; byte < 8; ++byte) {
+    const int from = first + 8 * byte;
+    int value = 0;
+    for (int b = 0; b < 8; ++b) value = value * 2 + (l.Fuses[static_cast<std::size_t>(from + b)] ? 1 : 0);
+    any = any || value != 0;
+    const char hex[] = {"0123456789ABCDEF"[value / 16], "0123456789ABCDEF"[value % 16], '\0'};
+    lines += "  [" + std::to_string(from) + ".." + std::to_string(from + 7) + "] = ^h" + hex + ";\r\n";
+  }
+  return any ? "FUSES\r\n" + lines : "";
+}
+
+}  // namespace
+
+std::string AbelPartName(const MapLogic& l) {
+  if (!l.Arch->IsV8()) return "P22V10G";
+  const std::string base = l.Arch->family == abelc::Family::Gal16V8 ? "P16V8" : "P20V8";
+  return base + (l.Mode == abelc::GalMode::Registered ? "R" : l.Mode == abelc::GalMode::Complex ? "C" : "S");
+}
+
+std::string AbelDesignText(const MapLogic& l, const std::string& sourceName) {
+  const abelc::GalArchitecture& a = *l.Arch;
+  auto name = [&](int pin) { return l.PinNames[static_cast<std::size_t>(pin)]; };
+  const std::string module = ModuleName(l, sourceName);
+  std::string title;
+  for (char c : sourceName) title += c == '\'' || static_cast<unsigned char>(c) < 32 ? '_' : c;
+  std::string t = "MODULE " + module + "\r\n";
+  t += "TITLE '" + l.DeviceName + " fuse map" + (title.empty() ? "" : " " + title) +
+       ", rebuilt as equations'\r\n\r\n";
+  t += "  " + FreeName(l, "U1") + " DEVICE '" + AbelPartName(l) + "';\r\n\r\n";
+
+  // Which pins the design names: every output, and every pin the logic,
+  // the clock or the /OE pin of its registers reads.
+  std::vector<bool> read(static_cast<std::size_t>(a.pins) + 1, false);
+  auto note = [&](const abelc::Cover& cover) {
+    for (const abelc::Cube& c : cover) {
+      for (std::size_t k = 0; k < l.VariablePin.size(); ++k) {
+        if ((abelc::LiteralMask(c) >> k) & 1) read[static_cast<std::size_t>(l.VariablePin[k])] = true;
+      }
+    }
+  };
+  bool oePin = false;
+  for (const CellLogic& c : l.Cells) {
+    if (c.Role != CellRole::Output) continue;
+    note(c.Terms);
+    note(c.EnableTerm);
+    oePin = oePin || c.Enable == EnableKind::OePin;
+  }
+  if (l.HasRegisters) {
+    read[static_cast<std::size_t>(a.clock_pin)] = true;
+    if (!a.IsV8()) {
+      note(l.Reset);
+      note(l.Preset);
+    }
+  }
+  if (oePin) read[static_cast<std::size_t>(a.oe_pin)] = true;
+  // A simple-mode cell left out of a design may come back as an output
+  // driving a constant; named as an input it keeps its buffer off.
+  for (const CellLogic& c : l.Cells) {
+    if (l.Mode == abelc::GalMode::Simple && c.Ac1) read[static_cast<std::size_t>(c.Pin)] = true;
+  }
+  for (int pin = 1; pin <= a.pins; ++pin) {
+    const CellLogic* c = l.CellAt(pin);
+    if (c && c->Role == CellRole::Output) {
+      std::string type;
+      if (c->Registered && !a.IsV8()) {
+        type = c->ActiveHigh ? "reg,buffer" : "reg,invert";
+      } else {
+        type = std::string(c->Registered ? "reg" : "com") + (c->ActiveHigh ? ",pos" : ",neg");
+      }
+      t += "  " + name(pin) + " PIN " + std::to_string(pin) + " ISTYPE '" + type + "';\r\n";
+    } else if (read[static_cast<std::size_t>(pin)]) {
+      t += "  " + name(pin) + " PIN " + std::to_string(pin) + ";\r\n";
+    }
+  }
+
+  t += "\r\nEQUATIONS\r\n";
+  for (const CellLogic& c : l.Cells) {
+    if (c.Role != CellRole::Output) continue;
+    const std::string& n = name(c.Pin);
+    t += "\r\n" +
+         Sum(l, c.Terms, "  " + std::string(c.ActiveHigh ? "" : "!") + n + (c.Registered ? " := " : " = ")) +
+         "\r\n";
+    if (c.Registered) t += "  " + n + ".CLK = " + name(a.clock_pin) + ";\r\n";
+    if (c.Enable == EnableKind::OePin) {
+      t += "  " + n + ".OE = !" + name(a.oe_pin) + ";\r\n";
+    } else if (c.Enable == EnableKind::Term &&
+               !(c.EnableTerm.size() == 1 && abelc::IsUniverse(c.EnableTerm[0]))) {
+      t += Sum(l, c.EnableTerm, "  " + n + ".OE = ") + "\r\n";
+    }
+    if (c.Registered && !a.IsV8()) {
+      if (!l.Reset.empty()) t += Sum(l, l.Reset, "  " + n + ".AR = ") + "\r\n";
+      if (!l.Preset.empty()) t += Sum(l, l.Preset, "  " + n + ".SP = ") + "\r\n";
+    }
+  }
+  t += "\r\n" + SignatureFuses(l);
+  t += "\r\nEND " + module + "\r\n";
+  return t;
+}

@@ -1,0 +1,73 @@
+// The logic a GAL16V8, GAL20V8 or GAL22V10 fuse map holds, read back from
+// its array and architecture fuses: per output cell its kind, polarity, sum
+// of products and enable, on the 22V10 the shared reset and preset terms.
+// Terms are cubes over the array's column pairs, each pair read as the level
+// of the pin (or, for a register, of its pin-level feedback .FB) that feeds it.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "abelc/cover.h"
+#include "abelc/gal_devices.h"
+
+enum class CellRole {
+  Unused,  // drives nothing and nothing reads it
+  Input,   // never drives its pin; the array reads the pin
+  Output,  // drives its pin at least some of the time (or is a register the array reads)
+};
+
+enum class EnableKind {
+  Always,  // simple-mode outputs
+  OePin,   // 16V8/20V8 registers: the /OE pin, active low
+  Term,    // a product-term row
+};
+
+struct CellLogic {
+  int Pin = 0;
+  int Index = 0;  // position in the architecture's cells, highest pin first
+  CellRole Role = CellRole::Unused;
+  bool Registered = false;
+  bool ActiveHigh = false;  // the polarity fuse: XOR, or S0 on the 22V10
+  bool Ac1 = false;         // 16V8/20V8: the cell's AC1 fuse
+  EnableKind Enable = EnableKind::Always;
+  abelc::Cover EnableTerm;  // EnableKind::Term: one cube, or none when never enabled
+  abelc::Cover Terms;       // the sum as the map holds it, false rows left out
+  abelc::Cover Minimised;   // the same function with fewest terms
+};
+
+struct MapLogic {
+  const abelc::GalArchitecture* Arch = nullptr;
+  abelc::GalMode Mode = abelc::GalMode::Simple;
+  std::string DeviceName;             // "GAL16V8", "ATF22V10C", ...
+  std::vector<std::string> PinNames;  // index = pin; never empty for a pin
+  std::string NamesFrom;              // where the names came from; empty for the default names
+  std::vector<int> VariablePin;       // per column pair: the pin that feeds it
+  std::vector<std::uint8_t> Fuses;    // the whole map, one entry per fuse
+  std::vector<CellLogic> Cells;       // highest pin first, as the rows run
+  bool HasRegisters = false;
+  abelc::Cover Reset, Preset;  // 22V10: one cube each, none when never true
+  const CellLogic* CellAt(int pin) const;
+  // Is `pin` a register whose feedback column the variable names (Name.FB)?
+  bool IsRegisterPin(int pin) const;
+};
+
+// The family's architecture for a catalogue device code, or nullptr for
+// types whose maps are not decoded.
+const abelc::GalArchitecture* ArchitectureOf(std::int32_t deviceCode);
+
+// Decodes a map of the given device; `pinNames` (index = pin, may be short or
+// hold empty texts) names the pins, the rest get I2, IO19, ... Nothing for
+// types without decoding or a map too short for the device.
+std::optional<MapLogic> DecodeMap(std::int32_t deviceCode, const std::string& deviceName,
+                                  const std::vector<std::uint8_t>& fuses,
+                                  const std::vector<std::string>& pinNames, const std::string& namesFrom);
+
+// "A & !B.FB" for a cube, "1" for the universal cube.
+std::string TermText(const MapLogic& logic, const abelc::Cube& term);
+
+// The equations as lines for people: a heading, then one block per output
+// pin in pin order, then the 22V10's reset and preset.
+std::vector<std::string> EquationLines(const MapLogic& logic);

@@ -1,0 +1,114 @@
+// Logic read back in the window: Tools > Equations after Open logs the
+// equations, File > Export ABEL design writes a design the compiler takes,
+// and opening a PAL map asks for its type and loads the GAL map.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QFileDialog>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTimer>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+
+#include "app/main_window.h"
+#include "commands/command_ids.h"
+#include "commands/dispatch.h"
+#include "commands/main_loop.h"
+#include "tests/app/design_compiles.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+void AcceptNextFileDialog(const QString& path) {
+  QTimer::singleShot(50, [=] {
+    auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+    if (dialog == nullptr) {
+      AcceptNextFileDialog(path);
+      return;
+    }
+    if (auto* field = dialog->findChild<QLineEdit*>("fileNameEdit")) field->setText(path);
+    static_cast<QDialog*>(dialog)->accept();
+  });
+}
+
+// Records the text of the next message box and presses Yes in it.
+void SayYesToNextBox(QString* text) {
+  QTimer::singleShot(50, [=] {
+    auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+    if (box == nullptr) {
+      SayYesToNextBox(text);
+      return;
+    }
+    *text = box->text();
+    box->button(QMessageBox::Yes)->click();
+  });
+}
+
+class LogicWindow : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ResetProgramState();
+    InstallWindow(&window_);
+    window_.show();
+    for (int i = 0; i < 5; ++i) QCoreApplication::processEvents();
+    fs::remove_all(dir_);
+    fs::create_directories(dir_);
+  }
+  void TearDown() override {
+    InstallWindow(nullptr);
+    ResetProgramState();
+    fs::remove_all(dir_);
+  }
+  std::vector<std::string> Log() {
+    std::vector<std::string> lines;
+    for (int i = 0; i < window_.LineCount(Pane::Log); ++i) lines.push_back(window_.LineText(Pane::Log, i));
+    return lines;
+  }
+  bool Logged(const std::string& line) {
+    const std::vector<std::string> log = Log();
+    return std::find(log.begin(), log.end(), line) != log.end();
+  }
+  void Open(const std::string& path) {
+    AcceptNextFileDialog(QString::fromStdString(path));
+    DispatchCommand(CmdOpenMenu);
+  }
+  MainWindow window_;
+  const fs::path dir_ = fs::temp_directory_path() / "quelvox-window-logic";
+};
+
+TEST_F(LogicWindow, EquationsAndExportOfTheOpenedMap) {
+  Open(std::string(QUELVOX_TESTDATA_DIR) + "/abel/classic/count4.jed");
+  ASSERT_GT(window_.LineCount(Pane::FuseMap), 0);
+  DispatchCommand(CmdEquations);
+  EXPECT_TRUE(
+      Logged("Equations of the GAL16V8 fuse map, registered mode (pin names from the NOTE PINS lines):"));
+  EXPECT_TRUE(Logged("Q3, pin 14: registered, tri-state, active low"));
+  EXPECT_TRUE(Logged("    Q3.OE = !OC;"));
+  EXPECT_TRUE(Logged("    CO = Q3.FB & Q2.FB & Q1.FB & Q0.FB & CI;"));
+
+  const fs::path design = dir_ / "count4.abl";
+  AcceptNextFileDialog(QString::fromStdString(design.string()));
+  DispatchCommand(CmdExportAbel);
+  EXPECT_TRUE(Logged("ABEL design written: count4.abl"));
+  std::ifstream in(design, std::ios::binary);
+  const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  EXPECT_EQ(CompiledPart(text), "P16V8R") << text;
+}
+
+TEST_F(LogicWindow, APalMapAsksForTheTypeItsHeaderNamesAndLoadsTheGalMap) {
+  QString question;
+  SayYesToNextBox(&question);
+  Open(std::string(QUELVOX_SOURCE_DIR) + "/tests/logic/pal_pairs/pal16r4_2.jed");
+  EXPECT_TRUE(question.startsWith("The file names a PAL16R4. Is it a PAL16R4?")) << question.toStdString();
+  EXPECT_TRUE(Logged("2048 fuses of a PAL16R4 converted into the GAL16V8 map that behaves the same"));
+  EXPECT_FALSE(Logged("2048 fuses don't match any GAL"));
+  EXPECT_EQ(window_.LineCount(Pane::FuseMap), (2194 + 31) / 32);
+  DispatchCommand(CmdEquations);
+  EXPECT_TRUE(Logged("q14, pin 14: registered, tri-state, active low"));
+}
+
+}  // namespace
