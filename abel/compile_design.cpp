@@ -24,7 +24,7 @@ int Fail(const std::string& line) {
 // taken for a result of this run.
 bool DeleteOldOutputs(const std::string& vdos) {
   bool deleted = true;
-  for (const char* extension : {"out", "jed", "doc", "sim"}) {
+  for (const char* extension : {"out", "jed", "doc", "sim", "sum"}) {
     if (!DeleteIfPresent(WorkFile(vdos, extension))) deleted = false;
   }
   return deleted;
@@ -67,7 +67,37 @@ int VerdictOf(int exitStatus, bool fuseFileCopied) {
   return CompileErrors;
 }
 
+CompileSummary lastSummary;
+
+// Reads the compiler's verdict file; unknown keys and bad numbers are skipped.
+CompileSummary ReadSummary(const std::string& path) {
+  CompileSummary summary;
+  std::vector<std::string> lines;
+  if (!ReadTextLines(path, lines)) return summary;
+  for (const std::string& line : lines) {
+    const std::size_t eq = line.find('=');
+    if (eq == std::string::npos) continue;
+    const std::string key = line.substr(0, eq), value = line.substr(eq + 1);
+    const bool number =
+        !value.empty() && value.size() < 9 && value.find_first_not_of("0123456789") == std::string::npos;
+    if (key == "show") {
+      summary.Shown.push_back(value);
+    } else if (key == "vectors" && number) {
+      summary.Vectors = std::stoi(value);
+    } else if (key == "failed" && number) {
+      summary.Failed = std::stoi(value);
+    } else if (key == "simulation") {
+      summary.Simulation = value;
+    }
+  }
+  return summary;
+}
+
 }  // namespace
+
+const CompileSummary& LastCompileSummary() {
+  return lastSummary;
+}
 
 int LastCompileVerdict() {
   return lastVerdict;
@@ -87,6 +117,7 @@ std::string OutputBaseOf(const std::string& designPath) {
 
 int CompileAbelDesign(const std::string& designPath) {
   lastVerdict = CompileNotRun;
+  lastSummary = CompileSummary();
   if (designPath.empty()) return 0;
   const std::string vdos = VdosDirectory();
 
@@ -109,6 +140,7 @@ int CompileAbelDesign(const std::string& designPath) {
   std::vector<std::string> listing;
   if (!ReadTextLines(WorkFile(vdos, "out"), listing)) return Fail("ERROR: Can't open compiler output file!");
   ShowListing(listing);
+  lastSummary = ReadSummary(WorkFile(vdos, "sum"));
 
   // Only the fuse file decides the result; the listing shows why it is missing.
   CopyReplacing(WorkFile(vdos, "out"), base + ".out");

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 // The folder of the runner: the current directory followed by "vDosPlus" and
 // a separator.
@@ -37,3 +38,15 @@ constexpr int CompileDone = 0;     // the fuse file came back and every test vec
 constexpr int CompileErrors = 1;   // no fuse file, or the runner reported errors
 constexpr int CompileVectorsFailed = 3;  // the fuse file came back, but a test vector failed
 int LastCompileVerdict();
+
+// What the compiler said of its last run, from the verdict file it leaves
+// beside the work copy (abel/abelcpl.sum): the lines to show the user (the
+// fit and its terms, each warning, the vector result), the test vectors run
+// and failed, and the simulation file's name. Empty when it left none.
+struct CompileSummary {
+  std::vector<std::string> Shown;
+  int Vectors = 0;
+  int Failed = 0;
+  std::string Simulation;
+};
+const CompileSummary& LastCompileSummary();

@@ -145,7 +145,7 @@ int CompileFile(const std::string& path, std::ostream& out, std::ostream& err) {
   std::string source;
   const std::string base =
       path.substr(0, path.size() - std::filesystem::path(path).extension().string().size());
-  for (const char* ext : {".out", ".jed", ".doc", ".sim"}) {
+  for (const char* ext : {".out", ".jed", ".doc", ".sim", kSummaryExtension}) {
     std::error_code ec;
     std::filesystem::remove(base + ext, ec);
   }
@@ -155,9 +155,13 @@ int CompileFile(const std::string& path, std::ostream& out, std::ostream& err) {
     WriteFile(base + ".out", Crlf(std::string(kProductName) + "\n" + text + "1 error, 0 warnings\n"));
     return 1;
   }
+  const SourceContext context = ContextOf(path);
   CompiledFiles files =
-      CompileToFiles(std::filesystem::path(path).filename().string(), source, Now(), ContextOf(path));
+      CompileToFiles(std::filesystem::path(path).filename().string(), source, Now(), context);
   bool written = WriteFile(base + ".out", files.listing);
+  // Only the compile step, which left a side file, reads the verdict file.
+  if (!context.design_directory.empty())
+    written = WriteFile(base + kSummaryExtension, files.summary) && written;
   if (files.ok) {
     written = WriteFile(base + ".doc", files.doc) && written;
     written = WriteFile(base + ".sim", files.sim) && written;
@@ -216,7 +220,12 @@ CompiledFiles CompileToFiles(const std::string& work_name, const std::string& so
       c.diags.Error({}, "out of memory");
     }
   }
-  for (const Diagnostic& d : c.diags.List()) listing += FormatDiagnostic(d, context, source);
+  std::string summary;
+  for (const Diagnostic& d : c.diags.List()) {
+    const std::string text = FormatDiagnostic(d, context, source);
+    listing += text;
+    if (d.severity == Severity::Warning) summary += "show=" + text.substr(0, text.find('\n')) + "\n";
+  }
   if (fit && !c.diags.HasErrors()) {
     const LogicModel fitted = FittedModel(c.model, *fit);
     OutputContext ctx{fitted, *fit, BaseName(work_name), created, {}};
@@ -224,9 +233,20 @@ CompiledFiles CompileToFiles(const std::string& work_name, const std::string& so
     ctx.vectors = PinVectors(fitted, fit->pin_of, device.pins);
     FuseMapModel model(c.model.device.family, fit->fuses);
     VectorRun run = RunPinVectors(model, ctx.vectors);
-    listing += FitSummary(c.model, *fit);
-    listing +=
-        std::to_string(run.passed) + " out of " + std::to_string(ctx.vectors.size()) + " vectors passed.\n";
+    const std::string fitted_as = FitSummary(c.model, *fit);
+    const std::string vectors_line =
+        std::to_string(run.passed) + " out of " + std::to_string(ctx.vectors.size()) + " vectors passed.";
+    listing += fitted_as + vectors_line + "\n";
+    std::string shown;
+    for (std::size_t at = 0; at < fitted_as.size();) {
+      const std::size_t end = fitted_as.find('\n', at);
+      shown += "show=" + fitted_as.substr(at, end - at) + "\n";
+      at = end == std::string::npos ? fitted_as.size() : end + 1;
+    }
+    summary = shown + summary + "show=" + vectors_line + "\n";
+    summary += "vectors=" + std::to_string(ctx.vectors.size()) + "\n";
+    summary += "failed=" + std::to_string(static_cast<int>(ctx.vectors.size()) - run.passed) + "\n";
+    summary += "simulation=" + BaseName(file_name) + ".sim\n";
     int warnings = c.diags.WarningCount();
     files.vectors_failed = static_cast<int>(ctx.vectors.size()) - run.passed;
     if (files.vectors_failed > 0) {
@@ -244,6 +264,7 @@ CompiledFiles CompileToFiles(const std::string& work_name, const std::string& so
     listing += Count(c.diags.ErrorCount(), "error") + ", " + Count(c.diags.WarningCount(), "warning") + "\n";
   }
   files.listing = Crlf(listing);
+  files.summary = Crlf(summary);
   return files;
 }
 

@@ -36,7 +36,15 @@ struct CompiledFiles {
   bool ok = false;
   int vectors_failed = 0;              // test vectors the fitted map fails
   std::string listing, jed, doc, sim;  // CR LF line ends
+  std::string summary;                 // the verdict file's text, see kSummaryExtension
 };
+
+// The verdict the compiler leaves for the compile step beside a work copy
+// that has a side file (abel/abelcpl.sum), CR LF lines of "key=value":
+// "show=" a line for the user, in order (the fit and its terms, each
+// warning, the vector result); "vectors=" the test vectors run; "failed="
+// those that failed; "simulation=" the name of the simulation file.
+constexpr const char* kSummaryExtension = ".sum";
 
 // Compiles, fits and simulates `source`; `file_name` ("abelcpl.abl") names
 // the design in messages and its base names the outputs. `created` is the

@@ -8,6 +8,7 @@
 
 #include "abel/compile_design.h"
 #include "base/design_path.h"
+#include "base/message_log.h"
 #include "base/paths.h"
 #include "base/requesters.h"
 #include "commands/design_state.h"
@@ -78,6 +79,18 @@ CommandResult RunCompileFileCommand(const std::string& design) {
     return CommandFailed("the fuse file made from " + design + " did not load");
   }
   ShowLoadedFile(design);
+  // The load cleared the listing: what the compiler said of the fit, its
+  // warnings and the test vectors are shown again below the map's lines.
+  const CompileSummary& summary = LastCompileSummary();
+  for (const std::string& line : summary.Shown) MessageLog(line, LevelPlain);
+  if (LastCompileVerdict() == CompileVectorsFailed) {
+    const std::string simulation = FilePart(OutputBaseOf(design)) + ".sim";
+    const std::string count = summary.Vectors > 0 ? std::to_string(summary.Failed) + " of " +
+                                                        std::to_string(summary.Vectors) + " test vectors"
+                                                  : "test vectors";
+    MessageLog("ERROR: " + count + " failed (see " + simulation + ")", LevelPlain);
+    return CommandFailed("test vectors failed");
+  }
   return CommandDone();
 }
 

@@ -89,6 +89,23 @@ TEST(CompileCli, Success) {
   EXPECT_EQ(run.Status, 0);
 }
 
+// With the project's compiler as the runner: a design that fits but fails a
+// test vector is loaded, says so after the load, and the command fails.
+TEST(CompileCli, AFailingVectorFailsTheCommand) {
+  CompileScene scene;
+  std::filesystem::copy_file(std::string(QUELVOX_BINARY_DIR) + "/vDosPlus/vDosPlus.exe",
+                             scene.Vdos() + "vDosPlus.exe");
+  WriteBytes(scene.Design("x.abl"),
+             "module x\r\ng device 'P16V8';\r\na pin 2;\r\ny pin 19;\r\nequations\r\ny = a;\r\n"
+             "test_vectors (a -> y)\r\n1 -> 0;\r\nend x\r\n");
+  const ProgramRun run = RunProgram(Cli, {"compile", scene.Design("x.abl"), "--brief"});
+  EXPECT_NE(run.Out.find(
+                "0 out of 1 vectors passed.\nERROR: 1 of 1 test vectors failed (see x.sim)\n>>> done <<<\n"),
+            std::string::npos)
+      << run.Out;
+  EXPECT_EQ(run.Status, 1);
+}
+
 TEST(CompileCli, Failures) {
   const std::string empty = "--- fuse map ---\n--- status ---\n\n\n";
   struct Case {

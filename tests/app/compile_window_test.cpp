@@ -10,6 +10,7 @@
 #include <QPlainTextEdit>
 #include <QTimer>
 #include <filesystem>
+#include <fstream>
 
 #include "app/main_window.h"
 #include "commands/command_ids.h"
@@ -98,6 +99,43 @@ TEST(CompileWindow, CompilesTheChosenDesignAndShowsListingDiagramAndMap) {
   EXPECT_GT(map.size(), 10u);
   EXPECT_TRUE(fs::exists(dir / "counter.jed"));
   EXPECT_TRUE(fs::exists(dir / "counter.doc"));
+  InstallWindow(nullptr);
+  ResetProgramState();
+  fs::remove_all(dir);
+}
+
+// A design whose test vector fails still loads, and once the load has
+// cleared the listing the log says so: the vector result and the error line.
+TEST(CompileWindow, AFailingVectorIsTheLastWordBeforeTheClosingLine) {
+  const fs::path dir = fs::temp_directory_path() / "quelvox-window-compile-vector";
+  fs::remove_all(dir);
+  fs::create_directories(dir / "vDosPlus" / "abel");
+  fs::copy_file(QUELVOX_VDOS_EXE, dir / "vDosPlus" / "vDosPlus.exe");
+  {
+    std::ofstream(dir / "gate.abl")
+        << "module gate\ng device 'P16V8';\na, b pin 2, 3;\ny pin 19;\nequations\n"
+           "y = a & b;\ntest_vectors ([a, b] -> y)\n[1, 1] -> 1;\n[0, 1] -> 1;\nend gate\n";
+  }
+  ResetProgramState();
+  MainWindow window;
+  InstallWindow(&window);
+  window.show();
+  for (int i = 0; i < 5; ++i) QCoreApplication::processEvents();
+  {
+    CurrentDirectoryScope scope(dir.string());
+    bool seen = false;
+    AcceptNextFileDialog(QString::fromStdString((dir / "gate.abl").string()), &seen);
+    EXPECT_EQ(DispatchCommand(CmdCompile).Status, CommandStatus::Failed);
+    EXPECT_TRUE(seen);
+  }
+  const std::vector<std::string> log = Lines(window, Pane::Log);
+  ASSERT_GE(log.size(), 4u);
+  EXPECT_EQ(log[0], "Parsing file: gate.jed");
+  EXPECT_TRUE(Holds(log, "fitted as 'P16V8S' (simple mode)"));
+  EXPECT_EQ(std::vector<std::string>(log.end() - 3, log.end()),
+            (std::vector<std::string>{"1 out of 2 vectors passed.",
+                                      "ERROR: 1 of 2 test vectors failed (see gate.sim)", ">>> done <<<"}));
+  EXPECT_GT(window.LineCount(Pane::FuseMap), 10);
   InstallWindow(nullptr);
   ResetProgramState();
   fs::remove_all(dir);
