@@ -15,8 +15,11 @@ namespace {
 
 int lastVerdict = CompileNotRun;
 
-int Fail(const std::string& line) {
+// The line says what failed; the path says which file, as the design's own
+// file, the work folder's and the runner are all candidates.
+int Fail(const std::string& line, const std::string& path) {
   MessageLog(line, LevelPlain);
+  MessageLog("Path: " + path, LevelPlain);
   return 0;
 }
 
@@ -124,21 +127,23 @@ int CompileAbelDesign(const std::string& designPath) {
   // The design is read whole before the work file is written, so compiling
   // the work file itself does not truncate it before it is read.
   std::vector<std::string> design;
-  if (!ReadTextLines(designPath, design)) return Fail("ERROR: Can't open ABEL design file!");
+  if (!ReadTextLines(designPath, design)) return Fail("ERROR: Can't open ABEL design file!", designPath);
   // A work file cut short by a failed write would compile into a wrong fuse map.
   if (!WriteTextLines(WorkFile(vdos, "abl"), RewriteAbelDesign(design)) ||
       !WriteSideFile(vdos, SideFileLines(designPath, design))) {
-    return Fail("ERROR: Can't duplicate ABEL design file!");
+    return Fail("ERROR: Can't duplicate ABEL design file!", WorkFile(vdos, "abl"));
   }
-  if (!DeleteOldOutputs(vdos)) return Fail("ERROR: Can't delete old compiler output files!");
+  if (!DeleteOldOutputs(vdos))
+    return Fail("ERROR: Can't delete old compiler output files!", WorkFile(vdos, "*"));
 
   const int exitStatus = StartProgramAndWait(vdos + "vDosPlus.exe", vdos);
-  if (exitStatus == ProcessNotStarted) return Fail("ERROR: Can't start vDosPlus");
+  if (exitStatus == ProcessNotStarted) return Fail("ERROR: Can't start vDosPlus", vdos + "vDosPlus.exe");
   lastVerdict = CompileErrors;
 
   const std::string base = OutputBaseOf(designPath);
   std::vector<std::string> listing;
-  if (!ReadTextLines(WorkFile(vdos, "out"), listing)) return Fail("ERROR: Can't open compiler output file!");
+  if (!ReadTextLines(WorkFile(vdos, "out"), listing))
+    return Fail("ERROR: Can't open compiler output file!", WorkFile(vdos, "out"));
   ShowListing(listing);
   lastSummary = ReadSummary(WorkFile(vdos, "sum"));
 

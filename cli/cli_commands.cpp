@@ -2,9 +2,11 @@
 #include "cli/cli_commands.h"
 
 #include <filesystem>
+#include <iostream>
 #include <system_error>
 
 #include "base/requesters.h"
+#include "cli/cli_work_folder.h"
 #include "cli/logic_cli_commands.h"
 #include "cli/programmer_commands.h"
 #include "commands/command_ids.h"
@@ -52,9 +54,15 @@ int RunInfo(const std::vector<std::string>& operands, const CliOptions&, CliWind
 }
 
 // Compile as from the window; the runner is looked for in vDosPlus/ of the
-// current directory. Only a successful compile loads a fuse map.
+// current directory, or of the user's work folder when the current directory
+// has none. Only a successful compile loads a fuse map.
 int RunCompile(const std::vector<std::string>& operands, const CliOptions&, CliWindow& window) {
-  window.DialogAnswers.push_back({FullPath(operands[0]), FilterAbel});
+  const std::string design = FullPath(operands[0]);  // before the folder changes
+  if (const std::string why = EnterCompileFolder(); !why.empty()) {
+    std::cerr << "quelvox-cli: " << why << '\n';
+    return ExitFailed;
+  }
+  window.DialogAnswers.push_back({design, FilterAbel});
   return CloseCliCommand(RunCommandAction(CmdCompile));
 }
 
@@ -81,7 +89,9 @@ const std::vector<CliCommand>& CliCommands() {
       {"save", "IN OUT", 2, "open the JEDEC file IN and save it as OUT (replacing OUT)", RunSave},
       {"info", "FILE", 1, "open FILE and show its pinout and OLMC configuration", RunInfo},
       {"compile", "DESIGN", 1,
-       "compile the ABEL file DESIGN with vDosPlus/ of the current directory, load the result", RunCompile},
+       "compile the ABEL file DESIGN (in vDosPlus/ of the current directory, else of the user's work "
+       "folder), load the result",
+       RunCompile},
       {"set-ues", "IN TEXT OUT", 3,
        "open IN, set its user signature (UES) to TEXT and save it as OUT (replacing OUT)", RunSetUes, false,
        false, false, 1},

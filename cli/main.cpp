@@ -10,6 +10,7 @@
 #include "cli/cli_options.h"
 #include "cli/cli_output.h"
 #include "cli/cli_window.h"
+#include "cli/cli_work_folder.h"
 
 namespace {
 
@@ -40,6 +41,8 @@ void PrintHelp(std::ostream& out) {
   out << "\noptions:\n"
          "  --brief    leave out the fuse-map block\n"
          "  --version  print the version and exit\n"
+         "  --work-folder\n"
+         "             prepare the user's work folder for compiling (as quelvox-launch does) and print it\n"
          "\nOutput: the log pane, the fuse-map pane and the two status fields, each block under its own\n"
          "header; progress of the programmer commands on stderr when it is a terminal.\n"
          "Exit status: 0 done, 1 failed, 2 bad arguments.\n";
@@ -59,6 +62,16 @@ int main(int argc, char** argv) {
   if (args[0] == "--help" || args[0] == "-h") {
     if (args.size() != 1) return UsageError("--help takes no operands");
     PrintHelp(std::cout);
+    return ExitDone;
+  }
+  if (args[0] == "--work-folder") {
+    if (args.size() != 1) return UsageError("--work-folder takes no operands");
+    std::string folder;
+    if (const std::string why = PrepareUserWorkFolder(folder); !why.empty()) {
+      std::cerr << "quelvox-cli: " << why << '\n';
+      return ExitFailed;
+    }
+    std::cout << folder << '\n';
     return ExitDone;
   }
   if (args[0] == "--version") {

@@ -7,6 +7,8 @@
 #include "commands/dispatch.h"
 #include "tests/abel/compile_scene.h"
 #include "tests/cli/run_program.h"
+#include "tests/fuses/fuse_test_files.h"
+#include "tests/support/current_directory.h"
 #include "tests/support/recording_window.h"
 
 namespace {
@@ -106,6 +108,33 @@ TEST(CompileCli, AFailingVectorFailsTheCommand) {
   EXPECT_EQ(run.Status, 1);
 }
 
+// From a folder without vDosPlus/, quelvox-cli compiles in the user's work
+// folder, prepared as the launcher prepares it, with the compiler found beside
+// quelvox-cli; the files land beside the design all the same.
+TEST(CompileCli, FromAFolderWithoutTheCompilersFolder) {
+  ScratchDir data, elsewhere;
+  WriteBytes(
+      data / "gate.abl",
+      "module gate\r\ng device 'P16V8';\r\na pin 2;\r\ny pin 19;\r\nequations\r\ny = a;\r\nend gate\r\n");
+  const char* saved = std::getenv("XDG_DATA_HOME");
+  const std::string savedData = saved != nullptr ? saved : "";
+  setenv("XDG_DATA_HOME", (data / "share").c_str(), 1);
+  ProgramRun run;
+  {
+    CurrentDirectoryScope scope(elsewhere.path());
+    run = RunProgram(Cli, {"compile", data / "gate.abl", "--brief"});
+  }
+  if (saved != nullptr) {
+    setenv("XDG_DATA_HOME", savedData.c_str(), 1);
+  } else {
+    unsetenv("XDG_DATA_HOME");
+  }
+  EXPECT_EQ(run.Status, 0) << run.Out << run.Err;
+  EXPECT_TRUE(std::filesystem::is_symlink(data / "share/quelvox/vDosPlus/vDosPlus.exe"));
+  EXPECT_TRUE(std::filesystem::exists(data / "gate.jed"));
+  EXPECT_TRUE(std::filesystem::is_empty(elsewhere.path()));
+}
+
 TEST(CompileCli, Failures) {
   const std::string empty = "--- fuse map ---\n--- status ---\n\n\n";
   struct Case {
@@ -113,7 +142,7 @@ TEST(CompileCli, Failures) {
     void (*Runner)(const CompileScene&);
     std::string Log;
   } cases[] = {
-      {"no runner", nullptr, "ERROR: Can't start vDosPlus\n"},
+      {"no runner", nullptr, "ERROR: Can't start vDosPlus\nPath: @VDOS@vDosPlus.exe\n"},
       {"compile error", WriteFailingRunner, "x.abl:3:1: error: oops\n1 errors, 0 warnings\n"},
   };
   for (const Case& c : cases) {
@@ -121,7 +150,9 @@ TEST(CompileCli, Failures) {
     if (c.Runner) c.Runner(scene);
     WriteBytes(scene.Design("x.abl"), "module x\r\n");
     const ProgramRun run = RunProgram(Cli, {"compile", scene.Design("x.abl")});
-    EXPECT_EQ(run.Out, "--- log ---\n" + c.Log + ">>> done <<<\n" + empty) << c.What;
+    std::string log = c.Log;
+    if (const auto at = log.find("@VDOS@"); at != std::string::npos) log.replace(at, 6, scene.Vdos());
+    EXPECT_EQ(run.Out, "--- log ---\n" + log + ">>> done <<<\n" + empty) << c.What;
     EXPECT_EQ(run.Status, 1) << c.What;
   }
 }

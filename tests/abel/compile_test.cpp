@@ -213,9 +213,21 @@ TEST(CompileFailures, Table) {
 
     EXPECT_EQ(CompileAbelDesign(row.DesignName.empty() ? "" : b.scene.Design(row.DesignName)), 0);
 
-    // The listing replaces the log; an error line is added to it.
+    // The listing replaces the log; an error line is added to it, followed
+    // by the file it is about.
     Lines log = row.Log;
     if (log.empty() || log[0].rfind("ERROR: ", 0) == 0) log.insert(log.begin(), "before");
+    const std::pair<std::string, std::string> paths[] = {
+        {"ERROR: Can't open ABEL design file!", b.scene.Design(row.DesignName)},
+        {"ERROR: Can't duplicate ABEL design file!", b.scene.Abel("abelcpl.abl")},
+        {"ERROR: Can't delete old compiler output files!", b.scene.Abel("abelcpl.*")},
+        {"ERROR: Can't start vDosPlus", b.scene.Vdos() + "vDosPlus.exe"},
+        {"ERROR: Can't open compiler output file!", b.scene.Abel("abelcpl.out")},
+    };
+    for (const auto& [error, path] : paths) {
+      const auto at = std::find(log.begin(), log.end(), error);
+      if (at != log.end()) log.insert(at + 1, "Path: " + path);
+    }
     EXPECT_EQ(b.window.LogLines, log);
     EXPECT_EQ(b.runner.Starts.size(), row.Started ? 1u : 0u);
     EXPECT_EQ(CompileScene::Entries(b.scene.Abel("")), row.AbelLeft);
@@ -293,7 +305,8 @@ TEST_F(Compile, WorkFileWriteFailure) {
   signal(SIGXFSZ, savedHandler);
 
   EXPECT_EQ(result, 0);
-  EXPECT_EQ(window.LogLines, Lines{"ERROR: Can't duplicate ABEL design file!"});
+  EXPECT_EQ(window.LogLines,
+            (Lines{"ERROR: Can't duplicate ABEL design file!", "Path: " + scene.Abel("abelcpl.abl")}));
   EXPECT_TRUE(runner.Starts.empty());
   EXPECT_EQ(ReadBytes(scene.Abel("abelcpl.jed")), "old");
 }

@@ -95,7 +95,7 @@ TEST(HostileRunner, TheCompileCommandSaysWhatFailedAndEnds) {
   const Row rows[] = {
       {"no vDosPlus folder",
        [](CompileScene& s) { std::filesystem::remove_all(s.Vdos()); },
-       {cantDuplicate, ">>> done <<<"},
+       {cantDuplicate, "Path: *", ">>> done <<<"},
        false},
       {"read-only vDosPlus folder",
        [](CompileScene& s) {
@@ -103,7 +103,7 @@ TEST(HostileRunner, TheCompileCommandSaysWhatFailedAndEnds) {
          MakeReadOnly(s.Abel(""));
          MakeReadOnly(s.Vdos());
        },
-       {cantDuplicate, ">>> done <<<"},
+       {cantDuplicate, "Path: *", ">>> done <<<"},
        false},
       {"read-only abel folder holding an old run",
        [](CompileScene& s) {
@@ -113,11 +113,11 @@ TEST(HostileRunner, TheCompileCommandSaysWhatFailedAndEnds) {
          MakeReadOnly(s.Abel(""));
          chmod(s.Abel("abelcpl.abl").c_str(), 0666);
        },
-       {"ERROR: Can't delete old compiler output files!", ">>> done <<<"},
+       {"ERROR: Can't delete old compiler output files!", "Path: *", ">>> done <<<"},
        false},
       {"runner crashes at once",
        [](CompileScene& s) { s.WriteStandInRunner("kill -SEGV $$"); },
-       {"ERROR: Can't open compiler output file!", ">>> done <<<"},
+       {"ERROR: Can't open compiler output file!", "Path: *", ">>> done <<<"},
        false},
       {"runner crashes half-way through the fuse file",
        [](CompileScene& s) {
