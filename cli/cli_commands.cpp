@@ -29,6 +29,21 @@ CommandResult OpenDesign(const std::string& file, CliWindow& window) {
   return RunCommandAction(CmdOpenMenu);
 }
 
+CommandResult SaveDesignAs(const std::string& file, CliWindow& window) {
+  window.DialogAnswers.push_back({FullPath(file), FilterJedec});
+  window.BoxAnswers.push_back(BoxAnswer::Yes);  // replace an existing file
+  return RunCommandAction(CmdSaveAsMenu);
+}
+
+CommandResult Steps(std::initializer_list<std::function<CommandResult()>> steps) {
+  CommandResult result;
+  for (const auto& step : steps) {
+    result = step();
+    if (!result.IsDone()) break;
+  }
+  return result;
+}
+
 namespace {
 
 int RunOpen(const std::vector<std::string>& operands, const CliOptions&, CliWindow& window) {
@@ -38,19 +53,13 @@ int RunOpen(const std::vector<std::string>& operands, const CliOptions&, CliWind
 // A failed open ends the command: saving then would replace OUT with an
 // empty fuse map.
 int RunSave(const std::vector<std::string>& operands, const CliOptions&, CliWindow& window) {
-  CommandResult result = OpenDesign(operands[0], window);
-  if (result.IsDone()) {
-    window.DialogAnswers.push_back({FullPath(operands[1]), FilterJedec});
-    window.BoxAnswers.push_back(BoxAnswer::Yes);  // replace an existing OUT
-    result = RunCommandAction(CmdSaveAsMenu);
-  }
-  return CloseCliCommand(result);
+  return CloseCliCommand(Steps(
+      {[&] { return OpenDesign(operands[0], window); }, [&] { return SaveDesignAs(operands[1], window); }}));
 }
 
 int RunInfo(const std::vector<std::string>& operands, const CliOptions&, CliWindow& window) {
-  CommandResult result = OpenDesign(operands[0], window);
-  if (result.IsDone()) result = RunCommandAction(CmdInfo);
-  return CloseCliCommand(result);
+  return CloseCliCommand(
+      Steps({[&] { return OpenDesign(operands[0], window); }, [] { return RunCommandAction(CmdInfo); }}));
 }
 
 // Compile as from the window; the runner is looked for in vDosPlus/ of the
@@ -68,17 +77,12 @@ int RunCompile(const std::vector<std::string>& operands, const CliOptions&, CliW
 
 // Set User Signature as from the window, answered with TEXT, then Save As.
 int RunSetUes(const std::vector<std::string>& operands, const CliOptions&, CliWindow& window) {
-  CommandResult result = OpenDesign(operands[0], window);
-  if (result.IsDone()) {
-    window.TextAnswers.push_back(operands[1]);
-    result = RunCommandAction(CmdSetUserSignature);
-  }
-  if (result.IsDone()) {
-    window.DialogAnswers.push_back({FullPath(operands[2]), FilterJedec});
-    window.BoxAnswers.push_back(BoxAnswer::Yes);  // replace an existing OUT
-    result = RunCommandAction(CmdSaveAsMenu);
-  }
-  return CloseCliCommand(result);
+  return CloseCliCommand(Steps({[&] { return OpenDesign(operands[0], window); },
+                                [&] {
+                                  window.TextAnswers.push_back(operands[1]);
+                                  return RunCommandAction(CmdSetUserSignature);
+                                },
+                                [&] { return SaveDesignAs(operands[2], window); }}));
 }
 
 }  // namespace

@@ -3,6 +3,8 @@
 // its exit status from the commands' results.
 #pragma once
 
+#include <functional>
+#include <initializer_list>
 #include <string>
 #include <vector>
 
@@ -36,3 +38,8 @@ std::string FullPath(const std::string& path);
 int CloseCliCommand(const CommandResult& result);
 // Open as from the window, without the closing line.
 CommandResult OpenDesign(const std::string& file, CliWindow& window);
+// Save As from the window, answered with file (an existing one is replaced).
+CommandResult SaveDesignAs(const std::string& file, CliWindow& window);
+// Runs the steps in turn until one does not end done; the first that fails
+// is the result.
+CommandResult Steps(std::initializer_list<std::function<CommandResult()>> steps);

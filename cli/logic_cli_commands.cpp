@@ -9,19 +9,17 @@
 #include "commands/logic_commands.h"
 
 int RunEquations(const std::vector<std::string>& operands, const CliOptions&, CliWindow& window) {
-  CommandResult result = OpenDesign(operands[0], window);
-  if (result.IsDone()) result = RunCommandAction(CmdEquations);
-  return CloseCliCommand(result);
+  return CloseCliCommand(Steps(
+      {[&] { return OpenDesign(operands[0], window); }, [] { return RunCommandAction(CmdEquations); }}));
 }
 
 int RunExportAbel(const std::vector<std::string>& operands, const CliOptions&, CliWindow& window) {
-  CommandResult result = OpenDesign(operands[0], window);
-  if (result.IsDone()) {
-    window.DialogAnswers.push_back({FullPath(operands[1]), FilterAbel});
-    window.BoxAnswers.push_back(BoxAnswer::Yes);  // replace an existing OUT
-    result = RunCommandAction(CmdExportAbel);
-  }
-  return CloseCliCommand(result);
+  return CloseCliCommand(Steps({[&] { return OpenDesign(operands[0], window); },
+                                [&] {
+                                  window.DialogAnswers.push_back({FullPath(operands[1]), FilterAbel});
+                                  window.BoxAnswers.push_back(BoxAnswer::Yes);  // replace an existing OUT
+                                  return RunCommandAction(CmdExportAbel);
+                                }}));
 }
 
 int RunConvertPalFile(const std::vector<std::string>& operands, const CliOptions&, CliWindow&) {

@@ -175,11 +175,8 @@ int RunReadChip(const std::vector<std::string>& operands, const CliOptions& opti
     return ExitFailed;
   }
   return OnTheBox(options, window, [&] {
-    CommandResult result = RunCommandAction(CmdRead);
-    if (!result.IsDone()) return result;
-    window.DialogAnswers.push_back({FullPath(operands[0]), FilterJedec});
-    window.BoxAnswers.push_back(BoxAnswer::Yes);  // replace an existing OUT
-    return RunCommandAction(CmdSaveAsMenu);
+    return Steps(
+        {[] { return RunCommandAction(CmdRead); }, [&] { return SaveDesignAs(operands[0], window); }});
   });
 }
 
