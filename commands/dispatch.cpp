@@ -73,6 +73,7 @@ CommandResult RunAsCommand(const std::function<CommandResult()>& action) {
   commandRunning = true;
   const CommandResult result = action();
   MessageLog(result.Status == CommandStatus::Aborted ? "-- aborted --" : ">>> done <<<", LevelPlain);
+  FlushMessageLog();  // the closing line is always painted and the clicks queued before it dropped
   commandRunning = false;
   return result;
 }

@@ -7,6 +7,7 @@
 
 #include "base/design_path.h"
 #include "base/fuse_map.h"
+#include "base/message_log.h"
 #include "boxsim/sim_port.h"
 #include "commands/command_ids.h"
 #include "devices/gal_device.h"
@@ -14,6 +15,7 @@
 #include "programmer/link_buffers.h"
 #include "tests/support/box_link.h"
 #include "tests/support/recording_window.h"
+#include "tests/support/virtual_clock.h"
 
 namespace {
 
@@ -226,6 +228,22 @@ TEST(Dispatch, EventsArrivingDuringACommandAreDropped) {
   EXPECT_TRUE(w.Boxes.empty());
   EXPECT_EQ(w.DroppedEvents.size(), 2u);
   EXPECT_EQ(w.LogLines, DoneOnly);
+}
+
+TEST(Dispatch, TheClosingLineDropsWhatArrivedSinceTheLastRoundOfTheLog) {
+  TestWindowScope scope;
+  VirtualClockScope clock;  // no time passes: the log would leave the closing line for later
+  auto& w = scope.window();
+  w.OnAppend = [&w](Pane, const std::string& text) {
+    if (text == ">>> done <<<") w.PendingEvents = {{EventKind::Menu, CmdAbout}, {EventKind::Close, 0}};
+  };
+  RunAsCommand([] {
+    MessageLog("working", LevelPlain);
+    return CommandDone();
+  });
+  EXPECT_TRUE(w.PendingEvents.empty());
+  EXPECT_EQ(w.DroppedEvents.size(), 2u);
+  EXPECT_EQ(w.LogLines, (std::vector<std::string>{"working", ">>> done <<<"}));
 }
 
 }  // namespace
