@@ -79,10 +79,19 @@ char UpperCase(unsigned char byte) {
 bool ReadCapped(const std::string& path, std::string& bytes) {
   std::error_code error;
   if (!std::filesystem::is_regular_file(std::filesystem::path(path), error)) return false;
+  // The buffer starts at the file's size plus one byte and grows to the limit
+  // only when that byte arrives too, so a file that grew meanwhile still
+  // shows as too large.
+  const std::uintmax_t size = std::filesystem::file_size(std::filesystem::path(path), error);
   std::FILE* file = std::fopen(path.c_str(), "rb");
   if (file == nullptr) return false;
-  bytes.resize(static_cast<std::size_t>(JedecFileSizeLimit) + 1);
-  const std::size_t got = std::fread(bytes.data(), 1, bytes.size(), file);
+  const auto limit = static_cast<std::size_t>(JedecFileSizeLimit) + 1;
+  bytes.resize(error || size >= limit ? limit : static_cast<std::size_t>(size) + 1);
+  std::size_t got = std::fread(bytes.data(), 1, bytes.size(), file);
+  if (got == bytes.size() && got < limit) {
+    bytes.resize(limit);
+    got += std::fread(bytes.data() + got, 1, limit - got, file);
+  }
   const bool failed = std::ferror(file) != 0;
   std::fclose(file);
   bytes.resize(got);
