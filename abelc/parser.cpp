@@ -5,6 +5,9 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cstdint>
+#include <cstdlib>
+#include <string>
 
 #include "abelc/parser_internal.h"
 
@@ -525,6 +528,10 @@ std::vector<std::string> Parser::ParseAttributes(SourcePos& pos) {
   return attrs;
 }
 
+namespace {
+constexpr std::int64_t kMaxPinNumbers = 1000;
+}  // namespace
+
 std::vector<int> Parser::ParsePinNumbers() {
   std::vector<int> numbers;
   while (tok_.kind == Tok::Number) {
@@ -533,6 +540,12 @@ std::vector<int> Parser::ParsePinNumbers() {
     if (Accept("..")) {
       if (tok_.kind != Tok::Number) FailHere("a pin number");
       int to = static_cast<int>(tok_.number);
+      // No device has more than a few dozen pins and nodes; a range of
+      // millions would only fill the memory before the count check.
+      const std::int64_t length = std::abs(static_cast<std::int64_t>(to) - from) + 1;
+      if (static_cast<std::int64_t>(numbers.size()) + length > kMaxPinNumbers) {
+        Fail(tok_.pos, "a pin list holds at most " + std::to_string(kMaxPinNumbers) + " numbers");
+      }
       Take();
       for (int n = from;; n += from <= to ? 1 : -1) {
         numbers.push_back(n);

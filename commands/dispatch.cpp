@@ -102,6 +102,7 @@ void CloseCommand(const CommandResult& result) {
   // Still running: the closing line's event handling drops clicks too.
   commandRunning = true;
   MessageLog(result.Status == CommandStatus::Aborted ? "-- aborted --" : ">>> done <<<", LevelPlain);
+  FlushMessageLog();  // the closing line is always painted and the clicks queued before it dropped
   commandRunning = false;
 }
 

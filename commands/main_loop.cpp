@@ -16,6 +16,7 @@
 int ResetCounter = 0;
 
 void ResetProgramState() {
+  ResetMessageLogState();
   ResetDispatchState();
   ResetDesignState();
   ResetRequesterState();
@@ -39,6 +40,7 @@ int RunMainLoop() {
     // Gadget and other events carry nothing the loop acts on.
     if (ResetCounter >= 2) {
       MessageLog("Resetting...", LevelPlain);
+      FlushMessageLog();  // shown before the pause
       TheClock().SleepMs(600);
       // No box found: the user was told, and the program ends as after a close.
       if (RedetectProgrammer() == 0) break;

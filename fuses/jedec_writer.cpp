@@ -35,7 +35,10 @@ bool RowHasFuseSet(const std::string& line) {
 
 std::string JedecFileText(const LocalDateTime& now) {
   std::string text;
-  auto line = [&text](const std::string& content) { text += content + LineEnd; };
+  auto line = [&text](const std::string& content) {
+    text += content;
+    text += LineEnd;
+  };
   line("\x02");
   line("This is a JEDEC compatible fuse file.");
   line("CREATED BY: Quelvox");
@@ -45,7 +48,10 @@ std::string JedecFileText(const LocalDateTime& now) {
   const int rows = window.LineCount(Pane::FuseMap);
   for (int i = 0; i < rows; ++i) {
     const std::string row = window.LineText(Pane::FuseMap, i);
-    if (RowHasFuseSet(row)) line(row + "*");
+    if (RowHasFuseSet(row)) {
+      text += row;
+      line("*");
+    }
   }
   char checksum[16];
   std::snprintf(checksum, sizeof checksum, "C%04X*", FuseChecksum(FuseMapLength));

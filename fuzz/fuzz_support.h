@@ -6,7 +6,8 @@
 #include <cstdint>
 #include <string>
 
-// The folder, created on first use and removed when the process ends.
+// The folder, created on first use (in memory-backed /dev/shm when there is
+// one) and removed when the process ends.
 const std::string& FuzzScratchDir();
 
 // Writes the bytes as the file name in the scratch folder; returns its path.

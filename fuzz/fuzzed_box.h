@@ -12,7 +12,8 @@
 //           cross the reply limit)
 //   kind 2  silence
 //   kind 3  forged trailer: P, P payload bytes, then four trailer bytes as given
-// Once the bytes run out the box is unplugged: nothing more ever arrives.
+// Once the bytes run out the box is unplugged: nothing more ever arrives, and
+// the session ends with the command that is running.
 // Shared by the fuzz target, its seed writer and the test that replays the
 // inputs the fuzzer found.
 #pragma once
@@ -45,6 +46,7 @@ class FuzzedBox final : public SerialPort {
     pending_.clear();
   }
   bool IsOpen() override { return open_; }
+  bool Unplugged() const { return at_ >= size_; }
   int BytesWaiting() override { return open_ ? static_cast<int>(pending_.size()) : 0; }
   int Read(std::uint8_t* buffer, int count) override {
     int n = 0;
@@ -107,14 +109,20 @@ class FuzzedBox final : public SerialPort {
   std::deque<std::uint8_t> pending_;
 };
 
-// Read, Verify and Erase (answered Yes) against the box; returns the log.
+// Read, Verify and Erase (answered Yes) against the box; returns the log. The
+// session ends with the command during which the box was unplugged: against
+// an unplugged box every later command only waits out the same timeouts, on
+// the virtual clock but a turn of the wait loop per millisecond all the same.
 inline std::vector<std::string> RunFuzzedBoxSession(const std::uint8_t* data, std::size_t size) {
   TestWindowScope scope;
   VirtualClockScope clock;
   FuzzedBox box(data, size);
   InstallSerialPort(&box);
   scope.window().AnswerBox(BoxAnswer::Yes);
-  for (CommandId command : {CmdRead, CmdVerify, CmdErase}) DispatchCommand(command);
+  for (CommandId command : {CmdRead, CmdVerify, CmdErase}) {
+    DispatchCommand(command);
+    if (box.Unplugged()) break;
+  }
   box.Close();
   InstallSerialPort(nullptr);
   return scope.window().LogLines;

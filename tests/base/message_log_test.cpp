@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "tests/support/recording_window.h"
+#include "tests/support/virtual_clock.h"
 
 namespace {
 
@@ -43,6 +44,45 @@ TEST(MessageLog, ScrollsToTheEndAndDropsEveryWaitingEvent) {
   EXPECT_EQ(w.DroppedEvents.size(), 3u);
   // The pump stops only when nothing is left.
   EXPECT_EQ(w.PumpCalls, 4);
+}
+
+TEST(MessageLog, HandlesEventsAtMostOncePerIntervalAndFlushesWhatItLeft) {
+  TestWindowScope scope;
+  VirtualClockScope clock;
+  auto& w = scope.window();
+  struct Step {
+    std::int64_t AtMs;
+    enum { Log, Flush, Reset } Action;
+    int RoundsAfter;  // rounds of event handling so far (PumpCalls: nothing is waiting)
+  };
+  const Step steps[] = {
+      {1000, Step::Log, 1},    // the first line: a round at once
+      {1000, Step::Log, 1},    // same moment: left for the next round
+      {1015, Step::Log, 1},    // still inside the interval
+      {1016, Step::Log, 2},    // the interval has passed
+      {1016, Step::Flush, 2},  // nothing was left
+      {1020, Step::Log, 2},    // left for later again
+      {1020, Step::Flush, 3},  // the line at 1020 is shown now
+      {1020, Step::Flush, 3},  // and only once
+      {500, Step::Log, 4},     // a clock that went back does not stop the rounds
+      {501, Step::Log, 4},     // the interval counts from 500 now
+      {501, Step::Reset, 4},   // a reset forgets the last round
+      {502, Step::Log, 5},     // so the next line starts one at once
+  };
+  int lines = 0;
+  for (const Step& step : steps) {
+    clock.clock().Ms = step.AtMs;
+    if (step.Action == Step::Log) {
+      MessageLog("line " + std::to_string(++lines), LevelPlain);
+    } else if (step.Action == Step::Flush) {
+      FlushMessageLog();
+    } else {
+      ResetMessageLogState();
+    }
+    EXPECT_EQ(w.PumpCalls, step.RoundsAfter) << "at " << step.AtMs;
+  }
+  EXPECT_EQ(static_cast<int>(w.LogLines.size()), lines);
+  EXPECT_EQ(w.LogScrolls, lines);  // the end is kept in view line by line
 }
 
 }  // namespace

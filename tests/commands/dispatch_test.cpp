@@ -7,6 +7,7 @@
 
 #include "base/design_path.h"
 #include "base/fuse_map.h"
+#include "base/message_log.h"
 #include "boxsim/sim_port.h"
 #include "commands/command_ids.h"
 #include "commands/device_commands.h"
@@ -16,6 +17,7 @@
 #include "tests/fuses/fuse_test_files.h"
 #include "tests/support/box_link.h"
 #include "tests/support/recording_window.h"
+#include "tests/support/virtual_clock.h"
 
 namespace {
 
@@ -489,6 +491,22 @@ TEST(Dispatch, SetUserSignatureWritesWhereTheMapsDeviceKeepsTheUes) {
   EXPECT_EQ(scope.window().StatusFields[0], "GAL20XV10");
   EXPECT_EQ(scope.window().StatusFields[1], "UES: AB   ");
   EXPECT_EQ(std::count(FuseMap.begin() + 1671, FuseMap.end(), 0), 0);  // nothing past the map
+}
+
+TEST(Dispatch, TheClosingLineDropsWhatArrivedSinceTheLastRoundOfTheLog) {
+  TestWindowScope scope;
+  VirtualClockScope clock;  // no time passes: the log would leave the closing line for later
+  auto& w = scope.window();
+  w.OnAppend = [&w](Pane, const std::string& text) {
+    if (text == ">>> done <<<") w.PendingEvents = {{EventKind::Menu, CmdAbout}, {EventKind::Close, 0}};
+  };
+  RunAsCommand([] {
+    MessageLog("working", LevelPlain);
+    return CommandDone();
+  });
+  EXPECT_TRUE(w.PendingEvents.empty());
+  EXPECT_EQ(w.DroppedEvents.size(), 2u);
+  EXPECT_EQ(w.LogLines, (std::vector<std::string>{"working", ">>> done <<<"}));
 }
 
 }  // namespace
