@@ -14,6 +14,7 @@
 #include "abelc/fuse_model.h"
 #include "abelc/output_files.h"
 #include "abelc/parser.h"
+#include "abelc/read_file.h"
 #include "abelc/vectors.h"
 
 namespace abelc {
@@ -87,15 +88,6 @@ std::string FitSummary(const LogicModel& m, const FitResult& fit) {
   return t + std::to_string(fit.terms_used) + " of " + std::to_string(fit.terms_total) + " terms used\n";
 }
 
-bool ReadFile(const std::string& path, std::string& text) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return false;
-  std::ostringstream s;
-  s << in.rdbuf();
-  text = s.str();
-  return true;
-}
-
 std::string Now() {
   std::time_t t = std::time(nullptr);
   char buf[64];
@@ -149,7 +141,7 @@ int CompileFile(const std::string& path, std::ostream& out, std::ostream& err) {
     std::error_code ec;
     std::filesystem::remove(base + ext, ec);
   }
-  if (!ReadFile(path, source)) {
+  if (!ReadWholeFile(path, source)) {
     const std::string text = path + ": error: cannot read the file\n";
     err << text;
     WriteFile(base + ".out", Crlf(std::string(kProductName) + "\n" + text + "1 error, 0 warnings\n"));
@@ -275,7 +267,7 @@ SourceContext ContextOf(const std::string& path) {
   context.directory = path.substr(0, name);
   if (context.file_name == "abelcpl.abl") {
     std::string side;
-    if (ReadFile(context.directory + "abelcpl" + kSideFileExtension, side)) ReadSideFile(side, context);
+    if (ReadWholeFile(context.directory + "abelcpl" + kSideFileExtension, side)) ReadSideFile(side, context);
   }
   return context;
 }
@@ -302,7 +294,7 @@ int RunCommandLine(const std::vector<std::string>& args, std::ostream& out, std:
   }
   const std::string& path = args[1];
   std::string source;
-  if (!ReadFile(path, source)) {
+  if (!ReadWholeFile(path, source)) {
     err << path << ": error: cannot read the file\n";
     return 1;
   }

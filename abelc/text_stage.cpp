@@ -10,6 +10,8 @@
 #include <sstream>
 #include <utility>
 
+#include "abelc/read_file.h"
+
 namespace abelc {
 
 namespace {
@@ -45,17 +47,6 @@ std::string Digits(std::uint64_t v, int radix) {
   } while (v != 0);
   std::reverse(s.begin(), s.end());
   return s;
-}
-
-bool ReadWholeFile(const std::filesystem::path& path, std::string& text) {
-  std::error_code ec;
-  if (!std::filesystem::is_regular_file(path, ec)) return false;
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return false;
-  std::ostringstream s;
-  s << in.rdbuf();
-  text = s.str();
-  return true;
 }
 
 }  // namespace

@@ -12,12 +12,12 @@
 #include "fuses/fuse_map_view.h"
 #include "programmer/link_buffers.h"
 #include "programmer/link_operation.h"
+#include "tests/programmer/chip_maps.h"
 #include "tests/support/box_link.h"
 #include "tests/support/recording_window.h"
 
 namespace {
 
-using Bytes = std::vector<std::uint8_t>;
 using Lines = std::vector<std::string>;
 
 struct Device {
@@ -30,25 +30,6 @@ struct Device {
     return std::find(log.begin(), log.end(), line) != log.end();
   }
 };
-
-Bytes RandomFuses(int count, unsigned seed) {
-  std::mt19937 random(seed);
-  Bytes fuses(static_cast<std::size_t>(count));
-  for (auto& fuse : fuses) fuse = static_cast<std::uint8_t>(random() & 1);
-  return fuses;
-}
-
-// The design as it would be after opening its file: fuses, pane, status bar.
-void ShowDesign(int code, const Bytes& fuses) {
-  SelectDevice(code);
-  std::copy(fuses.begin(), fuses.end(), FuseMap.begin());
-  FuseMapLength = static_cast<std::int64_t>(fuses.size());
-  ShowFuseMap(FuseMapLength);
-}
-
-Bytes FuseMapBytes(int count) {
-  return Bytes(FuseMap.begin(), FuseMap.begin() + count);
-}
 
 TEST(DeviceOps, EveryFamilyReadsBackTheDesignItHolds) {
   unsigned seed = 1;

@@ -13,12 +13,12 @@
 #include "fuses/fuse_map_view.h"
 #include "programmer/device_ops.h"
 #include "programmer/link_operation.h"
+#include "tests/programmer/chip_maps.h"
 #include "tests/support/box_link.h"
 #include "tests/support/recording_window.h"
 
 namespace {
 
-using Bytes = std::vector<std::uint8_t>;
 using Lines = std::vector<std::string>;
 
 struct Device {
@@ -43,25 +43,6 @@ struct Device {
     return false;
   }
 };
-
-Bytes RandomFuses(int count, unsigned seed) {
-  std::mt19937 random(seed);
-  Bytes fuses(static_cast<std::size_t>(count));
-  for (auto& fuse : fuses) fuse = static_cast<std::uint8_t>(random() & 1);
-  return fuses;
-}
-
-// The design as it would be after opening its file: fuses, pane, status bar.
-void ShowDesign(int code, const Bytes& fuses) {
-  SelectDevice(code);
-  std::copy(fuses.begin(), fuses.end(), FuseMap.begin());
-  FuseMapLength = static_cast<std::int64_t>(fuses.size());
-  ShowFuseMap(FuseMapLength);
-}
-
-Bytes FuseMapBytes(int count) {
-  return Bytes(FuseMap.begin(), FuseMap.begin() + count);
-}
 
 Bytes Head(const Bytes& frame, std::size_t n) {
   return Bytes(frame.begin(), frame.begin() + static_cast<std::ptrdiff_t>(std::min(n, frame.size())));
