@@ -2,6 +2,7 @@
 // equations, File > Export ABEL design writes a design the compiler takes,
 // and opening a PAL map asks for its type and loads the GAL map.
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <QApplication>
 #include <QFileDialog>
@@ -77,7 +78,8 @@ class LogicWindow : public ::testing::Test {
     DispatchCommand(CmdOpenMenu);
   }
   MainWindow window_;
-  const fs::path dir_ = fs::temp_directory_path() / "quelvox-window-logic";
+  // One folder per test process: ctest runs the tests of this fixture side by side.
+  const fs::path dir_ = fs::temp_directory_path() / ("quelvox-window-logic-" + std::to_string(getpid()));
 };
 
 TEST_F(LogicWindow, EquationsAndExportOfTheOpenedMap) {
