@@ -213,8 +213,9 @@ CompiledFiles CompileToFiles(const std::string& work_name, const std::string& so
     }
   }
   std::string summary;
+  const SourceLines lines(source);
   for (const Diagnostic& d : c.diags.List()) {
-    const std::string text = FormatDiagnostic(d, context, source);
+    const std::string text = FormatDiagnostic(d, context, lines);
     listing += text;
     if (d.severity == Severity::Warning) summary += "show=" + text.substr(0, text.find('\n')) + "\n";
   }
@@ -300,7 +301,10 @@ int RunCommandLine(const std::vector<std::string>& args, std::ostream& out, std:
   }
   Compilation c = CompileSource(source, ContextOf(path));
   for (const std::string& text : c.model.messages) err << text << "\n";
-  for (const Diagnostic& d : c.diags.List()) err << FormatDiagnostic(d, path, source);
+  SourceContext named;
+  named.file_name = path;
+  const SourceLines lines(source);
+  for (const Diagnostic& d : c.diags.List()) err << FormatDiagnostic(d, named, lines);
   if (c.diags.HasErrors()) {
     err << Count(c.diags.ErrorCount(), "error") << ", " << Count(c.diags.WarningCount(), "warning") << "\n";
     return 1;

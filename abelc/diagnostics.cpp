@@ -1,35 +1,45 @@
 // Diagnostics collection and their printed form.
 #include "abelc/diagnostics.h"
 
+#include <algorithm>
+
 namespace abelc {
 
+bool Diagnostics::Full() {
+  if (list_.size() < static_cast<std::size_t>(kMaxDiagnostics)) return false;
+  if (list_.size() == static_cast<std::size_t>(kMaxDiagnostics)) {
+    list_.push_back({Severity::Error, {}, "too many errors and warnings; the rest are not listed"});
+    ++errors_;
+  }
+  return true;
+}
+
 void Diagnostics::Error(SourcePos pos, std::string message) {
+  if (Full()) return;
   list_.push_back({Severity::Error, pos, std::move(message)});
   ++errors_;
 }
 
 void Diagnostics::Warning(SourcePos pos, std::string message) {
+  if (Full()) return;
   list_.push_back({Severity::Warning, pos, std::move(message)});
 }
 
-namespace {
-
-// Line `n` (1-based) of `source` without its line end; empty if absent.
-bool SourceLine(const std::string& source, int n, std::string& out) {
-  std::size_t start = 0;
-  for (int i = 1; i < n; ++i) {
-    start = source.find('\n', start);
-    if (start == std::string::npos) return false;
-    ++start;
+SourceLines::SourceLines(const std::string& source) : source_(source) {
+  starts_.push_back(0);
+  for (std::size_t at = source.find('\n'); at != std::string::npos; at = source.find('\n', at + 1)) {
+    starts_.push_back(at + 1);
   }
-  if (start > source.size()) return false;
-  std::size_t end = source.find('\n', start);
-  out = source.substr(start, end == std::string::npos ? std::string::npos : end - start);
+}
+
+bool SourceLines::Line(int n, std::string& out) const {
+  if (n < 1 || static_cast<std::size_t>(n) > starts_.size()) return false;
+  const std::size_t start = starts_[static_cast<std::size_t>(n) - 1];
+  const std::size_t end = source_.find('\n', start);
+  out = source_.substr(start, end == std::string::npos ? std::string::npos : end - start);
   if (!out.empty() && out.back() == '\r') out.pop_back();
   return true;
 }
-
-}  // namespace
 
 std::string FormatDiagnostic(const Diagnostic& d, const std::string& file_name, const std::string& source) {
   SourceContext context;
@@ -38,6 +48,10 @@ std::string FormatDiagnostic(const Diagnostic& d, const std::string& file_name, 
 }
 
 std::string FormatDiagnostic(const Diagnostic& d, const SourceContext& context, const std::string& source) {
+  return FormatDiagnostic(d, context, SourceLines(source));
+}
+
+std::string FormatDiagnostic(const Diagnostic& d, const SourceContext& context, const SourceLines& source) {
   const char* kind = d.severity == Severity::Error ? "error" : "warning";
   std::string text = context.file_name;
   if (d.pos.line > 0) {
@@ -45,13 +59,18 @@ std::string FormatDiagnostic(const Diagnostic& d, const SourceContext& context, 
   }
   text += std::string(": ") + kind + ": " + d.message + "\n";
   std::string line;
-  if (d.pos.line > 0 && SourceLine(source, d.pos.line, line)) {
+  // Lines past the length limit are quoted only to a little beyond the
+  // column, and not at all for a column far out, so an error per character
+  // of a huge line cannot make the listing grow with the line's square.
+  // Lines a design may have (150 characters) are always quoted whole.
+  constexpr int kQuotedColumns = 1000, kQuotedAfterColumn = 80, kLongestLine = 150;
+  if (d.pos.line > 0 && d.pos.column <= kQuotedColumns && source.Line(d.pos.line, line)) {
+    line =
+        line.substr(0, static_cast<std::size_t>(std::max(d.pos.column + kQuotedAfterColumn, kLongestLine)));
     text += line + "\n";
     // Keep the tabs of the source line so the caret stands under the column.
-    std::string caret;
-    for (int i = 0; i + 1 < d.pos.column && i < static_cast<int>(line.size()); ++i) {
-      caret += line[i] == '\t' ? '\t' : ' ';
-    }
+    std::string caret(std::min(static_cast<std::size_t>(std::max(d.pos.column - 1, 0)), line.size()), ' ');
+    for (std::size_t i = line.find('\t'); i < caret.size(); i = line.find('\t', i + 1)) caret[i] = '\t';
     text += caret + "^\n";
   }
   return text;

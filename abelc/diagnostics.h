@@ -23,6 +23,12 @@ struct Diagnostic {
   std::string message;
 };
 
+// At most kMaxDiagnostics are kept; the next error or warning is replaced by
+// one position-less error saying so, and those after it are dropped. A design
+// of garbage would otherwise give one error per character, each quoting its
+// line: listings growing with the square of the file.
+constexpr int kMaxDiagnostics = 1000;
+
 class Diagnostics {
  public:
   void Error(SourcePos pos, std::string message);
@@ -33,8 +39,23 @@ class Diagnostics {
   const std::vector<Diagnostic>& List() const { return list_; }
 
  private:
+  bool Full();  // true when the entry must not be kept
+
   std::vector<Diagnostic> list_;
   int errors_ = 0;
+};
+
+// Where each line of a source text starts, found once for all the
+// diagnostics that quote a line of it. The text must outlive the index.
+class SourceLines {
+ public:
+  explicit SourceLines(const std::string& source);
+  // Line n (1-based) without its line end; false when the text has no such line.
+  bool Line(int n, std::string& out) const;
+
+ private:
+  const std::string& source_;
+  std::vector<std::size_t> starts_;
 };
 
 // One diagnostic as printed: the location line, then the source line and the
@@ -43,5 +64,6 @@ std::string FormatDiagnostic(const Diagnostic& d, const std::string& file_name, 
 // The same naming the context's file, at its line numbers: a position in
 // `source` lies context.line_offset lines further down the user's file.
 std::string FormatDiagnostic(const Diagnostic& d, const SourceContext& context, const std::string& source);
+std::string FormatDiagnostic(const Diagnostic& d, const SourceContext& context, const SourceLines& source);
 
 }  // namespace abelc

@@ -39,6 +39,12 @@ bool IsIdentStart(char c) {
 bool IsIdentChar(char c) {
   return std::isalnum(static_cast<unsigned char>(c)) || c == '_' || c == '~';
 }
+// Whether a token (name, number, string, dot word, directive or operator) can
+// start with the character.
+bool IsTokenStart(char c) {
+  return IsIdentStart(c) || std::isdigit(static_cast<unsigned char>(c)) ||
+         (c != '\0' && std::string_view("^'`.@()[]{},;:=!&#$+-*/%<>?").find(c) != std::string_view::npos);
+}
 
 int DigitValue(char c) {
   if (c >= '0' && c <= '9') return c - '0';
@@ -133,7 +139,15 @@ void Lexer::SkipSpaceAndComments() {
 }
 
 Token Lexer::Next() {
-  SkipSpaceAndComments();
+  // Characters no token starts with are reported and skipped, one by one.
+  for (;;) {
+    SkipSpaceAndComments();
+    if (at_ >= src_.size() || IsTokenStart(Peek())) break;
+    const SourcePos pos{line_, column_};
+    const char c = Peek();
+    Advance();
+    diags_.Error(pos, std::string("unexpected character '") + c + "'");
+  }
   SourcePos pos{line_, column_};
   Token t;
   t.pos = pos;
@@ -176,15 +190,10 @@ Token Lexer::Next() {
       return t;
     }
   }
-  if (std::string_view("()[]{},;:=!&#$+-*/%<>?").find(c) != std::string_view::npos) {
-    Advance();
-    t.kind = Tok::Punct;
-    t.text = std::string(1, c);
-    return t;
-  }
   Advance();
-  diags_.Error(pos, std::string("unexpected character '") + c + "'");
-  return Next();
+  t.kind = Tok::Punct;
+  t.text = std::string(1, c);
+  return t;
 }
 
 Token Lexer::LexNumber(SourcePos pos) {

@@ -29,6 +29,21 @@ void WriteRequest(SerialPort& port, int length) {
   port.Write(CommandBuffer.data(), length);
 }
 
+// Polls once a millisecond until `needed` bytes are waiting, for at most
+// timeoutSeconds x 1000 rounds. The fuzz build leaves this loop without
+// coverage: its counter tells the fuzzer nothing about the reply.
+void WaitForReply(SerialPort& port, int needed, int timeoutSeconds) {
+  long countdown = static_cast<long>(timeoutSeconds) * 1000;
+  while (port.BytesWaiting() < needed) {
+    PumpEvents();  // paints the window; commands chosen meanwhile are dropped
+    LinkSleepMs(1);
+    if (--countdown <= 0) {
+      MessageLog("Connection Timeout", LevelPlain);
+      return;
+    }
+  }
+}
+
 }  // namespace
 
 void BreakPulse(SerialPort& port) {
@@ -50,19 +65,9 @@ void SendWithoutWaiting(int length) {
 
 int Transact(int length, int expectedPayload, int timeoutSeconds) {
   SerialPort& port = TheSerialPort();
-  long countdown = static_cast<long>(timeoutSeconds) * 1000;
-  bool timedOut = false;
 
   WriteRequest(port, length);
-
-  while (port.BytesWaiting() < expectedPayload + TrailerLength && !timedOut) {
-    PumpEvents();  // paints the window; commands chosen meanwhile are dropped
-    LinkSleepMs(1);
-    if (--countdown <= 0) {
-      MessageLog("Connection Timeout", LevelPlain);
-      timedOut = true;
-    }
-  }
+  WaitForReply(port, expectedPayload + TrailerLength, timeoutSeconds);
 
   // Whatever arrived before a timeout is still read and checked.
   const int n = port.BytesWaiting();

@@ -26,6 +26,7 @@ TEST(FuseChecksum, KnownVectors) {
       {{0, 1, 0, 1, 0, 1, 0, 1}, 8, 0x00AA},
       {{0, 1, 0, 0, 0, 0, 0, 1}, 8, 0x0082},  // the UES letter "A" packs the other way round
       {ones8, 3, 0x0007},                     // a partial byte is padded with zeros
+      {ones16, 11, 0x0106},                   // and so is one after whole bytes
       {ones2194, 2194, 0x10F1},
       {onesAll, FuseMapSize, 0xDD1F},  // the sum wraps at 16 bits
       {onesAll, 12000, 0xDD1F},        // a count from a rejected QF stays in the array
