@@ -27,7 +27,7 @@ struct Diagnostic {
 // one position-less error saying so, and those after it are dropped. A design
 // of garbage would otherwise give one error per character, each quoting its
 // line: listings growing with the square of the file.
-constexpr int kMaxDiagnostics = 1000;
+constexpr int kMaxDiagnostics = 200;
 
 class Diagnostics {
  public:
@@ -37,6 +37,9 @@ class Diagnostics {
   int ErrorCount() const { return errors_; }
   int WarningCount() const { return static_cast<int>(list_.size()) - errors_; }
   const std::vector<Diagnostic>& List() const { return list_; }
+  // True once the list is at its limit: reading the design any further only
+  // finds errors no one will see.
+  bool Saturated() const { return list_.size() > static_cast<std::size_t>(kMaxDiagnostics); }
 
  private:
   bool Full();  // true when the entry must not be kept

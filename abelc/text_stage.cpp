@@ -17,8 +17,8 @@ namespace abelc {
 namespace {
 
 constexpr std::size_t kMaxDepth = 64;             // texts open at once
-constexpr std::uint64_t kMaxTokens = 2'000'000;   // tokens one compilation may read
-constexpr std::size_t kMaxExpansion = 8'000'000;  // characters one directive may produce
+constexpr std::uint64_t kMaxTokens = 100'000;     // tokens one compilation may read (examples: 3,000)
+constexpr std::size_t kMaxExpansion = 1'000'000;  // characters one directive may produce
 
 std::string Lower(std::string s) {
   for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
@@ -101,7 +101,7 @@ Token TextStage::FromTop() {
     if (t.kind == Tok::End && f.next_text < f.texts.size()) {
       // Each text read counts, so that repeated empty blocks end too.
       if (++produced_ > kMaxTokens) {
-        if (!stopped_) diags_.Error(f.origin, "the macros and directives produce more than 2000000 tokens");
+        if (!stopped_) diags_.Error(f.origin, "the macros and directives produce more than 100000 tokens");
         stopped_ = true;
         return t;
       }
@@ -127,14 +127,14 @@ Token TextStage::Raw() {
 
 Token TextStage::Next() {
   for (;;) {
-    if (stopped_) {
+    if (stopped_ || diags_.Saturated()) {
       Token end;
       end.pos = Top().lexer->Here();
       return end;
     }
     Token t = Raw();
     if (++produced_ > kMaxTokens) {
-      if (!stopped_) diags_.Error(t.pos, "the macros and directives produce more than 2000000 tokens");
+      if (!stopped_) diags_.Error(t.pos, "the macros and directives produce more than 100000 tokens");
       stopped_ = true;
       continue;
     }
@@ -374,7 +374,7 @@ bool TextStage::Directive(const Token& t) {
     std::size_t size = 0;
     for (const std::string& s : texts) size += s.size();
     if (size > kMaxExpansion) {
-      diags_.Error(t.pos, "'@" + d + "' produces more than 8000000 characters");
+      diags_.Error(t.pos, "'@" + d + "' produces more than 1000000 characters");
       stopped_ = true;
       return;
     }
@@ -422,7 +422,7 @@ bool TextStage::Directive(const Token& t) {
     SourcePos start;
     if (!Block(t, text, start) || expression_failed_) return true;
     if (n > 100000 || n * text.size() > kMaxExpansion) {
-      diags_.Error(t.pos, "'@repeat' produces more than 8000000 characters");
+      diags_.Error(t.pos, "'@repeat' produces more than 1000000 characters");
       stopped_ = true;
       return true;
     }

@@ -13,7 +13,12 @@
 //   kind 2  silence
 //   kind 3  forged trailer: P, P payload bytes, then four trailer bytes as given
 // Once the bytes run out the box is unplugged: nothing more ever arrives, and
-// the session ends with the command that is running.
+// the session ends with the command that is running. The box is unplugged as
+// well after MaxTimedOutWaits requests whose reply wait ran to its end: a
+// reply shorter than the request expects is still accepted after the
+// timeout, so two bytes an answer could keep a GAL6001 read waiting out a
+// hundred timeouts (minutes for a user, 4000 rounds of the wait each for the
+// fuzzer).
 // Shared by the fuzz target, its seed writer and the test that replays the
 // inputs the fuzzer found.
 #pragma once
@@ -31,9 +36,12 @@
 #include "tests/support/recording_window.h"
 #include "tests/support/virtual_clock.h"
 
+constexpr int MaxTimedOutWaits = 8;
+
 class FuzzedBox final : public SerialPort {
  public:
-  FuzzedBox(const std::uint8_t* data, std::size_t size) : data_(data), size_(size) {}
+  FuzzedBox(const std::uint8_t* data, std::size_t size, const VirtualClock& clock)
+      : data_(data), size_(size), clock_(clock) {}
 
   bool Open(const std::string&) override {
     open_ = true;
@@ -58,10 +66,16 @@ class FuzzedBox final : public SerialPort {
   }
   int Write(const std::uint8_t* data, int count) override {
     if (!open_ || count <= 0) return 0;
+    requested_ = true;
+    requestedAtMs_ = clock_.Ms;
     Answer(data[0], false);
     return count;
   }
   void SetBreak() override {
+    // Every request starts with a break; a reply wait runs to its end only
+    // when it times out (this box answers at once or never).
+    if (requested_ && clock_.Ms - requestedAtMs_ >= 4000 && ++timedOutWaits_ >= MaxTimedOutWaits) at_ = size_;
+    requested_ = false;
     if (open_ && !woken_) {
       woken_ = true;
       Answer(0, true);
@@ -106,6 +120,10 @@ class FuzzedBox final : public SerialPort {
   std::size_t at_ = 0;
   bool open_ = false;
   bool woken_ = false;
+  const VirtualClock& clock_;
+  bool requested_ = false;
+  std::int64_t requestedAtMs_ = 0;
+  int timedOutWaits_ = 0;
   std::deque<std::uint8_t> pending_;
 };
 
@@ -116,7 +134,7 @@ class FuzzedBox final : public SerialPort {
 inline std::vector<std::string> RunFuzzedBoxSession(const std::uint8_t* data, std::size_t size) {
   TestWindowScope scope;
   VirtualClockScope clock;
-  FuzzedBox box(data, size);
+  FuzzedBox box(data, size, clock.clock());
   InstallSerialPort(&box);
   scope.window().AnswerBox(BoxAnswer::Yes);
   for (CommandId command : {CmdRead, CmdVerify, CmdErase}) {
