@@ -44,10 +44,6 @@ bool SourceLines::Line(int n, std::string& out) const {
 std::string FormatDiagnostic(const Diagnostic& d, const std::string& file_name, const std::string& source) {
   SourceContext context;
   context.file_name = file_name;
-  return FormatDiagnostic(d, context, source);
-}
-
-std::string FormatDiagnostic(const Diagnostic& d, const SourceContext& context, const std::string& source) {
   return FormatDiagnostic(d, context, SourceLines(source));
 }
 

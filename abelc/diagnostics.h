@@ -65,8 +65,7 @@ class SourceLines {
 // caret when the position names a line of `source`. Lines end in '\n'.
 std::string FormatDiagnostic(const Diagnostic& d, const std::string& file_name, const std::string& source);
 // The same naming the context's file, at its line numbers: a position in
-// `source` lies context.line_offset lines further down the user's file.
-std::string FormatDiagnostic(const Diagnostic& d, const SourceContext& context, const std::string& source);
+// the source lies context.line_offset lines further down the user's file.
 std::string FormatDiagnostic(const Diagnostic& d, const SourceContext& context, const SourceLines& source);
 
 }  // namespace abelc

@@ -19,6 +19,7 @@
 #include "commands/dispatch.h"
 #include "commands/main_loop.h"
 #include "tests/app/design_compiles.h"
+#include "tests/app/shown_window.h"
 
 namespace {
 
@@ -49,19 +50,15 @@ void SayYesToNextBox(QString* text) {
   });
 }
 
-class LogicWindow : public ::testing::Test {
+class LogicWindow : public ShownWindowTest {
  protected:
   void SetUp() override {
-    ResetProgramState();
-    InstallWindow(&window_);
-    window_.show();
-    for (int i = 0; i < 5; ++i) QCoreApplication::processEvents();
+    ShownWindowTest::SetUp();
     fs::remove_all(dir_);
     fs::create_directories(dir_);
   }
   void TearDown() override {
-    InstallWindow(nullptr);
-    ResetProgramState();
+    ShownWindowTest::TearDown();
     fs::remove_all(dir_);
   }
   std::vector<std::string> Log() {
@@ -77,7 +74,6 @@ class LogicWindow : public ::testing::Test {
     AcceptNextFileDialog(QString::fromStdString(path));
     DispatchCommand(CmdOpenMenu);
   }
-  MainWindow window_;
   // One folder per test process: ctest runs the tests of this fixture side by side.
   const fs::path dir_ = fs::temp_directory_path() / ("quelvox-window-logic-" + std::to_string(getpid()));
 };

@@ -20,6 +20,7 @@
 #include "commands/main_loop.h"
 #include "devices/gal_device.h"
 #include "fuses/fuse_map_view.h"
+#include "tests/app/shown_window.h"
 #include "tests/support/box_link.h"
 
 namespace {
@@ -38,18 +39,8 @@ void AnswerNextModal(std::function<void(T*)> answer, bool* seen) {
   });
 }
 
-class DeviceWindow : public ::testing::Test {
+class DeviceWindow : public ShownWindowTest {
  protected:
-  void SetUp() override {
-    ResetProgramState();
-    InstallWindow(&window_);
-    window_.show();
-    for (int i = 0; i < 5; ++i) QCoreApplication::processEvents();
-  }
-  void TearDown() override {
-    InstallWindow(nullptr);
-    ResetProgramState();
-  }
   std::string LastLog(int back) { return window_.LineText(Pane::Log, window_.LineCount(Pane::Log) - back); }
   // A GAL16V8 map with every third fuse at 0, shown as after opening its file.
   std::vector<std::uint8_t> ShowMap() {
@@ -61,7 +52,6 @@ class DeviceWindow : public ::testing::Test {
     ShowFuseMap(2194);
     return map;
   }
-  MainWindow window_;
 };
 
 TEST_F(DeviceWindow, ProgramWritesTheMapOnlyWhenTheQuestionIsAnsweredYes) {

@@ -13,6 +13,7 @@
 #include "programmer/link_buffers.h"
 #include "programmer/link_operation.h"
 #include "tests/programmer/chip_maps.h"
+#include "tests/programmer/connected_device.h"
 #include "tests/support/box_link.h"
 #include "tests/support/recording_window.h"
 
@@ -20,16 +21,7 @@ namespace {
 
 using Lines = std::vector<std::string>;
 
-struct Device {
-  TestWindowScope scope;
-  BoxLink link;
-  Device() { link.Connect(); }
-  RecordingWindow& Window() { return scope.window(); }
-  bool Logged(const std::string& line) {
-    auto& log = Window().LogLines;
-    return std::find(log.begin(), log.end(), line) != log.end();
-  }
-};
+using Device = ConnectedDevice;
 
 TEST(DeviceOps, EveryFamilyReadsBackTheDesignItHolds) {
   unsigned seed = 1;

@@ -14,6 +14,7 @@
 #include "programmer/device_ops.h"
 #include "programmer/link_operation.h"
 #include "tests/programmer/chip_maps.h"
+#include "tests/programmer/connected_device.h"
 #include "tests/support/box_link.h"
 #include "tests/support/recording_window.h"
 
@@ -21,15 +22,7 @@ namespace {
 
 using Lines = std::vector<std::string>;
 
-struct Device {
-  TestWindowScope scope;
-  BoxLink link;
-  Device() { link.Connect(); }
-  RecordingWindow& Window() { return scope.window(); }
-  bool Logged(const std::string& line) {
-    auto& log = Window().LogLines;
-    return std::find(log.begin(), log.end(), line) != log.end();
-  }
+struct Device : ConnectedDevice {
   // The frames from the programming set-up on (the identification's before it).
   std::vector<Bytes> ProgramFrames() {
     const auto& frames = link.Box.Frames;

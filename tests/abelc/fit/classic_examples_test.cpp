@@ -166,14 +166,9 @@ std::string CheckAgainstClassic(const std::string& design, const std::string& so
   JedecMap theirs = ReadJedec(jed);
   EXPECT_GE(theirs.fuses.size(), fit->fuses.size() > 5828 ? 5828 : fit->fuses.size());
 
-  std::vector<int> inputs, outputs;
-  for (std::size_t s = 0; s < c.model.signals.size(); ++s) {
-    bool is_output = false;
-    for (const Output& o : c.model.outputs) is_output = is_output || o.signal == static_cast<int>(s);
-    const int pin = fit->pin_of[s];
-    if (pin > 1) (is_output ? outputs : inputs).push_back(pin);
-  }
-  const std::vector<std::string> problems = CompareByPins(c.model, *fit, theirs.fuses, inputs, outputs);
+  const SignalPins pins = PinsOf(c.model, *fit);
+  const std::vector<std::string> problems =
+      CompareByPins(c.model, *fit, theirs.fuses, pins.inputs, pins.outputs);
   for (const std::string& p : problems) ADD_FAILURE() << p;
 
   const std::vector<std::string> vectors = PinVectors(c.model, fit->pin_of, device.pins);

@@ -155,6 +155,17 @@ class Reference {
 
 }  // namespace
 
+SignalPins PinsOf(const LogicModel& m, const FitResult& fit) {
+  SignalPins pins;
+  for (std::size_t s = 0; s < m.signals.size(); ++s) {
+    bool is_output = false;
+    for (const Output& o : m.outputs) is_output = is_output || o.signal == static_cast<int>(s);
+    const int pin = fit.pin_of[s];
+    if (pin > 1) (is_output ? pins.outputs : pins.inputs).push_back(pin);
+  }
+  return pins;
+}
+
 std::vector<std::string> CompareWithModel(const LogicModel& design, const FitResult& fit) {
   // The register states are the flip-flops' own, so the model must place
   // each inverter where the fit did.

@@ -32,6 +32,12 @@ namespace abelc_fit_test {
 // care applies are skipped. Returns one line per disagreement (at most 10).
 std::vector<std::string> CompareWithModel(const abelc::LogicModel& m, const abelc::FitResult& fit);
 
+// The pins (above pin 1, the clock) the fit gave the design's inputs and outputs.
+struct SignalPins {
+  std::vector<int> inputs, outputs;
+};
+SignalPins PinsOf(const abelc::LogicModel& m, const abelc::FitResult& fit);
+
 }  // namespace abelc_fit_test
 
 namespace abelc_fit_test {

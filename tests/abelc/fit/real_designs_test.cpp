@@ -39,15 +39,9 @@ TEST(RealDesigns, OurMapsBehaveLikeTheMapsOfOtherTools) {
     ASSERT_TRUE(fit) << (c.diags.List().empty() ? "" : c.diags.List().front().message);
     EXPECT_EQ(fit->mode, d.mode);
     JedecMap theirs = ReadJedec(ReadFile(TestData(std::string(d.design) + ".jed")));
-    std::vector<int> inputs, outputs;
-    for (std::size_t s = 0; s < c.model.signals.size(); ++s) {
-      bool is_output = false;
-      for (const Output& o : c.model.outputs) is_output = is_output || o.signal == static_cast<int>(s);
-      const int pin = fit->pin_of[s];
-      if (pin > 1) (is_output ? outputs : inputs).push_back(pin);
-    }
+    const SignalPins pins = PinsOf(c.model, *fit);
     for (const std::string& p :
-         CompareMaps(c.model.device.family, theirs.fuses, fit->fuses, inputs, outputs)) {
+         CompareMaps(c.model.device.family, theirs.fuses, fit->fuses, pins.inputs, pins.outputs)) {
       ADD_FAILURE() << p;
     }
   }
