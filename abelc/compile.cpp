@@ -215,9 +215,13 @@ CompiledFiles CompileToFiles(const std::string& work_name, const std::string& so
   std::string summary;
   const SourceLines lines(source);
   for (const Diagnostic& d : c.diags.List()) {
-    const std::string text = FormatDiagnostic(d, context, lines);
-    listing += text;
-    if (d.severity == Severity::Warning) summary += "show=" + text.substr(0, text.find('\n')) + "\n";
+    const std::size_t start = listing.size();
+    AppendDiagnostic(listing, d, context, lines);
+    if (d.severity == Severity::Warning) {
+      summary += "show=";
+      summary.append(listing, start, listing.find('\n', start) - start);
+      summary += '\n';
+    }
   }
   if (fit && !c.diags.HasErrors()) {
     const LogicModel fitted = FittedModel(c.model, *fit);
@@ -304,7 +308,9 @@ int RunCommandLine(const std::vector<std::string>& args, std::ostream& out, std:
   SourceContext named;
   named.file_name = path;
   const SourceLines lines(source);
-  for (const Diagnostic& d : c.diags.List()) err << FormatDiagnostic(d, named, lines);
+  std::string text;
+  for (const Diagnostic& d : c.diags.List()) AppendDiagnostic(text, d, named, lines);
+  err << text;
   if (c.diags.HasErrors()) {
     err << Count(c.diags.ErrorCount(), "error") << ", " << Count(c.diags.WarningCount(), "warning") << "\n";
     return 1;

@@ -2,6 +2,7 @@
 #include "abelc/diagnostics.h"
 
 #include <algorithm>
+#include <cstdio>
 
 namespace abelc {
 
@@ -32,44 +33,53 @@ SourceLines::SourceLines(const std::string& source) : source_(source) {
   }
 }
 
-bool SourceLines::Line(int n, std::string& out) const {
+bool SourceLines::Line(int n, std::string_view& out) const {
   if (n < 1 || static_cast<std::size_t>(n) > starts_.size()) return false;
   const std::size_t start = starts_[static_cast<std::size_t>(n) - 1];
   const std::size_t end = source_.find('\n', start);
-  out = source_.substr(start, end == std::string::npos ? std::string::npos : end - start);
-  if (!out.empty() && out.back() == '\r') out.pop_back();
+  out = std::string_view(source_).substr(start, end == std::string::npos ? std::string::npos : end - start);
+  if (!out.empty() && out.back() == '\r') out.remove_suffix(1);
   return true;
 }
 
 std::string FormatDiagnostic(const Diagnostic& d, const std::string& file_name, const std::string& source) {
   SourceContext context;
   context.file_name = file_name;
-  return FormatDiagnostic(d, context, SourceLines(source));
+  std::string text;
+  AppendDiagnostic(text, d, context, SourceLines(source));
+  return text;
 }
 
-std::string FormatDiagnostic(const Diagnostic& d, const SourceContext& context, const SourceLines& source) {
-  const char* kind = d.severity == Severity::Error ? "error" : "warning";
-  std::string text = context.file_name;
+void AppendDiagnostic(std::string& out, const Diagnostic& d, const SourceContext& context,
+                      const SourceLines& source) {
+  out += context.file_name;
   if (d.pos.line > 0) {
-    text += ":" + std::to_string(d.pos.line + context.line_offset) + ":" + std::to_string(d.pos.column);
+    char position[32];
+    const int length =
+        std::snprintf(position, sizeof position, ":%d:%d", d.pos.line + context.line_offset, d.pos.column);
+    out.append(position, static_cast<std::size_t>(length));
   }
-  text += std::string(": ") + kind + ": " + d.message + "\n";
-  std::string line;
+  out += d.severity == Severity::Error ? ": error: " : ": warning: ";
+  out += d.message;
+  out += '\n';
   // Lines past the length limit are quoted only to a little beyond the
   // column, and not at all for a column far out, so an error per character
   // of a huge line cannot make the listing grow with the line's square.
   // Lines a design may have (150 characters) are always quoted whole.
   constexpr int kQuotedColumns = 1000, kQuotedAfterColumn = 80, kLongestLine = 150;
+  std::string_view line;
   if (d.pos.line > 0 && d.pos.column <= kQuotedColumns && source.Line(d.pos.line, line)) {
     line =
         line.substr(0, static_cast<std::size_t>(std::max(d.pos.column + kQuotedAfterColumn, kLongestLine)));
-    text += line + "\n";
+    out += line;
+    out += '\n';
     // Keep the tabs of the source line so the caret stands under the column.
-    std::string caret(std::min(static_cast<std::size_t>(std::max(d.pos.column - 1, 0)), line.size()), ' ');
-    for (std::size_t i = line.find('\t'); i < caret.size(); i = line.find('\t', i + 1)) caret[i] = '\t';
-    text += caret + "^\n";
+    const std::size_t caret = std::min(static_cast<std::size_t>(std::max(d.pos.column - 1, 0)), line.size());
+    const std::size_t at = out.size();
+    out.append(caret, ' ');
+    for (std::size_t i = line.find('\t'); i < caret; i = line.find('\t', i + 1)) out[at + i] = '\t';
+    out += "^\n";
   }
-  return text;
 }
 
 }  // namespace abelc

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "abelc/source_context.h"
@@ -54,7 +55,7 @@ class SourceLines {
  public:
   explicit SourceLines(const std::string& source);
   // Line n (1-based) without its line end; false when the text has no such line.
-  bool Line(int n, std::string& out) const;
+  bool Line(int n, std::string_view& out) const;
 
  private:
   const std::string& source_;
@@ -64,8 +65,10 @@ class SourceLines {
 // One diagnostic as printed: the location line, then the source line and the
 // caret when the position names a line of `source`. Lines end in '\n'.
 std::string FormatDiagnostic(const Diagnostic& d, const std::string& file_name, const std::string& source);
-// The same naming the context's file, at its line numbers: a position in
-// the source lies context.line_offset lines further down the user's file.
-std::string FormatDiagnostic(const Diagnostic& d, const SourceContext& context, const SourceLines& source);
+// The same appended to `out`, naming the context's file at its line numbers:
+// a position in the source lies context.line_offset lines further down the
+// user's file.
+void AppendDiagnostic(std::string& out, const Diagnostic& d, const SourceContext& context,
+                      const SourceLines& source);
 
 }  // namespace abelc

@@ -13,12 +13,17 @@ namespace abelc {
 
 namespace {
 
+// Sorted, for a binary search.
 constexpr std::string_view kKeywords[] = {
     "case",     "declarations", "device",        "else",           "enable",       "end",     "endcase",
     "endwith",  "equations",    "flag",          "fuses",          "goto",         "if",      "in",
     "istype",   "library",      "macro",         "module",         "node",         "options", "pin",
     "property", "state",        "state_diagram", "state_register", "test_vectors", "then",    "title",
     "trace",    "truth_table",  "when",          "with",           "xor_factors"};
+
+constexpr std::size_t kLongestKeyword = 14;  // "state_register"
+static_assert(std::is_sorted(std::begin(kKeywords), std::end(kKeywords)));
+static_assert(std::ranges::all_of(kKeywords, [](std::string_view k) { return k.size() <= kLongestKeyword; }));
 
 constexpr int kMaxLineLength = 150;
 constexpr std::size_t kMaxIdentLength = 31;
@@ -55,8 +60,8 @@ int DigitValue(char c) {
 
 }  // namespace
 
-bool IsKeywordText(const std::string& lower) {
-  return std::find(std::begin(kKeywords), std::end(kKeywords), lower) != std::end(kKeywords);
+bool IsKeywordText(std::string_view lower) {
+  return std::binary_search(std::begin(kKeywords), std::end(kKeywords), lower);
 }
 
 Lexer::Lexer(std::string source, Diagnostics& diags, SourcePos start, bool check_lines)
@@ -156,11 +161,11 @@ Token Lexer::Next() {
   if (IsIdentStart(c)) {
     std::size_t start = at_;
     while (IsIdentChar(Peek())) Advance();
-    t.text = src_.substr(start, at_ - start);
-    std::string lower = Lower(t.text);
-    if (IsKeywordText(lower)) {
+    t.text.assign(src_, start, at_ - start);
+    // No keyword is longer than a short string, so longer names are not lowered.
+    if (t.text.size() <= kLongestKeyword && IsKeywordText(Lower(t.text))) {
       t.kind = Tok::Keyword;
-      t.text = lower;
+      t.text = Lower(std::move(t.text));
     } else {
       t.kind = Tok::Ident;
       if (t.text.size() > kMaxIdentLength) {

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 #include "abelc/diagnostics.h"
 
@@ -72,6 +73,6 @@ class Lexer {
   int checked_line_ = 0;
 };
 
-bool IsKeywordText(const std::string& lower);
+bool IsKeywordText(std::string_view lower);
 
 }  // namespace abelc

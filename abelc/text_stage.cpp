@@ -278,14 +278,19 @@ std::vector<std::string> TextStage::Arguments(const std::string& text) const {
 std::string TextStage::Substitute(const std::string& text, const std::vector<std::string>& params,
                                   const std::vector<std::string>& args) const {
   std::string out;
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    if (text[i] != '?' || i + 1 >= text.size() || !IsNameStart(text[i + 1])) {
-      out += text[i];
+  out.reserve(text.size());
+  for (std::size_t i = 0;;) {
+    const std::size_t mark = text.find('?', i);
+    out.append(text, i, mark == std::string::npos ? std::string::npos : mark - i);
+    if (mark == std::string::npos) return out;
+    i = mark + 1;
+    if (i >= text.size() || !IsNameStart(text[i])) {
+      out += '?';
       continue;
     }
-    std::size_t end = i + 1;
+    std::size_t end = i;
     while (end < text.size() && IsNameChar(text[end])) ++end;
-    const std::string name = text.substr(i + 1, end - i - 1);
+    const std::string name = text.substr(i, end - i);
     std::size_t k = 0;
     while (k < params.size() && params[k] != name) ++k;
     if (k == params.size()) {
@@ -297,9 +302,8 @@ std::string TextStage::Substitute(const std::string& text, const std::vector<std
       continue;
     }
     if (k < args.size()) out += args[k];
-    i = end - 1;
+    i = end;
   }
-  return out;
 }
 
 // ---- directives --------------------------------------------------------------
