@@ -99,24 +99,34 @@ bool IsLaterDeclaration(const std::string& word) {
 }  // namespace
 
 bool Parser::Accept(const char* punct) {
-  if (!tok_.IsPunct(punct)) return false;
+  if (failed_ || !tok_.IsPunct(punct)) return false;
   Take();
   return true;
 }
 
 bool Parser::AcceptKeyword(const char* kw) {
-  if (!tok_.IsKeyword(kw)) return false;
+  if (failed_ || !tok_.IsKeyword(kw)) return false;
   Take();
   return true;
 }
 
+// One error per broken statement: the first.
 void Parser::Fail(SourcePos pos, const std::string& message) {
+  if (failed_) return;
   diags_.Error(pos, message);
-  throw SyntaxError{};
+  failed_ = true;
 }
 
 void Parser::FailHere(const std::string& what) {
-  Fail(tok_.pos, what + " expected, found " + Describe(tok_));
+  if (!failed_) Fail(tok_.pos, what + " expected, found " + Describe(tok_));
+}
+
+// True when the statement just read failed; the parser then takes tokens
+// again, for the caller to skip what is left of it.
+bool Parser::Recover() {
+  const bool failed = failed_;
+  failed_ = false;
+  return failed;
 }
 
 void Parser::Expect(const char* punct) {
@@ -132,7 +142,10 @@ void Parser::ExpectKeyword(const char* kw) {
 }
 
 std::string Parser::ExpectIdent() {
-  if (tok_.kind != Tok::Ident) FailHere("a name");
+  if (failed_ || tok_.kind != Tok::Ident) {
+    FailHere("a name");
+    return {};
+  }
   std::string name = tok_.text;
   Take();
   return name;
@@ -149,7 +162,7 @@ bool Parser::AtSectionStart() const {
 }
 
 void Parser::SkipPast(const char* punct) {
-  while (tok_.kind != Tok::End && !AtSectionStart()) {
+  while (!failed_ && tok_.kind != Tok::End && !AtSectionStart()) {
     bool stop = tok_.IsPunct(punct);
     Take();
     if (stop) return;
@@ -218,98 +231,26 @@ Module Parser::ParseModuleText() {
   dcset_ = false;
   dcstate_ = false;
   m.pos = tok_.pos;
-  try {
-    ExpectKeyword("module");
-    m.name = ExpectIdent();
-    if (Accept("(")) {
-      while (tok_.kind != Tok::End && !Accept(")")) Take();
-    }
-    if (tok_.IsKeyword("title")) {
-      Take();
-      if (tok_.kind != Tok::String) FailHere("the title string");
+  ExpectKeyword("module");
+  m.name = ExpectIdent();
+  if (Accept("(")) {
+    while (tok_.kind != Tok::End && !Accept(")")) Take();
+  }
+  if (AcceptKeyword("title")) {
+    if (tok_.kind != Tok::String) {
+      FailHere("the title string");
+    } else {
       m.title = tok_.text;
       Take();
       Accept(";");
     }
-  } catch (SyntaxError&) {
-    return m;
   }
+  if (Recover()) return m;
   bool in_equations = false;
   for (;;) {
     const SourcePos start = tok_.pos;
-    try {
-      if (tok_.kind == Tok::End) {
-        diags_.Error(tok_.pos, "END expected at the end of module '" + m.name + "'");
-        break;
-      }
-      if (tok_.kind == Tok::Directive) {
-        ParseDirective(m);
-        continue;
-      }
-      if (Accept(";")) continue;  // what a macro call or @CONST may leave behind
-      if (tok_.kind == Tok::Keyword && !(in_equations && (tok_.text == "when" || tok_.text == "enable"))) {
-        const std::string kw = tok_.text;
-        SourcePos pos = tok_.pos;
-        if (kw == "end") {
-          Take();
-          if (tok_.kind == Tok::Ident) {
-            if (tok_.text != m.name) {
-              diags_.Warning(tok_.pos,
-                             "END label '" + tok_.text + "' does not match module '" + m.name + "'");
-            }
-            Take();
-          }
-          Accept(";");
-          break;
-        }
-        if (kw != "when" && kw != "if" && kw != "goto" && kw != "case") in_equations = false;
-        if (kw == "declarations") {
-          Take();
-        } else if (kw == "equations") {
-          Take();
-          m.items.push_back(EquationBlock{});
-          in_equations = true;
-        } else if (kw == "truth_table") {
-          ParseTruthTable(m);
-        } else if (kw == "state_diagram") {
-          ParseStateDiagram(m);
-        } else if (kw == "test_vectors") {
-          ParseTestVectors(m);
-        } else if (kw == "trace") {
-          Take();
-          SkipPast(";");
-        } else if (kw == "options" || kw == "flag" || kw == "title") {
-          Take();
-          if (tok_.kind == Tok::String) Take();
-          Accept(";");
-        } else if (kw == "xor_factors") {
-          // Factors for the XOR outputs of some PALs: read, and of no use on a GAL.
-          Take();
-          ParseStatements(false);
-        } else if (kw == "fuses") {
-          Take();
-          ParseFuses(m);
-        } else if (kw == "state") {
-          Fail(pos, "STATE outside a STATE_DIAGRAM");
-        } else if (kw == "enable") {
-          Fail(pos, "ENABLE is an equation; write it after EQUATIONS");
-        } else if (kw == "macro") {
-          Fail(pos, "MACRO needs the macro's name before it");
-        } else if (IsUnsupportedFeature(kw)) {
-          Fail(pos, "'" + kw + "' is not supported by this compiler");
-        } else {
-          Fail(pos, "'" + kw + "' is a reserved word and cannot stand here");
-        }
-        continue;
-      }
-      if (in_equations) {
-        // A directive inside the block (@message) may have put an item after it.
-        if (!std::holds_alternative<EquationBlock>(m.items.back())) m.items.push_back(EquationBlock{});
-        std::get<EquationBlock>(m.items.back()).stmts.push_back(ParseStatement());
-      } else {
-        ParseDeclaration(m);
-      }
-    } catch (SyntaxError&) {
+    if (!ParseModuleItem(m, in_equations)) break;
+    if (Recover()) {
       // A statement that failed on its first token, a section keyword, must
       // still move on.
       if (tok_.pos.line == start.line && tok_.pos.column == start.column) Take();
@@ -317,6 +258,83 @@ Module Parser::ParseModuleText() {
     }
   }
   return m;
+}
+
+// One declaration, directive, section start or equation; false at the
+// module's END or the end of the file.
+bool Parser::ParseModuleItem(Module& m, bool& in_equations) {
+  if (tok_.kind == Tok::End) {
+    diags_.Error(tok_.pos, "END expected at the end of module '" + m.name + "'");
+    return false;
+  }
+  if (tok_.kind == Tok::Directive) {
+    ParseDirective(m);
+    return true;
+  }
+  if (Accept(";")) return true;  // what a macro call or @CONST may leave behind
+  if (tok_.kind == Tok::Keyword && !(in_equations && (tok_.text == "when" || tok_.text == "enable"))) {
+    const std::string kw = tok_.text;
+    SourcePos pos = tok_.pos;
+    if (kw == "end") {
+      Take();
+      if (tok_.kind == Tok::Ident) {
+        if (tok_.text != m.name) {
+          diags_.Warning(tok_.pos, "END label '" + tok_.text + "' does not match module '" + m.name + "'");
+        }
+        Take();
+      }
+      Accept(";");
+      return false;
+    }
+    if (kw != "when" && kw != "if" && kw != "goto" && kw != "case") in_equations = false;
+    if (kw == "declarations") {
+      Take();
+    } else if (kw == "equations") {
+      Take();
+      m.items.push_back(EquationBlock{});
+      in_equations = true;
+    } else if (kw == "truth_table") {
+      ParseTruthTable(m);
+    } else if (kw == "state_diagram") {
+      ParseStateDiagram(m);
+    } else if (kw == "test_vectors") {
+      ParseTestVectors(m);
+    } else if (kw == "trace") {
+      Take();
+      SkipPast(";");
+    } else if (kw == "options" || kw == "flag" || kw == "title") {
+      Take();
+      if (tok_.kind == Tok::String) Take();
+      Accept(";");
+    } else if (kw == "xor_factors") {
+      // Factors for the XOR outputs of some PALs: read, and of no use on a GAL.
+      Take();
+      ParseStatements(false);
+    } else if (kw == "fuses") {
+      Take();
+      ParseFuses(m);
+    } else if (kw == "state") {
+      Fail(pos, "STATE outside a STATE_DIAGRAM");
+    } else if (kw == "enable") {
+      Fail(pos, "ENABLE is an equation; write it after EQUATIONS");
+    } else if (kw == "macro") {
+      Fail(pos, "MACRO needs the macro's name before it");
+    } else if (IsUnsupportedFeature(kw)) {
+      Fail(pos, "'" + kw + "' is not supported by this compiler");
+    } else {
+      Fail(pos, "'" + kw + "' is a reserved word and cannot stand here");
+    }
+    return true;
+  }
+  if (in_equations) {
+    // A directive inside the block (@message) may have put an item after it.
+    if (!std::holds_alternative<EquationBlock>(m.items.back())) m.items.push_back(EquationBlock{});
+    Stmt s = ParseStatement();
+    if (!failed_) std::get<EquationBlock>(m.items.back()).stmts.push_back(std::move(s));
+  } else {
+    ParseDeclaration(m);
+  }
+  return true;
 }
 
 // ---- expressions -------------------------------------------------------------
@@ -354,7 +372,9 @@ const char* Parser::BinaryOp(int level) const {
 ExprPtr Parser::ParseBinary(int level) {
   if (level < 2) return ParseUnary();
   ExprPtr left = ParseBinary(level - 1);
-  while (const char* op = BinaryOp(level)) {
+  while (!failed_) {
+    const char* op = BinaryOp(level);
+    if (op == nullptr) break;
     auto e = std::make_shared<Expr>();
     e->kind = ExprKind::Binary;
     e->pos = tok_.pos;
@@ -366,7 +386,18 @@ ExprPtr Parser::ParseBinary(int level) {
   return left;
 }
 
+namespace {
+
+// What an expression read after a failure stands for: it is never used.
+const ExprPtr& Placeholder() {
+  static const ExprPtr placeholder = std::make_shared<const Expr>();
+  return placeholder;
+}
+
+}  // namespace
+
 ExprPtr Parser::ParseUnary() {
+  if (failed_) return Placeholder();
   if (tok_.IsPunct("!") || tok_.IsPunct("-") || (alternate_ && tok_.IsPunct("/"))) {
     auto e = std::make_shared<Expr>();
     e->kind = ExprKind::Unary;
@@ -380,6 +411,7 @@ ExprPtr Parser::ParseUnary() {
 }
 
 ExprPtr Parser::ParsePrimary() {
+  if (failed_) return Placeholder();
   auto e = std::make_shared<Expr>();
   e->pos = tok_.pos;
   switch (tok_.kind) {
@@ -417,6 +449,7 @@ ExprPtr Parser::ParsePrimary() {
         return ParseSet(e->pos);
       }
       FailHere("an expression");
+      return e;
   }
   if (tok_.kind == Tok::DotExt) {
     e->ext = tok_.text;
@@ -431,11 +464,17 @@ ExprPtr Parser::ParseIndex(ExprPtr base) {
   e->kind = ExprKind::Index;
   e->pos = tok_.pos;
   Take();
-  if (tok_.kind != Tok::Number) FailHere("an index");
+  if (tok_.kind != Tok::Number) {
+    FailHere("an index");
+    return e;
+  }
   e->number = e->number2 = tok_.number;
   Take();
   if (Accept("..")) {
-    if (tok_.kind != Tok::Number) FailHere("an index");
+    if (tok_.kind != Tok::Number) {
+      FailHere("an index");
+      return e;
+    }
     e->number2 = tok_.number;
     Take();
   }
@@ -455,10 +494,14 @@ ExprPtr Parser::ParseSet(SourcePos pos) {
   if (!tok_.IsPunct("]")) {
     do {
       ExprPtr item = ParseExpr();
+      if (failed_) return e;
       if (tok_.IsPunct("..")) {
         SourcePos at = tok_.pos;
         Take();
-        if (item->kind != ExprKind::Name || !item->ext.empty()) Fail(at, "a range must join two names");
+        if (item->kind != ExprKind::Name || !item->ext.empty()) {
+          Fail(at, "a range must join two names");
+          return e;
+        }
         auto range = std::make_shared<Expr>();
         range->kind = ExprKind::Range;
         range->pos = item->pos;
@@ -494,6 +537,7 @@ std::vector<DeclName> Parser::ParseDeclNames() {
     first.pos = tok_.pos;
     first.active_low = Accept("!");
     first.name = ExpectIdent();
+    if (failed_) return {};
     if (tok_.IsPunct("..")) {
       SourcePos at = tok_.pos;
       Take();
@@ -502,6 +546,7 @@ std::vector<DeclName> Parser::ParseDeclNames() {
       std::vector<std::string> expanded;
       if (!ExpandRange(first.name, last, expanded)) {
         Fail(at, "invalid range '" + first.name + ".." + last + "'");
+        return {};
       }
       for (const std::string& n : expanded) names.push_back({n, first.active_low, first.pos});
     } else {
@@ -513,7 +558,10 @@ std::vector<DeclName> Parser::ParseDeclNames() {
 
 std::vector<std::string> Parser::ParseAttributes(SourcePos& pos) {
   pos = tok_.pos;
-  if (tok_.kind != Tok::String) FailHere("an attribute string");
+  if (tok_.kind != Tok::String) {
+    FailHere("an attribute string");
+    return {};
+  }
   std::vector<std::string> attrs;
   std::string current;
   for (char c : tok_.text + ",") {
@@ -538,13 +586,17 @@ std::vector<int> Parser::ParsePinNumbers() {
     int from = static_cast<int>(tok_.number);
     Take();
     if (Accept("..")) {
-      if (tok_.kind != Tok::Number) FailHere("a pin number");
+      if (tok_.kind != Tok::Number) {
+        FailHere("a pin number");
+        return {};
+      }
       int to = static_cast<int>(tok_.number);
       // No device has more than a few dozen pins and nodes; a range of
       // millions would only fill the memory before the count check.
       const std::int64_t length = std::abs(static_cast<std::int64_t>(to) - from) + 1;
       if (static_cast<std::int64_t>(numbers.size()) + length > kMaxPinNumbers) {
         Fail(tok_.pos, "a pin list holds at most " + std::to_string(kMaxPinNumbers) + " numbers");
+        return {};
       }
       Take();
       for (int n = from;; n += from <= to ? 1 : -1) {
@@ -562,17 +614,25 @@ std::vector<int> Parser::ParsePinNumbers() {
 void Parser::ParseDeclaration(Module& m) {
   SourcePos pos = tok_.pos;
   std::vector<DeclName> names = ParseDeclNames();
+  if (failed_) return;
   if (tok_.IsKeyword("device")) {
     Take();
     DeviceDecl d;
     d.pos = pos;
     d.id = names.front().name;
     d.part_pos = tok_.pos;
-    if (tok_.kind != Tok::String) FailHere("the device string");
+    if (tok_.kind != Tok::String) {
+      FailHere("the device string");
+      return;
+    }
     d.part = tok_.text;
     Take();
-    if (names.size() != 1) Fail(pos, "a DEVICE declaration names one device");
+    if (names.size() != 1) {
+      Fail(pos, "a DEVICE declaration names one device");
+      return;
+    }
     Expect(";");
+    if (failed_) return;
     text_.Declare(d.id);
     m.items.push_back(d);
   } else if (tok_.IsKeyword("pin") || tok_.IsKeyword("node")) {
@@ -584,9 +644,11 @@ void Parser::ParseDeclaration(Module& m) {
     d.numbers_pos = tok_.pos;
     d.numbers = ParsePinNumbers();
     if (AcceptKeyword("istype") || Accept("=")) d.attributes = ParseAttributes(d.attr_pos);
+    if (failed_) return;
     // Known before the ';' is passed: the directives after it may ask.
     for (const DeclName& n : d.names) text_.Declare(n.name);
     Expect(";");
+    if (failed_) return;
     m.items.push_back(d);
   } else if (tok_.IsKeyword("istype")) {
     Take();
@@ -596,6 +658,7 @@ void Parser::ParseDeclaration(Module& m) {
     SourcePos attr_pos;
     d.attributes = ParseAttributes(attr_pos);
     Expect(";");
+    if (failed_) return;
     m.items.push_back(d);
   } else if (tok_.IsPunct("=")) {
     Take();
@@ -603,17 +666,23 @@ void Parser::ParseDeclaration(Module& m) {
     d.pos = pos;
     d.names = names;
     d.values = ParseList();
+    if (failed_) return;
     for (std::size_t i = 0; i < names.size() && i < d.values.size(); ++i) {
       text_.Declare(names[i].name);
       if (d.values[i]->kind == ExprKind::Number) text_.DefineValue(names[i].name, d.values[i]->number);
     }
     Expect(";");
+    if (failed_) return;
     for (const DeclName& n : names) {
-      if (n.active_low) Fail(n.pos, "a constant cannot be declared active-low");
+      if (n.active_low) {
+        Fail(n.pos, "a constant cannot be declared active-low");
+        return;
+      }
     }
     if (d.values.size() != names.size()) {
       Fail(pos, std::to_string(names.size()) + " names but " + std::to_string(d.values.size()) +
                     " values in the constant declaration");
+      return;
     }
     m.items.push_back(d);
   } else if (tok_.IsKeyword("property")) {
@@ -629,11 +698,17 @@ void Parser::ParseDeclaration(Module& m) {
     d.names = names;
     if (!tok_.IsPunct(";")) d.values = ParseList();
     Expect(";");
+    if (failed_) return;
     if (!d.values.empty() && d.values.size() != names.size()) {
       Fail(pos, std::to_string(names.size()) + " states but " + std::to_string(d.values.size()) + " values");
+      return;
     }
     for (std::size_t i = 0; i < names.size(); ++i) {
-      if (names[i].active_low) Fail(names[i].pos, "a state cannot be declared active-low");
+      // The states before an active-low one keep the codes they took.
+      if (names[i].active_low) {
+        Fail(names[i].pos, "a state cannot be declared active-low");
+        return;
+      }
       if (d.values.size() <= i) {
         auto v = std::make_shared<Expr>();
         v->pos = names[i].pos;
@@ -653,14 +728,17 @@ void Parser::ParseDeclaration(Module& m) {
     Take();
     SymbolicRegister r;
     r.pos = pos;
-    if (names.size() != 1 || names[0].active_low)
+    if (names.size() != 1 || names[0].active_low) {
       Fail(pos, "a STATE_REGISTER declaration names one register");
+      return;
+    }
     r.name = names[0].name;
     if (AcceptKeyword("istype")) {
       SourcePos attr_pos;
       r.attributes = ParseAttributes(attr_pos);
     }
     Expect(";");
+    if (failed_) return;
     r.item = m.items.size();
     registers_.push_back(r);
     text_.Declare(r.name);
@@ -690,17 +768,24 @@ void Parser::ParseDirective(Module& m) {
   } else if (name == "onset") {
     dcset_ = false;
   } else if (name == "radix") {
-    if (tok_.kind != Tok::Number) FailHere("the radix");
+    if (tok_.kind != Tok::Number) {
+      FailHere("the radix");
+      return;
+    }
     std::uint64_t radix = tok_.number;
     if (radix != 2 && radix != 8 && radix != 10 && radix != 16) {
       Fail(tok_.pos, "the radix must be 2, 8, 10 or 16");
+      return;
     }
     // Change the radix before the ';' is passed, so the next token is read with it.
     text_.SetRadix(static_cast<int>(radix));
     Take();
     Expect(";");
   } else if (name == "message") {
-    if (tok_.kind != Tok::String) FailHere("the message string");
+    if (tok_.kind != Tok::String) {
+      FailHere("the message string");
+      return;
+    }
     m.items.push_back(Message{pos, tok_.text});
     Take();
     Accept(";");

@@ -20,7 +20,6 @@ class Parser {
   Module Run();
 
  private:
-  struct SyntaxError {};  // unwinds to the statement loop; never leaves the parser
   struct SymbolicRegister {
     SourcePos pos;
     std::string name;
@@ -30,16 +29,20 @@ class Parser {
 
   Module ParseOne();
   Module ParseModuleText();
+  bool ParseModuleItem(Module& m, bool& in_equations);
 
   // tokens
-  void Take() { tok_ = text_.Next(); }
+  void Take() {
+    if (!failed_) tok_ = text_.Next();
+  }
   bool Accept(const char* punct);
   bool AcceptKeyword(const char* kw);
   void Expect(const char* punct);
   void ExpectKeyword(const char* kw);
   std::string ExpectIdent();
-  [[noreturn]] void Fail(SourcePos pos, const std::string& message);
-  [[noreturn]] void FailHere(const std::string& what);
+  void Fail(SourcePos pos, const std::string& message);
+  void FailHere(const std::string& what);
+  bool Recover();
   void SkipPast(const char* punct);
   bool AtSectionStart() const;
 
@@ -76,6 +79,15 @@ class Parser {
   TextStage text_;
   Diagnostics& diags_;
   Token tok_;
+  // Set by Fail: the statement being read is broken. Until the parser
+  // recovers (Recover, then skipping to a ';'), no token is taken, Accept
+  // finds nothing, expressions are not read and no further error is
+  // reported, so the code of the statement runs on to its end without effect.
+  // What it built is dropped; anything that records outside the statement's
+  // own result (the module, the text stage, the diagnostics, the parser's
+  // state) checks the flag first, and so does every loop that would
+  // otherwise spin on the token that failed.
+  bool failed_ = false;
   bool alternate_ = false;
   bool dcset_ = false;
   bool dcstate_ = false;

@@ -55,8 +55,12 @@ std::vector<Stmt> Parser::ParseBody() {
   std::vector<Stmt> body;
   if (Accept("{")) {
     while (!Accept("}")) {
-      if (tok_.kind == Tok::End || AtSectionStart()) FailHere("'}'");
+      if (tok_.kind == Tok::End || AtSectionStart()) {
+        FailHere("'}'");
+        break;
+      }
       body.push_back(ParseStatement());
+      if (failed_) break;
     }
     return body;
   }
@@ -69,10 +73,11 @@ std::vector<Stmt> Parser::ParseStatements(bool in_state) {
   while (!AtSectionStart() && tok_.kind != Tok::Directive) {
     if (in_state && (tok_.IsKeyword("goto") || tok_.IsKeyword("if") || tok_.IsKeyword("case"))) break;
     if (Accept(";")) continue;
-    try {
-      stmts.push_back(ParseStatement());
-    } catch (SyntaxError&) {
+    Stmt s = ParseStatement();
+    if (Recover()) {
       SkipPast(";");
+    } else {
+      stmts.push_back(std::move(s));
     }
   }
   return stmts;
@@ -98,15 +103,16 @@ void Parser::ParseRows(Module& m, bool with_reg, bool regs_only, std::vector<Tab
   while (!AtSectionStart()) {
     if (tok_.kind == Tok::Directive) {
       ParseDirective(m);
+      if (failed_) return;  // the whole section fails
       continue;
     }
     if (Accept(";")) continue;
-    try {
-      rows.push_back(ParseRow(with_reg, regs_only));
+    TableRow row = ParseRow(with_reg, regs_only);
+    if (!failed_) {
+      rows.push_back(std::move(row));  // kept even when its ';' is missing
       Expect(";");
-    } catch (SyntaxError&) {
-      SkipPast(";");
     }
+    if (Recover()) SkipPast(";");
   }
 }
 
@@ -125,9 +131,11 @@ void Parser::ParseTruthTable(Module& m) {
     t.out = ParseList();
   }
   Expect(")");
+  if (failed_) return;
   const bool with_reg = !t.reg.empty();
   const bool regs_only = with_reg && t.out.empty();
   ParseRows(m, with_reg, regs_only, t.rows);
+  if (failed_) return;
   m.items.push_back(std::move(t));
 }
 
@@ -141,7 +149,9 @@ void Parser::ParseTestVectors(Module& m) {
   Expect("->");
   v.out = ParseList();
   Expect(")");
+  if (failed_) return;
   ParseRows(m, false, false, v.rows);
+  if (failed_) return;
   m.items.push_back(std::move(v));
 }
 
@@ -149,26 +159,26 @@ void Parser::ParseTestVectors(Module& m) {
 void Parser::ParseFuses(Module& m) {
   while (!AtSectionStart() && tok_.kind != Tok::Directive) {
     if (Accept(";")) continue;
-    try {
-      FuseSetting f;
-      f.pos = tok_.pos;
-      const bool range = Accept("[");
+    FuseSetting f;
+    f.pos = tok_.pos;
+    const bool range = Accept("[");
+    if (tok_.kind != Tok::Number) FailHere("a fuse number");
+    f.first = f.last = tok_.number;
+    Take();
+    if (range) {
+      Expect("..");
       if (tok_.kind != Tok::Number) FailHere("a fuse number");
-      f.first = f.last = tok_.number;
+      f.last = tok_.number;
       Take();
-      if (range) {
-        Expect("..");
-        if (tok_.kind != Tok::Number) FailHere("a fuse number");
-        f.last = tok_.number;
-        Take();
-        Expect("]");
-      }
-      Expect("=");
-      f.value = ParseExpr();
-      Expect(";");
-      m.items.push_back(f);
-    } catch (SyntaxError&) {
+      Expect("]");
+    }
+    Expect("=");
+    f.value = ParseExpr();
+    Expect(";");
+    if (Recover()) {
       SkipPast(";");
+    } else {
+      m.items.push_back(f);
     }
   }
 }
@@ -183,6 +193,7 @@ void Parser::ParseStateDiagram(Module& m) {
   if (tok_.IsPunct("->"))
     Fail(tok_.pos, "state output sets ('->' after the state register) are not supported");
   Accept(";");
+  if (failed_) return;
   // The later dialect's resets; the words are names everywhere else.
   for (;;) {
     std::string word = tok_.kind == Tok::Ident ? tok_.text : "";
@@ -196,28 +207,31 @@ void Parser::ParseStateDiagram(Module& m) {
     Expect(":");
     r.cond = ParseExpr();
     Expect(";");
+    if (failed_) return;
     d.resets.push_back(r);
   }
   while (tok_.IsKeyword("state") || tok_.kind == Tok::Directive) {
     if (tok_.kind == Tok::Directive) {
       ParseDirective(m);
+      if (failed_) return;
       continue;
     }
     StateBlock s;
     s.pos = tok_.pos;
-    try {
-      Take();
-      s.value = ParseExpr();
+    Take();
+    ExprPtr value = ParseExpr();
+    if (!failed_) {
+      s.value = value;
       Expect(":");
-    } catch (SyntaxError&) {
-      SkipPast(":");
     }
+    if (Recover()) SkipPast(":");
     while (!AtSectionStart() && tok_.kind != Tok::Directive) {
       if (tok_.IsKeyword("goto") || tok_.IsKeyword("if") || tok_.IsKeyword("case")) {
-        try {
-          s.transitions.push_back(ParseTransition());
-        } catch (SyntaxError&) {
+        Transition t = ParseTransition();
+        if (Recover()) {
           SkipPast(";");
+        } else {
+          s.transitions.push_back(std::move(t));
         }
       } else {
         std::vector<Stmt> eqs = ParseStatements(true);
@@ -226,7 +240,10 @@ void Parser::ParseStateDiagram(Module& m) {
     }
     d.states.push_back(std::move(s));
   }
-  if (d.states.empty()) FailHere("STATE");
+  if (d.states.empty()) {
+    FailHere("STATE");
+    return;
+  }
   m.items.push_back(std::move(d));
 }
 
@@ -247,6 +264,7 @@ Transition Parser::ParseTarget(SourcePos pos) {
         break;
       }
       t.with.push_back(ParseStatement());
+      if (failed_) break;
     }
   }
   return t;
@@ -264,12 +282,16 @@ Transition Parser::ParseTransition() {
     t.kind = Transition::Kind::Case;
     t.pos = pos;
     while (!AcceptKeyword("endcase")) {
-      if (tok_.kind == Tok::End || AtSectionStart()) FailHere("ENDCASE");
+      if (tok_.kind == Tok::End || AtSectionStart()) {
+        FailHere("ENDCASE");
+        return t;
+      }
       t.conds.push_back(ParseExpr());
       Expect(":");
       SourcePos at = tok_.pos;
       t.branches.push_back(ParseTarget(at));
       if (t.branches.back().with.empty() || tok_.IsPunct(";")) Expect(";");
+      if (failed_) return t;
     }
     Accept(";");
     return t;

@@ -200,6 +200,7 @@ TEST(Parser, RecoversAndMovesOnAfterEveryKindOfError) {
       {"@if (1 { y = a; }\n", 1},
       {"@include 'missing.inc';\n", 1},
       {"equations\n y = a &;\n y = ;\n", 2},
+      {"equations\n when a then { y = + b; }\nfuses\n !;\nstate_diagram s\n sync_reset s sync_reset;\n", 4},
   };
   for (const Case& c : cases) {
     const std::string source =
