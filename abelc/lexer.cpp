@@ -38,17 +38,32 @@ std::string Upper(std::string s) {
   return s;
 }
 
+// Classes of the ASCII characters; other bytes belong to none.
+enum : std::uint8_t { kIdentStart = 1, kIdentChar = 2, kTokenStart = 4 };
+constexpr std::array<std::uint8_t, 256> kClasses = [] {
+  std::array<std::uint8_t, 256> classes{};
+  for (int c = 0; c < 256; ++c) {
+    const bool alpha = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+    const bool digit = c >= '0' && c <= '9';
+    // A token (name, number, string, dot word, directive or operator) starts
+    // with a letter, a digit, '_' or one of the punctuation characters.
+    if (alpha || c == '_') classes[c] |= kIdentStart | kTokenStart;
+    if (alpha || digit || c == '_' || c == '~') classes[c] |= kIdentChar;
+    if (digit) classes[c] |= kTokenStart;
+  }
+  for (char c : std::string_view("^'`.@()[]{},;:=!&#$+-*/%<>?"))
+    classes[static_cast<unsigned char>(c)] |= kTokenStart;
+  return classes;
+}();
+
 bool IsIdentStart(char c) {
-  return std::isalpha(static_cast<unsigned char>(c)) || c == '_';
+  return kClasses[static_cast<unsigned char>(c)] & kIdentStart;
 }
 bool IsIdentChar(char c) {
-  return std::isalnum(static_cast<unsigned char>(c)) || c == '_' || c == '~';
+  return kClasses[static_cast<unsigned char>(c)] & kIdentChar;
 }
-// Whether a token (name, number, string, dot word, directive or operator) can
-// start with the character.
 bool IsTokenStart(char c) {
-  return IsIdentStart(c) || std::isdigit(static_cast<unsigned char>(c)) ||
-         (c != '\0' && std::string_view("^'`.@()[]{},;:=!&#$+-*/%<>?").find(c) != std::string_view::npos);
+  return kClasses[static_cast<unsigned char>(c)] & kTokenStart;
 }
 
 int DigitValue(char c) {
@@ -96,6 +111,13 @@ bool Lexer::ReadGroup(char open, char close, std::string& text) {
     Advance();
   }
   return false;
+}
+
+void Lexer::SkipIdentChars() {
+  // Name characters are never line ends: each is one column.
+  const std::size_t start = at_;
+  while (at_ < src_.size() && IsIdentChar(src_[at_])) ++at_;
+  column_ += static_cast<int>(at_ - start);
 }
 
 char Lexer::Peek(std::size_t ahead) const {
@@ -151,7 +173,9 @@ Token Lexer::Next() {
     const SourcePos pos{line_, column_};
     const char c = Peek();
     Advance();
-    diags_.Error(pos, std::string("unexpected character '") + c + "'");
+    std::string message = "unexpected character ' '";  // garbage has many: one allocation each
+    message[message.size() - 2] = c;
+    diags_.Error(pos, std::move(message));
   }
   SourcePos pos{line_, column_};
   Token t;
@@ -160,7 +184,7 @@ Token Lexer::Next() {
   char c = Peek();
   if (IsIdentStart(c)) {
     std::size_t start = at_;
-    while (IsIdentChar(Peek())) Advance();
+    SkipIdentChars();
     t.text.assign(src_, start, at_ - start);
     // No keyword is longer than a short string, so longer names are not lowered.
     if (t.text.size() <= kLongestKeyword && IsKeywordText(Lower(t.text))) {
@@ -180,7 +204,7 @@ Token Lexer::Next() {
   if (c == '@') {
     Advance();
     std::size_t start = at_;
-    while (IsIdentChar(Peek())) Advance();
+    SkipIdentChars();
     t.kind = Tok::Directive;
     t.text = Lower(src_.substr(start, at_ - start));
     return t;
@@ -188,7 +212,7 @@ Token Lexer::Next() {
   static constexpr std::string_view kLong[] = {":+:", ":*:", "?:=", ":=", "?=", "->", ":>",
                                                "!$",  "<<",  ">>",  "==", "!=", "<=", ">="};
   for (std::string_view op : kLong) {
-    if (src_.compare(at_, op.size(), op) == 0) {
+    if (op[0] == c && src_.compare(at_, op.size(), op) == 0) {
       for (std::size_t i = 0; i < op.size(); ++i) Advance();
       t.kind = Tok::Punct;
       t.text = std::string(op);
@@ -229,7 +253,7 @@ Token Lexer::LexNumber(SourcePos pos) {
     if (IsIdentChar(Peek())) Advance();
   }
   std::size_t start = at_;
-  while (IsIdentChar(Peek())) Advance();
+  SkipIdentChars();
   t.text = src_.substr(start, at_ - start);
   if (t.text.empty()) {
     diags_.Error(pos, "digits expected after the radix");
@@ -282,7 +306,7 @@ Token Lexer::LexDot(SourcePos pos) {
     return t;
   }
   std::size_t start = at_;
-  while (IsIdentChar(Peek())) Advance();
+  SkipIdentChars();
   t.text = Upper(src_.substr(start, at_ - start));
   if (t.text.empty()) {
     diags_.Error(pos, "misplaced '.'");

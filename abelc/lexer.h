@@ -27,7 +27,9 @@ struct Token {
   std::string text;
   std::uint64_t number = 0;
   SourcePos pos;
-  bool Is(Tok k, const char* t) const { return kind == k && text == t; }
+  // The first characters are compared first: the parser asks each token
+  // about many words and operators, and most differ there.
+  bool Is(Tok k, const char* t) const { return kind == k && text[0] == t[0] && text == t; }
   bool IsPunct(const char* t) const { return Is(Tok::Punct, t); }
   bool IsKeyword(const char* t) const { return Is(Tok::Keyword, t); }
 };
@@ -58,6 +60,7 @@ class Lexer {
  private:
   char Peek(std::size_t ahead = 0) const;
   void Advance();
+  void SkipIdentChars();  // past the name characters at the current one
   void SkipSpaceAndComments();
   void CheckLineLength();
   Token LexNumber(SourcePos pos);

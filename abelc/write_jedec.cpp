@@ -1,6 +1,7 @@
 // The JEDEC fuse file: a header naming the part, the pin table as NOTE
 // fields, one L field per programmed row, the architecture fuses in short
 // fields, the test vectors, the fuse checksum, ETX and the transmission sum.
+#include <algorithm>
 #include <cstdio>
 
 #include "abelc/output_files.h"
@@ -53,7 +54,14 @@ std::string JedecText(const OutputContext& c) {
   std::string t = "\x02";
   t += std::string(kProductName) + "  JEDEC file for: " + c.fit.part + "\n";
   t += "Created on: " + c.created + "\n\n";
-  if (!c.model.title.empty()) t += c.model.title + "\n";
+  if (!c.model.title.empty()) {
+    // The header is one field, ended by '*', of a transmission framed by STX
+    // and ETX: those characters of the title are written as blanks.
+    std::string title = c.model.title;
+    std::replace_if(
+        title.begin(), title.end(), [](char ch) { return ch == '*' || ch == '\x02' || ch == '\x03'; }, ' ');
+    t += title + "\n";
+  }
   t += "*\n";
   t += "QP" + std::to_string(d.pins) + "* QF" + std::to_string(c.fit.fuse_count) + "* QV" +
        std::to_string(c.vectors.size()) + "* F0*\n X0*\n";
