@@ -39,7 +39,7 @@ std::string Upper(std::string s) {
 }
 
 // Classes of the ASCII characters; other bytes belong to none.
-enum : std::uint8_t { kIdentStart = 1, kIdentChar = 2, kTokenStart = 4 };
+enum : std::uint8_t { kIdentStart = 1, kIdentChar = 2, kTokenStart = 4, kBlank = 8, kColumnless = 16 };
 constexpr std::array<std::uint8_t, 256> kClasses = [] {
   std::array<std::uint8_t, 256> classes{};
   for (int c = 0; c < 256; ++c) {
@@ -53,6 +53,9 @@ constexpr std::array<std::uint8_t, 256> kClasses = [] {
   }
   for (char c : std::string_view("^'`.@()[]{},;:=!&#$+-*/%<>?"))
     classes[static_cast<unsigned char>(c)] |= kTokenStart;
+  for (char c : std::string_view(" \t\r\n\v\f")) classes[static_cast<unsigned char>(c)] |= kBlank;
+  // Line ends (which start a new line) and '\r' take no column.
+  for (char c : std::string_view("\r\n\v\f")) classes[static_cast<unsigned char>(c)] |= kColumnless;
   return classes;
 }();
 
@@ -84,12 +87,16 @@ Lexer::Lexer(std::string source, Diagnostics& diags, SourcePos start, bool check
   if (!check_lines) checked_line_ = INT32_MAX;
 }
 
-std::string Lexer::PeekWord() const {
+bool Lexer::PeekWordIs(std::string_view lower) const {
   std::size_t end = at_;
   if (end < src_.size() && IsIdentStart(src_[end])) {
     while (end < src_.size() && IsIdentChar(src_[end])) ++end;
   }
-  return src_.substr(at_, end - at_);
+  if (end - at_ != lower.size()) return false;
+  for (std::size_t i = 0; i < lower.size(); ++i) {
+    if (std::tolower(static_cast<unsigned char>(src_[at_ + i])) != lower[i]) return false;
+  }
+  return true;
 }
 
 bool Lexer::ReadGroup(char open, char close, std::string& text) {
@@ -126,12 +133,12 @@ char Lexer::Peek(std::size_t ahead) const {
 
 void Lexer::Advance() {
   if (at_ >= src_.size()) return;
-  char c = src_[at_++];
-  if (c == '\n' || c == '\v' || c == '\f') {
+  const char c = src_[at_++];
+  if (!(kClasses[static_cast<unsigned char>(c)] & kColumnless)) {
+    ++column_;
+  } else if (c != '\r') {
     ++line_;
     column_ = 1;
-  } else if (c != '\r') {
-    ++column_;
   }
 }
 
@@ -151,7 +158,7 @@ void Lexer::SkipSpaceAndComments() {
   for (;;) {
     if (column_ == 1) CheckLineLength();
     char c = Peek();
-    if (c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\v' || c == '\f') {
+    if (kClasses[static_cast<unsigned char>(c)] & kBlank) {
       Advance();
     } else if (c == '"') {  // to the next '"' or the end of the line
       Advance();

@@ -50,7 +50,8 @@ class Lexer {
   void SkipBlanks() { SkipSpaceAndComments(); }  // spaces and comments
   char PeekChar() const { return Peek(); }
   void TakeChar() { Advance(); }
-  std::string PeekWord() const;  // the identifier at the current character, or ""
+  // Whether the identifier at the current character is `lower`, in any case.
+  bool PeekWordIs(std::string_view lower) const;
   SourcePos Here() const { return {line_, column_}; }
   // After `open` has been passed: the text up to the matching `close`,
   // which is passed too. Nested pairs count, `\{` and `\}` stand for literal

@@ -156,7 +156,7 @@ Token TextStage::Next() {
       if (Top().pending.empty()) {
         Lexer& lexer = *Top().lexer;
         lexer.SkipBlanks();
-        if (Lower(lexer.PeekWord()) == "macro") {
+        if (lexer.PeekWordIs("macro")) {
           DefineMacro(t);
           continue;
         }
