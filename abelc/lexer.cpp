@@ -194,9 +194,10 @@ Token Lexer::Next() {
     SkipIdentChars();
     t.text.assign(src_, start, at_ - start);
     // No keyword is longer than a short string, so longer names are not lowered.
-    if (t.text.size() <= kLongestKeyword && IsKeywordText(Lower(t.text))) {
+    std::string lower = t.text.size() <= kLongestKeyword ? Lower(t.text) : std::string();
+    if (!lower.empty() && IsKeywordText(lower)) {
       t.kind = Tok::Keyword;
-      t.text = Lower(std::move(t.text));
+      t.text = std::move(lower);
     } else {
       t.kind = Tok::Ident;
       if (t.text.size() > kMaxIdentLength) {
