@@ -35,6 +35,7 @@ Compilation CompileSource(const std::string& source, const SourceContext& contex
     c.diags.Error({}, "out of memory");
   } catch (...) {
     c.diags.Error({}, "internal error: the compiler stopped unexpectedly");
+    c.stopped = true;
   }
   return c;
 }
@@ -182,6 +183,7 @@ CompiledFiles CompileToFiles(const std::string& work_name, const std::string& so
                              const std::string& created, const SourceContext& context) {
   CompiledFiles files;
   Compilation c = CompileSource(source, context);
+  files.stopped = c.stopped;
   if (!context.original_module.empty()) {
     // The compile step renamed the module; an END label giving its old name is right.
     const std::string renamed = "END label '" + context.original_module + "' does not match module '";

@@ -17,6 +17,7 @@ namespace abelc {
 
 struct Compilation {
   Diagnostics diags;
+  bool stopped = false;  // a stage stopped on an unexpected exception ("internal error")
   LogicModel model;
   MinimisedDesign minimised;
 };
@@ -34,6 +35,7 @@ void ForceFuses(const LogicModel& model, std::vector<std::uint8_t>& fuses);
 // with errors only the listing, and the caller removes stale outputs.
 struct CompiledFiles {
   bool ok = false;
+  bool stopped = false;                // a stage stopped on an unexpected exception
   int vectors_failed = 0;              // test vectors the fitted map fails
   std::string listing, jed, doc, sim;  // CR LF line ends
   std::string summary;                 // the verdict file's text, see kSummaryExtension

@@ -100,16 +100,31 @@ bool Evaluate(const Cover& f, std::uint64_t x) {
 
 Cover Absorb(Cover f) {
   SpendWork(static_cast<std::int64_t>(f.size()));
-  std::stable_sort(f.begin(), f.end(),
-                   [](const Cube& a, const Cube& b) { return LiteralCount(a) < LiteralCount(b); });
-  Cover kept;
-  for (const Cube& c : f) {
-    if (IsEmpty(c)) continue;
-    SpendWork(static_cast<std::int64_t>(kept.size()));
-    bool inside = std::any_of(kept.begin(), kept.end(), [&](const Cube& k) { return Contains(k, c); });
-    if (!inside) kept.push_back(c);
+  const auto fewer_literals = [](const Cube& a, const Cube& b) { return LiteralCount(a) < LiteralCount(b); };
+  // Covers are mostly short: an insertion sort, stable like std::stable_sort
+  // but without its buffer, sorts them in place.
+  constexpr std::size_t kInsertionSortSize = 32;
+  if (f.size() <= kInsertionSortSize) {
+    for (std::size_t i = 1; i < f.size(); ++i) {
+      const Cube c = f[i];
+      std::size_t j = i;
+      for (; j > 0 && fewer_literals(c, f[j - 1]); --j) f[j] = f[j - 1];
+      f[j] = c;
+    }
+  } else {
+    std::stable_sort(f.begin(), f.end(), fewer_literals);
   }
-  return kept;
+  // The cubes kept gather at the front.
+  std::size_t kept = 0;
+  for (std::size_t i = 0; i < f.size(); ++i) {
+    const Cube c = f[i];
+    if (IsEmpty(c)) continue;
+    SpendWork(static_cast<std::int64_t>(kept));
+    const auto end = f.begin() + static_cast<std::ptrdiff_t>(kept);
+    if (std::none_of(f.begin(), end, [&](const Cube& k) { return Contains(k, c); })) f[kept++] = c;
+  }
+  f.resize(kept);
+  return f;
 }
 
 Cover Or(const Cover& a, const Cover& b) {

@@ -34,6 +34,7 @@ std::vector<int> Table(const int (&t)[N]) {
 
 FuseMapModel::FuseMapModel(Family family, std::vector<std::uint8_t> fuses)
     : family_(family), fuses_(std::move(fuses)) {
+  cells_.reserve(10);
   if (family == Family::Gal22V10) {
     pins_ = 24;
     columns_ = 44;
@@ -97,12 +98,15 @@ FuseMapModel::FuseMapModel(Family family, std::vector<std::uint8_t> fuses)
   for (std::size_t i = 0; i < cells_.size(); ++i)
     cell_at_pin_[static_cast<std::size_t>(cells_[i].pin)] = static_cast<int>(i);
   const int rows = family == Family::Gal22V10 ? 132 : 64;
-  connected_.resize(static_cast<std::size_t>(rows));
+  row_start_.reserve(static_cast<std::size_t>(rows) + 1);
+  connected_.reserve(static_cast<std::size_t>(rows * columns_));
   for (int row = 0; row < rows; ++row) {
+    row_start_.push_back(connected_.size());
     for (int col = 0; col < columns_; ++col) {
-      if (!Fuse(row * columns_ + col)) connected_[static_cast<std::size_t>(row)].push_back(col);
+      if (!Fuse(row * columns_ + col)) connected_.push_back(col);
     }
   }
+  row_start_.push_back(connected_.size());
   columns_now_.assign(static_cast<std::size_t>(columns_), 0);
   Settle();
 }
@@ -144,7 +148,9 @@ void FuseMapModel::ReadColumns() {
 
 bool FuseMapModel::Row(int row) const {
   if (ptd_base_ >= 0 && !Fuse(ptd_base_ + row)) return false;
-  for (int col : connected_[static_cast<std::size_t>(row)]) {
+  const auto r = static_cast<std::size_t>(row);
+  for (std::size_t at = row_start_[r]; at < row_start_[r + 1]; ++at) {
+    const int col = connected_[at];
     if (!columns_now_[static_cast<std::size_t>(col)]) return false;
   }
   return true;

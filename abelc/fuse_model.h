@@ -65,10 +65,11 @@ class FuseMapModel {
   Family family_;
   std::vector<std::uint8_t> fuses_;
   int pins_ = 0, columns_ = 0;
-  std::vector<int> column_pins_;             // per column pair: the pin feeding it
-  std::vector<std::vector<int>> connected_;  // per row: the columns whose fuse is intact
-  std::vector<int> columns_now_;             // the sampled column values
-  std::vector<int> cell_at_pin_;             // index into cells_, -1 none
+  std::vector<int> column_pins_;        // per column pair: the pin feeding it
+  std::vector<int> connected_;          // the columns whose fuse is intact, row after row
+  std::vector<std::size_t> row_start_;  // per row and one more: where its columns start in connected_
+  std::vector<int> columns_now_;        // the sampled column values
+  std::vector<int> cell_at_pin_;        // index into cells_, -1 none
   std::vector<Cell> cells_;
   std::vector<int> drive_;
   int ptd_base_ = -1;  // 16V8/20V8 product-term disable fuses
