@@ -39,7 +39,15 @@ std::string Upper(std::string s) {
 }
 
 // Classes of the ASCII characters; other bytes belong to none.
-enum : std::uint8_t { kIdentStart = 1, kIdentChar = 2, kTokenStart = 4, kBlank = 8, kColumnless = 16 };
+enum : std::uint8_t {
+  kIdentStart = 1,
+  kIdentChar = 2,
+  kTokenStart = 4,
+  kBlank = 8,
+  kColumnless = 16,
+  kSpaceOrTab = 32,    // blanks of one column each
+  kStopsComment = 64,  // characters a comment's text is not skipped over in one step
+};
 constexpr std::array<std::uint8_t, 256> kClasses = [] {
   std::array<std::uint8_t, 256> classes{};
   for (int c = 0; c < 256; ++c) {
@@ -56,6 +64,11 @@ constexpr std::array<std::uint8_t, 256> kClasses = [] {
   for (char c : std::string_view(" \t\r\n\v\f")) classes[static_cast<unsigned char>(c)] |= kBlank;
   // Line ends (which start a new line) and '\r' take no column.
   for (char c : std::string_view("\r\n\v\f")) classes[static_cast<unsigned char>(c)] |= kColumnless;
+  classes[' '] |= kSpaceOrTab;
+  classes['\t'] |= kSpaceOrTab;
+  // The ends of both comment forms, the other line ends, and NUL (the padding after the text).
+  for (char c : std::string_view("\"\r\n\v\f")) classes[static_cast<unsigned char>(c)] |= kStopsComment;
+  classes[0] |= kStopsComment;
   return classes;
 }();
 
@@ -79,18 +92,32 @@ int DigitValue(char c) {
 }  // namespace
 
 bool IsKeywordText(std::string_view lower) {
-  return std::binary_search(std::begin(kKeywords), std::end(kKeywords), lower);
+  // The keywords with the word's first letter, found without comparing strings.
+  static constexpr auto kFirst = [] {
+    std::array<std::uint8_t, 27> first{};  // per letter: the index of its first keyword
+    std::size_t k = 0;
+    for (int letter = 0; letter <= 26; ++letter) {
+      while (k < std::size(kKeywords) && kKeywords[k][0] - 'a' < letter) ++k;
+      first[static_cast<std::size_t>(letter)] = static_cast<std::uint8_t>(k);
+    }
+    return first;
+  }();
+  if (lower.empty() || lower[0] < 'a' || lower[0] > 'z') return false;
+  const auto letter = static_cast<std::size_t>(lower[0] - 'a');
+  return std::binary_search(std::begin(kKeywords) + kFirst[letter],
+                            std::begin(kKeywords) + kFirst[letter + 1], lower);
 }
 
 Lexer::Lexer(std::string source, Diagnostics& diags, SourcePos start, bool check_lines)
-    : src_(std::move(source)), diags_(diags), line_(start.line), column_(start.column) {
+    : src_(std::move(source)), end_(src_.size()), diags_(diags), line_(start.line), column_(start.column) {
+  src_.append(kPadding, '\0');
   if (!check_lines) checked_line_ = INT32_MAX;
 }
 
 bool Lexer::PeekWordIs(std::string_view lower) const {
   std::size_t end = at_;
-  if (end < src_.size() && IsIdentStart(src_[end])) {
-    while (end < src_.size() && IsIdentChar(src_[end])) ++end;
+  if (IsIdentStart(src_[end])) {
+    while (IsIdentChar(src_[end])) ++end;  // the padding NUL ends the name
   }
   if (end - at_ != lower.size()) return false;
   for (std::size_t i = 0; i < lower.size(); ++i) {
@@ -101,7 +128,7 @@ bool Lexer::PeekWordIs(std::string_view lower) const {
 
 bool Lexer::ReadGroup(char open, char close, std::string& text) {
   int depth = 1;
-  while (at_ < src_.size()) {
+  while (at_ < end_) {
     char c = Peek();
     if (c == '\\' && (Peek(1) == '{' || Peek(1) == '}')) {
       Advance();
@@ -123,16 +150,12 @@ bool Lexer::ReadGroup(char open, char close, std::string& text) {
 void Lexer::SkipIdentChars() {
   // Name characters are never line ends: each is one column.
   const std::size_t start = at_;
-  while (at_ < src_.size() && IsIdentChar(src_[at_])) ++at_;
+  while (IsIdentChar(src_[at_])) ++at_;  // the padding NUL ends the name
   column_ += static_cast<int>(at_ - start);
 }
 
-char Lexer::Peek(std::size_t ahead) const {
-  return at_ + ahead < src_.size() ? src_[at_ + ahead] : '\0';
-}
-
 void Lexer::Advance() {
-  if (at_ >= src_.size()) return;
+  if (at_ >= end_) return;
   const char c = src_[at_++];
   if (!(kClasses[static_cast<unsigned char>(c)] & kColumnless)) {
     ++column_;
@@ -147,10 +170,22 @@ void Lexer::CheckLineLength() {
   checked_line_ = line_;
   std::size_t end = src_.find('\n', at_);
   std::size_t start = at_ - static_cast<std::size_t>(column_ - 1);
-  std::size_t length = (end == std::string::npos ? src_.size() : end) - start;
+  std::size_t length = (end == std::string::npos ? end_ : end) - start;
   if (length > 0 && src_[start + length - 1] == '\r') --length;
   if (length > static_cast<std::size_t>(kMaxLineLength)) {
     diags_.Error({line_, kMaxLineLength + 1}, "source line is longer than 150 characters");
+  }
+}
+
+void Lexer::SkipCommentText(bool to_quote) {
+  for (;;) {
+    // Plain characters in one step, one column each.
+    const std::size_t start = at_;
+    while (!(kClasses[static_cast<unsigned char>(src_[at_])] & kStopsComment)) ++at_;
+    column_ += static_cast<int>(at_ - start);
+    const char c = Peek();
+    if (at_ >= end_ || c == '\n' || (to_quote && c == '"')) return;
+    Advance();  // a NUL of the text, '\r', or a line end that takes no column
   }
 }
 
@@ -158,14 +193,18 @@ void Lexer::SkipSpaceAndComments() {
   for (;;) {
     if (column_ == 1) CheckLineLength();
     char c = Peek();
-    if (kClasses[static_cast<unsigned char>(c)] & kBlank) {
+    if (kClasses[static_cast<unsigned char>(c)] & kSpaceOrTab) {
+      const std::size_t start = at_;
+      while (kClasses[static_cast<unsigned char>(src_[at_])] & kSpaceOrTab) ++at_;
+      column_ += static_cast<int>(at_ - start);
+    } else if (kClasses[static_cast<unsigned char>(c)] & kBlank) {
       Advance();
     } else if (c == '"') {  // to the next '"' or the end of the line
       Advance();
-      while (at_ < src_.size() && Peek() != '"' && Peek() != '\n') Advance();
+      SkipCommentText(true);
       if (Peek() == '"') Advance();
     } else if (c == '/' && Peek(1) == '/') {
-      while (at_ < src_.size() && Peek() != '\n') Advance();
+      SkipCommentText(false);
     } else {
       return;
     }
@@ -176,7 +215,7 @@ Token Lexer::Next() {
   // Characters no token starts with are reported and skipped, one by one.
   for (;;) {
     SkipSpaceAndComments();
-    if (at_ >= src_.size() || IsTokenStart(Peek())) break;
+    if (at_ >= end_ || IsTokenStart(Peek())) break;
     const SourcePos pos{line_, column_};
     const char c = Peek();
     Advance();
@@ -187,7 +226,7 @@ Token Lexer::Next() {
   SourcePos pos{line_, column_};
   Token t;
   t.pos = pos;
-  if (at_ >= src_.size()) return t;
+  if (at_ >= end_) return t;
   char c = Peek();
   if (IsIdentStart(c)) {
     std::size_t start = at_;
@@ -289,12 +328,12 @@ Token Lexer::LexString(SourcePos pos, char quote) {
   t.kind = Tok::String;
   t.pos = pos;
   Advance();
-  while (at_ < src_.size() && Peek() != quote) {
+  while (at_ < end_ && Peek() != quote) {
     if (Peek() == '\\' && (Peek(1) == quote || Peek(1) == '\\')) Advance();
     if (Peek() != '\r') t.text += Peek();
     Advance();
   }
-  if (at_ >= src_.size()) {
+  if (at_ >= end_) {
     diags_.Error(pos, "string is not closed");
   } else {
     Advance();

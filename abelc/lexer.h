@@ -59,16 +59,21 @@ class Lexer {
   bool ReadGroup(char open, char close, std::string& text);
 
  private:
-  char Peek(std::size_t ahead = 0) const;
+  // The text is followed by kPadding NULs and `at_` never passes its end,
+  // so looking one character ahead needs no bounds check.
+  static constexpr std::size_t kPadding = 2;
+  char Peek(std::size_t ahead = 0) const { return src_[at_ + ahead]; }
   void Advance();
   void SkipIdentChars();  // past the name characters at the current one
   void SkipSpaceAndComments();
+  void SkipCommentText(bool to_quote);  // to the line end, or to a '"' too
   void CheckLineLength();
   Token LexNumber(SourcePos pos);
   Token LexString(SourcePos pos, char quote);
   Token LexDot(SourcePos pos);
 
-  std::string src_;
+  std::string src_;  // the text, then the padding
+  std::size_t end_;  // the text's length
   Diagnostics& diags_;
   std::size_t at_ = 0;
   int line_ = 1;

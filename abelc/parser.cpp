@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <cstdlib>
 #include <string>
+#include <string_view>
 
 #include "abelc/parser_internal.h"
 
@@ -117,8 +118,12 @@ void Parser::Fail(SourcePos pos, const std::string& message) {
   failed_ = true;
 }
 
-void Parser::FailHere(const std::string& what) {
-  if (!failed_) Fail(tok_.pos, what + " expected, found " + Describe(tok_));
+void Parser::FailHere(std::string_view what) {
+  if (failed_) return;
+  std::string message(what);
+  message += " expected, found ";
+  message += Describe(tok_);
+  Fail(tok_.pos, message);
 }
 
 // True when the statement just read failed; the parser then takes tokens
@@ -129,12 +134,13 @@ bool Parser::Recover() {
   return failed;
 }
 
+// A statement that failed reads on without effect: the messages are not built.
 void Parser::Expect(const char* punct) {
-  if (!Accept(punct)) FailHere(std::string("'") + punct + "'");
+  if (!Accept(punct) && !failed_) FailHere(std::string("'") + punct + "'");
 }
 
 void Parser::ExpectKeyword(const char* kw) {
-  if (!AcceptKeyword(kw)) {
+  if (!AcceptKeyword(kw) && !failed_) {
     std::string upper = kw;
     for (char& c : upper) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
     FailHere(upper);
@@ -154,6 +160,18 @@ std::string Parser::ExpectIdent() {
 bool Parser::AtSectionStart() const {
   if (tok_.kind == Tok::End) return true;
   if (tok_.kind != Tok::Keyword) return false;
+  switch (tok_.text[0]) {  // the first letters of the words below
+    case 'e':
+    case 't':
+    case 's':
+    case 'd':
+    case 'm':
+    case 'f':
+    case 'x':
+      break;
+    default:
+      return false;
+  }
   for (const char* kw : {"equations", "truth_table", "state_diagram", "test_vectors", "trace", "declarations",
                          "end", "state", "module", "fuses", "xor_factors"}) {
     if (tok_.text == kw) return true;

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "abelc/ast.h"
@@ -41,7 +42,7 @@ class Parser {
   void ExpectKeyword(const char* kw);
   std::string ExpectIdent();
   void Fail(SourcePos pos, const std::string& message);
-  void FailHere(const std::string& what);
+  void FailHere(std::string_view what);
   bool Recover();
   void SkipPast(const char* punct);
   bool AtSectionStart() const;

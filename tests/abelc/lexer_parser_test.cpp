@@ -54,9 +54,11 @@ TEST(Lexer, CutsSourceIntoTokens) {
 
 TEST(Lexer, PositionsCountColumnsFromOneAndIgnoreCarriageReturns) {
   Diagnostics diags;
-  const std::string source = "a\r\n  bb 'x\ny' c\fd";
+  // Line ends and NULs inside comments count as they do outside.
+  using namespace std::string_literals;
+  const std::string source = "a\r\n  bb 'x\ny' c\fd \"q\t\fr\" e // s\0\ft\n\tf"s;
   Lexer lexer(source, diags);
-  const SourcePos expected[] = {{1, 1}, {2, 3}, {2, 6}, {3, 4}, {4, 1}};
+  const SourcePos expected[] = {{1, 1}, {2, 3}, {2, 6}, {3, 4}, {4, 1}, {5, 4}, {7, 2}};
   for (const SourcePos& want : expected) {
     Token t = lexer.Next();
     EXPECT_EQ(want.line, t.pos.line) << t.text;
