@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <memory_resource>
 #include <string>
 #include <variant>
 #include <vector>
@@ -159,6 +160,9 @@ using Item = std::variant<DeviceDecl, PinDecl, IstypeDecl, ConstDecl, EquationBl
                           TestVectors, Message, FuseSetting>;
 
 struct Module {
+  // Where the parser allocated the expression nodes, all at once: first, so
+  // that it is destroyed after them.
+  std::shared_ptr<std::pmr::memory_resource> nodes;
   std::string name;
   SourcePos pos;
   std::string title;

@@ -48,6 +48,7 @@ int SplitVariable(const Cover& f, bool& binate) {
 
 Cover CofactorVar(const Cover& f, int v, bool value) {
   Cover r;
+  r.reserve(f.size());
   std::uint64_t bit = std::uint64_t{1} << v;
   for (const Cube& c : f) {
     if (((value ? c.one : c.zero) & bit) != 0) r.push_back(Raise(c, bit));
@@ -214,6 +215,7 @@ Cover Xor(const Cover& a, const Cover& b) {
 
 Cover Cofactor(const Cover& f, const Cube& c) {
   Cover r;
+  r.reserve(f.size());
   std::uint64_t vars = LiteralMask(c);
   for (const Cube& d : f) {
     if (!IsEmpty(Intersect(d, c))) r.push_back(Raise(d, vars));

@@ -17,12 +17,14 @@ bool Diagnostics::Full() {
 
 void Diagnostics::Error(SourcePos pos, std::string message) {
   if (Full()) return;
+  if (list_.empty()) list_.reserve(16);
   list_.push_back({Severity::Error, pos, std::move(message)});
   ++errors_;
 }
 
 void Diagnostics::Warning(SourcePos pos, std::string message) {
   if (Full()) return;
+  if (list_.empty()) list_.reserve(16);
   list_.push_back({Severity::Warning, pos, std::move(message)});
 }
 

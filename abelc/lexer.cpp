@@ -108,8 +108,10 @@ bool IsKeywordText(std::string_view lower) {
                             std::begin(kKeywords) + kFirst[letter + 1], lower);
 }
 
-Lexer::Lexer(std::string source, Diagnostics& diags, SourcePos start, bool check_lines)
-    : src_(std::move(source)), end_(src_.size()), diags_(diags), line_(start.line), column_(start.column) {
+Lexer::Lexer(std::string_view source, Diagnostics& diags, SourcePos start, bool check_lines)
+    : end_(source.size()), diags_(diags), line_(start.line), column_(start.column) {
+  src_.reserve(source.size() + kPadding);
+  src_.append(source);
   src_.append(kPadding, '\0');
   if (!check_lines) checked_line_ = INT32_MAX;
 }

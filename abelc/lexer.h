@@ -40,7 +40,7 @@ class Lexer {
   // `start` is the position of the text's first character (a directive's
   // block keeps the lines and columns it has in the file); only text read
   // from a file checks the length of its lines.
-  Lexer(std::string source, Diagnostics& diags, SourcePos start = {1, 1}, bool check_lines = true);
+  Lexer(std::string_view source, Diagnostics& diags, SourcePos start = {1, 1}, bool check_lines = true);
   Token Next();
   void SetRadix(int radix) { radix_ = radix; }
   int Radix() const { return radix_; }

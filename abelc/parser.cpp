@@ -112,9 +112,9 @@ bool Parser::AcceptKeyword(const char* kw) {
 }
 
 // One error per broken statement: the first.
-void Parser::Fail(SourcePos pos, const std::string& message) {
+void Parser::Fail(SourcePos pos, std::string message) {
   if (failed_) return;
-  diags_.Error(pos, message);
+  diags_.Error(pos, std::move(message));
   failed_ = true;
 }
 
@@ -123,7 +123,7 @@ void Parser::FailHere(std::string_view what) {
   std::string message(what);
   message += " expected, found ";
   message += Describe(tok_);
-  Fail(tok_.pos, message);
+  Fail(tok_.pos, std::move(message));
 }
 
 // True when the statement just read failed; the parser then takes tokens
@@ -203,6 +203,7 @@ Module Parser::Run() {
                                " after it " + (later == 1 ? "is" : "are") + " read for syntax errors only");
   }
   if (tok_.kind != Tok::End) diags_.Warning(tok_.pos, "text after END is ignored");
+  m.nodes = nodes_;
   return m;
 }
 
@@ -218,13 +219,13 @@ Module Parser::ParseOne() {
                      [](const std::string& a) { return a.rfind("reg", 0) == 0; }))
       bits.attributes.push_back("reg");
     bits.attr_pos = r->pos;
-    auto set = std::make_shared<Expr>();
+    auto set = NewExpr();
     set->kind = ExprKind::Set;
     set->pos = r->pos;
     for (int i = std::max(state_bits_, 1) - 1; i >= 0; --i) {
       const std::string name = r->name + "_" + std::to_string(i);
       bits.names.push_back({name, false, r->pos});
-      auto bit = std::make_shared<Expr>();
+      auto bit = NewExpr();
       bit->kind = ExprKind::Name;
       bit->pos = r->pos;
       bit->text = name;
@@ -393,7 +394,7 @@ ExprPtr Parser::ParseBinary(int level) {
   while (!failed_) {
     const char* op = BinaryOp(level);
     if (op == nullptr) break;
-    auto e = std::make_shared<Expr>();
+    auto e = NewExpr();
     e->kind = ExprKind::Binary;
     e->pos = tok_.pos;
     e->text = op;
@@ -417,7 +418,7 @@ const ExprPtr& Placeholder() {
 ExprPtr Parser::ParseUnary() {
   if (failed_) return Placeholder();
   if (tok_.IsPunct("!") || tok_.IsPunct("-") || (alternate_ && tok_.IsPunct("/"))) {
-    auto e = std::make_shared<Expr>();
+    auto e = NewExpr();
     e->kind = ExprKind::Unary;
     e->pos = tok_.pos;
     e->text = tok_.IsPunct("-") ? "-" : "!";
@@ -430,7 +431,7 @@ ExprPtr Parser::ParseUnary() {
 
 ExprPtr Parser::ParsePrimary() {
   if (failed_) return Placeholder();
-  auto e = std::make_shared<Expr>();
+  auto e = NewExpr();
   e->pos = tok_.pos;
   switch (tok_.kind) {
     case Tok::Number:
@@ -478,7 +479,7 @@ ExprPtr Parser::ParsePrimary() {
 
 // "name[7..4]" or "name[2]", with an optional dot extension after it.
 ExprPtr Parser::ParseIndex(ExprPtr base) {
-  auto e = std::make_shared<Expr>();
+  auto e = NewExpr();
   e->kind = ExprKind::Index;
   e->pos = tok_.pos;
   Take();
@@ -506,7 +507,7 @@ ExprPtr Parser::ParseIndex(ExprPtr base) {
 }
 
 ExprPtr Parser::ParseSet(SourcePos pos) {
-  auto e = std::make_shared<Expr>();
+  auto e = NewExpr();
   e->kind = ExprKind::Set;
   e->pos = pos;
   if (!tok_.IsPunct("]")) {
@@ -520,7 +521,7 @@ ExprPtr Parser::ParseSet(SourcePos pos) {
           Fail(at, "a range must join two names");
           return e;
         }
-        auto range = std::make_shared<Expr>();
+        auto range = NewExpr();
         range->kind = ExprKind::Range;
         range->pos = item->pos;
         range->text = item->text;
@@ -728,7 +729,7 @@ void Parser::ParseDeclaration(Module& m) {
         return;
       }
       if (d.values.size() <= i) {
-        auto v = std::make_shared<Expr>();
+        auto v = NewExpr();
         v->pos = names[i].pos;
         v->number = next_state_++;
         d.values.push_back(v);

@@ -2,6 +2,8 @@
 // declarations in parser.cpp, the logic sections in parser_sections.cpp.
 #pragma once
 
+#include <memory>
+#include <memory_resource>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -41,13 +43,16 @@ class Parser {
   void Expect(const char* punct);
   void ExpectKeyword(const char* kw);
   std::string ExpectIdent();
-  void Fail(SourcePos pos, const std::string& message);
+  void Fail(SourcePos pos, std::string message);
   void FailHere(std::string_view what);
   bool Recover();
   void SkipPast(const char* punct);
   bool AtSectionStart() const;
 
   // expressions
+  std::shared_ptr<Expr> NewExpr() {
+    return std::allocate_shared<Expr>(std::pmr::polymorphic_allocator<Expr>(nodes_.get()));
+  }
   ExprPtr ParseExpr();
   ExprPtr ParseBinary(int level);
   ExprPtr ParseUnary();
@@ -77,6 +82,11 @@ class Parser {
   TableRow ParseRow(bool with_reg, bool regs_only);
   void ParseRows(Module& m, bool with_reg, bool regs_only, std::vector<TableRow>& rows);
 
+  static constexpr std::size_t kNodeBufferSize = 2048;  // the first buffer's; each next one is larger
+  // Expression nodes are many and small, and they all live as long as the
+  // module: they come from one growing buffer.
+  std::shared_ptr<std::pmr::monotonic_buffer_resource> nodes_ =
+      std::make_shared<std::pmr::monotonic_buffer_resource>(kNodeBufferSize);
   TextStage text_;
   Diagnostics& diags_;
   Token tok_;

@@ -42,6 +42,7 @@ std::string Number(int n, int width) {
 
 std::string Bits(const std::vector<std::uint8_t>& fuses, int from, int count) {
   std::string s;
+  s.reserve(static_cast<std::size_t>(std::max(count, 0)));
   for (int i = from; i < from + count; ++i) s += fuses[static_cast<std::size_t>(i)] ? '1' : '0';
   return s;
 }
