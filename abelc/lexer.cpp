@@ -6,6 +6,7 @@
 #include <array>
 #include <cctype>
 #include <cstdint>
+#include <span>
 #include <string_view>
 #include <utility>
 
@@ -45,8 +46,9 @@ enum : std::uint8_t {
   kTokenStart = 4,
   kBlank = 8,
   kColumnless = 16,
-  kSpaceOrTab = 32,    // blanks of one column each
-  kStopsComment = 64,  // characters a comment's text is not skipped over in one step
+  kSpaceOrTab = 32,     // blanks of one column each
+  kStopsComment = 64,   // characters a comment's text is not skipped over in one step
+  kLongOperator = 128,  // may start an operator of two or three characters
 };
 constexpr std::array<std::uint8_t, 256> kClasses = [] {
   std::array<std::uint8_t, 256> classes{};
@@ -69,6 +71,7 @@ constexpr std::array<std::uint8_t, 256> kClasses = [] {
   // The ends of both comment forms, the other line ends, and NUL (the padding after the text).
   for (char c : std::string_view("\"\r\n\v\f")) classes[static_cast<unsigned char>(c)] |= kStopsComment;
   classes[0] |= kStopsComment;
+  for (char c : std::string_view(":?-!<>=")) classes[static_cast<unsigned char>(c)] |= kLongOperator;
   return classes;
 }();
 
@@ -260,7 +263,12 @@ Token Lexer::Next() {
   }
   static constexpr std::string_view kLong[] = {":+:", ":*:", "?:=", ":=", "?=", "->", ":>",
                                                "!$",  "<<",  ">>",  "==", "!=", "<=", ">="};
-  for (std::string_view op : kLong) {
+  static_assert(std::ranges::all_of(kLong, [](std::string_view op) {
+    return (kClasses[static_cast<unsigned char>(op[0])] & kLongOperator) != 0;
+  }));
+  const bool may_be_long = kClasses[static_cast<unsigned char>(c)] & kLongOperator;
+  for (std::string_view op :
+       may_be_long ? std::span<const std::string_view>(kLong) : std::span<const std::string_view>()) {
     if (op[0] == c && src_.compare(at_, op.size(), op) == 0) {
       for (std::size_t i = 0; i < op.size(); ++i) Advance();
       t.kind = Tok::Punct;

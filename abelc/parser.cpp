@@ -511,6 +511,7 @@ ExprPtr Parser::ParseSet(SourcePos pos) {
   e->kind = ExprKind::Set;
   e->pos = pos;
   if (!tok_.IsPunct("]")) {
+    e->kids.reserve(kListReserve);
     do {
       ExprPtr item = ParseExpr();
       if (failed_) return e;
@@ -541,6 +542,7 @@ ExprPtr Parser::ParseSet(SourcePos pos) {
 
 std::vector<ExprPtr> Parser::ParseList() {
   std::vector<ExprPtr> list;
+  list.reserve(kListReserve);
   do {
     list.push_back(ParseExpr());
   } while (Accept(","));
@@ -551,6 +553,7 @@ std::vector<ExprPtr> Parser::ParseList() {
 
 std::vector<DeclName> Parser::ParseDeclNames() {
   std::vector<DeclName> names;
+  names.reserve(kListReserve);
   do {
     DeclName first;
     first.pos = tok_.pos;

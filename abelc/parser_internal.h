@@ -82,6 +82,7 @@ class Parser {
   TableRow ParseRow(bool with_reg, bool regs_only);
   void ParseRows(Module& m, bool with_reg, bool regs_only, std::vector<TableRow>& rows);
 
+  static constexpr std::size_t kListReserve = 4;        // room for the items of most lists and sets at once
   static constexpr std::size_t kNodeBufferSize = 2048;  // the first buffer's; each next one is larger
   // Expression nodes are many and small, and they all live as long as the
   // module: they come from one growing buffer.
