@@ -224,6 +224,7 @@ Token Lexer::Next() {
     const SourcePos pos{line_, column_};
     const char c = Peek();
     Advance();
+    if (diags_.Saturated()) continue;                  // the message would be dropped
     std::string message = "unexpected character ' '";  // garbage has many: one allocation each
     message[message.size() - 2] = c;
     diags_.Error(pos, std::move(message));

@@ -366,23 +366,24 @@ ExprPtr Parser::ParseExpr() {
 // token, or nullptr. Levels follow ABEL: 4 compare, 3 OR/XOR/add, 2 AND/shift/mul.
 const char* Parser::BinaryOp(int level) const {
   if (tok_.kind != Tok::Punct) return nullptr;
-  const std::string& t = tok_.text;
+  // First characters first: most tokens differ there.
+  const auto is = [&](const char* op) { return tok_.text[0] == op[0] && tok_.text == op; };
   if (level == 4) {
     for (const char* op : {"==", "!=", "<", "<=", ">", ">="}) {
-      if (t == op) return op;
+      if (is(op)) return op;
     }
   } else if (level == 3) {
-    if (t == "#") return "#";
-    if (t == "$" || t == ":+:") return "$";
-    if (t == "!$" || t == ":*:") return "!$";
-    if (t == "+") return alternate_ ? "#" : "+";
-    if (t == "-") return "-";
+    if (is("#")) return "#";
+    if (is("$") || is(":+:")) return "$";
+    if (is("!$") || is(":*:")) return "!$";
+    if (is("+")) return alternate_ ? "#" : "+";
+    if (is("-")) return "-";
   } else if (level == 2) {
-    if (t == "&") return "&";
-    if (t == "*") return alternate_ ? "&" : "*";
-    if (t == "/" && !alternate_) return "/";
+    if (is("&")) return "&";
+    if (is("*")) return alternate_ ? "&" : "*";
+    if (is("/") && !alternate_) return "/";
     for (const char* op : {"%", "<<", ">>"}) {
-      if (t == op) return op;
+      if (is(op)) return op;
     }
   }
   return nullptr;
