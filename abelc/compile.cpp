@@ -198,13 +198,15 @@ CompiledFiles CompileToFiles(const std::string& work_name, const std::string& so
     c.diags = kept;
   }
   const std::string& file_name = context.file_name;
-  std::string listing = std::string(kProductName) + "\n";
+  // The listing has CR LF line ends: the diagnostics are written with them,
+  // the rest is converted.
+  std::string head = std::string(kProductName) + "\n";
   if (!context.original_module.empty()) {
-    listing += "Module: '" + context.original_module + "'\n";
+    head += "Module: '" + context.original_module + "'\n";
   } else if (!c.model.module.empty()) {
-    listing += "Module: '" + c.model.module + "'\n";
+    head += "Module: '" + c.model.module + "'\n";
   }
-  for (const std::string& text : c.model.messages) listing += text + "\n";
+  for (const std::string& text : c.model.messages) head += text + "\n";
   std::optional<FitResult> fit;
   if (!c.diags.HasErrors()) {
     try {
@@ -216,15 +218,17 @@ CompiledFiles CompileToFiles(const std::string& work_name, const std::string& so
   }
   std::string summary;
   const SourceLines lines(source);
+  std::string listing = Crlf(head);
   for (const Diagnostic& d : c.diags.List()) {
     const std::size_t start = listing.size();
-    AppendDiagnostic(listing, d, context, lines);
+    AppendDiagnostic(listing, d, context, lines, true);
     if (d.severity == Severity::Warning) {
       summary += "show=";
-      summary.append(listing, start, listing.find('\n', start) - start);
+      summary.append(listing, start, listing.find('\n', start) - 1 - start);  // without the CR
       summary += '\n';
     }
   }
+  std::string rest;  // after the diagnostics
   if (fit && !c.diags.HasErrors()) {
     const LogicModel fitted = FittedModel(c.model, *fit);
     OutputContext ctx{fitted, *fit, BaseName(work_name), created, {}};
@@ -235,7 +239,7 @@ CompiledFiles CompileToFiles(const std::string& work_name, const std::string& so
     const std::string fitted_as = FitSummary(c.model, *fit);
     const std::string vectors_line =
         std::to_string(run.passed) + " out of " + std::to_string(ctx.vectors.size()) + " vectors passed.";
-    listing += fitted_as + vectors_line + "\n";
+    rest += fitted_as + vectors_line + "\n";
     std::string shown;
     for (std::size_t at = 0; at < fitted_as.size();) {
       const std::size_t end = fitted_as.find('\n', at);
@@ -250,19 +254,20 @@ CompiledFiles CompileToFiles(const std::string& work_name, const std::string& so
     files.vectors_failed = static_cast<int>(ctx.vectors.size()) - run.passed;
     if (files.vectors_failed > 0) {
       // The simulation the user opens is the copy beside the design.
-      listing += file_name + ": warning: " + Count(files.vectors_failed, "vector") + " failed; see " +
-                 BaseName(file_name) + ".sim\n";
+      rest += file_name + ": warning: " + Count(files.vectors_failed, "vector") + " failed; see " +
+              BaseName(file_name) + ".sim\n";
       ++warnings;
     }
-    listing += "0 errors, " + Count(warnings, "warning") + "\n";
+    rest += "0 errors, " + Count(warnings, "warning") + "\n";
     files.jed = JedecText(ctx);
     files.doc = ReportText(ctx);
     files.sim = SimulationText(ctx, run);
     files.ok = true;
   } else {
-    listing += Count(c.diags.ErrorCount(), "error") + ", " + Count(c.diags.WarningCount(), "warning") + "\n";
+    rest += Count(c.diags.ErrorCount(), "error") + ", " + Count(c.diags.WarningCount(), "warning") + "\n";
   }
-  files.listing = Crlf(listing);
+  listing += Crlf(rest);
+  files.listing = std::move(listing);
   files.summary = Crlf(summary);
   return files;
 }

@@ -2,7 +2,8 @@
 #include "abelc/diagnostics.h"
 
 #include <algorithm>
-#include <cstdio>
+#include <charconv>
+#include <string_view>
 
 namespace abelc {
 
@@ -37,9 +38,11 @@ SourceLines::SourceLines(const std::string& source) : source_(source) {
 
 bool SourceLines::Line(int n, std::string_view& out) const {
   if (n < 1 || static_cast<std::size_t>(n) > starts_.size()) return false;
-  const std::size_t start = starts_[static_cast<std::size_t>(n) - 1];
-  const std::size_t end = source_.find('\n', start);
-  out = std::string_view(source_).substr(start, end == std::string::npos ? std::string::npos : end - start);
+  const auto index = static_cast<std::size_t>(n);
+  const std::size_t start = starts_[index - 1];
+  // A line ends where the next one starts, before its '\n'; the last one at the end of the text.
+  const std::size_t end = index < starts_.size() ? starts_[index] - 1 : source_.size();
+  out = std::string_view(source_).substr(start, end - start);
   if (!out.empty() && out.back() == '\r') out.remove_suffix(1);
   return true;
 }
@@ -52,18 +55,38 @@ std::string FormatDiagnostic(const Diagnostic& d, const std::string& file_name, 
   return text;
 }
 
+namespace {
+
+// `text` with its line breaks ('\n') written as `eol`.
+void AppendText(std::string& out, std::string_view text, std::string_view eol) {
+  for (std::size_t end; (end = text.find('\n')) != std::string_view::npos; text.remove_prefix(end + 1)) {
+    out.append(text.substr(0, end));
+    out += eol;
+  }
+  out += text;
+}
+
+void AppendNumber(std::string& out, int n) {
+  char digits[16];
+  const auto end = std::to_chars(digits, digits + sizeof digits, n).ptr;
+  out.append(digits, end);
+}
+
+}  // namespace
+
 void AppendDiagnostic(std::string& out, const Diagnostic& d, const SourceContext& context,
-                      const SourceLines& source) {
-  out += context.file_name;
+                      const SourceLines& source, bool crlf) {
+  const std::string_view eol = crlf ? "\r\n" : "\n";
+  AppendText(out, context.file_name, eol);
   if (d.pos.line > 0) {
-    char position[32];
-    const int length =
-        std::snprintf(position, sizeof position, ":%d:%d", d.pos.line + context.line_offset, d.pos.column);
-    out.append(position, static_cast<std::size_t>(length));
+    out += ':';
+    AppendNumber(out, d.pos.line + context.line_offset);
+    out += ':';
+    AppendNumber(out, d.pos.column);
   }
   out += d.severity == Severity::Error ? ": error: " : ": warning: ";
-  out += d.message;
-  out += '\n';
+  AppendText(out, d.message, eol);
+  out += eol;
   // Lines past the length limit are quoted only to a little beyond the
   // column, and not at all for a column far out, so an error per character
   // of a huge line cannot make the listing grow with the line's square.
@@ -74,13 +97,14 @@ void AppendDiagnostic(std::string& out, const Diagnostic& d, const SourceContext
     line =
         line.substr(0, static_cast<std::size_t>(std::max(d.pos.column + kQuotedAfterColumn, kLongestLine)));
     out += line;
-    out += '\n';
+    out += eol;
     // Keep the tabs of the source line so the caret stands under the column.
     const std::size_t caret = std::min(static_cast<std::size_t>(std::max(d.pos.column - 1, 0)), line.size());
     const std::size_t at = out.size();
     out.append(caret, ' ');
     for (std::size_t i = line.find('\t'); i < caret; i = line.find('\t', i + 1)) out[at + i] = '\t';
-    out += "^\n";
+    out += '^';
+    out += eol;
   }
 }
 

@@ -67,8 +67,9 @@ class SourceLines {
 std::string FormatDiagnostic(const Diagnostic& d, const std::string& file_name, const std::string& source);
 // The same appended to `out`, naming the context's file at its line numbers:
 // a position in the source lies context.line_offset lines further down the
-// user's file.
+// user's file. With `crlf` every line ends in CR LF, a line break inside the
+// file name or the message too.
 void AppendDiagnostic(std::string& out, const Diagnostic& d, const SourceContext& context,
-                      const SourceLines& source);
+                      const SourceLines& source, bool crlf = false);
 
 }  // namespace abelc

@@ -40,7 +40,7 @@ std::string Upper(std::string s) {
 }
 
 // Classes of the ASCII characters; other bytes belong to none.
-enum : std::uint8_t {
+enum : std::uint16_t {
   kIdentStart = 1,
   kIdentChar = 2,
   kTokenStart = 4,
@@ -49,9 +49,10 @@ enum : std::uint8_t {
   kSpaceOrTab = 32,     // blanks of one column each
   kStopsComment = 64,   // characters a comment's text is not skipped over in one step
   kLongOperator = 128,  // may start an operator of two or three characters
+  kMaySkip = 256,       // a blank, or the start of a comment
 };
-constexpr std::array<std::uint8_t, 256> kClasses = [] {
-  std::array<std::uint8_t, 256> classes{};
+constexpr std::array<std::uint16_t, 256> kClasses = [] {
+  std::array<std::uint16_t, 256> classes{};
   for (int c = 0; c < 256; ++c) {
     const bool alpha = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
     const bool digit = c >= '0' && c <= '9';
@@ -72,6 +73,7 @@ constexpr std::array<std::uint8_t, 256> kClasses = [] {
   for (char c : std::string_view("\"\r\n\v\f")) classes[static_cast<unsigned char>(c)] |= kStopsComment;
   classes[0] |= kStopsComment;
   for (char c : std::string_view(":?-!<>=")) classes[static_cast<unsigned char>(c)] |= kLongOperator;
+  for (char c : std::string_view(" \t\r\n\v\f\"/")) classes[static_cast<unsigned char>(c)] |= kMaySkip;
   return classes;
 }();
 
@@ -120,6 +122,9 @@ Lexer::Lexer(std::string_view source, Diagnostics& diags, SourcePos start, bool 
 }
 
 bool Lexer::PeekWordIs(std::string_view lower) const {
+  // The first letter first: it is asked after every name.
+  const char first = src_[at_];
+  if (first != lower[0] && first != lower[0] - ('a' - 'A')) return false;
   std::size_t end = at_;
   if (IsIdentStart(src_[end])) {
     while (IsIdentChar(src_[end])) ++end;  // the padding NUL ends the name
@@ -197,18 +202,20 @@ void Lexer::SkipCommentText(bool to_quote) {
 void Lexer::SkipSpaceAndComments() {
   for (;;) {
     if (column_ == 1) CheckLineLength();
-    char c = Peek();
-    if (kClasses[static_cast<unsigned char>(c)] & kSpaceOrTab) {
+    const char c = Peek();
+    const auto classes = kClasses[static_cast<unsigned char>(c)];
+    if (!(classes & kMaySkip)) return;  // most often at once: a token follows
+    if (classes & kSpaceOrTab) {
       const std::size_t start = at_;
       while (kClasses[static_cast<unsigned char>(src_[at_])] & kSpaceOrTab) ++at_;
       column_ += static_cast<int>(at_ - start);
-    } else if (kClasses[static_cast<unsigned char>(c)] & kBlank) {
+    } else if (classes & kBlank) {
       Advance();
     } else if (c == '"') {  // to the next '"' or the end of the line
       Advance();
       SkipCommentText(true);
       if (Peek() == '"') Advance();
-    } else if (c == '/' && Peek(1) == '/') {
+    } else if (Peek(1) == '/') {  // "//"
       SkipCommentText(false);
     } else {
       return;
@@ -220,7 +227,7 @@ Token Lexer::Next() {
   // Characters no token starts with are reported and skipped, one by one.
   for (;;) {
     SkipSpaceAndComments();
-    if (at_ >= end_ || IsTokenStart(Peek())) break;
+    if (IsTokenStart(Peek()) || at_ >= end_) break;  // the padding starts no token
     const SourcePos pos{line_, column_};
     const char c = Peek();
     Advance();

@@ -50,7 +50,8 @@ class Lexer {
   void SkipBlanks() { SkipSpaceAndComments(); }  // spaces and comments
   char PeekChar() const { return Peek(); }
   void TakeChar() { Advance(); }
-  // Whether the identifier at the current character is `lower`, in any case.
+  // Whether the identifier at the current character is `lower` (a word of
+  // lower-case letters), in any case.
   bool PeekWordIs(std::string_view lower) const;
   SourcePos Here() const { return {line_, column_}; }
   // After `open` has been passed: the text up to the matching `close`,

@@ -92,7 +92,7 @@ void TextStage::Push(std::vector<std::string> texts, SourcePos start, bool fixed
 Token TextStage::FromTop() {
   Frame& f = Top();
   if (!f.pending.empty()) {
-    Token t = f.pending.back();
+    Token t = std::move(f.pending.back());
     f.pending.pop_back();
     return t;
   }
@@ -160,14 +160,14 @@ Token TextStage::Next() {
           DefineMacro(t);
           continue;
         }
-        auto m = macros_.find(t.text);
+        auto m = macros_.empty() ? macros_.end() : macros_.find(t.text);
         if (m != macros_.end()) {
           const Macro macro = m->second;
           CallMacro(t, macro);
           continue;
         }
       }
-      auto c = consts_.find(t.text);
+      auto c = consts_.empty() ? consts_.end() : consts_.find(t.text);
       if (c != consts_.end()) {
         t.kind = Tok::Number;
         t.number = c->second;

@@ -6,6 +6,8 @@
 #include <functional>
 
 #include "abelc/compile.h"
+#include "abelc/diagnostics.h"
+#include "abelc/output_files.h"
 #include "golden_support.h"
 
 namespace {
@@ -132,6 +134,21 @@ TEST(FrontEnd, AHugeLineOfGarbageGivesABoundedListing) {
   EXPECT_EQ(files.listing.find("g.abl:2:200:"), std::string::npos);
   EXPECT_NE(files.listing.find("g.abl: error: too many errors and warnings; the rest are not listed"),
             std::string::npos);
+}
+
+// The listing's diagnostics are written with CR LF at once: the same text as
+// converting them afterwards, line breaks in the file name and message too.
+TEST(FrontEnd, DiagnosticsWrittenWithCrLfMatchTheConvertedText) {
+  SourceContext context;
+  context.file_name = "a\nb.abl";
+  const std::string source = "x\n\ty z\n";
+  const SourceLines lines(source);
+  for (const Diagnostic& d : {Diagnostic{Severity::Warning, {2, 3}, "two\nlines\n"}, Diagnostic{}}) {
+    std::string plain, crlf;
+    AppendDiagnostic(plain, d, context, lines);
+    AppendDiagnostic(crlf, d, context, lines, true);
+    EXPECT_EQ(Crlf(plain), crlf) << d.message;
+  }
 }
 
 }  // namespace
