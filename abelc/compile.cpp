@@ -219,6 +219,9 @@ CompiledFiles CompileToFiles(const std::string& work_name, const std::string& so
   std::string summary;
   const SourceLines lines(source);
   std::string listing = Crlf(head);
+  // Room for most diagnostics: a location line, a quoted line and a caret.
+  constexpr std::size_t kDiagnosticSize = 256;
+  listing.reserve(listing.size() + c.diags.List().size() * kDiagnosticSize);
   for (const Diagnostic& d : c.diags.List()) {
     const std::size_t start = listing.size();
     AppendDiagnostic(listing, d, context, lines, true);

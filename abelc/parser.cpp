@@ -25,22 +25,32 @@ Module ParseModule(const std::string& source, Diagnostics& diags, const SourceCo
 
 namespace {
 
-std::string Describe(const Token& t) {
+// What a token is, as an error message names it, appended to `out`.
+void AppendDescription(std::string& out, const Token& t) {
   switch (t.kind) {
     case Tok::End:
-      return "the end of the file";
+      out += "the end of the file";
+      return;
     case Tok::String:
-      return "a string";
+      out += "a string";
+      return;
     case Tok::Number:
-      return "'" + std::to_string(t.number) + "'";
+      out += "'" + std::to_string(t.number) + "'";
+      return;
     case Tok::Special:
-      return "'." + t.text + ".'";
+      out += "'." + t.text + ".'";
+      return;
     case Tok::DotExt:
-      return "'." + t.text + "'";
+      out += "'." + t.text + "'";
+      return;
     case Tok::Directive:
-      return "'@" + t.text + "'";
+      out += "'@" + t.text + "'";
+      return;
     default:
-      return "'" + t.text + "'";
+      out += '\'';
+      out += t.text;
+      out += '\'';
+      return;
   }
 }
 
@@ -120,9 +130,11 @@ void Parser::Fail(SourcePos pos, std::string message) {
 
 void Parser::FailHere(std::string_view what) {
   if (failed_) return;
-  std::string message(what);
+  std::string message;
+  message.reserve(what.size() + 40 + tok_.text.size());
+  message += what;
   message += " expected, found ";
-  message += Describe(tok_);
+  AppendDescription(message, tok_);
   Fail(tok_.pos, std::move(message));
 }
 
@@ -554,7 +566,6 @@ std::vector<ExprPtr> Parser::ParseList() {
 
 std::vector<DeclName> Parser::ParseDeclNames() {
   std::vector<DeclName> names;
-  names.reserve(kListReserve);
   do {
     DeclName first;
     first.pos = tok_.pos;
@@ -657,7 +668,7 @@ void Parser::ParseDeclaration(Module& m) {
     Expect(";");
     if (failed_) return;
     text_.Declare(d.id);
-    m.items.push_back(d);
+    m.items.push_back(std::move(d));
   } else if (tok_.IsKeyword("pin") || tok_.IsKeyword("node")) {
     PinDecl d;
     d.pos = pos;
@@ -672,7 +683,7 @@ void Parser::ParseDeclaration(Module& m) {
     for (const DeclName& n : d.names) text_.Declare(n.name);
     Expect(";");
     if (failed_) return;
-    m.items.push_back(d);
+    m.items.push_back(std::move(d));
   } else if (tok_.IsKeyword("istype")) {
     Take();
     IstypeDecl d;
@@ -682,7 +693,7 @@ void Parser::ParseDeclaration(Module& m) {
     d.attributes = ParseAttributes(attr_pos);
     Expect(";");
     if (failed_) return;
-    m.items.push_back(d);
+    m.items.push_back(std::move(d));
   } else if (tok_.IsPunct("=")) {
     Take();
     ConstDecl d;
@@ -707,7 +718,7 @@ void Parser::ParseDeclaration(Module& m) {
                     " values in the constant declaration");
       return;
     }
-    m.items.push_back(d);
+    m.items.push_back(std::move(d));
   } else if (tok_.IsKeyword("property")) {
     Take();  // data for other fitters; nothing on a GAL uses it
     if (tok_.kind != Tok::String) FailHere("the property string");
@@ -744,7 +755,7 @@ void Parser::ParseDeclaration(Module& m) {
       }
       text_.Declare(names[i].name);
     }
-    m.items.push_back(d);
+    m.items.push_back(std::move(d));
   } else if (tok_.IsKeyword("state_register")) {
     // A state register of its own: its bits become registered pins the fitter
     // places, once the module's states tell how many it needs.

@@ -178,7 +178,7 @@ void Parser::ParseFuses(Module& m) {
     if (Recover()) {
       SkipPast(";");
     } else {
-      m.items.push_back(f);
+      m.items.push_back(std::move(f));
     }
   }
 }

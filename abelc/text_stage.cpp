@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <fstream>
 #include <sstream>
+#include <string_view>
 #include <utility>
 
 #include "abelc/read_file.h"
@@ -587,8 +588,8 @@ std::uint64_t TextStage::Expression(int level) {
 
 std::uint64_t TextStage::Operand() {
   Token t = Look();
-  auto fail = [&](const std::string& message) -> std::uint64_t {
-    if (!expression_failed_) diags_.Error(t.pos, message);
+  auto fail = [&](std::string_view message) -> std::uint64_t {
+    if (!expression_failed_) diags_.Error(t.pos, std::string(message));
     expression_failed_ = true;
     return 0;
   };
@@ -620,7 +621,7 @@ std::uint64_t TextStage::Operand() {
     if (c != consts_.end()) return c->second;
     auto v = values_.find(t.text);
     if (v != values_.end()) return v->second;
-    return fail("'" + t.text + "' has no value a directive can use");
+    return expression_failed_ ? fail({}) : fail("'" + t.text + "' has no value a directive can use");
   }
   return fail("a number expected in the directive's expression");
 }
