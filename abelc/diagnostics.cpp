@@ -30,6 +30,7 @@ void Diagnostics::Warning(SourcePos pos, std::string message) {
 }
 
 SourceLines::SourceLines(const std::string& source) : source_(source) {
+  starts_.reserve(source.size() / 16 + 1);  // room for lines of 16 characters and longer
   starts_.push_back(0);
   for (std::size_t at = source.find('\n'); at != std::string::npos; at = source.find('\n', at + 1)) {
     starts_.push_back(at + 1);

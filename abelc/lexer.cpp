@@ -29,13 +29,24 @@ static_assert(std::ranges::all_of(kKeywords, [](std::string_view k) { return k.s
 constexpr int kMaxLineLength = 150;
 constexpr std::size_t kMaxIdentLength = 31;
 
+// ASCII case tables: the words changed are names, whose characters are ASCII.
+constexpr auto kCase = [](bool upper) {
+  std::array<char, 256> table{};
+  for (int c = 0; c < 256; ++c) {
+    const bool change = upper ? c >= 'a' && c <= 'z' : c >= 'A' && c <= 'Z';
+    table[static_cast<std::size_t>(c)] = static_cast<char>(change ? c ^ 0x20 : c);
+  }
+  return table;
+};
+constexpr std::array<char, 256> kLower = kCase(false), kUpper = kCase(true);
+
 std::string Lower(std::string s) {
-  for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  for (char& c : s) c = kLower[static_cast<unsigned char>(c)];
   return s;
 }
 
 std::string Upper(std::string s) {
-  for (char& c : s) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  for (char& c : s) c = kUpper[static_cast<unsigned char>(c)];
   return s;
 }
 
@@ -46,10 +57,12 @@ enum : std::uint16_t {
   kTokenStart = 4,
   kBlank = 8,
   kColumnless = 16,
-  kSpaceOrTab = 32,     // blanks of one column each
-  kStopsComment = 64,   // characters a comment's text is not skipped over in one step
-  kLongOperator = 128,  // may start an operator of two or three characters
-  kMaySkip = 256,       // a blank, or the start of a comment
+  kSpaceOrTab = 32,      // blanks of one column each
+  kStopsComment = 64,    // characters a comment's text is not skipped over in one step
+  kLongOperator = 128,   // may start an operator of two or three characters
+  kMaySkip = 256,        // a blank, or the start of a comment
+  kStopsString = 512,    // characters a string's text is not copied over in one step
+  kKeywordStart = 1024,  // a keyword's first letter, in either case
 };
 constexpr std::array<std::uint16_t, 256> kClasses = [] {
   std::array<std::uint16_t, 256> classes{};
@@ -74,6 +87,13 @@ constexpr std::array<std::uint16_t, 256> kClasses = [] {
   classes[0] |= kStopsComment;
   for (char c : std::string_view(":?-!<>=")) classes[static_cast<unsigned char>(c)] |= kLongOperator;
   for (char c : std::string_view(" \t\r\n\v\f\"/")) classes[static_cast<unsigned char>(c)] |= kMaySkip;
+  // Both quotes, the escape, line ends and NUL (the padding after the text).
+  for (char c : std::string_view("'`\\\r\n\v\f")) classes[static_cast<unsigned char>(c)] |= kStopsString;
+  classes[0] |= kStopsString;
+  for (std::string_view k : kKeywords) {
+    classes[static_cast<unsigned char>(k[0])] |= kKeywordStart;
+    classes[static_cast<unsigned char>(k[0] - 'a' + 'A')] |= kKeywordStart;
+  }
   return classes;
 }();
 
@@ -89,7 +109,7 @@ bool IsTokenStart(char c) {
 
 int DigitValue(char c) {
   if (c >= '0' && c <= '9') return c - '0';
-  c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  c = kLower[static_cast<unsigned char>(c)];
   if (c >= 'a' && c <= 'z') return c - 'a' + 10;
   return 99;
 }
@@ -121,6 +141,16 @@ Lexer::Lexer(std::string_view source, Diagnostics& diags, SourcePos start, bool 
   if (!check_lines) checked_line_ = INT32_MAX;
 }
 
+void Lexer::Restart(std::string_view source, SourcePos start) {
+  src_.assign(source);  // in the buffer the last text had
+  src_.append(kPadding, '\0');
+  end_ = source.size();
+  at_ = 0;
+  line_ = start.line;
+  column_ = start.column;
+  checked_line_ = INT32_MAX;
+}
+
 bool Lexer::PeekWordIs(std::string_view lower) const {
   // The first letter first: it is asked after every name.
   const char first = src_[at_];
@@ -131,7 +161,7 @@ bool Lexer::PeekWordIs(std::string_view lower) const {
   }
   if (end - at_ != lower.size()) return false;
   for (std::size_t i = 0; i < lower.size(); ++i) {
-    if (std::tolower(static_cast<unsigned char>(src_[at_ + i])) != lower[i]) return false;
+    if (kLower[static_cast<unsigned char>(src_[at_ + i])] != lower[i]) return false;
   }
   return true;
 }
@@ -245,8 +275,11 @@ Token Lexer::Next() {
     std::size_t start = at_;
     SkipIdentChars();
     t.text.assign(src_, start, at_ - start);
-    // No keyword is longer than a short string, so longer names are not lowered.
-    std::string lower = t.text.size() <= kLongestKeyword ? Lower(t.text) : std::string();
+    // Names that cannot be keywords (by their first letter or their length) are not lowered.
+    std::string lower =
+        (kClasses[static_cast<unsigned char>(c)] & kKeywordStart) && t.text.size() <= kLongestKeyword
+            ? Lower(t.text)
+            : std::string();
     if (!lower.empty() && IsKeywordText(lower)) {
       t.kind = Tok::Keyword;
       t.text = std::move(lower);
@@ -297,7 +330,7 @@ Token Lexer::LexNumber(SourcePos pos) {
   int radix = radix_;
   if (Peek() == '^') {
     Advance();
-    char r = static_cast<char>(std::tolower(static_cast<unsigned char>(Peek())));
+    char r = kLower[static_cast<unsigned char>(Peek())];
     switch (r) {
       case 'b':
         radix = 2;
@@ -346,7 +379,13 @@ Token Lexer::LexString(SourcePos pos, char quote) {
   t.kind = Tok::String;
   t.pos = pos;
   Advance();
-  while (at_ < end_ && Peek() != quote) {
+  for (;;) {
+    // Plain characters in one step, one column each.
+    const std::size_t start = at_;
+    while (!(kClasses[static_cast<unsigned char>(src_[at_])] & kStopsString)) ++at_;
+    t.text.append(src_, start, at_ - start);
+    column_ += static_cast<int>(at_ - start);
+    if (at_ >= end_ || Peek() == quote) break;
     if (Peek() == '\\' && (Peek(1) == quote || Peek(1) == '\\')) Advance();
     if (Peek() != '\r') t.text += Peek();
     Advance();

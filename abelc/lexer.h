@@ -42,6 +42,9 @@ class Lexer {
   // from a file checks the length of its lines.
   Lexer(std::string_view source, Diagnostics& diags, SourcePos start = {1, 1}, bool check_lines = true);
   Token Next();
+  // Reads `source` next, from `start`, without checking its lines: the next
+  // text of a macro call or a repeated block, in the buffer of the last one.
+  void Restart(std::string_view source, SourcePos start);
   void SetRadix(int radix) { radix_ = radix; }
   int Radix() const { return radix_; }
 

@@ -106,7 +106,7 @@ Token TextStage::FromTop() {
         stopped_ = true;
         return t;
       }
-      f.lexer = std::make_unique<Lexer>(f.texts[f.next_text++], diags_, f.start, false);
+      f.lexer->Restart(f.texts[f.next_text++], f.start);
       f.lexer->SetRadix(radix_);
       continue;
     }
