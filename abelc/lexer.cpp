@@ -63,6 +63,7 @@ enum : std::uint16_t {
   kMaySkip = 256,        // a blank, or the start of a comment
   kStopsString = 512,    // characters a string's text is not copied over in one step
   kKeywordStart = 1024,  // a keyword's first letter, in either case
+  kStopsGroup = 2048,    // characters a group's text is not copied over in one step (and its brackets)
 };
 constexpr std::array<std::uint16_t, 256> kClasses = [] {
   std::array<std::uint16_t, 256> classes{};
@@ -90,6 +91,8 @@ constexpr std::array<std::uint16_t, 256> kClasses = [] {
   // Both quotes, the escape, line ends and NUL (the padding after the text).
   for (char c : std::string_view("'`\\\r\n\v\f")) classes[static_cast<unsigned char>(c)] |= kStopsString;
   classes[0] |= kStopsString;
+  for (char c : std::string_view("\\\r\n\v\f")) classes[static_cast<unsigned char>(c)] |= kStopsGroup;
+  classes[0] |= kStopsGroup;
   for (std::string_view k : kKeywords) {
     classes[static_cast<unsigned char>(k[0])] |= kKeywordStart;
     classes[static_cast<unsigned char>(k[0] - 'a' + 'A')] |= kKeywordStart;
@@ -168,8 +171,16 @@ bool Lexer::PeekWordIs(std::string_view lower) const {
 
 bool Lexer::ReadGroup(char open, char close, std::string& text) {
   int depth = 1;
-  while (at_ < end_) {
-    char c = Peek();
+  for (;;) {
+    // Plain characters in one step, one column each.
+    const std::size_t start = at_;
+    for (char c = src_[at_];
+         !(kClasses[static_cast<unsigned char>(c)] & kStopsGroup) && c != open && c != close;)
+      c = src_[++at_];
+    text.append(src_, start, at_ - start);
+    column_ += static_cast<int>(at_ - start);
+    if (at_ >= end_) return false;
+    const char c = Peek();
     if (c == '\\' && (Peek(1) == '{' || Peek(1) == '}')) {
       Advance();
       text += Peek();
@@ -184,7 +195,6 @@ bool Lexer::ReadGroup(char open, char close, std::string& text) {
     text += c;
     Advance();
   }
-  return false;
 }
 
 void Lexer::SkipIdentChars() {

@@ -67,6 +67,9 @@ const ExprCase kExprCases[] = {
     {"@radix 16; K = 0F;", "y = [a, b, c, d] == K - ^d5;",
      [](int a, int b, int c, int d) { return a * 8 + b * 4 + c * 2 + d == 10; }},
     {"", "y = a & b; \"comment \" y = c; // rest", [](int a, int b, int c, int) { return (a && b) || c; }},
+    // Bodies over several lines, nested parentheses and escaped braces.
+    {"sel macro (x) {when ?x\n then \\{ y = (b # (c)); \\}\n else \\{ y = d; \\}};", "sel(a)",
+     [](int a, int b, int c, int d) { return a ? (b || c) : d; }},
 };
 
 TEST(FrontEnd, OperatorsSetsAndDirectivesGiveTheDocumentedFunctions) {
