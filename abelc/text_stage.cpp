@@ -18,6 +18,7 @@ namespace abelc {
 namespace {
 
 constexpr std::size_t kMaxDepth = 64;             // texts open at once
+constexpr int kMaxOperandDepth = 200;             // a directive expression's nesting, well within the stack
 constexpr std::uint64_t kMaxTokens = 100'000;     // tokens one compilation may read (examples: 3,000)
 constexpr std::size_t kMaxExpansion = 1'000'000;  // characters one directive may produce
 
@@ -593,6 +594,12 @@ std::uint64_t TextStage::Operand() {
     expression_failed_ = true;
     return 0;
   };
+  // Each nested parenthesis or unary operator recurses once more.
+  struct Nesting {
+    int& depth;
+    ~Nesting() { --depth; }
+  } nesting{++operand_depth_};
+  if (operand_depth_ > kMaxOperandDepth) return fail("the directive's expression nests more than 200 deep");
   if (t.IsPunct("!") || t.IsPunct("-")) {
     Advance();
     const std::uint64_t v = Operand();

@@ -75,6 +75,7 @@ class TextStage {
   Token look_;
   bool look_valid_ = false;
   bool expression_failed_ = false;
+  int operand_depth_ = 0;  // operands open at once: parentheses and unary operators
   int radix_ = 10;
   std::uint64_t produced_ = 0;  // tokens handed out, against runaway repetition
   bool stopped_ = false;
