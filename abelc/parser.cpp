@@ -430,6 +430,15 @@ const ExprPtr& Placeholder() {
 
 ExprPtr Parser::ParseUnary() {
   if (failed_) return Placeholder();
+  // Every nested parenthesis, set and unary operator passes here once more.
+  struct Nesting {
+    int& depth;
+    ~Nesting() { --depth; }
+  } nesting{++expression_depth_};
+  if (expression_depth_ > kMaxExpressionDepth) {
+    Fail(tok_.pos, "the expression nests more than 200 deep");
+    return Placeholder();
+  }
   if (tok_.IsPunct("!") || tok_.IsPunct("-") || (alternate_ && tok_.IsPunct("/"))) {
     auto e = NewExpr();
     e->kind = ExprKind::Unary;

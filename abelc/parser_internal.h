@@ -101,6 +101,8 @@ class Parser {
   // otherwise spin on the token that failed.
   bool failed_ = false;
   bool alternate_ = false;
+  static constexpr int kMaxExpressionDepth = 200;  // well within the stack of every stage after
+  int expression_depth_ = 0;
   bool dcset_ = false;
   bool dcstate_ = false;
   std::vector<SymbolicRegister> registers_;

@@ -139,6 +139,16 @@ TEST(FrontEnd, AHugeLineOfGarbageGivesABoundedListing) {
             std::string::npos);
 }
 
+// Parentheses nested a hundred thousand deep, in an equation and in a
+// directive's expression: an error, where the recursion overflowed the stack.
+TEST(FrontEnd, DeepNestingIsAnErrorNotACrash) {
+  const std::string open(100000, '(');
+  for (const std::string& body : {"y = " + open + "a;", "@repeat " + open + "1 { y = a; }"}) {
+    const Compilation c = CompileSource("module n\ny pin 19;\na pin 2;\nequations\n" + body + "\nend n\n");
+    EXPECT_TRUE(c.diags.HasErrors()) << body.substr(0, 10);
+  }
+}
+
 // The listing's diagnostics are written with CR LF at once: the same text as
 // converting them afterwards, line breaks in the file name and message too.
 TEST(FrontEnd, DiagnosticsWrittenWithCrLfMatchTheConvertedText) {
