@@ -16,17 +16,19 @@ bool Diagnostics::Full() {
   return true;
 }
 
-void Diagnostics::Error(SourcePos pos, std::string message) {
-  if (Full()) return;
+bool Diagnostics::Add(Severity severity, SourcePos pos, std::string message) {
+  if (Full()) return false;
   if (list_.empty()) list_.reserve(16);
-  list_.push_back({Severity::Error, pos, std::move(message)});
-  ++errors_;
+  list_.push_back({severity, pos, std::move(message)});
+  return true;
+}
+
+void Diagnostics::Error(SourcePos pos, std::string message) {
+  if (Add(Severity::Error, pos, std::move(message))) ++errors_;
 }
 
 void Diagnostics::Warning(SourcePos pos, std::string message) {
-  if (Full()) return;
-  if (list_.empty()) list_.reserve(16);
-  list_.push_back({Severity::Warning, pos, std::move(message)});
+  Add(Severity::Warning, pos, std::move(message));
 }
 
 SourceLines::SourceLines(const std::string& source) : source_(source) {

@@ -43,7 +43,8 @@ class Diagnostics {
   bool Saturated() const { return list_.size() > static_cast<std::size_t>(kMaxDiagnostics); }
 
  private:
-  bool Full();  // true when the entry must not be kept
+  bool Full();                                                      // true when the entry must not be kept
+  bool Add(Severity severity, SourcePos pos, std::string message);  // false when it was not kept
 
   std::vector<Diagnostic> list_;
   int errors_ = 0;

@@ -10,6 +10,7 @@
 #include <string>
 #include <string_view>
 
+#include "abelc/nesting_guard.h"
 #include "abelc/parser_internal.h"
 
 namespace abelc {
@@ -431,10 +432,7 @@ const ExprPtr& Placeholder() {
 ExprPtr Parser::ParseUnary() {
   if (failed_) return Placeholder();
   // Every nested parenthesis, set and unary operator passes here once more.
-  struct Nesting {
-    int& depth;
-    ~Nesting() { --depth; }
-  } nesting{++expression_depth_};
+  const NestingGuard nesting(expression_depth_);
   if (expression_depth_ > kMaxExpressionDepth) {
     Fail(tok_.pos, "the expression nests more than 200 deep");
     return Placeholder();

@@ -11,6 +11,7 @@
 #include <string_view>
 #include <utility>
 
+#include "abelc/nesting_guard.h"
 #include "abelc/read_file.h"
 
 namespace abelc {
@@ -162,14 +163,14 @@ Token TextStage::Next() {
           DefineMacro(t);
           continue;
         }
-        auto m = macros_.empty() ? macros_.end() : macros_.find(t.text);
+        auto m = macros_.find(t.text);
         if (m != macros_.end()) {
           const Macro macro = m->second;
           CallMacro(t, macro);
           continue;
         }
       }
-      auto c = consts_.empty() ? consts_.end() : consts_.find(t.text);
+      auto c = consts_.find(t.text);
       if (c != consts_.end()) {
         t.kind = Tok::Number;
         t.number = c->second;
@@ -595,10 +596,7 @@ std::uint64_t TextStage::Operand() {
     return 0;
   };
   // Each nested parenthesis or unary operator recurses once more.
-  struct Nesting {
-    int& depth;
-    ~Nesting() { --depth; }
-  } nesting{++operand_depth_};
+  const NestingGuard nesting(operand_depth_);
   if (operand_depth_ > kMaxOperandDepth) return fail("the directive's expression nests more than 200 deep");
   if (t.IsPunct("!") || t.IsPunct("-")) {
     Advance();
