@@ -23,6 +23,13 @@ constexpr int kMaxOperandDepth = 200;             // a directive expression's ne
 constexpr std::uint64_t kMaxTokens = 100'000;     // tokens one compilation may read (examples: 3,000)
 constexpr std::size_t kMaxExpansion = 1'000'000;  // characters one directive may produce
 
+// A list of one text, which is moved, not copied.
+std::vector<std::string> One(std::string text) {
+  std::vector<std::string> texts;
+  texts.push_back(std::move(text));
+  return texts;
+}
+
 std::string Lower(std::string s) {
   for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
   return s;
@@ -69,8 +76,8 @@ void TextStage::SetRadix(int radix) {
 }
 
 void TextStage::Push(std::vector<std::string> texts, SourcePos start, bool fixed, SourcePos origin,
-                     const std::string& directory) {
-  if (texts.empty()) return;
+                     const std::string& directory, std::size_t times) {
+  if (texts.empty() || times == 0) return;
   if (frames_.size() >= kMaxDepth) {
     diags_.Error(origin, "macros, directives and included files nest more than 64 deep");
     stopped_ = true;
@@ -82,9 +89,16 @@ void TextStage::Push(std::vector<std::string> texts, SourcePos start, bool fixed
   }
   Frame f;
   f.texts = std::move(texts);
-  f.lexer = std::make_unique<Lexer>(f.texts[0], diags_, start, false);
+  if (spare_lexers_.empty()) {
+    f.lexer = std::make_unique<Lexer>(f.texts[0], diags_, start, false);
+  } else {
+    f.lexer = std::move(spare_lexers_.back());
+    spare_lexers_.pop_back();
+    f.lexer->Restart(f.texts[0], start);
+  }
   f.lexer->SetRadix(radix_);
   f.next_text = 1;
+  f.reads = f.texts.size() * times;
   f.start = start;
   f.fixed = fixed;
   f.origin = origin;
@@ -101,14 +115,14 @@ Token TextStage::FromTop() {
   }
   for (;;) {
     Token t = f.lexer->Next();
-    if (t.kind == Tok::End && f.next_text < f.texts.size()) {
+    if (t.kind == Tok::End && f.next_text < f.reads) {
       // Each text read counts, so that repeated empty blocks end too.
       if (++produced_ > kMaxTokens) {
         if (!stopped_) diags_.Error(f.origin, "the macros and directives produce more than 100000 tokens");
         stopped_ = true;
         return t;
       }
-      f.lexer->Restart(f.texts[f.next_text++], f.start);
+      f.lexer->Restart(f.texts[f.next_text++ % f.texts.size()], f.start);
       f.lexer->SetRadix(radix_);
       continue;
     }
@@ -121,6 +135,7 @@ Token TextStage::Raw() {
   for (;;) {
     Token t = FromTop();
     if (t.kind == Tok::End && frames_.size() > 1) {
+      spare_lexers_.push_back(std::move(Top().lexer));
       frames_.pop_back();
       continue;
     }
@@ -377,15 +392,15 @@ bool TextStage::Block(const Token& at, std::string& text, SourcePos& start) {
 bool TextStage::Directive(const Token& t) {
   const std::string& d = t.text;
   expression_failed_ = false;
-  auto push_block = [&](std::vector<std::string> texts, SourcePos start) {
+  auto push_block = [&](std::vector<std::string> texts, SourcePos start, std::size_t times = 1) {
     std::size_t size = 0;
-    for (const std::string& s : texts) size += s.size();
+    for (const std::string& s : texts) size += s.size() * times;
     if (size > kMaxExpansion) {
       diags_.Error(t.pos, "'@" + d + "' produces more than 1000000 characters");
       stopped_ = true;
       return;
     }
-    Push(std::move(texts), start, false, t.pos, Top().directory);
+    Push(std::move(texts), start, false, t.pos, Top().directory, times);
   };
   if (d == "if" || d == "ifdef" || d == "ifndef" || d == "ifb" || d == "ifnb" || d == "ifiden" ||
       d == "ifniden") {
@@ -420,7 +435,7 @@ bool TextStage::Directive(const Token& t) {
     std::string text;
     SourcePos start;
     if (!Block(t, text, start)) return true;
-    if (take && !expression_failed_) push_block({text}, start);
+    if (take && !expression_failed_) push_block(One(std::move(text)), start);
     return true;
   }
   if (d == "repeat") {
@@ -433,7 +448,7 @@ bool TextStage::Directive(const Token& t) {
       stopped_ = true;
       return true;
     }
-    push_block(std::vector<std::string>(n, text), start);
+    push_block(One(std::move(text)), start, n);
     return true;
   }
   if (d == "irp" || d == "irpc") {

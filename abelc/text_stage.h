@@ -30,9 +30,10 @@ class TextStage {
   struct Frame {
     std::unique_ptr<Lexer> lexer;
     std::vector<std::string> texts;  // the frame's texts, read one after the other
-    std::size_t next_text = 0;
-    SourcePos start;     // where each text starts
-    bool fixed = false;  // every token takes `origin` (macro calls, included files)
+    std::size_t next_text = 0;       // texts read so far
+    std::size_t reads = 0;           // texts to read: the list in turn, over again (a repeated block)
+    SourcePos start;                 // where each text starts
+    bool fixed = false;              // every token takes `origin` (macro calls, included files)
     SourcePos origin;
     std::string directory;       // the folder @INCLUDE looks in first
     std::vector<Token> pending;  // tokens read ahead from this text, last one first
@@ -44,8 +45,9 @@ class TextStage {
 
   Token Raw();  // the next token of the text, directives not yet applied
   Token FromTop();
+  // Reads `texts` next, `times` over.
   void Push(std::vector<std::string> texts, SourcePos start, bool fixed, SourcePos origin,
-            const std::string& directory);
+            const std::string& directory, std::size_t times = 1);
   Frame& Top() { return frames_.back(); }
   bool Directive(const Token& t);
   void DefineMacro(const Token& name);
@@ -68,6 +70,7 @@ class TextStage {
   Diagnostics& diags_;
   SourceContext context_;
   std::vector<Frame> frames_;
+  std::vector<std::unique_ptr<Lexer>> spare_lexers_;  // of frames that ended, for the next ones
   std::map<std::string, Macro> macros_;
   std::map<std::string, std::uint64_t> consts_;  // @CONST
   std::map<std::string, std::uint64_t> values_;  // numeric constants the parser declared
