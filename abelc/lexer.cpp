@@ -14,7 +14,7 @@ namespace abelc {
 
 namespace {
 
-// Sorted, for a binary search.
+// Sorted, so that those with one first letter stand together.
 constexpr std::string_view kKeywords[] = {
     "case",     "declarations", "device",        "else",           "enable",       "end",     "endcase",
     "endwith",  "equations",    "flag",          "fuses",          "goto",         "if",      "in",
@@ -40,14 +40,9 @@ constexpr auto kCase = [](bool upper) {
 };
 constexpr std::array<char, 256> kLower = kCase(false), kUpper = kCase(true);
 
-std::string Lower(std::string s) {
-  for (char& c : s) c = kLower[static_cast<unsigned char>(c)];
-  return s;
-}
-
-std::string Upper(std::string s) {
-  for (char& c : s) c = kUpper[static_cast<unsigned char>(c)];
-  return s;
+// `s` through a case table, in place.
+void Convert(std::string& s, const std::array<char, 256>& table) {
+  for (char& c : s) c = table[static_cast<unsigned char>(c)];
 }
 
 // Classes of the ASCII characters; other bytes belong to none.
@@ -119,7 +114,7 @@ int DigitValue(char c) {
 
 }  // namespace
 
-bool IsKeywordText(std::string_view lower) {
+bool IsKeywordText(std::string_view word) {
   // The keywords with the word's first letter, found without comparing strings.
   static constexpr auto kFirst = [] {
     std::array<std::uint8_t, 27> first{};  // per letter: the index of its first keyword
@@ -130,10 +125,20 @@ bool IsKeywordText(std::string_view lower) {
     }
     return first;
   }();
-  if (lower.empty() || lower[0] < 'a' || lower[0] > 'z') return false;
-  const auto letter = static_cast<std::size_t>(lower[0] - 'a');
-  return std::binary_search(std::begin(kKeywords) + kFirst[letter],
-                            std::begin(kKeywords) + kFirst[letter + 1], lower);
+  if (word.empty()) return false;
+  const char first = kLower[static_cast<unsigned char>(word[0])];
+  if (first < 'a' || first > 'z') return false;
+  const auto letter = static_cast<std::size_t>(first - 'a');
+  // At most six keywords share a letter: their lengths first, then their
+  // letters one by one (a library comparison would cost more than the word).
+  for (std::size_t k = kFirst[letter]; k < kFirst[letter + 1]; ++k) {
+    const std::string_view keyword = kKeywords[k];
+    if (keyword.size() != word.size()) continue;
+    std::size_t i = 1;
+    while (i < word.size() && keyword[i] == kLower[static_cast<unsigned char>(word[i])]) ++i;
+    if (i == word.size()) return true;
+  }
+  return false;
 }
 
 Lexer::Lexer(std::string_view source, Diagnostics& diags, SourcePos start, bool check_lines)
@@ -282,23 +287,20 @@ Token Lexer::Next() {
   if (at_ >= end_) return t;
   char c = Peek();
   if (IsIdentStart(c)) {
-    std::size_t start = at_;
+    const std::size_t start = at_;
     SkipIdentChars();
-    t.text.assign(src_, start, at_ - start);
-    // Names that cannot be keywords (by their first letter or their length) are not lowered.
-    std::string lower =
-        (kClasses[static_cast<unsigned char>(c)] & kKeywordStart) && t.text.size() <= kLongestKeyword
-            ? Lower(t.text)
-            : std::string();
-    if (!lower.empty() && IsKeywordText(lower)) {
+    const std::size_t length = at_ - start;
+    t.text.assign(src_, start, length);
+    // Names that cannot be keywords (by their first letter or their length) are not looked up.
+    if ((kClasses[static_cast<unsigned char>(c)] & kKeywordStart) && length <= kLongestKeyword &&
+        IsKeywordText(t.text)) {
       t.kind = Tok::Keyword;
-      t.text = std::move(lower);
-    } else {
-      t.kind = Tok::Ident;
-      if (t.text.size() > kMaxIdentLength) {
-        diags_.Error(pos, "identifier '" + t.text + "' is longer than 31 characters");
-      }
+      Convert(t.text, kLower);
+      return t;
     }
+    t.kind = Tok::Ident;
+    if (length > kMaxIdentLength)
+      diags_.Error(pos, "identifier '" + t.text + "' is longer than 31 characters");
     return t;
   }
   if (std::isdigit(static_cast<unsigned char>(c)) || c == '^') return LexNumber(pos);
@@ -309,7 +311,8 @@ Token Lexer::Next() {
     std::size_t start = at_;
     SkipIdentChars();
     t.kind = Tok::Directive;
-    t.text = Lower(src_.substr(start, at_ - start));
+    t.text.assign(src_, start, at_ - start);
+    Convert(t.text, kLower);
     return t;
   }
   static constexpr std::string_view kLong[] = {":+:", ":*:", "?:=", ":=", "?=", "->", ":>",
@@ -362,7 +365,7 @@ Token Lexer::LexNumber(SourcePos pos) {
   }
   std::size_t start = at_;
   SkipIdentChars();
-  t.text = src_.substr(start, at_ - start);
+  t.text.assign(src_, start, at_ - start);
   if (t.text.empty()) {
     diags_.Error(pos, "digits expected after the radix");
     return t;
@@ -421,7 +424,8 @@ Token Lexer::LexDot(SourcePos pos) {
   }
   std::size_t start = at_;
   SkipIdentChars();
-  t.text = Upper(src_.substr(start, at_ - start));
+  t.text.assign(src_, start, at_ - start);
+  Convert(t.text, kUpper);
   if (t.text.empty()) {
     diags_.Error(pos, "misplaced '.'");
     return Next();

@@ -86,6 +86,7 @@ class Lexer {
   int checked_line_ = 0;
 };
 
-bool IsKeywordText(std::string_view lower);
+// Whether `word`, in any case, is a keyword.
+bool IsKeywordText(std::string_view word);
 
 }  // namespace abelc

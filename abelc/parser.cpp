@@ -165,7 +165,7 @@ std::string Parser::ExpectIdent() {
     FailHere("a name");
     return {};
   }
-  std::string name = tok_.text;
+  std::string name = std::move(tok_.text);  // the next token replaces it
   Take();
   return name;
 }
@@ -589,9 +589,9 @@ std::vector<DeclName> Parser::ParseDeclNames() {
         Fail(at, "invalid range '" + first.name + ".." + last + "'");
         return {};
       }
-      for (const std::string& n : expanded) names.push_back({n, first.active_low, first.pos});
+      for (std::string& n : expanded) names.push_back({std::move(n), first.active_low, first.pos});
     } else {
-      names.push_back(first);
+      names.push_back(std::move(first));
     }
   } while (Accept(","));
   return names;
@@ -666,7 +666,7 @@ void Parser::ParseDeclaration(Module& m) {
       FailHere("the device string");
       return;
     }
-    d.part = tok_.text;
+    d.part = std::move(tok_.text);  // the next token replaces it
     Take();
     if (names.size() != 1) {
       Fail(pos, "a DEVICE declaration names one device");
@@ -680,7 +680,7 @@ void Parser::ParseDeclaration(Module& m) {
     PinDecl d;
     d.pos = pos;
     d.node = tok_.IsKeyword("node");
-    d.names = names;
+    d.names = std::move(names);
     Take();
     d.numbers_pos = tok_.pos;
     d.numbers = ParsePinNumbers();
@@ -695,7 +695,7 @@ void Parser::ParseDeclaration(Module& m) {
     Take();
     IstypeDecl d;
     d.pos = pos;
-    d.names = names;
+    d.names = std::move(names);
     SourcePos attr_pos;
     d.attributes = ParseAttributes(attr_pos);
     Expect(";");

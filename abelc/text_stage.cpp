@@ -30,9 +30,10 @@ std::vector<std::string> One(std::string text) {
   return texts;
 }
 
-std::string Lower(std::string s) {
-  for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return s;
+bool SameIgnoringCase(std::string_view a, std::string_view b) {
+  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+           return std::tolower(static_cast<unsigned char>(x)) == std::tolower(static_cast<unsigned char>(y));
+         });
 }
 
 std::string Trim(const std::string& s) {
@@ -308,12 +309,12 @@ std::string TextStage::Substitute(const std::string& text, const std::vector<std
     }
     std::size_t end = i;
     while (end < text.size() && IsNameChar(text[end])) ++end;
-    const std::string name = text.substr(i, end - i);
+    const std::string_view name = std::string_view(text).substr(i, end - i);
     std::size_t k = 0;
     while (k < params.size() && params[k] != name) ++k;
     if (k == params.size()) {
       k = 0;
-      while (k < params.size() && Lower(params[k]) != Lower(name)) ++k;
+      while (k < params.size() && !SameIgnoringCase(params[k], name)) ++k;
     }
     if (k == params.size()) {
       out += '?';
@@ -458,16 +459,22 @@ bool TextStage::Directive(const Token& t) {
       PutBack();
       return true;
     }
-    const std::string dummy = name.text;
+    const std::vector<std::string> dummy = One(name.text);
     Advance();
     std::string list, text;
     SourcePos start;
     if (!Group(t, '(', ')', list) || !Block(t, text, start)) return true;
-    std::vector<std::string> texts;
+    std::vector<std::string> texts, arg(1);
     if (d == "irp") {
-      for (const std::string& a : Arguments(list)) texts.push_back(Substitute(text, {dummy}, {Trim(a)}));
+      for (const std::string& a : Arguments(list)) {
+        arg[0] = Trim(a);
+        texts.push_back(Substitute(text, dummy, arg));
+      }
     } else {
-      for (char c : Trim(list)) texts.push_back(Substitute(text, {dummy}, {std::string(1, c)}));
+      for (char c : Trim(list)) {
+        arg[0].assign(1, c);
+        texts.push_back(Substitute(text, dummy, arg));
+      }
     }
     push_block(std::move(texts), start);
     return true;

@@ -32,6 +32,9 @@ const ExprCase kExprCases[] = {
     {"nand2 macro (x, y) {!(?x & ?y)};", "y = nand2(a, b) & c;",
      [](int a, int b, int c, int) { return !(a && b) && c; }},
     {"either macro {a # b};", "y = c & either;", [](int a, int b, int c, int) { return (c && a) || b; }},
+    // Dummy arguments match their parameters in any case.
+    {"nand3 macro (X, Y, z) {!(?x & ?y & ?Z)};", "@irpc v (c) { y = nand3(a, b, ?v); }",
+     [](int a, int b, int c, int) { return !(a && b && c); }},
     {"", "@if (1) { y = a; } @if (0) { y = b; }", [](int a, int, int, int) { return a; }},
     {"@const k = 2;", "@repeat k { y = a & b; } @irp v (c, d) { y = ?v & a; }",
      [](int a, int b, int c, int d) { return a && (b || c || d); }},
