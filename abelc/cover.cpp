@@ -129,7 +129,9 @@ Cover Absorb(Cover f) {
 }
 
 Cover Or(const Cover& a, const Cover& b) {
-  Cover r = a;
+  Cover r;
+  r.reserve(a.size() + b.size());
+  r.insert(r.end(), a.begin(), a.end());
   r.insert(r.end(), b.begin(), b.end());
   CheckSize(r);
   return Absorb(std::move(r));
@@ -155,6 +157,7 @@ Cover Not(const Cover& f) {
   if (f.size() == 1) {  // De Morgan
     Cover r;
     std::uint64_t lits = LiteralMask(f[0]);
+    r.reserve(static_cast<std::size_t>(std::popcount(lits)));
     for (; lits; lits &= lits - 1) {
       int v = std::countr_zero(lits);
       r.push_back(Literal(v, ((f[0].one >> v) & 1) == 0));
@@ -166,6 +169,7 @@ Cover Not(const Cover& f) {
   Cover c0 = Not(CofactorVar(f, v, false));
   Cover c1 = Not(CofactorVar(f, v, true));
   Cover r;
+  r.reserve(c0.size() + c1.size());
   std::vector<bool> merged(c1.size(), false);
   for (const Cube& c : c0) {
     auto same = std::find(c1.begin(), c1.end(), c);
