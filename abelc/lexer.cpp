@@ -268,7 +268,7 @@ void Lexer::SkipSpaceAndComments() {
   }
 }
 
-Token Lexer::Next() {
+void Lexer::Next(Token& t) {
   // Characters no token starts with are reported and skipped, one by one.
   for (;;) {
     SkipSpaceAndComments();
@@ -281,11 +281,13 @@ Token Lexer::Next() {
     message[message.size() - 2] = c;
     diags_.Error(pos, std::move(message));
   }
-  SourcePos pos{line_, column_};
-  Token t;
+  const SourcePos pos{line_, column_};
+  t.kind = Tok::End;
+  t.text.clear();
+  t.number = 0;
   t.pos = pos;
-  if (at_ >= end_) return t;
-  char c = Peek();
+  if (at_ >= end_) return;
+  const char c = Peek();
   if (IsIdentStart(c)) {
     const std::size_t start = at_;
     SkipIdentChars();
@@ -296,24 +298,34 @@ Token Lexer::Next() {
         IsKeywordText(t.text)) {
       t.kind = Tok::Keyword;
       Convert(t.text, kLower);
-      return t;
+      return;
     }
     t.kind = Tok::Ident;
     if (length > kMaxIdentLength)
       diags_.Error(pos, "identifier '" + t.text + "' is longer than 31 characters");
-    return t;
+    return;
   }
-  if (std::isdigit(static_cast<unsigned char>(c)) || c == '^') return LexNumber(pos);
-  if (c == '\'' || c == '`') return LexString(pos, c);
-  if (c == '.') return LexDot(pos);
+  if (std::isdigit(static_cast<unsigned char>(c)) || c == '^') {
+    LexNumber(t);
+  } else if (c == '\'' || c == '`') {
+    LexString(t, c);
+  } else if (c == '.') {
+    LexDot(t);
+  } else {
+    LexPunct(t);
+  }
+}
+
+void Lexer::LexPunct(Token& t) {
+  const char c = Peek();
   if (c == '@') {
     Advance();
-    std::size_t start = at_;
+    const std::size_t start = at_;
     SkipIdentChars();
     t.kind = Tok::Directive;
     t.text.assign(src_, start, at_ - start);
     Convert(t.text, kLower);
-    return t;
+    return;
   }
   static constexpr std::string_view kLong[] = {":+:", ":*:", "?:=", ":=", "?=", "->", ":>",
                                                "!$",  "<<",  ">>",  "==", "!=", "<=", ">="};
@@ -326,20 +338,18 @@ Token Lexer::Next() {
     if (op[0] == c && src_.compare(at_, op.size(), op) == 0) {
       for (std::size_t i = 0; i < op.size(); ++i) Advance();
       t.kind = Tok::Punct;
-      t.text = std::string(op);
-      return t;
+      t.text.assign(op);
+      return;
     }
   }
   Advance();
   t.kind = Tok::Punct;
-  t.text = std::string(1, c);
-  return t;
+  t.text.assign(1, c);
 }
 
-Token Lexer::LexNumber(SourcePos pos) {
-  Token t;
+void Lexer::LexNumber(Token& t) {
+  const SourcePos pos = t.pos;
   t.kind = Tok::Number;
-  t.pos = pos;
   int radix = radix_;
   if (Peek() == '^') {
     Advance();
@@ -368,29 +378,27 @@ Token Lexer::LexNumber(SourcePos pos) {
   t.text.assign(src_, start, at_ - start);
   if (t.text.empty()) {
     diags_.Error(pos, "digits expected after the radix");
-    return t;
+    return;
   }
   std::uint64_t value = 0;
   for (char d : t.text) {
     int v = DigitValue(d);
     if (v >= radix) {
       diags_.Error(pos, "'" + t.text + "' is not a number in radix " + std::to_string(radix));
-      return t;
+      return;
     }
     if (value > (UINT64_MAX - static_cast<std::uint64_t>(v)) / static_cast<std::uint64_t>(radix)) {
       diags_.Error(pos, "number '" + t.text + "' does not fit in 64 bits");
-      return t;
+      return;
     }
     value = value * static_cast<std::uint64_t>(radix) + static_cast<std::uint64_t>(v);
   }
   t.number = value;
-  return t;
 }
 
-Token Lexer::LexString(SourcePos pos, char quote) {
-  Token t;
+void Lexer::LexString(Token& t, char quote) {
+  const SourcePos pos = t.pos;
   t.kind = Tok::String;
-  t.pos = pos;
   Advance();
   for (;;) {
     // Plain characters in one step, one column each.
@@ -408,19 +416,17 @@ Token Lexer::LexString(SourcePos pos, char quote) {
   } else {
     Advance();
   }
-  return t;
 }
 
 // ".X." and friends, ".CLK"-style extensions, and "..".
-Token Lexer::LexDot(SourcePos pos) {
-  Token t;
-  t.pos = pos;
+void Lexer::LexDot(Token& t) {
+  const SourcePos pos = t.pos;
   Advance();
   if (Peek() == '.') {
     Advance();
     t.kind = Tok::Punct;
-    t.text = "..";
-    return t;
+    t.text.assign("..");
+    return;
   }
   std::size_t start = at_;
   SkipIdentChars();
@@ -428,7 +434,8 @@ Token Lexer::LexDot(SourcePos pos) {
   Convert(t.text, kUpper);
   if (t.text.empty()) {
     diags_.Error(pos, "misplaced '.'");
-    return Next();
+    Next(t);
+    return;
   }
   if (Peek() == '.' && Peek(1) != '.') {
     Advance();
@@ -438,10 +445,9 @@ Token Lexer::LexDot(SourcePos pos) {
     if (std::find(kSpecial.begin(), kSpecial.end(), t.text) == kSpecial.end()) {
       diags_.Error(pos, "unknown special constant '." + t.text + ".'");
     }
-    return t;
+    return;
   }
   t.kind = Tok::DotExt;
-  return t;
 }
 
 }  // namespace abelc

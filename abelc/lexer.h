@@ -41,7 +41,13 @@ class Lexer {
   // block keeps the lines and columns it has in the file); only text read
   // from a file checks the length of its lines.
   Lexer(std::string_view source, Diagnostics& diags, SourcePos start = {1, 1}, bool check_lines = true);
-  Token Next();
+  Token Next() {
+    Token t;
+    Next(t);
+    return t;
+  }
+  // The same into `t`, whose text keeps its buffer.
+  void Next(Token& t);
   // Reads `source` next, from `start`, without checking its lines: the next
   // text of a macro call or a repeated block, in the buffer of the last one.
   void Restart(std::string_view source, SourcePos start);
@@ -72,9 +78,11 @@ class Lexer {
   void SkipSpaceAndComments();
   void SkipCommentText(bool to_quote);  // to the line end, or to a '"' too
   void CheckLineLength();
-  Token LexNumber(SourcePos pos);
-  Token LexString(SourcePos pos, char quote);
-  Token LexDot(SourcePos pos);
+  // Each reads its token into `t`, which holds its position and no text yet.
+  void LexNumber(Token& t);
+  void LexString(Token& t, char quote);
+  void LexDot(Token& t);
+  void LexPunct(Token& t);  // a directive, an operator or a punctuation character
 
   std::string src_;  // the text, then the padding
   std::size_t end_;  // the text's length

@@ -18,7 +18,7 @@ class Parser {
  public:
   Parser(const std::string& source, Diagnostics& diags, const SourceContext& context)
       : text_(source, diags, context), diags_(diags) {
-    tok_ = text_.Next();
+    text_.Next(tok_);
   }
   Module Run();
 
@@ -36,7 +36,7 @@ class Parser {
 
   // tokens
   void Take() {
-    if (!failed_) tok_ = text_.Next();
+    if (!failed_) text_.Next(tok_);
   }
   bool Accept(const char* punct);
   bool AcceptKeyword(const char* kw);

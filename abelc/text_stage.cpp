@@ -107,51 +107,51 @@ void TextStage::Push(std::vector<std::string> texts, SourcePos start, bool fixed
   frames_.push_back(std::move(f));
 }
 
-Token TextStage::FromTop() {
+void TextStage::FromTop(Token& t) {
   Frame& f = Top();
   if (!f.pending.empty()) {
-    Token t = std::move(f.pending.back());
+    t = std::move(f.pending.back());
     f.pending.pop_back();
-    return t;
+    return;
   }
   for (;;) {
-    Token t = f.lexer->Next();
+    f.lexer->Next(t);
     if (t.kind == Tok::End && f.next_text < f.reads) {
       // Each text read counts, so that repeated empty blocks end too.
       if (++produced_ > kMaxTokens) {
         if (!stopped_) diags_.Error(f.origin, "the macros and directives produce more than 100000 tokens");
         stopped_ = true;
-        return t;
+        return;
       }
       f.lexer->Restart(f.texts[f.next_text++ % f.texts.size()], f.start);
       f.lexer->SetRadix(radix_);
       continue;
     }
     if (f.fixed) t.pos = f.origin;
-    return t;
+    return;
   }
 }
 
-Token TextStage::Raw() {
+void TextStage::Raw(Token& t) {
   for (;;) {
-    Token t = FromTop();
+    FromTop(t);
     if (t.kind == Tok::End && frames_.size() > 1) {
       spare_lexers_.push_back(std::move(Top().lexer));
       frames_.pop_back();
       continue;
     }
-    return t;
+    return;
   }
 }
 
-Token TextStage::Next() {
+void TextStage::Next(Token& t) {
   for (;;) {
     if (stopped_ || diags_.Saturated()) {
-      Token end;
-      end.pos = Top().lexer->Here();
-      return end;
+      t = Token();
+      t.pos = Top().lexer->Here();
+      return;
     }
-    Token t = Raw();
+    Raw(t);
     if (++produced_ > kMaxTokens) {
       if (!stopped_) diags_.Error(t.pos, "the macros and directives produce more than 100000 tokens");
       stopped_ = true;
@@ -192,7 +192,7 @@ Token TextStage::Next() {
         t.number = c->second;
       }
     }
-    return t;
+    return;
   }
 }
 
@@ -539,14 +539,14 @@ bool TextStage::Directive(const Token& t) {
 
 Token& TextStage::Look() {
   if (!look_valid_) {
-    look_ = FromTop();
+    FromTop(look_);
     look_valid_ = true;
   }
   return look_;
 }
 
 void TextStage::PutBack() {
-  if (look_valid_ && look_.kind != Tok::End) Top().pending.push_back(look_);
+  if (look_valid_ && look_.kind != Tok::End) Top().pending.push_back(std::move(look_));
   look_valid_ = false;
 }
 

@@ -20,7 +20,9 @@ namespace abelc {
 class TextStage {
  public:
   TextStage(const std::string& source, Diagnostics& diags, const SourceContext& context);
-  Token Next();
+  // The next token into `t` (the parser reads every token into one, whose
+  // text keeps its buffer).
+  void Next(Token& t);
   void SetRadix(int radix);
   // What the parser declared: names for @IFDEF, numbers for directive expressions.
   void Declare(const std::string& name) { declared_.insert(name); }
@@ -43,8 +45,8 @@ class TextStage {
     std::string body;
   };
 
-  Token Raw();  // the next token of the text, directives not yet applied
-  Token FromTop();
+  void Raw(Token& t);  // the next token of the text, directives not yet applied
+  void FromTop(Token& t);
   // Reads `texts` next, `times` over.
   void Push(std::vector<std::string> texts, SourcePos start, bool fixed, SourcePos origin,
             const std::string& directory, std::size_t times = 1);
