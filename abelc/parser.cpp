@@ -589,8 +589,11 @@ std::vector<DeclName> Parser::ParseDeclNames() {
         Fail(at, "invalid range '" + first.name + ".." + last + "'");
         return {};
       }
+      if (names.empty()) names.reserve(std::max(expanded.size(), kListReserve));
       for (std::string& n : expanded) names.push_back({std::move(n), first.active_low, first.pos});
     } else {
+      // Room for a few names once there is one: most declarations that fail have none.
+      if (names.empty()) names.reserve(kListReserve);
       names.push_back(std::move(first));
     }
   } while (Accept(","));
@@ -705,23 +708,23 @@ void Parser::ParseDeclaration(Module& m) {
     Take();
     ConstDecl d;
     d.pos = pos;
-    d.names = names;
+    d.names = std::move(names);
     d.values = ParseList();
     if (failed_) return;
-    for (std::size_t i = 0; i < names.size() && i < d.values.size(); ++i) {
-      text_.Declare(names[i].name);
-      if (d.values[i]->kind == ExprKind::Number) text_.DefineValue(names[i].name, d.values[i]->number);
+    for (std::size_t i = 0; i < d.names.size() && i < d.values.size(); ++i) {
+      text_.Declare(d.names[i].name);
+      if (d.values[i]->kind == ExprKind::Number) text_.DefineValue(d.names[i].name, d.values[i]->number);
     }
     Expect(";");
     if (failed_) return;
-    for (const DeclName& n : names) {
+    for (const DeclName& n : d.names) {
       if (n.active_low) {
         Fail(n.pos, "a constant cannot be declared active-low");
         return;
       }
     }
-    if (d.values.size() != names.size()) {
-      Fail(pos, std::to_string(names.size()) + " names but " + std::to_string(d.values.size()) +
+    if (d.values.size() != d.names.size()) {
+      Fail(pos, std::to_string(d.names.size()) + " names but " + std::to_string(d.values.size()) +
                     " values in the constant declaration");
       return;
     }
