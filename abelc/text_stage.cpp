@@ -22,6 +22,10 @@ constexpr std::size_t kMaxDepth = 64;             // texts open at once
 constexpr int kMaxOperandDepth = 200;             // a directive expression's nesting, well within the stack
 constexpr std::uint64_t kMaxTokens = 100'000;     // tokens one compilation may read (examples: 3,000)
 constexpr std::size_t kMaxExpansion = 1'000'000;  // characters one directive may produce
+// Characters all macro calls, directives and included files may produce: a
+// macro whose body calls it again with its argument twice doubles the text
+// at each call, and the token limit does not see text read as arguments.
+constexpr std::size_t kMaxExpanded = 2'000'000;
 
 // A list of one text, which is moved, not copied.
 std::vector<std::string> One(std::string text) {
@@ -79,6 +83,12 @@ void TextStage::SetRadix(int radix) {
 void TextStage::Push(std::vector<std::string> texts, SourcePos start, bool fixed, SourcePos origin,
                      const std::string& directory, std::size_t times) {
   if (texts.empty() || times == 0) return;
+  for (const std::string& text : texts) expanded_ += text.size() * times;
+  if (expanded_ > kMaxExpanded) {
+    diags_.Error(origin, "the macros and directives produce more than 2000000 characters");
+    stopped_ = true;
+    return;
+  }
   if (frames_.size() >= kMaxDepth) {
     diags_.Error(origin, "macros, directives and included files nest more than 64 deep");
     stopped_ = true;
@@ -148,7 +158,8 @@ void TextStage::Next(Token& t) {
   for (;;) {
     if (stopped_ || diags_.Saturated()) {
       t = Token();
-      t.pos = Top().lexer->Here();
+      // Inside a macro call or an included file, where it was called or included.
+      t.pos = Top().fixed ? Top().origin : Top().lexer->Here();
       return;
     }
     Raw(t);

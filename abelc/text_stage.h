@@ -83,6 +83,7 @@ class TextStage {
   int operand_depth_ = 0;  // operands open at once: parentheses and unary operators
   int radix_ = 10;
   std::uint64_t produced_ = 0;  // tokens handed out, against runaway repetition
+  std::size_t expanded_ = 0;    // characters of the texts pushed, against runaway expansion
   bool stopped_ = false;
 };
 

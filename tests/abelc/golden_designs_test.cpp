@@ -95,6 +95,8 @@ const FailCase kFailCases[] = {
     {"long_identifier",
      "long_identifier.abl:3:3: error: identifier 'this_name_is_much_too_long_for_abel_x' is longer than 31 "
      "characters"},
+    {"macro_doubling",
+     "macro_doubling.abl:6:7: error: the macros and directives produce more than 2000000 characters"},
     {"missing_end", "missing_end.abl:6:1: error: END expected at the end of module 'missing_end'"},
     {"missing_semicolon", "missing_semicolon.abl:6:3: error: ';' expected, found 'y'"},
     {"multiply_on_set", "multiply_on_set.abl:5:23: error: '*' works on numbers only, not on signals or sets"},
