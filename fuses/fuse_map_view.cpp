@@ -30,8 +30,10 @@ std::string FuseRowLine(std::int64_t firstFuse, std::int64_t fuseCount) {
   char number[24];
   std::snprintf(number, sizeof number, "L%05lld ", static_cast<long long>(firstFuse));
   std::string line = number;
-  line.reserve(line.size() + static_cast<std::size_t>(std::max<std::int64_t>(fuseCount, 0)));
-  for (std::int64_t i = 0; i < fuseCount; ++i) line += static_cast<char>('0' | FuseAt(firstFuse + i));
+  const std::size_t start = line.size();
+  line.resize(start + static_cast<std::size_t>(std::max<std::int64_t>(fuseCount, 0)));
+  for (std::int64_t i = 0; i < fuseCount; ++i)
+    line[start + static_cast<std::size_t>(i)] = static_cast<char>('0' | FuseAt(firstFuse + i));
   return line;
 }
 

@@ -2,8 +2,10 @@
 #include "fuses/jedec_reader.h"
 
 #include <algorithm>
+#include <array>
 #include <cstdio>
 #include <filesystem>
+#include <string_view>
 #include <system_error>
 
 #include "base/fuse_map.h"
@@ -18,22 +20,26 @@ struct ReadState {
   bool FuseData = false;         // an L field, or a QF count above 0
   bool Checksum = false;         // a C field
   bool CutField = false;         // text before ETX (or the end) that no "*" closed
+  // The checksum last computed, over SumCount fuses (-1: none since the fuses
+  // last changed), so a file of many C fields sums the map once.
+  std::int64_t SumCount = -1;
+  int Sum = 0;
 };
 
-std::string Trimmed(const std::string& field) {
+std::string_view Trimmed(std::string_view field) {
   const auto first = field.find_first_not_of(' ');
-  if (first == std::string::npos) return std::string();
+  if (first == std::string_view::npos) return {};
   const auto last = field.find_last_not_of(' ');
   return field.substr(first, last - first + 1);
 }
 
-void ReadFuseList(const std::string& f, ReadState& state) {
-  state.FuseAddress = ParseJedecDecimal(std::string_view(f).substr(1));
+void ReadFuseList(std::string_view f, ReadState& state) {
+  state.FuseAddress = ParseJedecDecimal(f.substr(1));
+  state.SumCount = -1;
   // Without a space the whole field is scanned, so the address digits
   // themselves count as fuses (L0008 sets fuses 8, 9 and 10 to 0).
   const auto space = f.find(' ');
-  const std::string_view digits =
-      space == std::string::npos ? std::string_view(f) : std::string_view(f).substr(space + 1);
+  const std::string_view digits = space == std::string_view::npos ? f : f.substr(space + 1);
   for (char c : digits) {
     if (c != '0' && c != '1') continue;
     // An address outside the map (negative, or past the capacity) ends the read.
@@ -46,9 +52,14 @@ void ReadFuseList(const std::string& f, ReadState& state) {
   }
 }
 
-void CheckChecksum(const std::string& f, const ReadState& state) {
-  const std::uint64_t expected = ParseJedecHex(std::string_view(f).substr(1));
-  const int computed = FuseChecksum(FuseMapLength != 0 ? FuseMapLength : state.FuseAddress);
+void CheckChecksum(std::string_view f, ReadState& state) {
+  const std::uint64_t expected = ParseJedecHex(f.substr(1));
+  const std::int64_t count = FuseMapLength != 0 ? FuseMapLength : state.FuseAddress;
+  if (state.SumCount != count) {
+    state.Sum = FuseChecksum(count);
+    state.SumCount = count;
+  }
+  const int computed = state.Sum;
   if (static_cast<std::uint64_t>(computed) != expected) {
     MessageLog(
         "Checksum: " + HexText(static_cast<std::uint64_t>(computed)) + " <> expected: " + HexText(expected),
@@ -56,8 +67,8 @@ void CheckChecksum(const std::string& f, const ReadState& state) {
   }
 }
 
-void ProcessField(const std::string& field, ReadState& state) {
-  const std::string f = Trimmed(field);
+void ProcessField(std::string_view field, ReadState& state) {
+  const std::string_view f = Trimmed(field);
   if (f.empty()) return;
   if (f[0] == 'L') {
     state.FuseData = true;
@@ -65,19 +76,29 @@ void ProcessField(const std::string& field, ReadState& state) {
   } else if (f[0] == 'C') {
     state.Checksum = true;
     CheckChecksum(f, state);
-  } else if (f.compare(0, 2, "QF") == 0) {
-    FuseMapLength = ParseJedecDecimal(std::string_view(f).substr(2));
+  } else if (f.substr(0, 2) == "QF") {
+    FuseMapLength = ParseJedecDecimal(f.substr(2));
     if (FuseMapLength > 0) state.FuseData = true;
     if (FuseMapLength > JedecFuseCapacity || FuseMapLength == 0) state.Stop = true;
-  } else if (f.compare(0, 2, "F1") == 0) {
+  } else if (f.substr(0, 2) == "F1") {
     FuseMap.fill(1);
+    state.SumCount = -1;
   }
   // QP, G1, F0, G0, N, QV, V, P, D, J, X and unknown fields need nothing.
 }
 
-char UpperCase(unsigned char byte) {
-  return static_cast<char>(byte >= 'a' && byte <= 'z' ? byte - ('a' - 'A') : byte);
-}
+// Each byte as the fields are read: letters in upper case, blanks and
+// control characters (ETX included) as spaces.
+constexpr std::array<char, 256> FieldChars = [] {
+  std::array<char, 256> table{};
+  for (int byte = 0; byte < 256; ++byte) {
+    char c = static_cast<char>(byte);
+    if (byte <= 32) c = ' ';
+    if (byte >= 'a' && byte <= 'z') c = static_cast<char>(byte - ('a' - 'A'));
+    table[static_cast<std::size_t>(byte)] = c;
+  }
+  return table;
+}();
 
 // Reads at most limit + 1 bytes, so a size over the limit shows and a file
 // that grows while it is read cannot make the work unbounded. Only regular
@@ -106,30 +127,29 @@ ReadState ScanJedecText(const std::string& bytes) {
   FuseMapLength = 0;
   FuseMap.fill(0);
   ReadState state;
-  std::size_t i = 0;
   // Everything up to and including the first "*" is header: STX, free text, comments.
-  while (i < bytes.size() && bytes[i++] != '*') {
-  }
-  std::string field;
-  bool trailer = false;  // ETX seen and no "*" since: the transmission checksum follows
-  for (; i < bytes.size() && !state.Stop; ++i) {
-    const char c = UpperCase(static_cast<unsigned char>(bytes[i]));
-    if (c == '*') {
-      ProcessField(field, state);
-      field.clear();
+  const std::size_t star = bytes.find('*');
+  const std::size_t begin = star == std::string::npos ? bytes.size() : star + 1;
+  std::string text(bytes, begin);
+  for (char& c : text) c = FieldChars[static_cast<unsigned char>(c)];
+  const std::string_view fields(text);
+  const char* const ends = "*\x03";  // the bytes that end a field or start the trailer
+  std::size_t start = 0;             // of the field being read
+  bool trailer = false;              // ETX seen and no "*" since: the transmission checksum follows
+  for (std::size_t at = bytes.find_first_of(ends, begin); at != std::string::npos && !state.Stop;
+       at = bytes.find_first_of(ends, at + 1)) {
+    const std::size_t end = at - begin;
+    if (bytes[at] == '*') {
+      ProcessField(fields.substr(start, end - start), state);
+      start = end + 1;
       trailer = false;
       state.CutField = false;
-    } else if (c == '\x03' && !trailer) {
+    } else if (!trailer) {
       trailer = true;
-      state.CutField = !Trimmed(field).empty();
-      field += ' ';
-    } else if (static_cast<unsigned char>(c) <= 32) {
-      field += ' ';
-    } else {
-      field += c;
+      state.CutField = !Trimmed(fields.substr(start, end - start)).empty();
     }
   }
-  if (!trailer && !state.Stop) state.CutField = !Trimmed(field).empty();
+  if (!trailer && !state.Stop) state.CutField = !Trimmed(fields.substr(start)).empty();
   // Without a QF field the count is where the last L field ended.
   if (!state.Stop && FuseMapLength == 0) FuseMapLength = state.FuseAddress;
   return state;

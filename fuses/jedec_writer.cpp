@@ -2,6 +2,7 @@
 #include "fuses/jedec_writer.h"
 
 #include <cstdio>
+#include <string_view>
 
 #include "base/fuse_map.h"
 #include "base/message_log.h"
@@ -23,12 +24,12 @@ std::string DateLine(const LocalDateTime& now) {
 
 // A row goes into the file only if its fuse part (the text after the first
 // space, up to the next one) holds a "1"; the F0 field covers the others.
-bool RowHasFuseSet(const std::string& line) {
+bool RowHasFuseSet(std::string_view line) {
   const auto space = line.find(' ');
-  if (space == std::string::npos) return false;
+  if (space == std::string_view::npos) return false;
   const auto end = line.find(' ', space + 1);
-  return line.substr(space + 1, end == std::string::npos ? std::string::npos : end - space - 1).find('1') !=
-         std::string::npos;
+  return line.substr(space + 1, end == std::string_view::npos ? std::string_view::npos : end - space - 1)
+             .find('1') != std::string_view::npos;
 }
 
 }  // namespace

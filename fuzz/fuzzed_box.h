@@ -23,9 +23,9 @@
 // inputs the fuzzer found.
 #pragma once
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
-#include <deque>
 #include <string>
 #include <vector>
 
@@ -45,23 +45,24 @@ class FuzzedBox final : public SerialPort {
 
   bool Open(const std::string&) override {
     open_ = true;
-    pending_.clear();
+    Clear();
     woken_ = false;
     return true;
   }
   void Close() override {
     open_ = false;
-    pending_.clear();
+    Clear();
   }
   bool IsOpen() override { return open_; }
   bool Unplugged() const { return at_ >= size_; }
-  int BytesWaiting() override { return open_ ? static_cast<int>(pending_.size()) : 0; }
+  int BytesWaiting() override { return open_ ? waiting_ : 0; }
   int Read(std::uint8_t* buffer, int count) override {
-    int n = 0;
-    while (n < count && !pending_.empty()) {
-      buffer[n++] = pending_.front();
-      pending_.pop_front();
-    }
+    const int n = std::clamp(count, 0, waiting_);
+    std::copy_n(
+        pending_.begin() + static_cast<std::ptrdiff_t>(pending_.size() - static_cast<std::size_t>(waiting_)),
+        n, buffer);
+    waiting_ -= n;
+    if (waiting_ == 0) pending_.clear();
     return n;
   }
   int Write(const std::uint8_t* data, int count) override {
@@ -85,6 +86,22 @@ class FuzzedBox final : public SerialPort {
 
  private:
   std::uint8_t Next() { return at_ < size_ ? data_[at_++] : 0; }
+  void Clear() {
+    pending_.clear();
+    waiting_ = 0;
+  }
+  void Push(std::uint8_t byte) {
+    pending_.push_back(byte);
+    ++waiting_;
+  }
+  // Passes on the next count bytes, zeros once they run out.
+  void PassOn(int count) {
+    const std::size_t given = std::min(static_cast<std::size_t>(count), size_ - at_);
+    pending_.insert(pending_.end(), data_ + at_, data_ + at_ + given);
+    pending_.resize(pending_.size() + (static_cast<std::size_t>(count) - given), 0);
+    at_ += given;
+    waiting_ += count;
+  }
 
   void Answer(std::uint8_t command, bool wakeUp) {
     if (at_ >= size_) return;  // unplugged
@@ -92,24 +109,22 @@ class FuzzedBox final : public SerialPort {
     switch (control & 3) {
       case 0: {
         if (wakeUp) {
-          for (char c : std::string(BoxIdentification)) pending_.push_back(static_cast<std::uint8_t>(c));
+          for (const char* c = BoxIdentification; *c != 0; ++c) Push(static_cast<std::uint8_t>(*c));
           return;
         }
         const std::uint8_t length = Next();
-        for (int i = 0; i < length; ++i) pending_.push_back(Next());
-        pending_.insert(pending_.end(), {length, 0, 0, command});
+        PassOn(length);
+        for (std::uint8_t byte : {length, std::uint8_t{0}, std::uint8_t{0}, command}) Push(byte);
         return;
       }
       case 1: {
-        const int length = 5 * Next();
-        for (int i = 0; i < length; ++i) pending_.push_back(Next());
+        PassOn(5 * Next());
         return;
       }
       case 2:
         return;
       default: {
-        const std::uint8_t length = Next();
-        for (int i = 0; i < length + 4; ++i) pending_.push_back(Next());
+        PassOn(Next() + 4);
         return;
       }
     }
@@ -124,7 +139,10 @@ class FuzzedBox final : public SerialPort {
   bool requested_ = false;
   std::int64_t requestedAtMs_ = 0;
   int timedOutWaits_ = 0;
-  std::deque<std::uint8_t> pending_;
+  // The bytes waiting are the last waiting_ of pending_: a plain count, so the
+  // reply wait's once-a-millisecond question calls no library code.
+  std::vector<std::uint8_t> pending_;
+  int waiting_ = 0;
 };
 
 // Read, Verify and Erase (answered Yes) against the box; returns the log. The
