@@ -3,8 +3,8 @@
 #include "abelc/elaborate.h"
 
 #include <algorithm>
-#include <cctype>
 
+#include "abelc/ascii_case.h"
 #include "abelc/elaborator.h"
 #include "abelc/gal_devices.h"
 
@@ -25,7 +25,7 @@ bool InvertsRegister(const LogicModel& m, const Output& o) {
 namespace {
 
 std::string Upper(std::string s) {
-  for (char& c : s) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  ConvertCase(s, kUpperAscii);
   return s;
 }
 
@@ -153,19 +153,14 @@ int Elaborator::SignalIndex(const std::string& name) const {
 // The message for a name that is not declared, with a hint when only the
 // case differs.
 std::string Elaborator::Undeclared(const std::string& name) const {
-  auto same_ignoring_case = [&](const std::string& other) {
-    return other.size() == name.size() &&
-           std::equal(other.begin(), other.end(), name.begin(), [](char a, char b) {
-             return std::tolower(static_cast<unsigned char>(a)) ==
-                    std::tolower(static_cast<unsigned char>(b));
-           });
-  };
   std::string text = "'" + name + "' is not declared";
   for (const auto& [other, index] : signal_index_) {
-    if (same_ignoring_case(other)) return text + "; names are case-sensitive, did you mean '" + other + "'?";
+    if (SameIgnoringCase(other, name))
+      return text + "; names are case-sensitive, did you mean '" + other + "'?";
   }
   for (const auto& [other, c] : constants_) {
-    if (same_ignoring_case(other)) return text + "; names are case-sensitive, did you mean '" + other + "'?";
+    if (SameIgnoringCase(other, name))
+      return text + "; names are case-sensitive, did you mean '" + other + "'?";
   }
   return text;
 }

@@ -10,6 +10,8 @@
 #include <string_view>
 #include <utility>
 
+#include "abelc/ascii_case.h"
+
 namespace abelc {
 
 namespace {
@@ -28,22 +30,6 @@ static_assert(std::ranges::all_of(kKeywords, [](std::string_view k) { return k.s
 
 constexpr int kMaxLineLength = 150;
 constexpr std::size_t kMaxIdentLength = 31;
-
-// ASCII case tables: the words changed are names, whose characters are ASCII.
-constexpr auto kCase = [](bool upper) {
-  std::array<char, 256> table{};
-  for (int c = 0; c < 256; ++c) {
-    const bool change = upper ? c >= 'a' && c <= 'z' : c >= 'A' && c <= 'Z';
-    table[static_cast<std::size_t>(c)] = static_cast<char>(change ? c ^ 0x20 : c);
-  }
-  return table;
-};
-constexpr std::array<char, 256> kLower = kCase(false), kUpper = kCase(true);
-
-// `s` through a case table, in place.
-void Convert(std::string& s, const std::array<char, 256>& table) {
-  for (char& c : s) c = table[static_cast<unsigned char>(c)];
-}
 
 // Classes of the ASCII characters; other bytes belong to none.
 enum : std::uint16_t {
@@ -107,7 +93,7 @@ bool IsTokenStart(char c) {
 
 int DigitValue(char c) {
   if (c >= '0' && c <= '9') return c - '0';
-  c = kLower[static_cast<unsigned char>(c)];
+  c = kLowerAscii[static_cast<unsigned char>(c)];
   if (c >= 'a' && c <= 'z') return c - 'a' + 10;
   return 99;
 }
@@ -126,7 +112,7 @@ bool IsKeywordText(std::string_view word) {
     return first;
   }();
   if (word.empty()) return false;
-  const char first = kLower[static_cast<unsigned char>(word[0])];
+  const char first = kLowerAscii[static_cast<unsigned char>(word[0])];
   if (first < 'a' || first > 'z') return false;
   const auto letter = static_cast<std::size_t>(first - 'a');
   // At most six keywords share a letter: their lengths first, then their
@@ -135,7 +121,7 @@ bool IsKeywordText(std::string_view word) {
     const std::string_view keyword = kKeywords[k];
     if (keyword.size() != word.size()) continue;
     std::size_t i = 1;
-    while (i < word.size() && keyword[i] == kLower[static_cast<unsigned char>(word[i])]) ++i;
+    while (i < word.size() && keyword[i] == kLowerAscii[static_cast<unsigned char>(word[i])]) ++i;
     if (i == word.size()) return true;
   }
   return false;
@@ -169,7 +155,7 @@ bool Lexer::PeekWordIs(std::string_view lower) const {
   }
   if (end - at_ != lower.size()) return false;
   for (std::size_t i = 0; i < lower.size(); ++i) {
-    if (kLower[static_cast<unsigned char>(src_[at_ + i])] != lower[i]) return false;
+    if (kLowerAscii[static_cast<unsigned char>(src_[at_ + i])] != lower[i]) return false;
   }
   return true;
 }
@@ -297,7 +283,7 @@ void Lexer::Next(Token& t) {
     if ((kClasses[static_cast<unsigned char>(c)] & kKeywordStart) && length <= kLongestKeyword &&
         IsKeywordText(t.text)) {
       t.kind = Tok::Keyword;
-      Convert(t.text, kLower);
+      ConvertCase(t.text, kLowerAscii);
       return;
     }
     t.kind = Tok::Ident;
@@ -324,7 +310,7 @@ void Lexer::LexPunct(Token& t) {
     SkipIdentChars();
     t.kind = Tok::Directive;
     t.text.assign(src_, start, at_ - start);
-    Convert(t.text, kLower);
+    ConvertCase(t.text, kLowerAscii);
     return;
   }
   static constexpr std::string_view kLong[] = {":+:", ":*:", "?:=", ":=", "?=", "->", ":>",
@@ -353,7 +339,7 @@ void Lexer::LexNumber(Token& t) {
   int radix = radix_;
   if (Peek() == '^') {
     Advance();
-    char r = kLower[static_cast<unsigned char>(Peek())];
+    char r = kLowerAscii[static_cast<unsigned char>(Peek())];
     switch (r) {
       case 'b':
         radix = 2;
@@ -431,7 +417,7 @@ void Lexer::LexDot(Token& t) {
   std::size_t start = at_;
   SkipIdentChars();
   t.text.assign(src_, start, at_ - start);
-  Convert(t.text, kUpper);
+  ConvertCase(t.text, kUpperAscii);
   if (t.text.empty()) {
     diags_.Error(pos, "misplaced '.'");
     Next(t);

@@ -10,6 +10,7 @@
 #include <string>
 #include <string_view>
 
+#include "abelc/ascii_case.h"
 #include "abelc/nesting_guard.h"
 #include "abelc/parser_internal.h"
 
@@ -103,9 +104,8 @@ int BitsFor(std::uint64_t value) {
 // Words of the later dialect that start a declaration after the names; they
 // are keywords only there, elsewhere names ("wait" is a common state name).
 bool IsLaterDeclaration(const std::string& word) {
-  std::string lower = word;
-  for (char& c : lower) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return lower == "interface" || lower == "functional_block" || lower == "external";
+  return SameIgnoringCase(word, "interface") || SameIgnoringCase(word, "functional_block") ||
+         SameIgnoringCase(word, "external");
 }
 
 }  // namespace
@@ -155,7 +155,7 @@ void Parser::Expect(const char* punct) {
 void Parser::ExpectKeyword(const char* kw) {
   if (!AcceptKeyword(kw) && !failed_) {
     std::string upper = kw;
-    for (char& c : upper) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    ConvertCase(upper, kUpperAscii);
     FailHere(upper);
   }
 }
@@ -613,7 +613,7 @@ std::vector<std::string> Parser::ParseAttributes(SourcePos& pos) {
       if (!current.empty()) attrs.push_back(current);
       current.clear();
     } else if (!std::isspace(static_cast<unsigned char>(c))) {
-      current += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+      current += LowerAscii(c);
     }
   }
   Take();

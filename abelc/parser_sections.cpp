@@ -1,5 +1,6 @@
 // The logic sections: equations with WHEN blocks, truth tables, state
 // diagrams and test vectors.
+#include "abelc/ascii_case.h"
 #include "abelc/parser_internal.h"
 
 namespace abelc {
@@ -196,9 +197,8 @@ void Parser::ParseStateDiagram(Module& m) {
   if (failed_) return;
   // The later dialect's resets; the words are names everywhere else.
   for (;;) {
-    std::string word = tok_.kind == Tok::Ident ? tok_.text : "";
-    for (char& c : word) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    if (word != "sync_reset" && word != "async_reset") break;
+    const std::string_view word = tok_.kind == Tok::Ident ? std::string_view(tok_.text) : std::string_view();
+    if (!SameIgnoringCase(word, "sync_reset") && !SameIgnoringCase(word, "async_reset")) break;
     StateReset r;
     r.pos = tok_.pos;
     r.async = word == "async_reset";

@@ -11,6 +11,7 @@
 #include <string_view>
 #include <utility>
 
+#include "abelc/ascii_case.h"
 #include "abelc/nesting_guard.h"
 #include "abelc/read_file.h"
 
@@ -32,12 +33,6 @@ std::vector<std::string> One(std::string text) {
   std::vector<std::string> texts;
   texts.push_back(std::move(text));
   return texts;
-}
-
-bool SameIgnoringCase(std::string_view a, std::string_view b) {
-  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-           return std::tolower(static_cast<unsigned char>(x)) == std::tolower(static_cast<unsigned char>(y));
-         });
 }
 
 std::string Trim(const std::string& s) {
