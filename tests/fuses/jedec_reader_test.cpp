@@ -97,6 +97,11 @@ TEST(JedecReader, FieldRules) {
        {0},
        {"WARNING!", "Checksum: 1 <> expected: FFFFFFFFFFFFFFFF"}},
       {"checksum over QF, not over the L fields", "x*QF16*L0000 1*C0001*", 16, {0}, NoLog},
+      {"each checksum sums the fuses as they are then",
+       "x*QF8*L0000 1*C0001*L0001 1*C0003*C0003*",
+       8,
+       {0, 1},
+       NoLog},
       {"L field reaching 10000 stops", "x*QF2194*L9998 111*L0000 1*", 2194, {9998, 9999}, NoLog},
       {"L field reaching 10000 without QF gives 0", "x*L9999 11*", 0, {9999}, NoLog},
       {"negative address stops", "x*QF2194*L-1 1*L0000 1*", 2194, {}, NoLog},
@@ -109,8 +114,9 @@ TEST(JedecReader, FieldRules) {
 
 TEST(JedecReader, F1SetsTheWholeArray) {
   TestWindowScope scope;
-  EXPECT_EQ(ReadJedecText("x*L0000 0*F1*"), 1);
+  EXPECT_EQ(ReadJedecText("x*L0000 0*C0000*F1*C0001*"), 1);
   EXPECT_EQ(FusesSet().size(), static_cast<std::size_t>(FuseMapSize));
+  EXPECT_TRUE(scope.window().LogLines.empty());  // the checksum after F1 counts the ones
 }
 
 TEST(JedecReader, LineEndsDoNotMatter) {
