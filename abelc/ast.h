@@ -25,6 +25,7 @@ enum class ExprKind { Number, Special, Name, Set, Range, Unary, Binary, Index };
 struct Expr {
   ExprKind kind = ExprKind::Number;
   SourcePos pos;
+  int depth = 0;  // operators and sets from here down to the deepest leaf
   std::uint64_t number = 0, number2 = 0;
   std::string text;   // name, special constant ("X"), operator, or range start
   std::string text2;  // range end

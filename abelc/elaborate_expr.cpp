@@ -4,6 +4,7 @@
 #include <algorithm>
 
 #include "abelc/elaborator.h"
+#include "abelc/nesting_guard.h"
 
 namespace abelc {
 
@@ -156,6 +157,9 @@ Value Elaborator::EvalName(const Expr& e, const std::string& name, const std::st
 }
 
 Value Elaborator::Eval(const ExprPtr& e, const std::string& ext) {
+  const NestingGuard nesting(eval_depth_);
+  if (eval_depth_ > kMaxEvalDepth)
+    Fail(e->pos, "the expression is more than 1000 operators deep, counting those of the constants it uses");
   switch (e->kind) {
     case ExprKind::Number:
       return Number(e->number);

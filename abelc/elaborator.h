@@ -101,8 +101,13 @@ class Elaborator {
   std::map<std::string, int> signal_index_;
   std::map<std::string, std::pair<const ConstDecl*, ExprPtr>> constants_;
   std::set<std::string> expanding_;  // constants being expanded (self-reference check)
-  SourcePos use_;                    // while a constant is expanded: where it is used
-  std::string use_note_;             // and which constant it is
+  // Levels of Eval open at once: an expression's tree is bounded by the
+  // parser (1000 operators above a leaf), but a constant may use a constant
+  // that uses another, each adding its own tree.
+  static constexpr int kMaxEvalDepth = 1001;
+  int eval_depth_ = 0;
+  SourcePos use_;         // while a constant is expanded: where it is used
+  std::string use_note_;  // and which constant it is
   std::map<std::pair<int, std::string>, Slot> slots_;
   std::map<std::pair<int, Feedback>, int> var_index_;
   // While a state diagram under @DCSET is read: per (signal, extension), where

@@ -402,6 +402,13 @@ const char* Parser::BinaryOp(int level) const {
   return nullptr;
 }
 
+void Parser::Deepen(Expr& e) {
+  int deepest = 0;
+  for (const ExprPtr& kid : e.kids) deepest = std::max(deepest, kid->depth);
+  e.depth = deepest + 1;
+  if (e.depth > kMaxTreeDepth) Fail(e.pos, "the expression is more than 1000 operators deep");
+}
+
 ExprPtr Parser::ParseBinary(int level) {
   if (level < 2) return ParseUnary();
   ExprPtr left = ParseBinary(level - 1);
@@ -414,6 +421,7 @@ ExprPtr Parser::ParseBinary(int level) {
     e->text = op;
     Take();
     e->kids = {left, ParseBinary(level - 1)};
+    Deepen(*e);
     left = e;
   }
   return left;
@@ -444,6 +452,7 @@ ExprPtr Parser::ParseUnary() {
     e->text = tok_.IsPunct("-") ? "-" : "!";
     Take();
     e->kids = {ParseUnary()};
+    Deepen(*e);
     return e;
   }
   return ParsePrimary();
@@ -519,6 +528,7 @@ ExprPtr Parser::ParseIndex(ExprPtr base) {
   }
   Expect("]");
   e->kids = {base};
+  Deepen(*e);
   if (tok_.kind == Tok::DotExt) {
     e->ext = tok_.text;
     Take();
@@ -551,6 +561,7 @@ ExprPtr Parser::ParseSet(SourcePos pos) {
       }
       e->kids.push_back(item);
     } while (Accept(","));
+    Deepen(*e);
   }
   Expect("]");
   if (tok_.kind == Tok::DotExt) {

@@ -54,6 +54,7 @@ class Parser {
     return std::allocate_shared<Expr>(std::pmr::polymorphic_allocator<Expr>(nodes_.get()));
   }
   ExprPtr ParseExpr();
+  void Deepen(Expr& e);  // sets e.depth from its kids; fails past kMaxTreeDepth
   ExprPtr ParseBinary(int level);
   ExprPtr ParseUnary();
   ExprPtr ParsePrimary();
@@ -103,6 +104,14 @@ class Parser {
   bool alternate_ = false;
   static constexpr int kMaxExpressionDepth = 200;  // well within the stack of every stage after
   int expression_depth_ = 0;
+  // The tree an expression makes may be deeper than its parentheses: each
+  // operator of a chain (a # b # c ...) is one level more. Every stage after
+  // the parser walks the tree recursively, so its depth is bounded too.
+  static constexpr int kMaxTreeDepth = 1000;
+  // WHEN statements nested in THEN and ELSE, and IF ... ELSE IF chains in a
+  // state diagram, are read recursively.
+  static constexpr int kMaxStatementDepth = 200;
+  int statement_depth_ = 0;
   bool dcset_ = false;
   bool dcstate_ = false;
   std::vector<SymbolicRegister> registers_;

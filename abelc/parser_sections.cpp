@@ -1,6 +1,7 @@
 // The logic sections: equations with WHEN blocks, truth tables, state
 // diagrams and test vectors.
 #include "abelc/ascii_case.h"
+#include "abelc/nesting_guard.h"
 #include "abelc/parser_internal.h"
 
 namespace abelc {
@@ -25,6 +26,11 @@ Stmt Parser::ParseStatement() {
     return Stmt{eq};
   }
   if (AcceptKeyword("when")) {
+    const NestingGuard nesting(statement_depth_);
+    if (statement_depth_ > kMaxStatementDepth) {
+      Fail(pos, "WHEN statements nest more than 200 deep");
+      return Stmt{Equation{}};
+    }
     When w;
     w.pos = pos;
     w.cond = ParseExpr();
@@ -297,6 +303,11 @@ Transition Parser::ParseTransition() {
     return t;
   }
   // IF cond THEN target [ELSE (IF ... | target)] ;  -- one ';' ends the chain
+  const NestingGuard nesting(statement_depth_);
+  if (statement_depth_ > kMaxStatementDepth) {
+    Fail(pos, "the IF ... ELSE IF chain is more than 200 long");
+    return Transition{};
+  }
   ExpectKeyword("if");
   Transition t;
   t.kind = Transition::Kind::If;

@@ -76,6 +76,9 @@ const FailCase kFailCases[] = {
     {"conflicting_attributes",
      "conflicting_attributes.abl:3:3: error: 'q' is already 'com' and cannot also be 'reg'"},
     {"constant_count", "constant_count.abl:3:3: error: 2 names but 1 values in the constant declaration"},
+    {"constant_depth",
+     "constant_depth.abl:6:24: error: the expression is more than 1000 operators deep, counting those of the "
+     "constants it uses (in constant 'k' of line 4)"},
     {"declaration_expected",
      "declaration_expected.abl:3:8: error: PIN, NODE, DEVICE, ISTYPE or '=' expected, found '3'"},
     {"division_by_zero", "division_by_zero.abl:6:11: error: division by zero (in constant 'K' of line 4)"},
@@ -87,6 +90,7 @@ const FailCase kFailCases[] = {
     {"expected_clock", "expected_clock.abl:7:3: error: '.C.' cannot be an expected output value"},
     {"fuse_out_of_range",
      "fuse_out_of_range.abl:8:2: error: fuse 2194 does not exist on the P16V8 (fuses 0 to 2193)"},
+    {"if_chain", "if_chain.abl:6:26: error: the IF ... ELSE IF chain is more than 200 long"},
     {"include_not_found", "include_not_found.abl:3:1: error: cannot find the file 'common.inc' to include"},
     {"invalid_range", "invalid_range.abl:2:5: error: invalid range 'a0..b3'"},
     {"keyword_as_name", "keyword_as_name.abl:3:3: error: 'case' is a reserved word and cannot stand here"},
@@ -106,6 +110,7 @@ const FailCase kFailCases[] = {
      "plcc_part.abl:2:11: error: 'P22V10C' is a PLCC package; the program's devices are DIP parts (name the "
      "DIP "
      "part, such as 'P16V8', 'P20V8' or 'P22V10')"},
+    {"operator_chain", "operator_chain.abl:5:23: error: the expression is more than 1000 operators deep"},
     {"pin_count_mismatch",
      "pin_count_mismatch.abl:2:15: error: 3 names but 2 numbers in the PIN declaration"},
     {"pin_is_power", "pin_is_power.abl:3:9: error: pin 12 is GND"},
@@ -146,6 +151,7 @@ const FailCase kFailCases[] = {
     {"vector_items",
      "vector_items.abl:8:3: error: the vector does not have one value for each item of the header"},
     {"wide_condition", "wide_condition.abl:5:8: error: a condition must be one bit wide, not a set of 2"},
+    {"when_nesting", "when_nesting.abl:5:16: error: WHEN statements nest more than 200 deep"},
 };
 
 TEST(FailDesigns, EveryFileHasAMessageAndEveryMessageAFile) {
