@@ -308,8 +308,6 @@ std::string MainWindow::LineText(Pane pane, int index) {
 
 void MainWindow::ScrollToEnd(Pane pane) {
   QPlainTextEdit* widget = PaneWidget(pane);
-  widget->moveCursor(QTextCursor::End);
-  widget->ensureCursorVisible();
   widget->verticalScrollBar()->setValue(widget->verticalScrollBar()->maximum());
 }
 
