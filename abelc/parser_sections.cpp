@@ -26,11 +26,10 @@ Stmt Parser::ParseStatement() {
     return Stmt{eq};
   }
   if (AcceptKeyword("when")) {
+    // Past the limit the statement fails, and a failed statement reads no
+    // further WHEN.
     const NestingGuard nesting(statement_depth_);
-    if (statement_depth_ > kMaxStatementDepth) {
-      Fail(pos, "WHEN statements nest more than 200 deep");
-      return Stmt{Equation{}};
-    }
+    if (statement_depth_ > kMaxStatementDepth) Fail(pos, "WHEN statements nest more than 200 deep");
     When w;
     w.pos = pos;
     w.cond = ParseExpr();
@@ -304,10 +303,7 @@ Transition Parser::ParseTransition() {
   }
   // IF cond THEN target [ELSE (IF ... | target)] ;  -- one ';' ends the chain
   const NestingGuard nesting(statement_depth_);
-  if (statement_depth_ > kMaxStatementDepth) {
-    Fail(pos, "the IF ... ELSE IF chain is more than 200 long");
-    return Transition{};
-  }
+  if (statement_depth_ > kMaxStatementDepth) Fail(pos, "the IF ... ELSE IF chain is more than 200 long");
   ExpectKeyword("if");
   Transition t;
   t.kind = Transition::Kind::If;
