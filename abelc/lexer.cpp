@@ -93,7 +93,7 @@ bool IsTokenStart(char c) {
 
 int DigitValue(char c) {
   if (c >= '0' && c <= '9') return c - '0';
-  c = kLowerAscii[static_cast<unsigned char>(c)];
+  c = LowerAscii(c);
   if (c >= 'a' && c <= 'z') return c - 'a' + 10;
   return 99;
 }
@@ -112,7 +112,7 @@ bool IsKeywordText(std::string_view word) {
     return first;
   }();
   if (word.empty()) return false;
-  const char first = kLowerAscii[static_cast<unsigned char>(word[0])];
+  const char first = LowerAscii(word[0]);
   if (first < 'a' || first > 'z') return false;
   const auto letter = static_cast<std::size_t>(first - 'a');
   // At most six keywords share a letter: their lengths first, then their
@@ -121,7 +121,7 @@ bool IsKeywordText(std::string_view word) {
     const std::string_view keyword = kKeywords[k];
     if (keyword.size() != word.size()) continue;
     std::size_t i = 1;
-    while (i < word.size() && keyword[i] == kLowerAscii[static_cast<unsigned char>(word[i])]) ++i;
+    while (i < word.size() && keyword[i] == LowerAscii(word[i])) ++i;
     if (i == word.size()) return true;
   }
   return false;
@@ -153,11 +153,7 @@ bool Lexer::PeekWordIs(std::string_view lower) const {
   if (IsIdentStart(src_[end])) {
     while (IsIdentChar(src_[end])) ++end;  // the padding NUL ends the name
   }
-  if (end - at_ != lower.size()) return false;
-  for (std::size_t i = 0; i < lower.size(); ++i) {
-    if (kLowerAscii[static_cast<unsigned char>(src_[at_ + i])] != lower[i]) return false;
-  }
-  return true;
+  return SameIgnoringCase(std::string_view(src_).substr(at_, end - at_), lower);
 }
 
 bool Lexer::ReadGroup(char open, char close, std::string& text) {
@@ -339,7 +335,7 @@ void Lexer::LexNumber(Token& t) {
   int radix = radix_;
   if (Peek() == '^') {
     Advance();
-    char r = kLowerAscii[static_cast<unsigned char>(Peek())];
+    char r = LowerAscii(Peek());
     switch (r) {
       case 'b':
         radix = 2;

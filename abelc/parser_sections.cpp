@@ -206,7 +206,7 @@ void Parser::ParseStateDiagram(Module& m) {
     if (!SameIgnoringCase(word, "sync_reset") && !SameIgnoringCase(word, "async_reset")) break;
     StateReset r;
     r.pos = tok_.pos;
-    r.async = word == "async_reset";
+    r.async = SameIgnoringCase(word, "async_reset");
     Take();
     r.target = ParseExpr();
     Expect(":");

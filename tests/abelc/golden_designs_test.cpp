@@ -65,6 +65,8 @@ struct FailCase {
 const FailCase kFailCases[] = {
     {"assign_feedback", "assign_feedback.abl:6:3: error: 'q.FB' is feedback and cannot be assigned"},
     {"assign_width", "assign_width.abl:5:14: error: a set of 3 bits is assigned to 2 signals"},
+    {"async_reset_state",
+     "async_reset_state.abl:7:15: error: ASYNC_RESET can only go to the state whose code is all 0"},
     {"bad_radix", "bad_radix.abl:4:7: error: only ^b, ^o, ^d or ^h may start a number"},
     {"clock_constant_in_equation",
      "clock_constant_in_equation.abl:5:11: error: '.C.' may only be used in test vectors"},
