@@ -34,7 +34,9 @@ echo "== Building in build/"
 cmake --preset debug
 cmake --build build -j "$jobs"
 
-xvfb() { xvfb-run -a -s "-screen 0 1920x1080x24" "$@"; }
+# -noreset: the X server would reset whenever its last client left, between
+# two test processes, and a test connecting during the reset could not start.
+xvfb() { xvfb-run -a -s "-screen 0 1920x1080x24 -noreset" "$@"; }
 
 if [ "$mode" = run ]; then
   cd build
