@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <string>
+#include <utility>
 
 #include "abelc/compile.h"
 #include "abelc/diagnostics.h"
@@ -149,6 +151,22 @@ TEST(FrontEnd, DeepNestingIsAnErrorNotACrash) {
   for (const std::string& body : {"y = " + open + "a;", "@repeat " + open + "1 { y = a; }"}) {
     const Compilation c = CompileSource("module n\ny pin 19;\na pin 2;\nequations\n" + body + "\nend n\n");
     EXPECT_TRUE(c.diags.HasErrors()) << body.substr(0, 10);
+  }
+}
+
+// Past 100,000 tokens the compilation stops; the message blames macros and
+// directives only when the design uses them.
+TEST(FrontEnd, TheTokenLimitNamesWhatProducedTheTokens) {
+  std::string lines;
+  for (int i = 0; i < 30000; ++i) lines += "y = a;\n";  // four tokens each
+  const std::pair<std::string, const char*> cases[] = {
+      {lines, "the design has more than 100000 tokens"},
+      {"@repeat 30000 { y = a; }", "the macros and directives produce more than 100000 tokens"},
+  };
+  for (const auto& [body, message] : cases) {
+    const Compilation c = CompileSource("module t\ny pin 19;\na pin 2;\nequations\n" + body + "\nend t\n");
+    ASSERT_FALSE(c.diags.List().empty());
+    EXPECT_EQ(message, c.diags.List().front().message) << body.substr(0, 20);
   }
 }
 
