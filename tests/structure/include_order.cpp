@@ -21,7 +21,7 @@ const std::map<std::string, std::vector<std::string>>& Layers() {
       {"devices", {"base", "platform"}},
       {"fuses", {"devices", "base", "platform"}},
       {"programmer", {"fuses", "devices", "base", "platform"}},
-      {"abel", {"fuses", "devices", "base", "platform"}},
+      {"abel", {"fuses", "devices", "base", "platform", "abelc"}},
       {"logic", {"fuses", "devices", "base", "platform", "abelc"}},
       {"commands", {"programmer", "abel", "logic", "fuses", "devices", "base", "platform", "boxsim"}},
       {"app",
