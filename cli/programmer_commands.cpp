@@ -198,5 +198,5 @@ int RunProgramChip(const std::vector<std::string>& operands, const CliOptions& o
   const CommandResult opened = OpenDesign(operands[0], window);
   if (!opened.IsDone()) return CloseCliCommand(opened);
   SetSecurityFeature(options.Security);
-  return OnTheBox(options, window, [] { return RunDeviceProgram(0); });
+  return OnTheBox(options, window, [] { return RunDeviceProgram(0, 0); });
 }

@@ -77,7 +77,8 @@ CommandResult RunDeviceIdentify() {
   return found == 1 ? CommandDone() : CommandFailed("no chip found in the programmer");
 }
 
-CommandResult RunDeviceProgram(int confirm) {
+CommandResult RunDeviceProgram(int confirm, int force) {
+  (void)force;
   // Without a map there is nothing to program: the box is not even looked for.
   if (CheckFuseMapLoaded() == 0) return CommandFailed("no fuse map loaded");
   if (!BoxConnected()) return NoBox();

@@ -18,7 +18,9 @@ CommandResult RunDeviceIdentify();
 // Writes the loaded fuse map into the chip and verifies it. confirm 1 asks
 // first (the window's Program); 0 does not, as quelvox-cli program. With the
 // security feature on, a chip that verified gets its security cell set.
-CommandResult RunDeviceProgram(int confirm);
+// A map loaded from a damaged file is refused unless the user agrees, or
+// force is 1 (quelvox-cli program --force).
+CommandResult RunDeviceProgram(int confirm, int force);
 
 // Identifies the chip, powers the socket down and puts its PES bytes as hex
 // text on the clipboard.

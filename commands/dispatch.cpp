@@ -43,7 +43,7 @@ CommandResult RunAction(int commandId) {
     case CmdErase:
       return RunDeviceErase(0);
     case CmdProgram:
-      return RunDeviceProgram(1);
+      return RunDeviceProgram(1, 0);
     case CmdSetUserSignature:
       return RunSetUserSignature();
     case CmdCopyPes:
