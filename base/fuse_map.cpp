@@ -4,6 +4,7 @@
 std::array<std::uint8_t, FuseMapSize> FuseMap{};
 std::int64_t FuseMapLength = 0;
 std::int64_t ShownFuseCount = 0;
+FuseMapFindings LoadedMapFindings;
 
 int FuseChecksum(std::int64_t count) {
   // Never read past the array, whatever count a caller got from a file.
@@ -24,4 +25,5 @@ void ResetFuseState() {
   FuseMap.fill(0);
   FuseMapLength = 0;
   ShownFuseCount = 0;
+  LoadedMapFindings = {};
 }

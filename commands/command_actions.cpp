@@ -8,6 +8,7 @@
 
 #include "abel/compile_design.h"
 #include "base/design_path.h"
+#include "base/fuse_map.h"
 #include "base/message_log.h"
 #include "base/paths.h"
 #include "base/requesters.h"
@@ -26,14 +27,16 @@ bool FuseMapShown() {
 
 namespace {
 
-CommandResult KeepUnsavedRead() {
-  return CommandCancelled("the fuse map read from the chip was kept");
+CommandResult KeepUnsavedChanges() {
+  return CommandCancelled(CurrentUnsavedChange() == UnsavedChange::ChipRead
+                              ? "the fuse map read from the chip was kept"
+                              : "the fuse map with unsaved changes was kept");
 }
 
 }  // namespace
 
 CommandResult RunOpenCommand() {
-  if (!MayDiscardUnsavedRead()) return KeepUnsavedRead();
+  if (!MayDiscardUnsavedChanges()) return KeepUnsavedChanges();
   CurrentDesignPath = AskFileName(0, FilterJedec, "");
   if (CurrentDesignPath.empty()) return CommandCancelled("no file chosen");
   return RunOpenFileCommand(CurrentDesignPath);
@@ -41,8 +44,8 @@ CommandResult RunOpenCommand() {
 
 CommandResult RunOpenFileCommand(const std::string& path) {
   CurrentDesignPath = path;
+  SetUnsavedChange(UnsavedChange::None);
   OpenFuseFile(path);  // clears the fuse map shown before, read or not; asks about a PAL map
-  SetUnsavedChipRead(false);
   if (!FuseMapShown()) {
     ShowLoadedFile("");
     return CommandFailed("no fuse map loaded from " + path);
@@ -55,14 +58,15 @@ CommandResult RunSaveCommand() {
   if (CheckFuseMapToSave() == 0) return CommandFailed("no fuse map loaded");
   const std::string path = AskFileName(1, FilterJedec, "");
   if (path.empty()) return CommandCancelled("save cancelled");
+  RepeatDamagedFileFinding(true);
   if (WriteJedecFileTo(path) != 1) return CommandFailed("can't write " + path);
-  SetUnsavedChipRead(false);
+  SetUnsavedChange(UnsavedChange::None);
   ShowLoadedFile(path);
   return CommandDone();
 }
 
 CommandResult RunCompileCommand() {
-  if (!MayDiscardUnsavedRead()) return KeepUnsavedRead();
+  if (!MayDiscardUnsavedChanges()) return KeepUnsavedChanges();
   const std::string design = AskFileName(0, FilterAbel, "");
   if (design.empty()) return CommandCancelled("no file chosen");
   return RunCompileFileCommand(design);
@@ -72,7 +76,7 @@ CommandResult RunCompileFileCommand(const std::string& design) {
   if (CompileAbelDesign(design) != 1) return CommandFailed("no fuse file made from " + design);
   CurrentDesignPath = design;
   LoadFuseFile(OutputBaseOf(design) + ".jed");
-  SetUnsavedChipRead(false);
+  SetUnsavedChange(UnsavedChange::None);
   ShowChipDiagram();
   if (!FuseMapShown()) {
     ShowLoadedFile("");
@@ -95,11 +99,12 @@ CommandResult RunCompileFileCommand(const std::string& design) {
 }
 
 CommandResult RunReadCommand() {
-  if (!MayDiscardUnsavedRead()) return KeepUnsavedRead();
+  if (!MayDiscardUnsavedChanges()) return KeepUnsavedChanges();
   CurrentDesignPath.clear();
   const CommandResult result = RunDeviceRead();
   if (result.IsDone()) {
-    SetUnsavedChipRead(true);
+    LoadedMapFindings = {};  // the map is the chip's now, whatever file was loaded before
+    SetUnsavedChange(UnsavedChange::ChipRead);
     ShowLoadedFile("");
   }
   return result;

@@ -7,6 +7,7 @@
 
 #include "base/message_log.h"
 #include "commands/command_ids.h"
+#include "commands/design_state.h"
 #include "devices/gal_device.h"
 #include "fuses/user_signature.h"
 #include "platform/serial_port.h"
@@ -54,6 +55,8 @@ CommandResult RunDeviceRead() {
 CommandResult RunDeviceVerify() {
   if (!BoxConnected()) return NoBox();
   ReadOrVerifyDevice(1, 1);
+  // After the operation, which starts the log afresh, beside its result.
+  RepeatDamagedFileFinding(false);
   return ResultOf(DeviceOutcome::Verified, "the chip differs from the fuse map");
 }
 
@@ -78,11 +81,27 @@ CommandResult RunDeviceIdentify() {
 }
 
 CommandResult RunDeviceProgram(int confirm, int force) {
-  (void)force;
   // Without a map there is nothing to program: the box is not even looked for.
   if (CheckFuseMapLoaded() == 0) return CommandFailed("no fuse map loaded");
+  if (const std::string damaged = DamagedFileText(); !damaged.empty()) {
+    // Fuses the file lost would be programmed as unprogrammed cells: only
+    // on the user's word. No is the default.
+    if (force == 0 && confirm == 1) {
+      const BoxAnswer answer = TheWindow().ShowMessageBox("Quelvox", damaged + ". Program it anyway?",
+                                                          BoxButtons::YesNo, BoxIcon::Warning, true);
+      if (answer != BoxAnswer::Yes) return CommandCancelled("a map from a damaged file was not programmed");
+    } else if (force == 0) {
+      MessageLog(damaged + ": not programmed (--force programs it anyway)", LevelError);
+      return CommandFailed("a map from a damaged file was not programmed");
+    }
+  }
   if (!BoxConnected()) return NoBox();
   ProgramDevice(confirm, securityFeature ? 1 : 0);
+  // After the operation, which starts the log afresh, beside its result.
+  if (const std::string damaged = DamagedFileText();
+      !damaged.empty() && LastDeviceOutcome() == DeviceOutcome::Programmed) {
+    MessageLog(damaged + ": programmed anyway, as asked", LevelWarning);
+  }
   return ResultOf(DeviceOutcome::Programmed, "the chip was not programmed");
 }
 
@@ -98,12 +117,14 @@ CommandResult RunCopyPes() {
 
 CommandResult RunSetUserSignature() {
   if (CheckFuseMapLoaded() == 0) return CommandFailed("no fuse map loaded");
+  RepeatDamagedFileFinding(false);
   SelectFuseMapDevice();
   const std::optional<std::string> text = TheWindow().AskText(
       "Set User Signature",
       "User signature (up to " + std::to_string(GalDevice.UesBytes) + " characters):", "");
   if (!text) return CommandCancelled("no user signature given");
   if (SetUserSignature(*text) == 0) return CommandFailed("the user signature was refused");
+  SetUnsavedChange(UnsavedChange::Edited);
   return CommandDone();
 }
 

@@ -13,6 +13,7 @@
 #include "base/message_log.h"
 #include "base/paths.h"
 #include "base/requesters.h"
+#include "commands/design_state.h"
 #include "devices/gal_device.h"
 #include "fuses/fuse_file_load.h"
 #include "fuses/fuse_map_view.h"
@@ -98,6 +99,7 @@ bool TakePalMap(std::int64_t fuseCount, const std::string& path) {
   MessageLog(std::to_string(fuseCount) + " fuses of a " + type->Name + " converted into the " +
                  GalDevice.Name + " map that behaves the same",
              LevelPlain);
+  SetUnsavedChange(UnsavedChange::Edited);  // the GAL map is on no disk yet
   return true;
 }
 
@@ -124,6 +126,7 @@ CommandResult RunEquationsCommand() {
 CommandResult RunExportAbelCommand() {
   const std::optional<MapLogic> logic = LoadedLogic();
   if (!logic) return CommandFailed("no design written");
+  RepeatDamagedFileFinding(false);
   const std::string source = LoadedJedecPath();
   const std::string base = source.empty() ? "design" : BaseNameOf(source);
   std::string path = AskFileName(1, FilterAbel, base + ".abl");
@@ -147,7 +150,7 @@ CommandResult RunConvertPal(const std::string& in, const std::string& palType, c
     return CommandFailed("unknown PAL type " + palType);
   }
   MessageLog("Parsing file: " + FilePart(in), LevelPlain);
-  const std::int64_t n = ReadJedecFile(in);
+  const std::int64_t n = ReadJedecFile(in, &LoadedMapFindings);
   if (n == 0) return CommandFailed("no fuse map read from " + in);
   if (n != type->FuseCount) {
     MessageLog(std::to_string(n) + " fuses: no " + type->Name + " map (a " + type->Name + " map has " +
@@ -160,6 +163,7 @@ CommandResult RunConvertPal(const std::string& in, const std::string& palType, c
   MessageLog(std::to_string(n) + " fuses of a " + type->Name + " converted into the " + GalDevice.Name +
                  " map that behaves the same",
              LevelPlain);
+  RepeatDamagedFileFinding(true);
   if (WriteJedecFileTo(out) != 1) return CommandFailed("can't write " + out);
   CurrentDesignPath = out;
   return CommandDone();

@@ -34,8 +34,12 @@ int RunMainLoop() {
   for (;;) {
     ResetCounter = 0;
     WindowEvent event = TheWindow().WaitEvent(-1);
-    // File > Quit ends the program as closing the window does.
-    if (event.Kind == EventKind::Close || (event.Kind == EventKind::Menu && event.Code == CmdQuit)) break;
+    // File > Quit ends the program as closing the window does, once nothing
+    // unsaved would be lost or the user agreed to lose it.
+    if (event.Kind == EventKind::Close || (event.Kind == EventKind::Menu && event.Code == CmdQuit)) {
+      if (MayDiscardUnsavedChanges()) break;
+      continue;
+    }
     if (event.Kind == EventKind::Menu) DispatchCommand(event.Code);
     // Gadget and other events carry nothing the loop acts on.
     if (ResetCounter >= 2) {

@@ -47,7 +47,7 @@ void LoadFuseFile(const std::string& path, const UnknownCountHandler& onUnknownC
   window.SetStatusText(1, "");
   MessageLog("Parsing file: " + FilePart(path), LevelPlain);
   MessageLog("Path: " + DirectoryPart(path), LevelPlain);
-  const std::int64_t n = ReadJedecFile(path);
+  const std::int64_t n = ReadJedecFile(path, &LoadedMapFindings);
   if (FuseMapLength == 0) return;  // the reader has said why, if there was a reason
   const int code = DeviceCodeForFuseCount(n);
   if (code < 0) {

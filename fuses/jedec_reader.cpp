@@ -20,6 +20,8 @@ struct ReadState {
   bool FuseData = false;         // an L field, or a QF count above 0
   bool Checksum = false;         // a C field
   bool CutField = false;         // text before ETX (or the end) that no "*" closed
+  bool PastCapacity = false;     // an L field went past the last fuse a map can have
+  std::string Mismatch;          // the first checksum that did not match, as logged
   // The checksum last computed, over SumCount fuses (-1: none since the fuses
   // last changed), so a file of many C fields sums the map once.
   std::int64_t SumCount = -1;
@@ -45,6 +47,7 @@ void ReadFuseList(std::string_view f, ReadState& state) {
     // An address outside the map (negative, or past the capacity) ends the read.
     if (state.FuseAddress < 0 || state.FuseAddress >= JedecFuseCapacity) {
       state.Stop = true;
+      state.PastCapacity = true;
       return;
     }
     FuseMap[static_cast<std::size_t>(state.FuseAddress)] = c == '1' ? 1 : 0;
@@ -61,9 +64,10 @@ void CheckChecksum(std::string_view f, ReadState& state) {
   }
   const int computed = state.Sum;
   if (static_cast<std::uint64_t>(computed) != expected) {
-    MessageLog(
-        "Checksum: " + HexText(static_cast<std::uint64_t>(computed)) + " <> expected: " + HexText(expected),
-        LevelWarning);
+    const std::string text =
+        "Checksum: " + HexText(static_cast<std::uint64_t>(computed)) + " <> expected: " + HexText(expected);
+    MessageLog(text, LevelWarning);
+    if (state.Mismatch.empty()) state.Mismatch = text;
   }
 }
 
@@ -162,7 +166,8 @@ std::int64_t ReadJedecText(const std::string& bytes) {
   return FuseMapLength;
 }
 
-std::int64_t ReadJedecFile(const std::string& path) {
+std::int64_t ReadJedecFile(const std::string& path, FuseMapFindings* findings) {
+  if (findings) *findings = {};
   FuseMapLength = 0;
   FuseMap.fill(0);  // fuses of an earlier file never survive a failed read
   std::string bytes;
@@ -175,13 +180,28 @@ std::int64_t ReadJedecFile(const std::string& path) {
     return FuseMapLength;
   }
   const ReadState state = ScanJedecText(bytes);
+  // What can mean fuses that never reached the map: a cut last field, a file
+  // whose fuses are not the ones it was written with, fields left unread.
+  std::string damage;
+  const auto damaged = [&damage](const std::string& why) { damage += (damage.empty() ? "" : ", ") + why; };
   if (state.CutField) {
     MessageLog("File ends inside a field: the fuse map may be incomplete", LevelWarning);
+    damaged("the file ends inside a field");
   }
-  if (!state.FuseData) {
+  if (!state.Mismatch.empty()) damaged("checksum " + state.Mismatch);
+  const std::string past = "Fuse data past fuse " + std::to_string(JedecFuseCapacity - 1);
+  if (state.PastCapacity && FuseMapLength == 0) {
+    MessageLog(past + ": more fuses than any GAL has", LevelError);
+  } else if (state.PastCapacity) {
+    // The fuse count came from QF: the map is kept, but the fields after
+    // the stray one were never read.
+    MessageLog(past + ": the rest of the file was not read", LevelWarning);
+    damaged("fuse data past the map");
+  } else if (!state.FuseData) {
     MessageLog("No fuse data in file", LevelError);
   } else if (!state.Checksum && !state.Stop) {  // a read that stopped early never got there
     MessageLog("No fuse checksum in file", LevelPlain);
   }
+  if (findings) findings->Damage = damage;
   return FuseMapLength;
 }

@@ -95,6 +95,11 @@ int Stop(LinkOperation& op) {
   return 0;
 }
 
+int StopPartWay(LinkOperation& op) {
+  MessageLog("The chip may now hold part of the fuse map: erase it and program it again", LevelError);
+  return Stop(op);
+}
+
 }  // namespace
 
 int CheckFuseMapLoaded() {
@@ -131,9 +136,10 @@ int ProgramDevice(int confirm, int security) {
     return 0;
   }
 
-  if (!WriteMap(op) || !op.Ok(SendReadSetup())) return Stop(op);
+  // From the erase on, a stop leaves the chip holding part of the map.
+  if (!WriteMap(op) || !op.Ok(SendReadSetup())) return StopPartWay(op);
   ReadOrVerifyDevice(1, 0);
-  if (LinkOperationStopped()) return Stop(op);
+  if (LinkOperationStopped()) return StopPartWay(op);
   if (LastDeviceOutcome() != DeviceOutcome::Verified) return 0;
   if (security == 1 && !SetSecurityCell(op)) return Stop(op);
   SetDeviceOutcome(DeviceOutcome::Programmed);

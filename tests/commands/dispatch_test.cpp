@@ -4,12 +4,14 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
 
 #include "base/design_path.h"
 #include "base/fuse_map.h"
 #include "base/message_log.h"
 #include "boxsim/sim_port.h"
 #include "commands/command_ids.h"
+#include "commands/design_state.h"
 #include "commands/device_commands.h"
 #include "devices/gal_device.h"
 #include "fuses/fuse_map_view.h"
@@ -315,6 +317,25 @@ TEST(Dispatch, AnUnsavedReadIsNotDiscardedWithoutAsking) {
   w.CancelDialog();
   DispatchCommand(CmdOpenMenu);
   EXPECT_TRUE(w.Boxes.empty());
+
+  // A new user signature is a change too, asked about in its own words; a
+  // read edited so is still a read.
+  for (bool readFirst : {false, true}) {
+    if (readFirst) DispatchCommand(CmdRead);
+    w.TextAnswers.push_back("NEW");
+    ASSERT_TRUE(DispatchCommand(CmdSetUserSignature).IsDone());
+    w.Boxes.clear();
+    EXPECT_EQ(DispatchCommand(CmdOpenMenu).Status, CommandStatus::Cancelled);
+    ASSERT_EQ(w.Boxes.size(), 1u);
+    EXPECT_EQ(w.Boxes[0].Text, readFirst ? DiscardReadQuestion : DiscardChangesQuestion);
+    w.AnswerDialog(dir / "read.jed");
+    w.AnswerBox(BoxAnswer::Yes);  // replace the earlier save
+    ASSERT_TRUE(DispatchCommand(CmdSaveAsMenu).IsDone());
+    w.Boxes.clear();
+    w.CancelDialog();
+    DispatchCommand(CmdOpenMenu);
+    EXPECT_TRUE(w.Boxes.empty());
+  }
 }
 
 TEST(Dispatch, OpenSetsTheDesignPathEvenWhenCancelled) {
@@ -392,6 +413,75 @@ TEST(Dispatch, ProgramAsksFirstWithNoAsTheDefault) {
   }
 }
 
+// A map from a file that may have lost fuses: Program asks (No by default),
+// the command line's program refuses without force; the commands that go
+// on say so first, Save also of the new checksum; a read from the chip
+// ends it.
+TEST(Dispatch, AMapFromADamagedFileIsProgrammedOnlyOnTheUsersWord) {
+  const std::string damaged = "The fuse map was loaded from a damaged file (the file ends inside a field)";
+  struct Case {
+    const char* Name;
+    std::function<CommandResult()> Run;
+    std::vector<BoxAnswer> Answers;
+    CommandStatus Status;
+  };
+  const Case cases[] = {
+      {"window, No", [] { return DispatchCommand(CmdProgram); }, {BoxAnswer::No}, CommandStatus::Cancelled},
+      {"window, closed", [] { return DispatchCommand(CmdProgram); }, {}, CommandStatus::Cancelled},
+      {"window, Yes",
+       [] { return DispatchCommand(CmdProgram); },
+       {BoxAnswer::Yes, BoxAnswer::Yes},
+       CommandStatus::Done},
+      {"command line", [] { return RunDeviceProgram(0, 0); }, {}, CommandStatus::Failed},
+      {"command line, forced", [] { return RunDeviceProgram(0, 1); }, {}, CommandStatus::Done},
+  };
+  for (const Case& c : cases) {
+    ChipInBox x;
+    auto& w = x.scope.window();
+    const std::vector<std::uint8_t> map = ShowGal16V8Map();
+    LoadedMapFindings.Damage = "the file ends inside a field";
+    w.BoxAnswers.assign(c.Answers.begin(), c.Answers.end());
+    EXPECT_EQ(c.Run().Status, c.Status) << c.Name;
+    const bool programmed = c.Status == CommandStatus::Done;
+    EXPECT_EQ(x.link.Box.Socket->Fuses, programmed ? map : x.fuses) << c.Name;
+    if (std::string(c.Name).rfind("window", 0) == 0) {
+      ASSERT_FALSE(w.Boxes.empty()) << c.Name;
+      EXPECT_EQ(w.Boxes[0].Text, damaged + ". Program it anyway?") << c.Name;
+      EXPECT_TRUE(w.Boxes[0].DefaultNo) << c.Name;
+    } else {
+      EXPECT_TRUE(w.Boxes.empty()) << c.Name;
+      const std::string said = damaged + (programmed ? ": programmed anyway, as asked"
+                                                     : ": not programmed (--force programs it anyway)");
+      EXPECT_NE(std::find(x.Log().begin(), x.Log().end(), said), x.Log().end()) << c.Name;
+    }
+  }
+
+  ChipInBox x;
+  auto& w = x.scope.window();
+  ShowGal16V8Map();
+  LoadedMapFindings.Damage = "the file ends inside a field";
+  ScratchDir dir;
+  const std::vector<std::string> repeated{"WARNING!", damaged};
+  const auto startsWith = [&](const std::vector<std::string>& lines) {
+    return std::equal(lines.begin(), lines.end(), x.Log().begin());
+  };
+  w.TextAnswers.push_back("NEW");
+  EXPECT_TRUE(DispatchCommand(CmdSetUserSignature).IsDone());
+  EXPECT_TRUE(startsWith(repeated));
+  x.Log().clear();
+  w.AnswerDialog(dir / "out.jed");
+  EXPECT_TRUE(DispatchCommand(CmdSaveAsMenu).IsDone());
+  EXPECT_TRUE(startsWith(
+      {"WARNING!", damaged, "The new file's checksum was computed over fuses that may be incomplete"}));
+  x.Log().clear();
+  DispatchCommand(CmdVerify);  // which starts the log afresh: said beside its result
+  EXPECT_TRUE(std::equal(repeated.begin(), repeated.end(), x.Log().end() - 3));
+  EXPECT_EQ(LoadedMapFindings.Damage, "the file ends inside a field");  // a new signature kept it
+  w.AnswerBox(BoxAnswer::Yes);                                          // discard the unsaved signature
+  ASSERT_TRUE(DispatchCommand(CmdRead).IsDone());
+  EXPECT_EQ(LoadedMapFindings.Damage, "");
+}
+
 TEST(Dispatch, AProgramStoppedByTheLinkEndsAsAbortedAndKeepsTheMap) {
   ChipInBox x;
   const std::vector<std::uint8_t> map = ShowGal16V8Map();
@@ -400,6 +490,9 @@ TEST(Dispatch, AProgramStoppedByTheLinkEndsAsAbortedAndKeepsTheMap) {
   x.link.Box.UnplugAfter(20);
   EXPECT_EQ(DispatchCommand(CmdProgram).Status, CommandStatus::Aborted);
   EXPECT_EQ(x.Log().back(), "-- aborted --");
+  EXPECT_NE(std::find(x.Log().begin(), x.Log().end(),
+                      "The chip may now hold part of the fuse map: erase it and program it again"),
+            x.Log().end());
   EXPECT_EQ(std::vector<std::uint8_t>(FuseMap.begin(), FuseMap.begin() + 2194), map);
   EXPECT_EQ(x.scope.window().FuseMapLines, shown);
   EXPECT_EQ(x.scope.window().Progress, 0);

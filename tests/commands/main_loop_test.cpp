@@ -5,6 +5,7 @@
 
 #include "base/design_path.h"
 #include "commands/command_ids.h"
+#include "commands/design_state.h"
 #include "commands/dispatch.h"
 #include "tests/support/box_link.h"
 #include "tests/support/recording_window.h"
@@ -37,6 +38,30 @@ TEST(MainLoop, QuitEndsTheLoopAsACloseDoes) {
   EXPECT_EQ(w.Boxes.size(), 1u);
   EXPECT_EQ(w.LogLines, std::vector<std::string>{">>> done <<<"});
   EXPECT_EQ(w.LoopEvents.size(), 1u);
+}
+
+// Closing the window or Quit with a changed map not on disk asks first; No
+// keeps the window, Yes ends the program.
+TEST(MainLoop, CloseAndQuitAskBeforeUnsavedChangesAreLost) {
+  for (UnsavedChange change : {UnsavedChange::ChipRead, UnsavedChange::Edited}) {
+    TestWindowScope scope;
+    auto& w = scope.window();
+    SetUnsavedChange(change);
+    w.LoopEvents = {{EventKind::Close, 0},
+                    {EventKind::Menu, CmdAbout},
+                    {EventKind::Menu, CmdQuit},
+                    {EventKind::Menu, CmdAbout}};
+    w.BoxAnswers = {BoxAnswer::No, BoxAnswer::Ok, BoxAnswer::Yes};
+    EXPECT_EQ(RunMainLoop(), 0);
+    ASSERT_EQ(w.Boxes.size(), 3u);
+    const std::string question =
+        change == UnsavedChange::ChipRead ? DiscardReadQuestion : DiscardChangesQuestion;
+    for (int i : {0, 2}) {
+      EXPECT_EQ(w.Boxes[i].Text, question);
+      EXPECT_TRUE(w.Boxes[i].DefaultNo);
+    }
+    EXPECT_EQ(w.LoopEvents.size(), 1u);
+  }
 }
 
 TEST(MainLoop, AClickDuringACommandIsNeverRunAndACloseDoesNotEndTheProgram) {

@@ -63,6 +63,7 @@ struct LoadCase {
   std::vector<std::string> AfterPath;  // log lines after "Parsing file:" and "Path:"
   long long LengthAfter;
   bool Shown;
+  std::string Damage = "";  // what the loaded map keeps of its file's damage
 };
 
 TEST(FuseFileLoad, OutcomesAndTheirLogLines) {
@@ -78,7 +79,27 @@ TEST(FuseFileLoad, OutcomesAndTheirLogLines) {
        "x*QF2195*L0000 1*C0000*",
        {"WARNING!", "Checksum: 1 <> expected: 0", "2195 fuses match GAL16V8"},
        2194,
-       true},
+       true,
+       "checksum Checksum: 1 <> expected: 0"},
+      {"ends inside a field",
+       "x*QF2194*L0000 1*L0032 1",
+       {"WARNING!", "File ends inside a field: the fuse map may be incomplete", "No fuse checksum in file",
+        "2194 fuses match GAL16V8"},
+       2194,
+       true,
+       "the file ends inside a field"},
+      {"L field past the last fuse, no QF",
+       "x*L0000 1*L20000 1*",
+       {"ERROR!", "Fuse data past fuse 9999: more fuses than any GAL has"},
+       0,
+       false},
+      {"L field past the last fuse after QF",
+       "x*QF2194*L0000 1*L9999 11*C0001*",
+       {"WARNING!", "Fuse data past fuse 9999: the rest of the file was not read",
+        "2194 fuses match GAL16V8"},
+       2194,
+       true,
+       "fuse data past the map"},
       {"count from the L fields",
        "x*" + l16v8,
        {"No fuse checksum in file", "2194 fuses match GAL16V8"},
@@ -99,6 +120,7 @@ TEST(FuseFileLoad, OutcomesAndTheirLogLines) {
     EXPECT_EQ(FuseMapLength, c.LengthAfter) << c.Name;
     EXPECT_EQ(w.FuseMapLines.empty(), !c.Shown) << c.Name;
     EXPECT_EQ(w.StatusFields[0].empty(), !c.Shown) << c.Name;
+    EXPECT_EQ(LoadedMapFindings.Damage, c.Damage) << c.Name;
   }
 }
 
