@@ -2,10 +2,13 @@
 // runner's start and verdict, the listing in the log and the output copies.
 #include "abel/compile_design.h"
 
+#include <filesystem>
+#include <system_error>
 #include <vector>
 
 #include "abel/design_rewrite.h"
 #include "abel/text_files.h"
+#include "abelc/output_guard.h"
 #include "base/message_log.h"
 #include "base/paths.h"
 #include "platform/process.h"
@@ -71,6 +74,46 @@ int VerdictOf(int exitStatus, bool fuseFileCopied) {
 }
 
 CompileSummary lastSummary;
+std::vector<std::string> lastCopyLines;
+
+// A line about the copies beside the design: logged now, and kept to be
+// shown again after a fuse-map load has cleared the log.
+void CopyLine(const std::string& line) {
+  MessageLog(line, LevelPlain);
+  lastCopyLines.push_back(line);
+}
+
+// Copies one output of the runner over its namesake beside the design. A
+// file there that no ABEL compiler wrote is renamed out of the way first
+// and said so; should the copy then fail, it gets its name back. True when
+// the target holds the new file. A missing output is no copy failure: the
+// listing says why the runner left none.
+bool CopyBesideDesign(const std::string& from, const std::string& to, const std::string& what) {
+  namespace fs = std::filesystem;
+  std::error_code error;
+  if (!fs::exists(fs::symlink_status(fs::path(from), error))) return false;
+  if (fs::equivalent(fs::path(from), fs::path(to), error)) return true;
+  std::string why, kept;
+  const fs::file_status existing = fs::symlink_status(fs::path(to), error);
+  // A folder in the way is no file to keep: the copy fails on it below.
+  if (fs::exists(existing) && !fs::is_directory(existing) && !abelc::WrittenByAbelCompiler(to)) {
+    kept = abelc::KeepAside(to, why);
+    if (kept.empty()) {
+      CopyLine("ERROR: Can't rename " + to + " out of the way, as no ABEL compiler made it: " + why);
+      return false;
+    }
+  }
+  if (!CopyReplacing(from, to, why)) {
+    if (!kept.empty()) {
+      fs::rename(fs::path(kept), fs::path(to), error);
+      if (error) CopyLine(FilePart(to) + " was not made by an ABEL compiler: kept as " + FilePart(kept));
+    }
+    CopyLine("ERROR: Can't copy " + what + " to " + to + ": " + why);
+    return false;
+  }
+  if (!kept.empty()) CopyLine(FilePart(to) + " was not made by an ABEL compiler: kept as " + FilePart(kept));
+  return true;
+}
 
 // Reads the compiler's verdict file; unknown keys and bad numbers are skipped.
 CompileSummary ReadSummary(const std::string& path) {
@@ -102,6 +145,10 @@ const CompileSummary& LastCompileSummary() {
   return lastSummary;
 }
 
+const std::vector<std::string>& LastCompileCopyLines() {
+  return lastCopyLines;
+}
+
 int LastCompileVerdict() {
   return lastVerdict;
 }
@@ -121,6 +168,7 @@ std::string OutputBaseOf(const std::string& designPath) {
 int CompileAbelDesign(const std::string& designPath) {
   lastVerdict = CompileNotRun;
   lastSummary = CompileSummary();
+  lastCopyLines.clear();
   if (designPath.empty()) return 0;
   const std::string vdos = VdosDirectory();
 
@@ -148,10 +196,10 @@ int CompileAbelDesign(const std::string& designPath) {
   lastSummary = ReadSummary(WorkFile(vdos, "sum"));
 
   // Only the fuse file decides the result; the listing shows why it is missing.
-  CopyReplacing(WorkFile(vdos, "out"), base + ".out");
-  CopyReplacing(WorkFile(vdos, "doc"), base + ".doc");
-  CopyReplacing(WorkFile(vdos, "sim"), base + ".sim");
-  const bool fuseFileCopied = CopyReplacing(WorkFile(vdos, "jed"), base + ".jed");
+  CopyBesideDesign(WorkFile(vdos, "out"), base + ".out", "the listing");
+  CopyBesideDesign(WorkFile(vdos, "doc"), base + ".doc", "the report");
+  CopyBesideDesign(WorkFile(vdos, "sim"), base + ".sim", "the simulation file");
+  const bool fuseFileCopied = CopyBesideDesign(WorkFile(vdos, "jed"), base + ".jed", "the fuse file");
   lastVerdict = VerdictOf(exitStatus, fuseFileCopied);
   return fuseFileCopied ? 1 : 0;
 }

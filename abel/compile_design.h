@@ -23,6 +23,11 @@ std::string OutputBaseOf(const std::string& designPath);
 // empty path does nothing; every other failure but a missing fuse file is
 // logged with an "ERROR: " line. The listing replaces the log pane's lines.
 //
+// A file beside the design that an ABEL compiler did not write is never
+// replaced: it is renamed to NAME.ext~ (~2, ~3, ...) first and a line after
+// the listing says so. A copy that fails is logged there with the target and
+// the system's reason; the target then is as it was.
+//
 // Beside the work copy abelcpl.abl it leaves the side file abelcpl.src, so
 // that the compiler can name the user's file and lines. Its lines, CR LF:
 //   design=<the design's path, absolute>
@@ -50,3 +55,7 @@ struct CompileSummary {
   std::string Simulation;
 };
 const CompileSummary& LastCompileSummary();
+
+// The lines the last CompileAbelDesign call logged after the listing about
+// the copies beside the design: files kept aside and copies that failed.
+const std::vector<std::string>& LastCompileCopyLines();

@@ -1,9 +1,13 @@
 // Whole text files as lines, and the copy and delete the compile step needs.
 #include "abel/text_files.h"
 
+#include <cerrno>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <system_error>
+
+#include "fuses/safe_file.h"
 
 namespace fs = std::filesystem;
 
@@ -28,11 +32,21 @@ bool WriteTextLines(const std::string& path, const std::vector<std::string>& lin
   return !file.fail();
 }
 
-bool CopyReplacing(const std::string& from, const std::string& to) {
+bool CopyReplacing(const std::string& from, const std::string& to, std::string& why) {
   std::error_code error;
-  if (!fs::is_regular_file(from, error)) return false;
+  if (!fs::is_regular_file(from, error)) {
+    why = error ? error.message() : std::make_error_code(std::errc::no_such_file_or_directory).message();
+    return false;
+  }
   if (fs::equivalent(from, to, error)) return true;
-  return fs::copy_file(from, to, fs::copy_options::overwrite_existing, error) && !error;
+  errno = 0;
+  std::ifstream file(from, std::ios::binary);
+  std::string bytes((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+  if (!file || file.bad()) {
+    why = std::generic_category().message(errno != 0 ? errno : EIO);
+    return false;
+  }
+  return ReplaceFileContents(to, bytes, why) == 1;
 }
 
 bool DeleteIfPresent(const std::string& path) {

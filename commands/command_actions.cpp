@@ -73,13 +73,24 @@ CommandResult RunCompileCommand() {
 }
 
 CommandResult RunCompileFileCommand(const std::string& design) {
-  if (CompileAbelDesign(design) != 1) return CommandFailed("no fuse file made from " + design);
+  const bool mapBefore = FuseMapShown();
+  if (CompileAbelDesign(design) != 1) {
+    // The map on show was not replaced: say so, lest it be taken for the new one.
+    if (mapBefore) {
+      MessageLog(CurrentDesignPath.empty()
+                     ? std::string("The fuse map loaded before is still loaded")
+                     : "The fuse map loaded before is still loaded: " + CurrentDesignPath,
+                 LevelPlain);
+    }
+    return CommandFailed("no fuse file made from " + design);
+  }
   CurrentDesignPath = design;
   LoadFuseFile(OutputBaseOf(design) + ".jed");
   SetUnsavedChange(UnsavedChange::None);
   ShowChipDiagram();
   if (!FuseMapShown()) {
     ShowLoadedFile("");
+    for (const std::string& line : LastCompileCopyLines()) MessageLog(line, LevelPlain);
     return CommandFailed("the fuse file made from " + design + " did not load");
   }
   ShowLoadedFile(design);
@@ -87,6 +98,7 @@ CommandResult RunCompileFileCommand(const std::string& design) {
   // warnings and the test vectors are shown again below the map's lines.
   const CompileSummary& summary = LastCompileSummary();
   for (const std::string& line : summary.Shown) MessageLog(line, LevelPlain);
+  for (const std::string& line : LastCompileCopyLines()) MessageLog(line, LevelPlain);
   if (LastCompileVerdict() == CompileVectorsFailed) {
     const std::string simulation = FilePart(OutputBaseOf(design)) + ".sim";
     const std::string count = summary.Vectors > 0 ? std::to_string(summary.Failed) + " of " +

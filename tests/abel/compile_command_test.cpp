@@ -64,14 +64,37 @@ TEST_F(CompileCommand, SuccessLoadsTheFuseFileAndShowsTheChipDiagram) {
   EXPECT_EQ(ReadBytes(scene.Design("x.jed")), ReadBytes(RealJedec));
 }
 
+// A map on show before stays, and the log says it is not the design's.
 TEST_F(CompileCommand, FailureKeepsTheDesignPathAndShowsTheListing) {
+  const struct {
+    const char* What;
+    std::string EarlierPath;  // the file the map on show came from
+    Lines MapBefore;
+    Lines After;  // the lines between the listing and the closing line
+  } cases[] = {
+      {"nothing shown", "earlier.abl", {}, {}},
+      {"a map from a file",
+       "earlier.abl",
+       {"map"},
+       {"The fuse map loaded before is still loaded: earlier.abl"}},
+      {"a map read from the chip", "", {"map"}, {"The fuse map loaded before is still loaded"}},
+  };
   WriteFailingRunner(scene);
-  CurrentDesignPath = "earlier.abl";
-  CompileDesign();
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.What);
+    std::filesystem::remove_all(scene.DesignDir());  // the listing of the row before
+    std::filesystem::create_directory(scene.DesignDir());
+    CurrentDesignPath = c.EarlierPath;
+    window.FuseMapLines = c.MapBefore;
+    CompileDesign();
 
-  EXPECT_EQ(CurrentDesignPath, "earlier.abl");
-  EXPECT_EQ(window.LogLines, (Lines{"x.abl:3:1: error: oops", "1 errors, 0 warnings", ">>> done <<<"}));
-  EXPECT_TRUE(window.FuseMapLines.empty());
+    EXPECT_EQ(CurrentDesignPath, c.EarlierPath);
+    Lines log{"x.abl:3:1: error: oops", "1 errors, 0 warnings"};
+    log.insert(log.end(), c.After.begin(), c.After.end());
+    log.push_back(">>> done <<<");
+    EXPECT_EQ(window.LogLines, log);
+    EXPECT_EQ(window.FuseMapLines, c.MapBefore);
+  }
 }
 
 // The fuse-map and status blocks of a compile are those of opening the new file.
@@ -79,6 +102,7 @@ TEST(CompileCli, Success) {
   CompileScene scene;
   WriteSucceedingRunner(scene);
   WriteBytes(scene.Design("x.abl"), "module x\r\n");
+  WriteBytes(scene.Design("x.jed"), "a map of another tool*");
   const ProgramRun run = RunProgram(Cli, {"compile", "my designs/x.abl"});
   const ProgramRun open = RunProgram(Cli, {"open", scene.Design("x.jed")});
   const auto fuseMap = open.Out.find("--- fuse map ---");
@@ -88,6 +112,11 @@ TEST(CompileCli, Success) {
   EXPECT_NE(run.Out.find(PinRow + "\n"), std::string::npos) << run.Out;
   EXPECT_EQ(run.Out.substr(run.Out.find("--- fuse map ---")), open.Out.substr(fuseMap));
   EXPECT_EQ(run.Out.find("compiling"), std::string::npos) << "the runner's own output is hidden";
+  // The line about the file kept aside comes again after the load.
+  EXPECT_NE(run.Out.find("\nx.jed was not made by an ABEL compiler: kept as x.jed~\n>>> done <<<\n"),
+            std::string::npos)
+      << run.Out;
+  EXPECT_EQ(ReadBytes(scene.Design("x.jed~")), "a map of another tool*");
   EXPECT_EQ(run.Status, 0);
 }
 
@@ -140,18 +169,22 @@ TEST(CompileCli, Failures) {
   struct Case {
     const char* What;
     void (*Runner)(const CompileScene&);
+    const char* InTheWay;  // a folder made beside the design
     std::string Log;
   } cases[] = {
-      {"no runner", nullptr, "ERROR: Can't start vDosPlus\nPath: @VDOS@vDosPlus.exe\n"},
-      {"compile error", WriteFailingRunner, "x.abl:3:1: error: oops\n1 errors, 0 warnings\n"},
+      {"no runner", nullptr, nullptr, "ERROR: Can't start vDosPlus\nPath: @vDosPlus/vDosPlus.exe\n"},
+      {"compile error", WriteFailingRunner, nullptr, "x.abl:3:1: error: oops\n1 errors, 0 warnings\n"},
+      {"a folder in the way of the fuse file", WriteSucceedingRunner, "x.jed",
+       "ok\nERROR: Can't copy the fuse file to @my designs/x.jed: Is a directory\n"},
   };
   for (const Case& c : cases) {
     CompileScene scene;
     if (c.Runner) c.Runner(scene);
     WriteBytes(scene.Design("x.abl"), "module x\r\n");
+    if (c.InTheWay) std::filesystem::create_directory(scene.Design(c.InTheWay));
     const ProgramRun run = RunProgram(Cli, {"compile", scene.Design("x.abl")});
     std::string log = c.Log;
-    if (const auto at = log.find("@VDOS@"); at != std::string::npos) log.replace(at, 6, scene.Vdos());
+    if (const auto at = log.find('@'); at != std::string::npos) log.replace(at, 1, scene.Root() + "/");
     EXPECT_EQ(run.Out, "--- log ---\n" + log + ">>> done <<<\n" + empty) << c.What;
     EXPECT_EQ(run.Status, 1) << c.What;
   }

@@ -76,13 +76,139 @@ TEST_F(Compile, SuccessfulRun) {
   EXPECT_EQ(ReadBytes(scene.Abel("abelcpl.src")),
             "design=" + design + "\r\ndropped=1\r\nmodule=my_counter\r\n");
   EXPECT_EQ(LastCompileVerdict(), CompileDone);
-  // The listing alone, added straight to the pane.
-  EXPECT_EQ(window.LogLines, (Lines{"listing 1", "listing 2"}));
-  EXPECT_EQ(window.LogScrolls, 0);
-  EXPECT_EQ(window.PumpCalls, 0);
+  // The listing, added straight to the pane, and the older fuse file that
+  // no ABEL compiler wrote, kept aside.
+  const std::string kept = "x.v2.jed was not made by an ABEL compiler: kept as x.v2.jed~";
+  EXPECT_EQ(window.LogLines, (Lines{"listing 1", "listing 2", kept}));
+  EXPECT_EQ(LastCompileCopyLines(), Lines{kept});
+  EXPECT_EQ(window.LogScrolls, 1) << "the listing is added without scrolling, the line after it is logged";
   for (const char* extension : {"out", "doc", "sim", "jed"}) {
     EXPECT_EQ(ReadBytes(scene.Design("x.v2.") + extension), Outputs.at(std::string("abelcpl.") + extension))
         << extension;
+  }
+  EXPECT_EQ(ReadBytes(scene.Design("x.v2.jed~")), "an older fuse file");
+}
+
+// What is beside the design before the copies and what is there after:
+// files an ABEL compiler wrote are replaced, any other file is renamed out of
+// the way first, and a copy that fails says why and leaves the target as it
+// was.
+TEST(CompileBesideDesign, KeepsWhatNoAbelCompilerWrote) {
+  const std::string ours = "\x02Quelvox ABEL compiler 1.0  JEDEC file for: P16V8R\r\n*\r\n\x03";
+  const std::string classicDoc =
+      "\f\r\n\r\nEZ-ABEL 4.32  -  Device Utilization Chart          Mon Jan 01\r\n";
+  const std::string classicSim =
+      "Simulate EZ-ABEL 4.32 Data I/O Corp.  JEDEC file for: P16V8R V9.0\r\nCreated on: x\r\n";
+  std::string bigFuseFile = "\x02";
+  while (bigFuseFile.size() < 9000) bigFuseFile += "L0000 11111111111111111111111111111111*\r\n";
+  const struct {
+    const char* What;
+    Files Before;  // beside x.abl
+    std::function<void(Bench&)> Setup;
+    int Result;
+    Lines Log;    // after the listing; @ is the design folder
+    Files After;  // beside x.abl; "" for a folder
+  } cases[] = {
+      {"files an ABEL compiler wrote",
+       {{"x.jed", ours},
+        {"x.doc", classicDoc},
+        {"x.sim", classicSim},
+        {"x.out", "Quelvox ABEL compiler 1.0\r\n"}},
+       nullptr,
+       1,
+       {},
+       {{"x.jed", Outputs.at("abelcpl.jed")},
+        {"x.doc", "doc\r\n"},
+        {"x.sim", "sim\r\n"},
+        {"x.out", Outputs.at("abelcpl.out")}}},
+      {"a fuse file of another tool, and a foreign report",
+       {{"x.jed", "made elsewhere*"}, {"x.doc", "my notes"}, {"x.sim", classicSim}},
+       nullptr,
+       1,
+       {"x.doc was not made by an ABEL compiler: kept as x.doc~",
+        "x.jed was not made by an ABEL compiler: kept as x.jed~"},
+       {{"x.jed", Outputs.at("abelcpl.jed")},
+        {"x.jed~", "made elsewhere*"},
+        {"x.doc", "doc\r\n"},
+        {"x.doc~", "my notes"},
+        {"x.sim", "sim\r\n"},
+        {"x.out", Outputs.at("abelcpl.out")}}},
+      {"the kept name taken already",
+       {{"x.jed", "second*"}, {"x.jed~", "first*"}, {"x.jed~3", "third*"}},
+       nullptr,
+       1,
+       {"x.jed was not made by an ABEL compiler: kept as x.jed~2"},
+       {{"x.jed", Outputs.at("abelcpl.jed")},
+        {"x.jed~", "first*"},
+        {"x.jed~2", "second*"},
+        {"x.jed~3", "third*"},
+        {"x.doc", "doc\r\n"},
+        {"x.sim", "sim\r\n"},
+        {"x.out", Outputs.at("abelcpl.out")}}},
+      {"a folder in the way of the fuse file",
+       {{"x.out", "my listing"}},
+       [](Bench& b) { std::filesystem::create_directory(b.scene.Design("x.jed")); },
+       0,
+       {"x.out was not made by an ABEL compiler: kept as x.out~",
+        "ERROR: Can't copy the fuse file to @x.jed: Is a directory"},
+       {{"x.jed", ""},
+        {"x.out", Outputs.at("abelcpl.out")},
+        {"x.out~", "my listing"},
+        {"x.doc", "doc\r\n"},
+        {"x.sim", "sim\r\n"}}},
+      // As on a full disk: the foreign file kept aside gets its name back.
+      {"a file-size limit cuts the fuse file",
+       {{"x.jed", "made elsewhere*"}},
+       [bigFuseFile](Bench& b) {
+         Files outputs = Outputs;
+         outputs["abelcpl.jed"] = bigFuseFile;
+         b.runner.Run = [&b, outputs](const ProcessStart&) {
+           for (const auto& [name, bytes] : outputs) WriteBytes(b.scene.Abel(name), bytes);
+           rlimit limited{};
+           getrlimit(RLIMIT_FSIZE, &limited);
+           limited.rlim_cur = 4096;
+           setrlimit(RLIMIT_FSIZE, &limited);
+         };
+       },
+       0,
+       {"ERROR: Can't copy the fuse file to @x.jed: File too large"},
+       {{"x.jed", "made elsewhere*"},
+        {"x.doc", "doc\r\n"},
+        {"x.sim", "sim\r\n"},
+        {"x.out", Outputs.at("abelcpl.out")}}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.What);
+    Bench b;
+    WriteBytes(b.scene.Design("x.abl"), Design);
+    for (const auto& [name, bytes] : c.Before) WriteBytes(b.scene.Design(name), bytes);
+    b.RunnerWrites(Outputs);
+    if (c.Setup) c.Setup(b);
+    rlimit saved{};
+    getrlimit(RLIMIT_FSIZE, &saved);
+    const auto savedHandler = signal(SIGXFSZ, SIG_IGN);
+    const int result = CompileAbelDesign(b.scene.Design("x.abl"));
+    setrlimit(RLIMIT_FSIZE, &saved);
+    signal(SIGXFSZ, savedHandler);
+
+    EXPECT_EQ(result, c.Result);
+    EXPECT_EQ(LastCompileVerdict(), c.Result == 1 ? CompileDone : CompileErrors);
+    Lines log{"listing 1", "listing 2"};
+    for (std::string line : c.Log) {
+      if (const auto at = line.find('@'); at != std::string::npos) line.replace(at, 1, b.scene.DesignDir());
+      log.push_back(line);
+    }
+    EXPECT_EQ(b.window.LogLines, log);
+    Files after = c.After;
+    after["x.abl"] = Design;
+    Lines names;
+    for (const auto& [name, bytes] : after) names.push_back(name);
+    EXPECT_EQ(CompileScene::Entries(b.scene.DesignDir()), names) << "no temporary file is left";
+    for (const auto& [name, bytes] : after) {
+      if (!bytes.empty()) {
+        EXPECT_EQ(ReadBytes(b.scene.Design(name)), bytes) << name;
+      }
+    }
   }
 }
 

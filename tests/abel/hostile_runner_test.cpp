@@ -52,7 +52,7 @@ void MakeReadOnly(const std::string& folder) {
 struct Row {
   const char* What;
   std::function<void(CompileScene&)> Setup;
-  Lines Log;            // the whole log; "*" is any run of lines, "text*" a line starting with text
+  Lines Log;            // the whole log; "*" is any run of lines, "a*b" a line starting with a, ending with b
   bool FuseFileBeside;  // x.jed beside the design afterwards
 };
 
@@ -66,9 +66,17 @@ bool LogMatches(const Lines& log, const Lines& pattern) {
       continue;
     }
     const std::string& want = pattern[p];
-    const bool prefix = want.back() == '*';
     if (at >= log.size()) return false;
-    if (prefix ? log[at].rfind(want.substr(0, want.size() - 1), 0) != 0 : log[at] != want) return false;
+    const std::size_t star = want.find('*');
+    if (star == std::string::npos) {
+      if (log[at] != want) return false;
+    } else {
+      const std::string head = want.substr(0, star), tail = want.substr(star + 1);
+      const std::string& line = log[at];
+      if (line.size() < head.size() + tail.size() || line.rfind(head, 0) != 0 ||
+          line.compare(line.size() - tail.size(), tail.size(), tail) != 0)
+        return false;
+    }
     ++at;
   }
   return at == log.size();
@@ -129,6 +137,24 @@ TEST(HostileRunner, TheCompileCommandSaysWhatFailedAndEnds) {
        {"Parsing file: x.jed", "Path: *", "WARNING!",
         "File ends inside a field: the fuse map may be incomplete", "No fuse checksum in file",
         "2194 fuses match GAL16V8", ">>> done <<<"},
+       true},
+      // Every copy says which file failed and why, the listing stays in view,
+      // and the fuse file no compiler made stays as it was.
+      {"read-only design folder",
+       [](CompileScene& s) {
+         s.WriteStandInRunner(
+             "printf 'compiling\\r\\n' > abel/abelcpl.out; for f in jed doc sim; do echo $f > "
+             "abel/abelcpl.$f; "
+             "done");
+         WriteBytes(s.Design("x.jed"), "made by hand*");
+         chmod(s.DesignDir().c_str(), 0555);
+       },
+       {"compiling", "ERROR: Can't copy the listing to *my designs/x.out: Permission denied",
+        "ERROR: Can't copy the report to *my designs/x.doc: Permission denied",
+        "ERROR: Can't copy the simulation file to *my designs/x.sim: Permission denied",
+        "ERROR: Can't rename *my designs/x.jed out of the way, as no ABEL compiler made it: Permission "
+        "denied",
+        ">>> done <<<"},
        true},
       {"runner writes garbage",
        [](CompileScene& s) {
