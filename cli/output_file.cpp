@@ -1,4 +1,4 @@
-// The check that an output file can be written, made without touching it.
+// The checks of an output file, made without touching it.
 #include "cli/output_file.h"
 
 #include <unistd.h>
@@ -20,4 +20,9 @@ std::string WhyNotWritable(const std::string& path) {
   if (fs::is_directory(status)) return path + " is a folder";
   if (fs::exists(status) && access(file.c_str(), W_OK) != 0) return path + " is not writable";
   return "";
+}
+
+bool SameFile(const std::string& a, const std::string& b) {
+  std::error_code error;
+  return fs::equivalent(fs::path(a), fs::path(b), error) && !error;
 }

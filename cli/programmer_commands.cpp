@@ -5,6 +5,7 @@
 #include <functional>
 #include <iostream>
 #include <optional>
+#include <string_view>
 
 #include "base/fuse_map.h"
 #include "base/message_log.h"
@@ -26,7 +27,7 @@
 
 namespace {
 
-constexpr const char* SimPrefix = "sim:";
+constexpr std::string_view SimPrefix = "sim:";
 constexpr const char* SimPortName = "COM1";
 
 // The link for one command: the machine's port, or the simulated box with a
@@ -47,8 +48,8 @@ class Link {
   enum class Connection { Ready, NoChipFile, NoBox };
   Connection Connect(const std::string& port, CliWindow& window) {
     std::string name = port;
-    if (port.rfind(SimPrefix, 0) == 0) {
-      if (!PlugInSimulatedBox(port.substr(4), window)) return Connection::NoChipFile;
+    if (SimulatedChipOf(port)) {
+      if (!PlugInSimulatedBox(port, window)) return Connection::NoChipFile;
       name = SimPortName;
     }
     if (DetectProgrammerOn(name) == 1) return Connection::Ready;
@@ -62,35 +63,18 @@ class Link {
   int Finish(int status) { return KeepChip() ? status : ExitFailed; }
 
  private:
-  // chipFile is CHIP.jed, then optionally ,NAME (the chip type) and ,keep.
   // The chip's file is read with the program's reader; the design already
   // open stays as it was.
-  bool PlugInSimulatedBox(const std::string& chipFile, CliWindow& window) {
-    std::vector<std::string> parts;
-    for (std::size_t from = 0;;) {
-      const auto comma = chipFile.find(',', from);
-      parts.push_back(chipFile.substr(from, comma == std::string::npos ? std::string::npos : comma - from));
-      if (comma == std::string::npos) break;
-      from = comma + 1;
-    }
-    std::string typeName;
-    bool goodOptions = parts.size() <= 3;
-    for (std::size_t i = 1; i < parts.size(); ++i) {
-      if (parts[i] == "keep" && !keep_) {
-        keep_ = true;
-      } else if (typeName.empty() && !keep_) {
-        typeName = parts[i];
-      } else {
-        goodOptions = false;
-      }
-    }
-    chipPath_ = parts[0];
+  bool PlugInSimulatedBox(const std::string& port, CliWindow& window) {
+    const SimulatedChipPort sim = *SimulatedChipOf(port);
+    keep_ = sim.Keep;
+    chipPath_ = sim.ChipFile;
     const auto design = FuseMap;
     const std::int64_t designLength = FuseMapLength, designShown = ShownFuseCount;
     const std::vector<std::string> log = window.LogLines;
-    const std::int64_t count = goodOptions ? ReadJedecFile(chipPath_) : 0;
+    const std::int64_t count = sim.GoodOptions ? ReadJedecFile(chipPath_) : 0;
     const ChipType* type =
-        !typeName.empty() ? FindChipType(typeName) : FindChipType(DeviceCodeForFuseCount(count));
+        !sim.TypeName.empty() ? FindChipType(sim.TypeName) : FindChipType(DeviceCodeForFuseCount(count));
     const std::vector<std::uint8_t> fuses(FuseMap.begin(),
                                           FuseMap.begin() + std::max<std::int64_t>(count, 0));
     FuseMap = design;
@@ -98,7 +82,7 @@ class Link {
     ShownFuseCount = designShown;
     window.LogLines = log;
     if (count <= 0 || type == nullptr) {
-      std::cerr << "quelvox-cli: no chip can be made from " << chipFile << '\n';
+      std::cerr << "quelvox-cli: no chip can be made from " << port.substr(SimPrefix.size()) << '\n';
       keep_ = false;
       return false;
     }
@@ -163,6 +147,32 @@ int OnTheBox(const CliOptions& options, CliWindow& window, const std::function<C
 
 }  // namespace
 
+// CHIP.jed, then optionally ,NAME (the chip type) and ,keep.
+std::optional<SimulatedChipPort> SimulatedChipOf(const std::string& port) {
+  if (port.rfind(SimPrefix, 0) != 0) return std::nullopt;
+  const std::string chipFile = port.substr(SimPrefix.size());
+  std::vector<std::string> parts;
+  for (std::size_t from = 0;;) {
+    const auto comma = chipFile.find(',', from);
+    parts.push_back(chipFile.substr(from, comma == std::string::npos ? std::string::npos : comma - from));
+    if (comma == std::string::npos) break;
+    from = comma + 1;
+  }
+  SimulatedChipPort sim;
+  sim.ChipFile = parts[0];
+  sim.GoodOptions = parts.size() <= 3;
+  for (std::size_t i = 1; i < parts.size(); ++i) {
+    if (parts[i] == "keep" && !sim.Keep) {
+      sim.Keep = true;
+    } else if (sim.TypeName.empty() && !sim.Keep) {
+      sim.TypeName = parts[i];
+    } else {
+      sim.GoodOptions = false;
+    }
+  }
+  return sim;
+}
+
 int RunIdentify(const std::vector<std::string>&, const CliOptions& options, CliWindow& window) {
   return OnTheBox(options, window, RunDeviceIdentify);
 }
@@ -193,10 +203,10 @@ int RunEraseChip(const std::vector<std::string>&, const CliOptions& options, Cli
 }
 
 // The command line already said so: no question. --security read-protects a
-// chip that verified.
+// chip that verified; --force programs a map loaded from a damaged file.
 int RunProgramChip(const std::vector<std::string>& operands, const CliOptions& options, CliWindow& window) {
   const CommandResult opened = OpenDesign(operands[0], window);
   if (!opened.IsDone()) return CloseCliCommand(opened);
   SetSecurityFeature(options.Security);
-  return OnTheBox(options, window, [] { return RunDeviceProgram(0, 0); });
+  return OnTheBox(options, window, [&] { return RunDeviceProgram(0, options.Force ? 1 : 0); });
 }

@@ -4,7 +4,9 @@
 
 #include <algorithm>
 #include <cctype>
+#include <filesystem>
 #include <optional>
+#include <system_error>
 #include <vector>
 
 #include "abel/compile_design.h"
@@ -129,6 +131,12 @@ CommandResult RunExportAbelCommand() {
   std::string path = AskFileName(1, FilterAbel, base + ".abl");
   if (path.empty()) return CommandCancelled("export cancelled");
   if (ExtensionOf(path).empty()) path += ".abl";
+  std::error_code notSame;
+  if (!source.empty() && std::filesystem::equivalent(path, source, notSame)) {
+    MessageLog(FilePart(path) + " is the fuse map's own file: the ABEL design is not written over it",
+               LevelError);
+    return CommandFailed("the fuse map's file is not replaced");
+  }
   if (ReplaceFileContents(path, AbelDesignText(*logic, source.empty() ? "" : FilePart(source))) != 1) {
     MessageLog("Can't access file", LevelError);
     return CommandFailed("can't write " + path);
