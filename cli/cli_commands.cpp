@@ -103,7 +103,8 @@ const std::vector<CliCommand>& CliCommands() {
        .Description = "open the JEDEC file IN and save it as OUT (replacing OUT)",
        .Run = RunSave,
        .InputOperand = 0,
-       .OutputOperand = 1},
+       .OutputOperand = 1,
+       .OutputExtension = "jed"},
       {.Name = "info",
        .Operands = "FILE",
        .OperandCount = 1,
@@ -124,7 +125,8 @@ const std::vector<CliCommand>& CliCommands() {
        .Run = RunSetUes,
        .TextOperand = 1,
        .InputOperand = 0,
-       .OutputOperand = 2},
+       .OutputOperand = 2,
+       .OutputExtension = "jed"},
       {.Name = "equations",
        .Operands = "FILE",
        .OperandCount = 1,
@@ -137,7 +139,8 @@ const std::vector<CliCommand>& CliCommands() {
        .Description = "open the JEDEC file IN and write the ABEL design that rebuilds it as OUT",
        .Run = RunExportAbel,
        .InputOperand = 0,
-       .OutputOperand = 1},
+       .OutputOperand = 1,
+       .OutputExtension = "abl"},
       {.Name = "convert-pal",
        .Operands = "IN TYPE OUT",
        .OperandCount = 3,
@@ -158,7 +161,8 @@ const std::vector<CliCommand>& CliCommands() {
        .Description = "read the chip on PORT and save its fuse map as OUT",
        .Run = RunReadChip,
        .NeedsPort = true,
-       .OutputOperand = 0},
+       .OutputOperand = 0,
+       .OutputExtension = "jed"},
       {.Name = "verify",
        .Operands = "FILE --port PORT",
        .OperandCount = 1,
@@ -191,7 +195,10 @@ std::string WhyOutputIsAnInput(const CliCommand& command, const std::vector<std:
                                const CliOptions& options) {
   const auto refused = [](const std::string& what) { return what + ": refused, nothing written"; };
   const std::string* input = command.InputOperand >= 0 ? &operands[command.InputOperand] : nullptr;
-  const std::string* output = command.OutputOperand >= 0 ? &operands[command.OutputOperand] : nullptr;
+  const std::string written = command.OutputOperand >= 0
+                                  ? WithExtension(operands[command.OutputOperand], command.OutputExtension)
+                                  : "";
+  const std::string* output = command.OutputOperand >= 0 ? &written : nullptr;
   if (input && output && SameFile(*output, *input)) {
     return refused("the output " + *output + " is the same file as the input " + *input);
   }

@@ -6,6 +6,8 @@
 #include <filesystem>
 #include <system_error>
 
+#include "base/paths.h"
+
 namespace fs = std::filesystem;
 
 std::string WhyNotWritable(const std::string& path) {
@@ -25,4 +27,8 @@ std::string WhyNotWritable(const std::string& path) {
 bool SameFile(const std::string& a, const std::string& b) {
   std::error_code error;
   return fs::equivalent(fs::path(a), fs::path(b), error) && !error;
+}
+
+std::string WithExtension(const std::string& path, const std::string& extension) {
+  return extension.empty() || !ExtensionOf(path).empty() ? path : path + "." + extension;
 }

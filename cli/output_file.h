@@ -13,3 +13,7 @@ std::string WhyNotWritable(const std::string& path);
 // Whether a and b are one existing file, however each is spelled: through
 // ./, a symbolic link or a hard link. A file that does not exist is no other.
 bool SameFile(const std::string& a, const std::string& b);
+
+// path, or path.extension when its file name has no extension and extension
+// is not empty: the file a Save dialog answered with path writes.
+std::string WithExtension(const std::string& path, const std::string& extension);

@@ -87,6 +87,7 @@ class Link {
       return false;
     }
     box_.Socket = Chip::Holding(*type, fuses);
+    madeWith_ = box_.Socket->Fuses;
     clock_.emplace(TheClock());
     InstallClock(&*clock_);
     ports_.Attach(SimPortName, box_);
@@ -99,7 +100,9 @@ class Link {
   // program's JEDEC writer, into a temporary file renamed over the old one.
   // The security cell is not part of a fuse map and is not kept.
   bool KeepChip() {
-    if (!keep_ || !box_.Socket) return true;
+    // A chip whose cells are as its file made them leaves the file alone:
+    // under another type (,NAME) it would not even hold the same map.
+    if (!keep_ || !box_.Socket || box_.Socket->Fuses == madeWith_) return true;
     const Chip& chip = *box_.Socket;
     const auto design = FuseMap;
     const std::int64_t designLength = FuseMapLength, designShown = ShownFuseCount;
@@ -126,6 +129,7 @@ class Link {
   bool simulated_ = false;
   bool keep_ = false;
   std::string chipPath_;
+  std::vector<std::uint8_t> madeWith_;  // the chip's cells as its file made them
   ProgrammerBox box_;
   SimulatedPorts ports_;
   std::optional<SimulatedClock> clock_;
@@ -135,7 +139,8 @@ class Link {
 int OnTheBox(const CliOptions& options, CliWindow& window, const std::function<CommandResult()>& steps) {
   Link link;
   switch (link.Connect(options.Port, window)) {
-    case Link::Connection::NoChipFile:
+    case Link::Connection::NoChipFile:  // a command that opened its file first still closes once
+      if (!window.LogLines.empty()) CloseCliCommand(CommandFailed("no chip in the simulated box"));
       return ExitFailed;
     case Link::Connection::NoBox:
       return CloseCliCommand(CommandFailed("no programmer box found"));
@@ -180,7 +185,7 @@ int RunIdentify(const std::vector<std::string>&, const CliOptions& options, CliW
 // A read that was stopped, or found no chip, saves nothing; one whose file
 // could not be written is not started.
 int RunReadChip(const std::vector<std::string>& operands, const CliOptions& options, CliWindow& window) {
-  if (const std::string why = WhyNotWritable(operands[0]); !why.empty()) {
+  if (const std::string why = WhyNotWritable(WithExtension(operands[0], "jed")); !why.empty()) {
     std::cerr << "quelvox-cli: cannot save the read: " << why << '\n';
     return ExitFailed;
   }

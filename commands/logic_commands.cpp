@@ -131,11 +131,14 @@ CommandResult RunExportAbelCommand() {
   std::string path = AskFileName(1, FilterAbel, base + ".abl");
   if (path.empty()) return CommandCancelled("export cancelled");
   if (ExtensionOf(path).empty()) path += ".abl";
-  std::error_code notSame;
-  if (!source.empty() && std::filesystem::equivalent(path, source, notSame)) {
-    MessageLog(FilePart(path) + " is the fuse map's own file: the ABEL design is not written over it",
-               LevelError);
-    return CommandFailed("the fuse map's file is not replaced");
+  // Never over the file the map comes from: its JEDEC file, or the design it was compiled from.
+  for (const std::string& own : {source, CurrentDesignPath}) {
+    std::error_code notSame;
+    if (!own.empty() && std::filesystem::equivalent(path, own, notSame)) {
+      MessageLog(FilePart(path) + " is the file the loaded fuse map comes from: not written over",
+                 LevelError);
+      return CommandFailed("not written over " + own);
+    }
   }
   if (ReplaceFileContents(path, AbelDesignText(*logic, source.empty() ? "" : FilePart(source))) != 1) {
     MessageLog("Can't access file", LevelError);
