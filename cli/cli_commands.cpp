@@ -3,11 +3,13 @@
 
 #include <filesystem>
 #include <iostream>
+#include <optional>
 #include <system_error>
 
 #include "base/requesters.h"
 #include "cli/cli_work_folder.h"
 #include "cli/logic_cli_commands.h"
+#include "cli/output_file.h"
 #include "cli/programmer_commands.h"
 #include "commands/command_ids.h"
 #include "commands/dispatch.h"
@@ -89,31 +91,125 @@ int RunSetUes(const std::vector<std::string>& operands, const CliOptions&, CliWi
 
 const std::vector<CliCommand>& CliCommands() {
   static const std::vector<CliCommand> commands{
-      {"open", "FILE", 1, "open the JEDEC file FILE and show it", RunOpen},
-      {"save", "IN OUT", 2, "open the JEDEC file IN and save it as OUT (replacing OUT)", RunSave},
-      {"info", "FILE", 1, "open FILE and show its pinout and OLMC configuration", RunInfo},
-      {"compile", "DESIGN", 1,
-       "compile the ABEL file DESIGN (in vDosPlus/ of the current directory, else of the user's work "
-       "folder), load the result",
-       RunCompile},
-      {"set-ues", "IN TEXT OUT", 3,
-       "open IN, set its user signature (UES) to TEXT and save it as OUT (replacing OUT)", RunSetUes, false,
-       false, false, 1},
-      {"equations", "FILE", 1, "open the JEDEC file FILE and show the equations of its map", RunEquations},
-      {"export-abel", "IN OUT", 2, "open the JEDEC file IN and write the ABEL design that rebuilds it as OUT",
-       RunExportAbel},
-      {"convert-pal", "IN TYPE OUT", 3,
-       "convert the map of the PAL type TYPE (PAL16R4, ...) in IN into a GAL map, saved as OUT",
-       RunConvertPalFile},
-      {"identify", "--port PORT", 0, "identify the chip in the programmer on PORT", RunIdentify, true},
-      {"read", "OUT --port PORT", 1, "read the chip on PORT and save its fuse map as OUT", RunReadChip, true},
-      {"verify", "FILE --port PORT", 1, "open FILE and verify the chip on PORT against it", RunVerifyChip,
-       true},
-      {"erase", "[--all] --port PORT", 0, "erase the chip on PORT (--all: erase it completely)", RunEraseChip,
-       true, true},
-      {"program", "FILE [--security] --port PORT", 1,
-       "open FILE, program the chip on PORT with it and verify it (--security: then read-protect it)",
-       RunProgramChip, true, false, true},
+      {.Name = "open",
+       .Operands = "FILE",
+       .OperandCount = 1,
+       .Description = "open the JEDEC file FILE and show it",
+       .Run = RunOpen,
+       .InputOperand = 0},
+      {.Name = "save",
+       .Operands = "IN OUT",
+       .OperandCount = 2,
+       .Description = "open the JEDEC file IN and save it as OUT (replacing OUT)",
+       .Run = RunSave,
+       .InputOperand = 0,
+       .OutputOperand = 1,
+       .OutputExtension = "jed"},
+      {.Name = "info",
+       .Operands = "FILE",
+       .OperandCount = 1,
+       .Description = "open FILE and show its pinout and OLMC configuration",
+       .Run = RunInfo,
+       .InputOperand = 0},
+      {.Name = "compile",
+       .Operands = "DESIGN",
+       .OperandCount = 1,
+       .Description = "compile the ABEL file DESIGN (in vDosPlus/ of the current directory, else of the "
+                      "user's work folder), load the result",
+       .Run = RunCompile,
+       .InputOperand = 0},
+      {.Name = "set-ues",
+       .Operands = "IN TEXT OUT",
+       .OperandCount = 3,
+       .Description = "open IN, set its user signature (UES) to TEXT and save it as OUT (replacing OUT)",
+       .Run = RunSetUes,
+       .TextOperand = 1,
+       .InputOperand = 0,
+       .OutputOperand = 2,
+       .OutputExtension = "jed"},
+      {.Name = "equations",
+       .Operands = "FILE",
+       .OperandCount = 1,
+       .Description = "open the JEDEC file FILE and show the equations of its map",
+       .Run = RunEquations,
+       .InputOperand = 0},
+      {.Name = "export-abel",
+       .Operands = "IN OUT",
+       .OperandCount = 2,
+       .Description = "open the JEDEC file IN and write the ABEL design that rebuilds it as OUT",
+       .Run = RunExportAbel,
+       .InputOperand = 0,
+       .OutputOperand = 1,
+       .OutputExtension = "abl"},
+      {.Name = "convert-pal",
+       .Operands = "IN TYPE OUT",
+       .OperandCount = 3,
+       .Description =
+           "convert the map of the PAL type TYPE (PAL16R4, ...) in IN into a GAL map, saved as OUT",
+       .Run = RunConvertPalFile,
+       .InputOperand = 0,
+       .OutputOperand = 2},
+      {.Name = "identify",
+       .Operands = "--port PORT",
+       .OperandCount = 0,
+       .Description = "identify the chip in the programmer on PORT",
+       .Run = RunIdentify,
+       .NeedsPort = true},
+      {.Name = "read",
+       .Operands = "OUT --port PORT",
+       .OperandCount = 1,
+       .Description = "read the chip on PORT and save its fuse map as OUT",
+       .Run = RunReadChip,
+       .NeedsPort = true,
+       .OutputOperand = 0,
+       .OutputExtension = "jed"},
+      {.Name = "verify",
+       .Operands = "FILE --port PORT",
+       .OperandCount = 1,
+       .Description = "open FILE and verify the chip on PORT against it",
+       .Run = RunVerifyChip,
+       .NeedsPort = true,
+       .InputOperand = 0},
+      {.Name = "erase",
+       .Operands = "[--all] --port PORT",
+       .OperandCount = 0,
+       .Description = "erase the chip on PORT (--all: erase it completely)",
+       .Run = RunEraseChip,
+       .NeedsPort = true,
+       .TakesAll = true},
+      {.Name = "program",
+       .Operands = "FILE [--security] [--force] --port PORT",
+       .OperandCount = 1,
+       .Description = "open FILE, program the chip on PORT with it and verify it (--security: then "
+                      "read-protect it; --force: also a map from a damaged file)",
+       .Run = RunProgramChip,
+       .NeedsPort = true,
+       .TakesSecurity = true,
+       .TakesForce = true,
+       .InputOperand = 0},
   };
   return commands;
+}
+
+std::string WhyOutputIsAnInput(const CliCommand& command, const std::vector<std::string>& operands,
+                               const CliOptions& options) {
+  const auto refused = [](const std::string& what) { return what + ": refused, nothing written"; };
+  const std::string* input = command.InputOperand >= 0 ? &operands[command.InputOperand] : nullptr;
+  const std::string written = command.OutputOperand >= 0
+                                  ? WithExtension(operands[command.OutputOperand], command.OutputExtension)
+                                  : "";
+  const std::string* output = command.OutputOperand >= 0 ? &written : nullptr;
+  if (input && output && SameFile(*output, *input)) {
+    return refused("the output " + *output + " is the same file as the input " + *input);
+  }
+  const std::optional<SimulatedChipPort> sim = SimulatedChipOf(options.Port);
+  if (!options.HasPort || !sim) return "";
+  // The chip's file is read before the command and written after it with keep.
+  if (output && SameFile(*output, sim->ChipFile)) {
+    return refused("the output " + *output + " is the same file as the chip file " + sim->ChipFile);
+  }
+  if (input && sim->Keep && SameFile(sim->ChipFile, *input)) {
+    return refused("the chip file " + sim->ChipFile + " (keep) is the same file as the input " + *input);
+  }
+  return "";
 }

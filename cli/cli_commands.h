@@ -22,14 +22,25 @@ struct CliCommand {
   int OperandCount;
   const char* Description;  // for --help
   int (*Run)(const std::vector<std::string>& operands, const CliOptions& options, CliWindow& window);
-  bool NeedsPort = false;      // a programmer command: --port PORT is required
-  bool TakesAll = false;       // --all is allowed
-  bool TakesSecurity = false;  // --security is allowed
-  int TextOperand = -1;        // the operand that is a text, which may be empty
+  bool NeedsPort = false;            // a programmer command: --port PORT is required
+  bool TakesAll = false;             // --all is allowed
+  bool TakesSecurity = false;        // --security is allowed
+  bool TakesForce = false;           // --force is allowed
+  int TextOperand = -1;              // the operand that is a text, which may be empty
+  int InputOperand = -1;             // the operand that is a file the command reads
+  int OutputOperand = -1;            // the operand that is a file the command writes
+  const char* OutputExtension = "";  // added to an output named without one, as the Save dialog adds it
 };
 
 // Every command, in the order --help lists them.
 const std::vector<CliCommand>& CliCommands();
+
+// "" or, when the command would write over a file it reads, the line that
+// says so: the file its output operand names (with OutputExtension when it
+// has none) is the input operand or the chip file of --port sim:CHIP.jed, or
+// a chip file kept (,keep) is the input.
+std::string WhyOutputIsAnInput(const CliCommand& command, const std::vector<std::string>& operands,
+                               const CliOptions& options);
 
 // The dialogs hand out full paths; so does the command line.
 std::string FullPath(const std::string& path);

@@ -1,4 +1,4 @@
-// Taking --port, --all, --security and --brief out of the operands.
+// Taking --port, --all, --security, --force and --brief out of the operands.
 #include "cli/cli_options.h"
 
 std::string TakeOptions(std::vector<std::string>& args, CliOptions& options) {
@@ -13,6 +13,8 @@ std::string TakeOptions(std::vector<std::string>& args, CliOptions& options) {
       options.All = true;
     } else if (args[i] == "--security") {
       options.Security = true;
+    } else if (args[i] == "--force") {
+      options.Force = true;
     } else if (args[i] == "--brief") {
       options.Brief = true;
     } else {

@@ -1,5 +1,5 @@
-// The options of quelvox-cli's commands: --port PORT, --all and --security
-// for the programmer, --brief for all.
+// The options of quelvox-cli's commands: --port PORT, --all, --security and
+// --force for the programmer, --brief for all.
 #pragma once
 
 #include <string>
@@ -9,6 +9,7 @@ struct CliOptions {
   std::string Port;       // COMn, a device path, or sim:CHIP.jed[,NAME][,keep]
   bool All = false;       // erase --all
   bool Security = false;  // program --security
+  bool Force = false;     // program --force: a map loaded from a damaged file too
   bool HasPort = false;
   bool Brief = false;  // --brief: no fuse-map block
 };

@@ -40,11 +40,13 @@ void PrintHelp(std::ostream& out) {
   }
   out << "\noptions:\n"
          "  --brief    leave out the fuse-map block\n"
+         "  --force    program: also a map loaded from a damaged file (cut short, checksum mismatch)\n"
          "  --version  print the version and exit\n"
          "  --work-folder\n"
          "             prepare the user's work folder for compiling (as quelvox-launch does) and print it\n"
          "\nOutput: the log pane, the fuse-map pane and the two status fields, each block under its own\n"
          "header; progress of the programmer commands on stderr when it is a terminal.\n"
+         "An output that is the same file as an input (or as the chip file of sim:) is refused.\n"
          "Exit status: 0 done, 1 failed, 2 bad arguments.\n";
 }
 
@@ -92,6 +94,8 @@ int main(int argc, char** argv) {
     if (options.All && !command.TakesAll) return UsageError(std::string(command.Name) + " takes no --all");
     if (options.Security && !command.TakesSecurity)
       return UsageError(std::string(command.Name) + " takes no --security");
+    if (options.Force && !command.TakesForce)
+      return UsageError(std::string(command.Name) + " takes no --force");
     if (static_cast<int>(operands.size()) != command.OperandCount) {
       return UsageError(std::string(command.Name) + " needs " + command.Operands);
     }
@@ -102,7 +106,12 @@ int main(int argc, char** argv) {
     CliWindow window;
     window.ShowProgress = ShowsProgress(command.Name) && isatty(STDERR_FILENO) == 1;
     InstallWindow(&window);
-    const int status = command.Run(operands, options, window);
+    int status = ExitFailed;
+    if (const std::string why = WhyOutputIsAnInput(command, operands, options); !why.empty()) {
+      std::cerr << "quelvox-cli: " << why << '\n';  // before anything runs
+    } else {
+      status = command.Run(operands, options, window);
+    }
     window.EndProgress();
     PrintWindow(window, std::cout, options.Brief);
     InstallWindow(nullptr);

@@ -1,10 +1,12 @@
-// The check that an output file can be written, made without touching it.
+// The checks of an output file, made without touching it.
 #include "cli/output_file.h"
 
 #include <unistd.h>
 
 #include <filesystem>
 #include <system_error>
+
+#include "base/paths.h"
 
 namespace fs = std::filesystem;
 
@@ -20,4 +22,13 @@ std::string WhyNotWritable(const std::string& path) {
   if (fs::is_directory(status)) return path + " is a folder";
   if (fs::exists(status) && access(file.c_str(), W_OK) != 0) return path + " is not writable";
   return "";
+}
+
+bool SameFile(const std::string& a, const std::string& b) {
+  std::error_code error;
+  return fs::equivalent(fs::path(a), fs::path(b), error) && !error;
+}
+
+std::string WithExtension(const std::string& path, const std::string& extension) {
+  return extension.empty() || !ExtensionOf(path).empty() ? path : path + "." + extension;
 }

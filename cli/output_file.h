@@ -1,5 +1,6 @@
-// Checking, before a slow read from the chip, that its fuse map can be saved
-// where the command line says, so that a read is never lost.
+// Checking an output file before a command runs: that it can be written (so
+// that a slow read from the chip is never lost), and that it is none of the
+// command's inputs.
 #pragma once
 
 #include <string>
@@ -8,3 +9,11 @@
 // file already there may be replaced. Otherwise why not. Creates and
 // changes nothing.
 std::string WhyNotWritable(const std::string& path);
+
+// Whether a and b are one existing file, however each is spelled: through
+// ./, a symbolic link or a hard link. A file that does not exist is no other.
+bool SameFile(const std::string& a, const std::string& b);
+
+// path, or path.extension when its file name has no extension and extension
+// is not empty: the file a Save dialog answered with path writes.
+std::string WithExtension(const std::string& path, const std::string& extension);

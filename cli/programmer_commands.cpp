@@ -5,6 +5,7 @@
 #include <functional>
 #include <iostream>
 #include <optional>
+#include <string_view>
 
 #include "base/fuse_map.h"
 #include "base/message_log.h"
@@ -26,7 +27,7 @@
 
 namespace {
 
-constexpr const char* SimPrefix = "sim:";
+constexpr std::string_view SimPrefix = "sim:";
 constexpr const char* SimPortName = "COM1";
 
 // The link for one command: the machine's port, or the simulated box with a
@@ -47,8 +48,8 @@ class Link {
   enum class Connection { Ready, NoChipFile, NoBox };
   Connection Connect(const std::string& port, CliWindow& window) {
     std::string name = port;
-    if (port.rfind(SimPrefix, 0) == 0) {
-      if (!PlugInSimulatedBox(port.substr(4), window)) return Connection::NoChipFile;
+    if (SimulatedChipOf(port)) {
+      if (!PlugInSimulatedBox(port, window)) return Connection::NoChipFile;
       name = SimPortName;
     }
     if (DetectProgrammerOn(name) == 1) return Connection::Ready;
@@ -62,35 +63,18 @@ class Link {
   int Finish(int status) { return KeepChip() ? status : ExitFailed; }
 
  private:
-  // chipFile is CHIP.jed, then optionally ,NAME (the chip type) and ,keep.
   // The chip's file is read with the program's reader; the design already
   // open stays as it was.
-  bool PlugInSimulatedBox(const std::string& chipFile, CliWindow& window) {
-    std::vector<std::string> parts;
-    for (std::size_t from = 0;;) {
-      const auto comma = chipFile.find(',', from);
-      parts.push_back(chipFile.substr(from, comma == std::string::npos ? std::string::npos : comma - from));
-      if (comma == std::string::npos) break;
-      from = comma + 1;
-    }
-    std::string typeName;
-    bool goodOptions = parts.size() <= 3;
-    for (std::size_t i = 1; i < parts.size(); ++i) {
-      if (parts[i] == "keep" && !keep_) {
-        keep_ = true;
-      } else if (typeName.empty() && !keep_) {
-        typeName = parts[i];
-      } else {
-        goodOptions = false;
-      }
-    }
-    chipPath_ = parts[0];
+  bool PlugInSimulatedBox(const std::string& port, CliWindow& window) {
+    const SimulatedChipPort sim = *SimulatedChipOf(port);
+    keep_ = sim.Keep;
+    chipPath_ = sim.ChipFile;
     const auto design = FuseMap;
     const std::int64_t designLength = FuseMapLength, designShown = ShownFuseCount;
     const std::vector<std::string> log = window.LogLines;
-    const std::int64_t count = goodOptions ? ReadJedecFile(chipPath_) : 0;
+    const std::int64_t count = sim.GoodOptions ? ReadJedecFile(chipPath_) : 0;
     const ChipType* type =
-        !typeName.empty() ? FindChipType(typeName) : FindChipType(DeviceCodeForFuseCount(count));
+        !sim.TypeName.empty() ? FindChipType(sim.TypeName) : FindChipType(DeviceCodeForFuseCount(count));
     const std::vector<std::uint8_t> fuses(FuseMap.begin(),
                                           FuseMap.begin() + std::max<std::int64_t>(count, 0));
     FuseMap = design;
@@ -98,11 +82,12 @@ class Link {
     ShownFuseCount = designShown;
     window.LogLines = log;
     if (count <= 0 || type == nullptr) {
-      std::cerr << "quelvox-cli: no chip can be made from " << chipFile << '\n';
+      std::cerr << "quelvox-cli: no chip can be made from " << port.substr(SimPrefix.size()) << '\n';
       keep_ = false;
       return false;
     }
     box_.Socket = Chip::Holding(*type, fuses);
+    madeWith_ = box_.Socket->Fuses;
     clock_.emplace(TheClock());
     InstallClock(&*clock_);
     ports_.Attach(SimPortName, box_);
@@ -115,7 +100,9 @@ class Link {
   // program's JEDEC writer, into a temporary file renamed over the old one.
   // The security cell is not part of a fuse map and is not kept.
   bool KeepChip() {
-    if (!keep_ || !box_.Socket) return true;
+    // A chip whose cells are as its file made them leaves the file alone:
+    // under another type (,NAME) it would not even hold the same map.
+    if (!keep_ || !box_.Socket || box_.Socket->Fuses == madeWith_) return true;
     const Chip& chip = *box_.Socket;
     const auto design = FuseMap;
     const std::int64_t designLength = FuseMapLength, designShown = ShownFuseCount;
@@ -142,6 +129,7 @@ class Link {
   bool simulated_ = false;
   bool keep_ = false;
   std::string chipPath_;
+  std::vector<std::uint8_t> madeWith_;  // the chip's cells as its file made them
   ProgrammerBox box_;
   SimulatedPorts ports_;
   std::optional<SimulatedClock> clock_;
@@ -151,7 +139,8 @@ class Link {
 int OnTheBox(const CliOptions& options, CliWindow& window, const std::function<CommandResult()>& steps) {
   Link link;
   switch (link.Connect(options.Port, window)) {
-    case Link::Connection::NoChipFile:
+    case Link::Connection::NoChipFile:  // a command that opened its file first still closes once
+      if (!window.LogLines.empty()) CloseCliCommand(CommandFailed("no chip in the simulated box"));
       return ExitFailed;
     case Link::Connection::NoBox:
       return CloseCliCommand(CommandFailed("no programmer box found"));
@@ -163,6 +152,32 @@ int OnTheBox(const CliOptions& options, CliWindow& window, const std::function<C
 
 }  // namespace
 
+// CHIP.jed, then optionally ,NAME (the chip type) and ,keep.
+std::optional<SimulatedChipPort> SimulatedChipOf(const std::string& port) {
+  if (port.rfind(SimPrefix, 0) != 0) return std::nullopt;
+  const std::string chipFile = port.substr(SimPrefix.size());
+  std::vector<std::string> parts;
+  for (std::size_t from = 0;;) {
+    const auto comma = chipFile.find(',', from);
+    parts.push_back(chipFile.substr(from, comma == std::string::npos ? std::string::npos : comma - from));
+    if (comma == std::string::npos) break;
+    from = comma + 1;
+  }
+  SimulatedChipPort sim;
+  sim.ChipFile = parts[0];
+  sim.GoodOptions = parts.size() <= 3;
+  for (std::size_t i = 1; i < parts.size(); ++i) {
+    if (parts[i] == "keep" && !sim.Keep) {
+      sim.Keep = true;
+    } else if (sim.TypeName.empty() && !sim.Keep) {
+      sim.TypeName = parts[i];
+    } else {
+      sim.GoodOptions = false;
+    }
+  }
+  return sim;
+}
+
 int RunIdentify(const std::vector<std::string>&, const CliOptions& options, CliWindow& window) {
   return OnTheBox(options, window, RunDeviceIdentify);
 }
@@ -170,7 +185,7 @@ int RunIdentify(const std::vector<std::string>&, const CliOptions& options, CliW
 // A read that was stopped, or found no chip, saves nothing; one whose file
 // could not be written is not started.
 int RunReadChip(const std::vector<std::string>& operands, const CliOptions& options, CliWindow& window) {
-  if (const std::string why = WhyNotWritable(operands[0]); !why.empty()) {
+  if (const std::string why = WhyNotWritable(WithExtension(operands[0], "jed")); !why.empty()) {
     std::cerr << "quelvox-cli: cannot save the read: " << why << '\n';
     return ExitFailed;
   }
@@ -193,10 +208,10 @@ int RunEraseChip(const std::vector<std::string>&, const CliOptions& options, Cli
 }
 
 // The command line already said so: no question. --security read-protects a
-// chip that verified.
+// chip that verified; --force programs a map loaded from a damaged file.
 int RunProgramChip(const std::vector<std::string>& operands, const CliOptions& options, CliWindow& window) {
   const CommandResult opened = OpenDesign(operands[0], window);
   if (!opened.IsDone()) return CloseCliCommand(opened);
   SetSecurityFeature(options.Security);
-  return OnTheBox(options, window, [] { return RunDeviceProgram(0, 0); });
+  return OnTheBox(options, window, [&] { return RunDeviceProgram(0, options.Force ? 1 : 0); });
 }

@@ -4,7 +4,9 @@
 
 #include <algorithm>
 #include <cctype>
+#include <filesystem>
 #include <optional>
+#include <system_error>
 #include <vector>
 
 #include "abel/compile_design.h"
@@ -132,6 +134,15 @@ CommandResult RunExportAbelCommand() {
   std::string path = AskFileName(1, FilterAbel, base + ".abl");
   if (path.empty()) return CommandCancelled("export cancelled");
   if (ExtensionOf(path).empty()) path += ".abl";
+  // Never over the file the map comes from: its JEDEC file, or the design it was compiled from.
+  for (const std::string& own : {source, CurrentDesignPath}) {
+    std::error_code notSame;
+    if (!own.empty() && std::filesystem::equivalent(path, own, notSame)) {
+      MessageLog(FilePart(path) + " is the file the loaded fuse map comes from: not written over",
+                 LevelError);
+      return CommandFailed("not written over " + own);
+    }
+  }
   if (ReplaceFileContents(path, AbelDesignText(*logic, source.empty() ? "" : FilePart(source))) != 1) {
     MessageLog("Can't access file", LevelError);
     return CommandFailed("can't write " + path);

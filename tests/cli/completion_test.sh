@@ -42,6 +42,7 @@ expect "identify info " _quelvox_cli "$cli" i
 expect "--help --version " _quelvox_cli "$cli" --
 expect "--all --brief --port " _quelvox_cli "$cli" erase --
 expect "--brief " _quelvox_cli "$cli" open --
+expect "--brief --force --port --security " _quelvox_cli "$cli" program chip.jed --
 expect "chip.jed " _quelvox_cli "$cli" open ""
 expect "counter.abl " _quelvox_cli "$cli" compile ""
 expect "sim:chip.jed " _quelvox_cli "$cli" read out.jed --port sim:c

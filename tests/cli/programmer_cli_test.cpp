@@ -1,10 +1,10 @@
 // quelvox-cli's programmer commands against the simulated box: a chip made
 // from a real file is identified, read back into the same file, verified,
-// erased and programmed (kept in its file with keep); a missing box and bad
-// options end as a user would expect; set-ues writes a new user signature.
+// erased and programmed (kept in its file with keep); bad options end as a
+// user would expect; set-ues writes a new user signature. The failures of
+// every command are in exit_status_test.cpp.
 #include <gtest/gtest.h>
 
-#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -88,71 +88,6 @@ TEST(CliProgrammer, EraseAndEraseAll) {
   EXPECT_EQ(atf.Status, 1);  // nothing was erased
 }
 
-TEST(CliProgrammer, NoBoxNoChipNoFile) {
-  ScratchDir dir;
-  const ProgramRun noBox = RunCli({"read", dir / "out.jed", "--port", dir / "no-such-port"});
-  EXPECT_EQ(noBox.Out, "--- log ---\nERROR!\nHardware not present!\n" + (dir / "no-such-port") +
-                           ": no such port\n>>> done <<<\n--- fuse map ---\n--- status ---\n\n\n");
-  EXPECT_EQ(noBox.Status, 1);
-  EXPECT_TRUE(dir.Entries().empty());
-  const ProgramRun badChip = RunCli({"identify", "--port", "sim:" + (dir / "missing.jed")});
-  EXPECT_EQ(badChip.Status, 1);
-  EXPECT_NE(badChip.Err.find("no chip can be made"), std::string::npos);
-}
-
-// Whatever steps a command takes (open then verify, read then save), its
-// user sees one closing line: done, or aborted when a step was aborted.
-TEST(CliProgrammer, EveryCommandClosesOnce) {
-  ScratchDir dir;
-  const std::string chip = Sim("galette_GAL16V8_reg.jed");
-  const std::string unplugged = chip + ",GAL16V8";
-  struct Case {
-    std::vector<std::string> Args;
-    int Status;
-  } cases[] = {
-      {{"open", File("galette_GAL16V8_reg.jed")}, 0},
-      {{"save", File("galette_GAL16V8_reg.jed"), dir / "saved.jed"}, 0},
-      {{"save", File("galette_GAL16V8_reg.jed"), dir / "none/saved.jed"}, 1},
-      {{"info", File("galette_GAL16V8_reg.jed")}, 0},
-      {{"identify", "--port", chip}, 0},
-      {{"read", dir / "read.jed", "--port", chip}, 0},
-      {{"read", dir / "read.jed", "--port", dir / "no-such-port"}, 1},
-      {{"verify", File("galette_GAL16V8_reg.jed"), "--port", chip}, 0},
-      {{"verify", dir / "missing.jed", "--port", chip}, 1},
-      {{"erase", "--port", chip}, 0},
-      {{"erase", "--all", "--port", unplugged}, 0},
-  };
-  for (const Case& c : cases) {
-    const ProgramRun run = RunCli(c.Args);
-    std::size_t closings = 0;
-    for (const char* line : {">>> done <<<\n", "-- aborted --\n"}) {
-      for (auto at = run.Out.find(line); at != std::string::npos; at = run.Out.find(line, at + 1)) ++closings;
-    }
-    EXPECT_EQ(closings, 1u) << testing::PrintToString(c.Args) << run.Out;
-    EXPECT_EQ(run.Status, c.Status) << testing::PrintToString(c.Args) << run.Out;
-  }
-}
-
-// A read whose file could not be saved is not started: nothing is created
-// or changed, and the box is not even looked for.
-TEST(CliProgrammer, ReadChecksItsFileFirst) {
-  ScratchDir dir;
-  std::filesystem::create_directory(dir / "folder");
-  const struct {
-    std::string Out, Why;
-  } cases[] = {
-      {dir / "none/out.jed", "the folder " + (dir / "none") + " does not exist"},
-      {dir / "folder", dir / "folder" + " is a folder"},
-  };
-  for (const auto& c : cases) {
-    const ProgramRun run = RunCli({"read", c.Out, "--port", Sim("galette_GAL16V8_reg.jed")});
-    EXPECT_EQ(run.Status, 1) << c.Out;
-    EXPECT_EQ(run.Err, "quelvox-cli: cannot save the read: " + c.Why + "\n");
-    EXPECT_EQ(run.Out, "--- log ---\n--- fuse map ---\n--- status ---\n\n\n");
-  }
-  EXPECT_EQ(dir.Entries(), std::vector<std::string>{"folder"});
-}
-
 TEST(CliProgrammer, OptionsInTheWrongPlace) {
   const std::vector<std::vector<std::string>> bad{
       {"identify"},
@@ -195,25 +130,6 @@ TEST(CliProgrammer, ProgramKeepsTheChipInItsFileOnlyWhenAsked) {
   EXPECT_EQ(kept.Status, 0) << kept.Out << kept.Err;
   EXPECT_EQ(MapAndStatus(RunCli({"open", dir / "chip.jed"}).Out), MapAndStatus(RunCli({"open", design}).Out));
   EXPECT_EQ(dir.Entries(), std::vector<std::string>{"chip.jed"});  // no temporary file left
-}
-
-TEST(CliProgrammer, ProgramFailsForAnotherDevicesMapOrWithoutABox) {
-  ScratchDir dir;
-  WriteBytes(dir / "chip.jed", ReadBytes(File("galette_GAL22V10_arsp.jed")));
-  const ProgramRun other =
-      RunCli({"program", File("galette_GAL16V8_reg.jed"), "--port", "sim:" + (dir / "chip.jed") + ",keep"});
-  EXPECT_NE(
-      other.Out.find("ERROR!\nThe fuse map is for a GAL16V8 (2194 fuses), the programmer holds a GAL22V10 "
-                     "(5892 fuses)\n>>> done <<<\n"),
-      std::string::npos)
-      << other.Out;
-  EXPECT_EQ(other.Status, 1);
-  // Kept, the chip's file holds what the chip held: nothing was written to it.
-  EXPECT_EQ(MapAndStatus(RunCli({"open", dir / "chip.jed"}).Out),
-            MapAndStatus(RunCli({"open", File("galette_GAL22V10_arsp.jed")}).Out));
-  const ProgramRun noChip =
-      RunCli({"program", File("galette_GAL16V8_reg.jed"), "--port", dir / "no-such-port"});
-  EXPECT_EQ(noChip.Status, 1);
 }
 
 TEST(CliProgrammer, ProgramWithSecurityReadProtectsTheChipAfterItsVerify) {

@@ -1,6 +1,6 @@
 // Runs a built program with arguments and collects its output and exit
 // status; optionally under a file-size limit, so its writes fail inside the
-// kernel as on a full disk.
+// kernel as on a full disk, and in another current folder.
 #pragma once
 
 #include <fcntl.h>
@@ -28,7 +28,7 @@ inline std::string DrainFd(int fd) {
 }
 
 inline ProgramRun RunProgram(const std::string& program, const std::vector<std::string>& args,
-                             rlim_t fileSizeLimit = RLIM_INFINITY) {
+                             rlim_t fileSizeLimit = RLIM_INFINITY, const std::string& folder = "") {
   int out[2], err[2];
   ProgramRun run;
   if (pipe(out) != 0 || pipe(err) != 0) return run;
@@ -37,6 +37,7 @@ inline ProgramRun RunProgram(const std::string& program, const std::vector<std::
     dup2(out[1], 1);
     dup2(err[1], 2);
     close(out[0]), close(out[1]), close(err[0]), close(err[1]);
+    if (!folder.empty() && chdir(folder.c_str()) != 0) _exit(126);
     if (fileSizeLimit != RLIM_INFINITY) {
       signal(SIGXFSZ, SIG_IGN);  // kept across exec: writes fail with EFBIG instead
       rlimit limit{};

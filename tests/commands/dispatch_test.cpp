@@ -4,11 +4,13 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <filesystem>
 #include <functional>
 
 #include "base/design_path.h"
 #include "base/fuse_map.h"
 #include "base/message_log.h"
+#include "base/requesters.h"
 #include "boxsim/sim_port.h"
 #include "commands/command_ids.h"
 #include "commands/design_state.h"
@@ -600,6 +602,42 @@ TEST(Dispatch, TheClosingLineDropsWhatArrivedSinceTheLastRoundOfTheLog) {
   EXPECT_TRUE(w.PendingEvents.empty());
   EXPECT_EQ(w.DroppedEvents.size(), 2u);
   EXPECT_EQ(w.LogLines, (std::vector<std::string>{"working", ">>> done <<<"}));
+}
+
+// Export ABEL design never writes over the file the loaded map comes from,
+// however the chosen name spells it: its JEDEC file, or the design it was
+// compiled from (a name without extension gets .abl).
+TEST(Dispatch, ExportAbelRefusesTheLoadedMapsOwnFile) {
+  ScratchDir dir;
+  const std::string map = ReadBytes(std::string(QUELVOX_TESTDATA_DIR) + "/abel/classic/count4.jed");
+  WriteBytes(dir / "count4.jed", map);
+  WriteBytes(dir / "count4.abl", "MODULE count4");
+  std::filesystem::create_symlink("count4.jed", dir / "link.jed");
+  const struct {
+    std::string Design, Chosen, Named;
+  } cases[] = {
+      {"", dir / "count4.jed", "count4.jed"},
+      {"", dir / "./link.jed", "link.jed"},
+      {dir / "count4.abl", dir / "count4", "count4.abl"},
+  };
+  for (const auto& c : cases) {
+    TestWindowScope scope;
+    auto& w = scope.window();
+    w.AnswerDialog(dir / "count4.jed");
+    ASSERT_TRUE(DispatchCommand(CmdOpenMenu).IsDone());
+    if (!c.Design.empty()) CurrentDesignPath = c.Design;
+    w.LogLines.clear();
+    w.AnswerDialog(c.Chosen, FilterAbel);
+    w.AnswerBox(BoxAnswer::Yes);  // replace it
+    EXPECT_EQ(DispatchCommand(CmdExportAbel).Status, CommandStatus::Failed) << c.Chosen;
+    EXPECT_EQ(w.LogLines, (std::vector<std::string>{"ERROR!",
+                                                    c.Named + " is the file the loaded fuse map comes from: "
+                                                              "not written over",
+                                                    ">>> done <<<"}))
+        << c.Chosen;
+    EXPECT_EQ(ReadBytes(dir / "count4.jed"), map);
+    EXPECT_EQ(ReadBytes(dir / "count4.abl"), "MODULE count4");
+  }
 }
 
 }  // namespace

@@ -110,6 +110,10 @@ page_commands=$(sed -n '/^\.SH SYNOPSIS/,/^\.SH/s/^\.B quelvox\\-cli \([a-z][a-z
 [ -n "$help_commands" ] || fail "quelvox-cli --help lists no commands"
 [ "$help_commands" = "$page_commands" ] ||
   fail "quelvox-cli.1 lists the commands '$(echo $page_commands)', the program '$(echo $help_commands)'"
+# Options of quelvox-cli --help appear in its page.
+for option in $("$prefix/bin/quelvox-cli" --help | grep -o -- '--[a-z-]*' | sort -u); do
+  grep -q -- "${option//-/\\\\-}" <<<"$cli_page" || fail "quelvox-cli.1 does not describe $option"
+done
 # Options of abelc's usage appear in its page.
 abelc_page=$(zcat "$prefix/share/man/man1/abelc.1.gz")
 for option in $("$prefix/bin/abelc" --no-such-option 2>&1 | grep -o -- '--[a-z-]*' | sort -u); do
