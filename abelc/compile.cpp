@@ -301,7 +301,7 @@ CompiledFiles CompileToFiles(const std::string& work_name, const std::string& so
   files.count_line = listing.size() + Crlf(rest.substr(0, files.count_line)).size();
   listing += Crlf(rest);
   files.listing = std::move(listing);
-  files.summary = Crlf(summary);
+  files.summary = Crlf("compiler=" + std::string(kProductName) + "\n" + summary);
   return files;
 }
 

@@ -45,7 +45,8 @@ struct CompiledFiles {
 
 // The verdict the compiler leaves for the compile step beside a work copy
 // that has a side file (abel/abelcpl.sum), CR LF lines of "key=value":
-// "show=" a line for the user, in order (the fit and its terms, each
+// first "compiler=" the compiler's name and version, which tells the file
+// from others of the name; "show=" a line for the user, in order (the fit and its terms, each
 // warning, the vector result); "vectors=" the test vectors run; "failed="
 // those that failed; "simulation=" the name of the simulation file.
 constexpr const char* kSummaryExtension = ".sum";

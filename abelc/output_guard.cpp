@@ -125,11 +125,16 @@ bool WrittenByAbelCompiler(const std::string& path) {
   if (extension == ".doc") {
     return any([](const std::string& l) { return Has(l, "ABEL") && Has(l, "Device Utilization Chart"); });
   }
-  if (extension == ".out" || extension == ".sum") {
-    // The listing opens with the compiler's banner; the verdict file with its keys.
-    if (extension == ".sum") return any([](const std::string& l) { return l.rfind("show=", 0) == 0; });
-    return std::any_of(lines.begin(), lines.begin() + std::min<std::size_t>(lines.size(), 3),
-                       [](const std::string& l) { return Has(l, "ABEL"); });
+  if (extension == ".sum") {
+    // The verdict file: its first key, or (older files) the lines shown.
+    return lines[0].rfind("compiler=", 0) == 0 ||
+           any([](const std::string& l) { return l.rfind("show=", 0) == 0; });
+  }
+  if (extension == ".out") {
+    // The listing opens with this compiler's name, the classic console log
+    // with its first stage's banner; a text that merely mentions ABEL is not one.
+    return lines[0].rfind("Quelvox ABEL compiler ", 0) == 0 ||
+           (Has(lines[0], "AHDL2PLA") && Has(lines[0], "ABEL-HDL Processor"));
   }
   return false;
 }

@@ -220,6 +220,7 @@ TEST(OutputFiles, TellsAnAbelCompilersFilesFromOthers) {
   // Another's file under each name, and our files under names they do not fit.
   const std::pair<const char*, std::string> others[] = {
       {"notes.out", kNotes},
+      {"abel_notes.out", "Notes\nThe ABEL design of the decoder\n"},
       {"about_abel.doc", "How to use ABEL\nDevice list\n"},
       {"plan.sim", "Simulate the board with ABEL later\n"},
       {"verdict.sum", "ok\n"},
