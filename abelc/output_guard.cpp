@@ -186,6 +186,7 @@ PlacedOutputs PlaceOutputs(const std::vector<OutputText>& files, const std::vect
     if (aside.empty()) {
       std::error_code ignored;
       for (const auto& [original, moved] : kept) fs::rename(fs::path(moved), fs::path(original), ignored);
+      placed.warnings.clear();  // they are back where they were
       return give_up(CannotWrite(path, "another file of this name cannot be kept aside: " + why));
     }
     kept.emplace_back(path, aside);
