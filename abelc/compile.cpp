@@ -4,7 +4,6 @@
 #include <algorithm>
 #include <ctime>
 #include <filesystem>
-#include <fstream>
 #include <new>
 #include <ostream>
 #include <sstream>
@@ -13,6 +12,7 @@
 #include "abelc/equation_printer.h"
 #include "abelc/fuse_model.h"
 #include "abelc/output_files.h"
+#include "abelc/output_guard.h"
 #include "abelc/parser.h"
 #include "abelc/read_file.h"
 #include "abelc/vectors.h"
@@ -50,12 +50,17 @@ void ForceFuses(const LogicModel& model, std::vector<std::uint8_t>& fuses) {
 namespace {
 
 constexpr const char* kUsage =
-    "usage: abelc DESIGN.abl\n       abelc --equations DESIGN.abl\n       abelc --help | --version\n";
+    "usage: abelc [--output-folder DIR] DESIGN.abl\n       abelc --equations DESIGN.abl\n"
+    "       abelc --help | --version\n";
 constexpr const char* kHelp =
     "\nCompiles the ABEL design DESIGN.abl for a GAL16V8, GAL20V8 or GAL22V10 and writes\n"
     "DESIGN.out (the listing, also printed), DESIGN.jed (the fuse map), DESIGN.doc (equations\n"
     "and chip diagram) and DESIGN.sim (the test vectors run on the fuse map) beside it.\n"
+    "With errors it writes only DESIGN.out and takes away older outputs of the design.\n"
+    "A file of these names that no ABEL compiler wrote is never replaced or removed:\n"
+    "it is kept as NAME~ (or NAME~2, ...) with a warning. The files are written all or none.\n"
     "\n"
+    "  -o, --output-folder DIR write the four files into the folder DIR instead\n"
     "  --equations DESIGN.abl  print the reduced equations, write no files\n"
     "  --help, -h              print this help and exit\n"
     "  --version               print the version and exit\n"
@@ -96,12 +101,6 @@ std::string Now() {
   return buf;
 }
 
-bool WriteFile(const std::string& path, const std::string& text) {
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  out << text;
-  return static_cast<bool>(out.flush());
-}
-
 // The last part of a path, split at either separator: the side file may
 // come from a system whose paths use the other one.
 std::size_t NameStart(const std::string& path) {
@@ -132,41 +131,65 @@ void ReadSideFile(const std::string& text, SourceContext& context) {
   }
 }
 
-// The design's four files beside it; on errors only the listing, and any
-// older fuse file, report or simulation goes so nobody loads them by mistake.
-int CompileFile(const std::string& path, std::ostream& out, std::ostream& err) {
-  std::string source;
-  const std::string base =
-      path.substr(0, path.size() - std::filesystem::path(path).extension().string().size());
-  for (const char* ext : {".out", ".jed", ".doc", ".sim", kSummaryExtension}) {
-    std::error_code ec;
-    std::filesystem::remove(base + ext, ec);
+// Where the design's files go: beside the design, or into `folder` when one
+// is given, named after the design.
+std::string OutputBase(const std::string& path, const std::string& folder) {
+  const std::filesystem::path design(path);
+  if (!folder.empty()) return (std::filesystem::path(folder) / design.stem()).string();
+  return path.substr(0, path.size() - design.extension().string().size());
+}
+
+// The listing as printed, its closing count line counting `more` errors
+// (the files that could not be written) besides the design's.
+std::string ShownListing(const CompiledFiles& files, const std::string& more) {
+  std::string shown = files.listing;
+  if (!more.empty()) {
+    shown.resize(files.count_line);
+    shown +=
+        Crlf(more + "\n" + Count(files.errors + 1, "error") + ", " + Count(files.warnings, "warning") + "\n");
   }
+  shown.erase(std::remove(shown.begin(), shown.end(), '\r'), shown.end());
+  return shown;
+}
+
+// The design's four files; on errors only the listing, and any older fuse
+// file, report or simulation an ABEL compiler wrote goes, so nobody loads
+// them by mistake. Files of other makers in the way are kept aside. The
+// design is read before any file is touched, and the files are put in place
+// all or none.
+int CompileFile(const std::string& path, const std::string& folder, std::ostream& out, std::ostream& err) {
+  const std::string extension = std::filesystem::path(path).extension().string();
+  if (IsOutputExtension(extension)) {
+    err << path << ": error: the compiler writes " << extension
+        << " files; give it the design (DESIGN.abl), not one of its outputs\n";
+    return 2;
+  }
+  std::string source;
   if (!ReadWholeFile(path, source)) {
-    const std::string text = path + ": error: cannot read the file\n";
-    err << text;
-    WriteFile(base + ".out", Crlf(std::string(kProductName) + "\n" + text + "1 error, 0 warnings\n"));
+    err << path << ": error: cannot read the file\n";
     return 1;
   }
+  const std::string base = OutputBase(path, folder);
   const SourceContext context = ContextOf(path);
   CompiledFiles files =
       CompileToFiles(std::filesystem::path(path).filename().string(), source, Now(), context);
-  bool written = WriteFile(base + ".out", files.listing);
+  std::vector<OutputText> written{{base + ".out", files.listing}};
+  std::vector<std::string> stale;
   // Only the compile step, which left a side file, reads the verdict file.
-  if (!context.design_directory.empty())
-    written = WriteFile(base + kSummaryExtension, files.summary) && written;
-  if (files.ok) {
-    written = WriteFile(base + ".doc", files.doc) && written;
-    written = WriteFile(base + ".sim", files.sim) && written;
-    written = WriteFile(base + ".jed", files.jed) && written;
+  if (!context.design_directory.empty()) written.push_back({base + kSummaryExtension, files.summary});
+  for (const auto& [ext, text] :
+       {std::pair{".doc", &files.doc}, std::pair{".sim", &files.sim}, std::pair{".jed", &files.jed}}) {
+    if (files.ok) {
+      written.push_back({base + ext, *text});
+    } else {
+      stale.push_back(base + ext);
+    }
   }
-  std::string shown = files.listing;
-  shown.erase(std::remove(shown.begin(), shown.end(), '\r'), shown.end());
-  out << shown;
-  if (!written) {
-    err << base << ": error: cannot write the output files\n";
-    return 1;
-  }
+  const PlacedOutputs placed = PlaceOutputs(written, stale);
+  if (!placed.error.empty()) err << placed.error << "\n";
+  for (const std::string& warning : placed.warnings) err << warning << "\n";
+  out << ShownListing(files, placed.error);
+  if (!placed.error.empty()) return 1;
   return !files.ok ? 1 : files.vectors_failed > 0 ? 3 : 0;
 }
 
@@ -261,17 +284,24 @@ CompiledFiles CompileToFiles(const std::string& work_name, const std::string& so
               BaseName(file_name) + ".sim\n";
       ++warnings;
     }
+    files.warnings = warnings;
+    files.count_line = rest.size();
     rest += "0 errors, " + Count(warnings, "warning") + "\n";
     files.jed = JedecText(ctx);
     files.doc = ReportText(ctx);
     files.sim = SimulationText(ctx, run);
     files.ok = true;
   } else {
-    rest += Count(c.diags.ErrorCount(), "error") + ", " + Count(c.diags.WarningCount(), "warning") + "\n";
+    files.errors = c.diags.ErrorCount();
+    files.warnings = c.diags.WarningCount();
+    files.count_line = rest.size();
+    rest += Count(files.errors, "error") + ", " + Count(files.warnings, "warning") + "\n";
   }
+  // The count line's place in the listing, once rest has its CR LF line ends.
+  files.count_line = listing.size() + Crlf(rest.substr(0, files.count_line)).size();
   listing += Crlf(rest);
   files.listing = std::move(listing);
-  files.summary = Crlf(summary);
+  files.summary = Crlf("compiler=" + std::string(kProductName) + "\n" + summary);
   return files;
 }
 
@@ -289,7 +319,7 @@ SourceContext ContextOf(const std::string& path) {
 
 int RunCommandLine(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
                    bool as_runner) {
-  if (args.empty() && as_runner) return CompileFile(kDefaultDesign, out, err);
+  if (args.empty() && as_runner) return CompileFile(kDefaultDesign, "", out, err);
   if (args.size() == 1 && (args[0] == "--help" || args[0] == "-h")) {
     out << kUsage << kHelp;
     return 0;
@@ -302,8 +332,32 @@ int RunCommandLine(const std::vector<std::string>& args, std::ostream& out, std:
     err << "abelc: no design given\n" << kUsage;
     return 2;
   }
-  if (args.size() == 1 && args[0].rfind("--", 0) != 0) return CompileFile(args[0], out, err);
-  if (args.size() != 2 || args[0] != "--equations") {
+  if (args[0] != "--equations") {
+    // [--output-folder DIR | -o DIR] DESIGN, the option on either side.
+    std::string design, folder;
+    bool folder_given = false;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+      if (args[i] == "--output-folder" || args[i] == "-o") {
+        if (folder_given || i + 1 == args.size() || args[i + 1].empty()) {
+          err << kUsage;
+          return 2;
+        }
+        folder = args[++i];
+        folder_given = true;
+      } else if (args[i].rfind("-", 0) == 0 || !design.empty()) {
+        err << kUsage;
+        return 2;
+      } else {
+        design = args[i];
+      }
+    }
+    if (design.empty()) {
+      err << "abelc: no design given\n" << kUsage;
+      return 2;
+    }
+    return CompileFile(design, folder, out, err);
+  }
+  if (args.size() != 2) {
     err << kUsage;
     return 2;
   }

@@ -39,11 +39,14 @@ struct CompiledFiles {
   int vectors_failed = 0;              // test vectors the fitted map fails
   std::string listing, jed, doc, sim;  // CR LF line ends
   std::string summary;                 // the verdict file's text, see kSummaryExtension
+  int errors = 0, warnings = 0;        // as the listing's closing line counts them
+  std::size_t count_line = 0;          // where that line starts in `listing`
 };
 
 // The verdict the compiler leaves for the compile step beside a work copy
 // that has a side file (abel/abelcpl.sum), CR LF lines of "key=value":
-// "show=" a line for the user, in order (the fit and its terms, each
+// first "compiler=" the compiler's name and version, which tells the file
+// from others of the name; "show=" a line for the user, in order (the fit and its terms, each
 // warning, the vector result); "vectors=" the test vectors run; "failed="
 // those that failed; "simulation=" the name of the simulation file.
 constexpr const char* kSummaryExtension = ".sum";
@@ -72,13 +75,18 @@ constexpr const char* kSideFileExtension = ".src";
 SourceContext ContextOf(const std::string& path);
 
 // `abelc DESIGN.abl` writes DESIGN.out, .jed, .doc and .sim beside the
-// design and prints the listing; `abelc --equations DESIGN.abl` prints the
+// design (into DIR with `--output-folder DIR` or `-o DIR`), all or none, and
+// prints the listing; a file of these names that no ABEL compiler wrote is
+// kept aside, never replaced or removed, and a design named like one of the
+// outputs is refused (2); `abelc --equations DESIGN.abl` prints the
 // reduced equations; --help and --version print and return 0. With no
 // operand only the compile step's runner (as_runner) compiles, the design
 // abel/abelcpl.abl of the working directory with its side file
 // abel/abelcpl.src when present. Returns the exit status, the verdict: 0 the
 // design fitted and every test vector passed, 1 errors (no fuse file),
-// 2 usage, 3 the design fitted but a test vector failed.
+// 2 usage, 3 the design fitted but a test vector failed. A design that
+// cannot be read, or outputs that cannot be written, give 1, and the first
+// line on `err` names the file and the reason.
 int RunCommandLine(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
                    bool as_runner = false);
 

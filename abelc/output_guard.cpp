@@ -4,6 +4,8 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cerrno>
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <system_error>
@@ -50,6 +52,56 @@ bool Has(const std::string& line, const char* text) {
   return line.find(text) != std::string::npos;
 }
 
+std::string Reason(int error) {
+  return error != 0 ? std::generic_category().message(error) : "the write failed";
+}
+
+std::string CannotWrite(const std::string& path, const std::string& reason) {
+  return path + ": error: cannot write the file: " + reason;
+}
+
+// Writes `text` to a new file beside `path` whose name no file has; returns
+// its name, or "" with `reason` set.
+std::string WriteTemporary(const std::string& path, const std::string& text, std::string& reason) {
+  const fs::path target(path);
+  for (int n = 1; n < 100; ++n) {
+    const fs::path temporary =
+        target.parent_path() / ("." + target.filename().string() + ".new" + std::to_string(n));
+    errno = 0;
+    std::FILE* file = std::fopen(temporary.string().c_str(), "wbx");  // fails when the name is taken
+    if (file == nullptr) {
+      if (errno == EEXIST) continue;
+      reason = Reason(errno);
+      return "";
+    }
+    errno = 0;
+    bool written = std::fwrite(text.data(), 1, text.size(), file) == text.size() && std::fflush(file) == 0;
+    int error = errno;
+    if (std::fclose(file) != 0 && written) {
+      written = false;
+      error = errno;
+    }
+    if (written) return temporary.string();
+    reason = Reason(error);
+    std::error_code ignored;
+    fs::remove(temporary, ignored);
+    return "";
+  }
+  reason = "no free name for a temporary file beside it";
+  return "";
+}
+
+// Is there something at `path` (a dangling link included)?
+bool Exists(const std::string& path) {
+  std::error_code error;
+  return fs::exists(fs::symlink_status(fs::path(path), error));
+}
+
+bool IsDirectory(const std::string& path) {
+  std::error_code error;
+  return fs::is_directory(fs::status(fs::path(path), error));
+}
+
 }  // namespace
 
 bool IsOutputExtension(const std::string& extension) {
@@ -73,11 +125,16 @@ bool WrittenByAbelCompiler(const std::string& path) {
   if (extension == ".doc") {
     return any([](const std::string& l) { return Has(l, "ABEL") && Has(l, "Device Utilization Chart"); });
   }
-  if (extension == ".out" || extension == ".sum") {
-    // The listing opens with the compiler's banner; the verdict file with its keys.
-    if (extension == ".sum") return any([](const std::string& l) { return l.rfind("show=", 0) == 0; });
-    return std::any_of(lines.begin(), lines.begin() + std::min<std::size_t>(lines.size(), 3),
-                       [](const std::string& l) { return Has(l, "ABEL"); });
+  if (extension == ".sum") {
+    // The verdict file: its first key, or (older files) the lines shown.
+    return lines[0].rfind("compiler=", 0) == 0 ||
+           any([](const std::string& l) { return l.rfind("show=", 0) == 0; });
+  }
+  if (extension == ".out") {
+    // The listing opens with this compiler's name, the classic console log
+    // with its first stage's banner; a text that merely mentions ABEL is not one.
+    return lines[0].rfind("Quelvox ABEL compiler ", 0) == 0 ||
+           (Has(lines[0], "AHDL2PLA") && Has(lines[0], "ABEL-HDL Processor"));
   }
   return false;
 }
@@ -94,6 +151,60 @@ std::string KeepAside(const std::string& path, std::string& why) {
   }
   why = "every name from " + path + "~ to " + path + "~999 is taken";
   return "";
+}
+
+PlacedOutputs PlaceOutputs(const std::vector<OutputText>& files, const std::vector<std::string>& stale) {
+  PlacedOutputs placed;
+  std::vector<std::string> temporaries;
+  const auto give_up = [&](const std::string& error) {
+    std::error_code ignored;
+    for (const std::string& temporary : temporaries) fs::remove(fs::path(temporary), ignored);
+    placed.error = error;
+    return placed;
+  };
+  for (const OutputText& file : files) {
+    if (IsDirectory(file.path)) return give_up(CannotWrite(file.path, Reason(EISDIR)));
+  }
+  for (const OutputText& file : files) {
+    std::string reason;
+    const std::string temporary = WriteTemporary(file.path, file.text, reason);
+    if (temporary.empty()) return give_up(CannotWrite(file.path, reason));
+    temporaries.push_back(temporary);
+  }
+  // Every file is written: now files of other makers step aside. Should one
+  // not move, those already moved go back.
+  std::vector<std::pair<std::string, std::string>> kept;  // original, kept as
+  std::vector<std::string> in_the_way;
+  for (const OutputText& file : files) in_the_way.push_back(file.path);
+  for (const std::string& path : stale) {
+    if (!IsDirectory(path)) in_the_way.push_back(path);
+  }
+  for (const std::string& path : in_the_way) {
+    if (!Exists(path) || WrittenByAbelCompiler(path)) continue;
+    std::string why;
+    const std::string aside = KeepAside(path, why);
+    if (aside.empty()) {
+      std::error_code ignored;
+      for (const auto& [original, moved] : kept) fs::rename(fs::path(moved), fs::path(original), ignored);
+      placed.warnings.clear();  // they are back where they were
+      return give_up(CannotWrite(path, "another file of this name cannot be kept aside: " + why));
+    }
+    kept.emplace_back(path, aside);
+    placed.warnings.push_back(path + ": warning: not written by an ABEL compiler; kept as " + aside);
+  }
+  for (std::size_t i = 0; i < files.size(); ++i) {
+    std::error_code error;
+    fs::rename(fs::path(temporaries[i]), fs::path(files[i].path), error);
+    if (error) {
+      temporaries.erase(temporaries.begin(), temporaries.begin() + static_cast<std::ptrdiff_t>(i));
+      return give_up(CannotWrite(files[i].path, error.message()));
+    }
+  }
+  for (const std::string& path : stale) {
+    std::error_code ignored;
+    if (WrittenByAbelCompiler(path)) fs::remove(fs::path(path), ignored);
+  }
+  return placed;
 }
 
 }  // namespace abelc

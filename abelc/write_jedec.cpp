@@ -1,8 +1,9 @@
 // The JEDEC fuse file: a header naming the part, the pin table as NOTE
 // fields, one L field per programmed row, the architecture fuses in short
-// fields, the test vectors, the fuse checksum, ETX and the transmission sum.
+// fields, the signature, the test vectors, the fuse checksum, ETX and the transmission sum.
 #include <algorithm>
 #include <cstdio>
+#include <vector>
 
 #include "abelc/output_files.h"
 
@@ -79,23 +80,55 @@ std::string JedecText(const OutputContext& c) {
     line += item;
   }
   t += line + "*\n";
+  // The L fields in address order: each product-term row that has a 1, the
+  // architecture fuses, the signature when it has a 1, and any other fuse of
+  // the map set to 1, so that the checksum below is that of the fuses written.
+  struct Field {
+    int from, count;
+  };
+  std::vector<Field> fields;
+  const int count = std::min(c.fit.fuse_count, static_cast<int>(f.size()));
+  const auto any_set = [&](int from, int n) {
+    return std::any_of(f.begin() + from, f.begin() + from + n, [](std::uint8_t v) { return v != 0; });
+  };
   for (int row = 0; row < d.rows; ++row) {
-    std::string bits = Bits(f, row * d.columns, d.columns);
-    if (bits.find('1') != std::string::npos) t += "L" + Number(row * d.columns, 4) + " " + bits + "*\n";
+    if (any_set(row * d.columns, d.columns)) fields.push_back({row * d.columns, d.columns});
   }
   if (d.IsV8()) {
-    t += "L" + Number(d.xor_base, 4) + " " + Bits(f, d.xor_base, 8) + "*\n";
-    t += "L" + Number(d.ac1_base, 4) + " " + Bits(f, d.ac1_base, 8) + "*\n";
-    t += "L" + Number(d.ptd_base, 4) + " " + Bits(f, d.ptd_base, 64) + "*\n";
-    t += "L" + Number(d.syn, 4) + " " + Bits(f, d.syn, 1) + "*\n";
-    t += "L" + Number(d.ac0, 4) + " " + Bits(f, d.ac0, 1) + "*\n";
+    fields.push_back({d.xor_base, 8});
+    fields.push_back({d.ac1_base, 8});
+    fields.push_back({d.ptd_base, 64});
+    fields.push_back({d.syn, 1});
+    fields.push_back({d.ac0, 1});
   } else {
-    t += "L" + Number(d.s0_base, 4) + " " + Bits(f, d.s0_base, 20) + "*\n";
+    fields.push_back({d.s0_base, 20});
   }
+  constexpr int kSignatureFuses = 64;
+  if (d.ues_base + kSignatureFuses <= count && any_set(d.ues_base, kSignatureFuses))
+    fields.push_back({d.ues_base, kSignatureFuses});
+  std::vector<bool> covered(static_cast<std::size_t>(count), false);
+  for (const Field& field : fields) {
+    for (int i = field.from; i < field.from + field.count && i < count; ++i)
+      covered[static_cast<std::size_t>(i)] = true;
+  }
+  for (int i = 0; i < count;) {
+    if (covered[static_cast<std::size_t>(i)] || !f[static_cast<std::size_t>(i)]) {
+      ++i;
+      continue;
+    }
+    int end = i;
+    while (end < count && !covered[static_cast<std::size_t>(end)]) ++end;
+    fields.push_back({i, end - i});
+    i = end;
+  }
+  std::sort(fields.begin(), fields.end(), [](const Field& a, const Field& b) { return a.from < b.from; });
+  for (const Field& field : fields)
+    t += "L" + Number(field.from, 4) + " " + Bits(f, field.from, field.count) + "*\n";
   for (std::size_t v = 0; v < c.vectors.size(); ++v)
     t += "V" + Number(static_cast<int>(v) + 1, 4) + " " + c.vectors[v] + "*\n";
   char sum[16];
-  std::snprintf(sum, sizeof sum, "%04X", FuseChecksum(f));
+  std::snprintf(sum, sizeof sum, "%04X",
+                FuseChecksum(std::vector<std::uint8_t>(f.begin(), f.begin() + count)));
   t += "C" + std::string(sum) + "*\n\x03";
   t = Crlf(t);
   unsigned transmission = 0;

@@ -54,7 +54,8 @@ TEST(CommandLine, WarningsAloneDoNotFailTheCompilation) {
 
 TEST(CommandLine, UsageHelpVersionAndUnreadableFiles) {
   const std::string usage =
-      "usage: abelc DESIGN.abl\n       abelc --equations DESIGN.abl\n       abelc --help | --version\n";
+      "usage: abelc [--output-folder DIR] DESIGN.abl\n       abelc --equations DESIGN.abl\n"
+      "       abelc --help | --version\n";
   const struct {
     std::vector<std::string> Args;
     int Status;
@@ -66,6 +67,11 @@ TEST(CommandLine, UsageHelpVersionAndUnreadableFiles) {
       {{"-h"}, 0, usage + "\nCompiles the ABEL design", ""},
       {{"--version"}, 0, "abelc " QUELVOX_VERSION "\n", ""},
       {{"--help", "x.abl"}, 2, "", usage},
+      {{"x.abl", "y.abl"}, 2, "", usage},
+      {{"-o", "x.abl"}, 2, "", "abelc: no design given\n" + usage},
+      {{"x.abl", "--output-folder"}, 2, "", usage},
+      {{"-o", "a", "-o", "b", "x.abl"}, 2, "", usage},
+      {{"--bogus", "x.abl"}, 2, "", usage},
   };
   for (const auto& c : cases) {
     std::ostringstream out, err;

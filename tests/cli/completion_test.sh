@@ -49,5 +49,9 @@ expect "sim:chip.jed " _quelvox_cli "$cli" read out.jed --port sim:c
 expect "--equations " _abelc abelc --e
 expect "--help " _abelc abelc --h
 expect "counter.abl " _abelc abelc c
+expect "--output-folder " _abelc abelc --o
+mkdir "$work/maps"
+expect "maps " _abelc abelc -o m
+expect "maps " _abelc abelc --output-folder m
 
 exit "$failures"
