@@ -39,7 +39,7 @@ std::string LoadedJedecPath() {
   if (CurrentDesignPath.empty()) return "";
   std::string extension = ExtensionOf(CurrentDesignPath);
   for (char& c : extension) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return extension == ".abl" ? OutputBaseOf(CurrentDesignPath) + ".jed" : CurrentDesignPath;
+  return extension == "abl" ? OutputBaseOf(CurrentDesignPath) + ".jed" : CurrentDesignPath;
 }
 
 // The loaded map decoded, or nothing after a line that says why.
