@@ -382,6 +382,22 @@ std::optional<std::string> MainWindow::AskText(const std::string& title, const s
   return FromQt(dialog.textValue());
 }
 
+std::optional<int> MainWindow::AskChoice(const std::string& title, const std::string& prompt,
+                                         const std::vector<std::string>& items, int initial) {
+  QStringList list;
+  for (const std::string& item : items) list << ToQt(item);
+  QInputDialog dialog(this);
+  dialog.setWindowTitle(ToQt(title));
+  dialog.setLabelText(ToQt(prompt));
+  dialog.setComboBoxItems(list);
+  dialog.setComboBoxEditable(false);
+  if (initial >= 0 && initial < list.size()) dialog.setTextValue(list[initial]);
+  if (dialog.exec() != QDialog::Accepted) return std::nullopt;
+  const int chosen = static_cast<int>(list.indexOf(dialog.textValue()));
+  if (chosen < 0) return std::nullopt;
+  return chosen;
+}
+
 void MainWindow::SetClipboardText(const std::string& text) {
   QGuiApplication::clipboard()->setText(ToQt(text));
 }

@@ -36,6 +36,8 @@ class MainWindow final : public QMainWindow, public Window {
   FileDialogResult AskFile(const FileDialogRequest& request) override;
   BoxAnswer ShowMessageBox(const std::string& title, const std::string& text, BoxButtons buttons,
                            BoxIcon icon, bool defaultNo) override;
+  std::optional<int> AskChoice(const std::string& title, const std::string& prompt,
+                               const std::vector<std::string>& items, int initial) override;
   std::optional<std::string> AskText(const std::string& title, const std::string& prompt,
                                      const std::string& initialText) override;
   void SetClipboardText(const std::string& text) override;

@@ -44,6 +44,14 @@ BoxAnswer CliWindow::ShowMessageBox(const std::string&, const std::string&, BoxB
   return answer;
 }
 
+std::optional<int> CliWindow::AskChoice(const std::string&, const std::string&,
+                                        const std::vector<std::string>&, int) {
+  if (ChoiceAnswers.empty()) return std::nullopt;
+  const int answer = ChoiceAnswers.front();
+  ChoiceAnswers.pop_front();
+  return answer;
+}
+
 std::optional<std::string> CliWindow::AskText(const std::string&, const std::string&, const std::string&) {
   if (TextAnswers.empty()) return std::nullopt;
   std::string answer = TextAnswers.front();

@@ -40,6 +40,10 @@ class CliWindow final : public Window {
                            BoxIcon icon, bool defaultNo) override;
   std::optional<std::string> AskText(const std::string& title, const std::string& prompt,
                                      const std::string& initialText) override;
+  // Answers for the coming list choices; one without an answer is cancelled.
+  std::deque<int> ChoiceAnswers;
+  std::optional<int> AskChoice(const std::string& title, const std::string& prompt,
+                               const std::vector<std::string>& items, int initial) override;
   void SetClipboardText(const std::string&) override {}
   void SetCommandChecked(int, bool) override {}
   WindowEvent TakePendingEvent() override { return {}; }

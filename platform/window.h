@@ -5,6 +5,7 @@
 
 #include <optional>
 #include <string>
+#include <vector>
 
 enum class Pane { FuseMap = 0, Log = 1 };
 
@@ -56,6 +57,10 @@ class Window {
   // its field: the text entered, or nothing when cancelled.
   virtual std::optional<std::string> AskText(const std::string& title, const std::string& prompt,
                                              const std::string& initialText) = 0;
+  // A list to choose one item from, with OK and Cancel, opening on the item
+  // initial: the index chosen, or nothing when cancelled.
+  virtual std::optional<int> AskChoice(const std::string& title, const std::string& prompt,
+                                       const std::vector<std::string>& items, int initial) = 0;
 
   // Puts text on the system clipboard.
   virtual void SetClipboardText(const std::string& text) = 0;

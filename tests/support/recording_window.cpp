@@ -53,6 +53,15 @@ BoxAnswer RecordingWindow::ShowMessageBox(const std::string& title, const std::s
   return answer;
 }
 
+std::optional<int> RecordingWindow::AskChoice(const std::string& title, const std::string& prompt,
+                                              const std::vector<std::string>& items, int initial) {
+  ChoiceDialogs.push_back({title, prompt, items, initial});
+  if (ChoiceAnswers.empty()) return std::nullopt;
+  std::optional<int> answer = ChoiceAnswers.front();
+  ChoiceAnswers.pop_front();
+  return answer;
+}
+
 std::optional<std::string> RecordingWindow::AskText(const std::string& title, const std::string& prompt,
                                                     const std::string& initialText) {
   TextDialogs.push_back({title, prompt, initialText});

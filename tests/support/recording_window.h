@@ -21,6 +21,13 @@ struct ShownBox {
   bool DefaultNo = false;
 };
 
+struct ShownChoiceDialog {
+  std::string Title;
+  std::string Prompt;
+  std::vector<std::string> Items;
+  int Initial = 0;
+};
+
 struct ShownTextDialog {
   std::string Title;
   std::string Prompt;
@@ -53,6 +60,10 @@ class RecordingWindow final : public Window {
   // an answer is cancelled too), and the dialogs shown.
   std::deque<std::optional<std::string>> TextAnswers;
   std::vector<ShownTextDialog> TextDialogs;
+  // Answers for the coming list choices, front first: an index, or nothing
+  // for Cancel; a choice without an answer is cancelled.
+  std::deque<std::optional<int>> ChoiceAnswers;
+  std::vector<ShownChoiceDialog> ChoiceDialogs;
   std::string Clipboard;
   std::map<int, bool> CheckMarks;  // by CommandId, as last set
 
@@ -86,6 +97,8 @@ class RecordingWindow final : public Window {
                            BoxIcon icon, bool defaultNo) override;
   std::optional<std::string> AskText(const std::string& title, const std::string& prompt,
                                      const std::string& initialText) override;
+  std::optional<int> AskChoice(const std::string& title, const std::string& prompt,
+                               const std::vector<std::string>& items, int initial) override;
   void SetClipboardText(const std::string& text) override { Clipboard = text; }
   void SetCommandChecked(int commandId, bool checked) override { CheckMarks[commandId] = checked; }
   WindowEvent TakePendingEvent() override;
