@@ -8,6 +8,7 @@
 
 #include "abel/design_rewrite.h"
 #include "abel/text_files.h"
+#include "abel/work_folder.h"
 #include "abelc/output_guard.h"
 #include "base/message_log.h"
 #include "base/paths.h"
@@ -153,8 +154,12 @@ int LastCompileVerdict() {
   return lastVerdict;
 }
 
-std::string VdosDirectory() {
-  return CurrentDirectoryWithSeparator() + "vDosPlus" + PathSeparator;
+std::string VdosDirectory(std::string& why) {
+  std::string folder;
+  why = ChooseCompileFolder(ProgramDirectory(), folder);
+  if (!why.empty()) return "";
+  if (folder.empty() || (folder.back() != '/' && folder.back() != '\\')) folder += PathSeparator;
+  return folder + "vDosPlus" + PathSeparator;
 }
 
 std::string WorkFile(const std::string& vdosDirectory, const std::string& extension) {
@@ -170,12 +175,18 @@ int CompileAbelDesign(const std::string& designPath) {
   lastSummary = CompileSummary();
   lastCopyLines.clear();
   if (designPath.empty()) return 0;
-  const std::string vdos = VdosDirectory();
 
   // The design is read whole before the work file is written, so compiling
   // the work file itself does not truncate it before it is read.
   std::vector<std::string> design;
   if (!ReadTextLines(designPath, design)) return Fail("ERROR: Can't open ABEL design file!", designPath);
+  std::string why;
+  const std::string vdos = VdosDirectory(why);
+  if (vdos.empty()) {
+    // The path is the folder that would have been used before the work folder.
+    return Fail("ERROR: Can't prepare the compiler's work folder: " + why,
+                CurrentDirectoryWithSeparator() + "vDosPlus");
+  }
   // A work file cut short by a failed write would compile into a wrong fuse map.
   if (!WriteTextLines(WorkFile(vdos, "abl"), RewriteAbelDesign(design)) ||
       !WriteSideFile(vdos, SideFileLines(designPath, design))) {

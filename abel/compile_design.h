@@ -1,18 +1,21 @@
 // Compiling an ABEL design: the design goes under the fixed name abelcpl into
-// the compiler's folder vDosPlus/abel/ of the current directory, the runner
-// vDosPlus/vDosPlus.exe compiles it there, and its listing and output files
-// come back beside the design under the design's own name.
+// the compiler's folder vDosPlus/abel/ (of the current directory when it has
+// one, else of the user's work folder), the runner vDosPlus/vDosPlus.exe
+// compiles it there, and its listing and output files come back beside the
+// design under the design's own name.
 #pragma once
 
 #include <string>
 #include <vector>
 
-// The folder of the runner: the current directory followed by "vDosPlus" and
-// a separator.
-std::string VdosDirectory();
+// The folder of the runner, followed by a separator: vDosPlus/ in the folder
+// ChooseCompileFolder (abel/work_folder.h) chooses, with the compiler looked
+// for beside this program. Empty, with what went wrong in why, when the
+// current directory has no vDosPlus/ and the work folder cannot be prepared.
+std::string VdosDirectory(std::string& why);
 
 // The compiler's file with the given extension ("abl", "out", "doc", "sim",
-// "jed", and "src" for the side file) in the abel folder of VdosDirectory().
+// "jed", and "src" for the side file) in the abel folder of a VdosDirectory.
 std::string WorkFile(const std::string& vdosDirectory, const std::string& extension);
 
 // The design path without its extension: the directory part and the base

@@ -1,5 +1,5 @@
 // Finding, making and linking the per-user work folder where the compile step
-// can run when the current directory has no vDosPlus/ of its own.
+// runs when the current directory has no vDosPlus/ of its own.
 #include "abel/work_folder.h"
 
 #include <cstdlib>
@@ -57,4 +57,20 @@ std::string PrepareWorkFolder(const std::string& folder, const std::string& comp
   fs::create_symlink(compiler, runner, error);
   if (error) return "cannot link the compiler into " + runner.parent_path().string();
   return "";
+}
+
+std::string PrepareUserWorkFolder(const std::string& programDirectory, std::string& folder) {
+  folder = UserWorkFolder();
+  if (folder.empty()) return "neither HOME nor XDG_DATA_HOME is set";
+  return PrepareWorkFolder(folder, FindCompiler(programDirectory));
+}
+
+std::string ChooseCompileFolder(const std::string& programDirectory, std::string& folder) {
+  std::error_code error;
+  const fs::path current = fs::current_path(error);
+  if (!error && fs::is_directory(current / "vDosPlus", error)) {
+    folder = current.string();
+    return "";
+  }
+  return PrepareUserWorkFolder(programDirectory, folder);
 }

@@ -32,8 +32,8 @@ void PrintWindowUsage(std::ostream& out) {
 void PrintWindowHelp(std::ostream& out) {
   PrintWindowUsage(out);
   out << "\nStarts the Quelvox window. FILE, a JEDEC fuse map (.jed), is opened as File > Open does;\n"
-         "an ABEL design (.abl) is compiled as Compile does. Compiling needs vDosPlus/ with the\n"
-         "compiler in the current directory (quelvox-launch starts the window in such a folder).\n"
+         "an ABEL design (.abl) is compiled as Compile does: in vDosPlus/ of the current directory,\n"
+         "or of the user's work folder (~/.local/share/quelvox) when the current directory has none.\n"
          "\n"
          "  --help     print this help and exit\n"
          "  --version  print the version and exit\n";

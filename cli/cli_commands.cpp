@@ -7,7 +7,6 @@
 #include <system_error>
 
 #include "base/requesters.h"
-#include "cli/cli_work_folder.h"
 #include "cli/logic_cli_commands.h"
 #include "cli/output_file.h"
 #include "cli/programmer_commands.h"
@@ -64,16 +63,11 @@ int RunInfo(const std::vector<std::string>& operands, const CliOptions&, CliWind
       Steps({[&] { return OpenDesign(operands[0], window); }, [] { return RunCommandAction(CmdInfo); }}));
 }
 
-// Compile as from the window; the runner is looked for in vDosPlus/ of the
-// current directory, or of the user's work folder when the current directory
-// has none. Only a successful compile loads a fuse map.
+// Compile as from the window; the compile step runs the compiler in
+// vDosPlus/ of the current directory, or of the user's work folder when the
+// current directory has none. Only a successful compile loads a fuse map.
 int RunCompile(const std::vector<std::string>& operands, const CliOptions&, CliWindow& window) {
-  const std::string design = FullPath(operands[0]);  // before the folder changes
-  if (const std::string why = EnterCompileFolder(); !why.empty()) {
-    std::cerr << "quelvox-cli: " << why << '\n';
-    return ExitFailed;
-  }
-  window.DialogAnswers.push_back({design, FilterAbel});
+  window.DialogAnswers.push_back({FullPath(operands[0]), FilterAbel});
   return CloseCliCommand(RunCommandAction(CmdCompile));
 }
 

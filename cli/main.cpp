@@ -6,11 +6,12 @@
 #include <string>
 #include <vector>
 
+#include "abel/work_folder.h"
 #include "cli/cli_commands.h"
 #include "cli/cli_options.h"
 #include "cli/cli_output.h"
 #include "cli/cli_window.h"
-#include "cli/cli_work_folder.h"
+#include "platform/process.h"
 
 namespace {
 
@@ -69,7 +70,7 @@ int main(int argc, char** argv) {
   if (args[0] == "--work-folder") {
     if (args.size() != 1) return UsageError("--work-folder takes no operands");
     std::string folder;
-    if (const std::string why = PrepareUserWorkFolder(folder); !why.empty()) {
+    if (const std::string why = PrepareUserWorkFolder(ProgramDirectory(), folder); !why.empty()) {
       std::cerr << "quelvox-cli: " << why << '\n';
       return ExitFailed;
     }

@@ -29,3 +29,7 @@ int StartProgramAndWait(const std::string& program, const std::string& workingDi
 
 // The operating system's process start.
 ProcessStarter& SystemProcessStarter();
+
+// The folder of this program's own file, without a separator at its end;
+// empty when the system does not tell.
+std::string ProgramDirectory();

@@ -6,6 +6,8 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <filesystem>
+#include <system_error>
 
 #include "platform/process.h"
 
@@ -80,4 +82,10 @@ class PosixProcessStarter final : public ProcessStarter {
 ProcessStarter& SystemProcessStarter() {
   static PosixProcessStarter starter;
   return starter;
+}
+
+std::string ProgramDirectory() {
+  std::error_code error;
+  const std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe", error);
+  return error ? std::string() : self.parent_path().string();
 }

@@ -9,6 +9,7 @@
 #include "tests/cli/run_program.h"
 #include "tests/fuses/fuse_test_files.h"
 #include "tests/support/current_directory.h"
+#include "tests/support/environment_variable.h"
 #include "tests/support/recording_window.h"
 
 namespace {
@@ -145,18 +146,11 @@ TEST(CompileCli, FromAFolderWithoutTheCompilersFolder) {
   WriteBytes(
       data / "gate.abl",
       "module gate\r\ng device 'P16V8';\r\na pin 2;\r\ny pin 19;\r\nequations\r\ny = a;\r\nend gate\r\n");
-  const char* saved = std::getenv("XDG_DATA_HOME");
-  const std::string savedData = saved != nullptr ? saved : "";
-  setenv("XDG_DATA_HOME", (data / "share").c_str(), 1);
   ProgramRun run;
   {
+    EnvironmentScope dataHome("XDG_DATA_HOME", data / "share");
     CurrentDirectoryScope scope(elsewhere.path());
     run = RunProgram(Cli, {"compile", data / "gate.abl", "--brief"});
-  }
-  if (saved != nullptr) {
-    setenv("XDG_DATA_HOME", savedData.c_str(), 1);
-  } else {
-    unsetenv("XDG_DATA_HOME");
   }
   EXPECT_EQ(run.Status, 0) << run.Out << run.Err;
   EXPECT_TRUE(std::filesystem::is_symlink(data / "share/quelvox/vDosPlus/vDosPlus.exe"));

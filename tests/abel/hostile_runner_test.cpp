@@ -1,9 +1,8 @@
 // The Compile command when things outside the program go wrong: no vDosPlus
-// folder, a read-only one, and a runner (a real script) that crashes before or
-// half-way through its work or writes garbage. The command always ends with
-// its done line, says what failed, and a fuse file only comes back beside the
-// design when the runner left one. Each case runs in a forked child without
-// root's rights, as a user would, so the permission bits count.
+// folder and no work folder to use instead, a read-only one, and a runner (a real script) that crashes before
+// or half-way through its work or writes garbage. The command always ends with its done line, says what
+// failed, and a fuse file only comes back beside the design when the runner left one. Each case runs in a
+// forked child without root's rights, as a user would, so the permission bits count.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
@@ -18,6 +17,7 @@
 #include "commands/command_ids.h"
 #include "commands/dispatch.h"
 #include "tests/abel/compile_scene.h"
+#include "tests/support/environment_variable.h"
 #include "tests/support/recording_window.h"
 
 namespace {
@@ -101,9 +101,17 @@ TEST(HostileRunner, TheCompileCommandSaysWhatFailedAndEnds) {
   GTEST_FLAG_SET(death_test_style, "fast");
   const std::string cantDuplicate = "ERROR: Can't duplicate ABEL design file!";
   const Row rows[] = {
-      {"no vDosPlus folder",
-       [](CompileScene& s) { std::filesystem::remove_all(s.Vdos()); },
-       {cantDuplicate, "Path: *", ">>> done <<<"},
+      // Without vDosPlus/ here the user's work folder is used, and a file
+      // stands in the way of it.
+      {"no vDosPlus folder, and no work folder to be made",
+       [](CompileScene& s) {
+         std::filesystem::remove_all(s.Vdos());
+         WriteBytes(s.Root() + "/data", "");
+         setenv("XDG_DATA_HOME", (s.Root() + "/data").c_str(), 1);
+       },
+       {"ERROR: Can't prepare the compiler's work folder: cannot create the work folder "
+        "*/data/quelvox/vDosPlus/abel",
+        "Path: *", ">>> done <<<"},
        false},
       {"read-only vDosPlus folder",
        [](CompileScene& s) {
@@ -164,6 +172,7 @@ TEST(HostileRunner, TheCompileCommandSaysWhatFailedAndEnds) {
        {"Parsing file: x.jed", "*", ">>> done <<<"},
        true},
   };
+  EnvironmentScope dataHome("XDG_DATA_HOME", "");  // the case that needs it sets it
   for (const Row& row : rows) {
     CompileScene scene;
     chmod(scene.Root().c_str(), 0777);

@@ -1,22 +1,28 @@
 // Compile end to end in the window: the design chosen in the open dialog is
 // compiled by the compile step's program (our compiler, vDosPlus/vDosPlus.exe
-// of the current directory), the log shows its listing and the framed chip
-// diagram, and the fuse-map pane shows the new map.
+// of the current directory, else of the user's work folder), the log shows
+// its listing and the framed chip diagram, and the fuse-map pane shows the
+// new map.
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <QApplication>
 #include <QFileDialog>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QTimer>
+#include <algorithm>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 
 #include "app/main_window.h"
+#include "commands/command_actions.h"
 #include "commands/command_ids.h"
 #include "commands/dispatch.h"
 #include "commands/main_loop.h"
 #include "tests/support/current_directory.h"
+#include "tests/support/environment_variable.h"
 
 namespace {
 
@@ -136,6 +142,47 @@ TEST(CompileWindow, AFailingVectorIsTheLastWordBeforeTheClosingLine) {
             (std::vector<std::string>{"1 out of 2 vectors passed.",
                                       "ERROR: 1 of 2 test vectors failed (see gate.sim)", ">>> done <<<"}));
   EXPECT_GT(window.LineCount(Pane::FuseMap), 10);
+  InstallWindow(nullptr);
+  ResetProgramState();
+  fs::remove_all(dir);
+}
+
+// Started in a folder without vDosPlus/, the window compiles in the user's
+// work folder, which it prepares with the compiler found on the PATH. A
+// design named relatively, as on the command line, gets its files beside it,
+// and the current directory stays where it was.
+TEST(CompileWindow, FromAFolderWithoutTheCompilersFolder) {
+  const fs::path dir =
+      fs::temp_directory_path() / ("quelvox-window-compile-elsewhere-" + std::to_string(getpid()));
+  fs::remove_all(dir);
+  fs::create_directories(dir / "designs");
+  {
+    std::ofstream(dir / "designs" / "gate.abl")
+        << "module gate\ng device 'P16V8';\na, b pin 2, 3;\ny pin 19;\nequations\ny = a & b;\nend gate\n";
+  }
+  const char* path = std::getenv("PATH");
+  EnvironmentScope searchPath("PATH",
+                              fs::path(QUELVOX_ABELC).parent_path().string() + ":" + (path ? path : ""));
+  EnvironmentScope dataHome("XDG_DATA_HOME", (dir / "data").string());
+  ResetProgramState();
+  MainWindow window;
+  InstallWindow(&window);
+  window.show();
+  for (int i = 0; i < 5; ++i) QCoreApplication::processEvents();
+  {
+    CurrentDirectoryScope scope((dir / "designs").string());
+    EXPECT_EQ(OpenNamedFile("gate.abl").Status, CommandStatus::Done);
+    EXPECT_EQ(fs::current_path(), dir / "designs");
+  }
+  const std::vector<std::string> log = Lines(window, Pane::Log);
+  EXPECT_EQ(log.front(), "Parsing file: gate.jed");
+  EXPECT_FALSE(Holds(log, "ERROR"));
+  EXPECT_GT(window.LineCount(Pane::FuseMap), 10);
+  std::vector<std::string> beside;
+  for (const auto& entry : fs::directory_iterator(dir / "designs")) beside.push_back(entry.path().filename());
+  std::sort(beside.begin(), beside.end());
+  EXPECT_EQ(beside, (std::vector<std::string>{"gate.abl", "gate.doc", "gate.jed", "gate.out", "gate.sim"}));
+  EXPECT_EQ(fs::read_symlink(dir / "data/quelvox/vDosPlus/vDosPlus.exe"), fs::path(QUELVOX_ABELC));
   InstallWindow(nullptr);
   ResetProgramState();
   fs::remove_all(dir);

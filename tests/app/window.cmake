@@ -9,10 +9,12 @@ target_link_libraries(test_window PRIVATE quelvox_window quelvox_test_support GT
 set_target_properties(test_window PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests)
 gtest_discover_tests(test_window TEST_PREFIX "window." DISCOVERY_TIMEOUT 60 PROPERTIES LABELS window)
 
-# Compile end to end: the compile step's program is the build's own compiler.
+# Compile end to end: the compile step's program is the build's own compiler,
+# also found on the PATH for the user's work folder.
 target_sources(test_window PRIVATE compile_window_test.cpp)
-add_dependencies(test_window abelc_compile_step)
+add_dependencies(test_window abelc_compile_step abelc)
 target_compile_definitions(test_window PRIVATE
+  QUELVOX_ABELC="$<TARGET_FILE:abelc>"
   QUELVOX_SOURCE_DIR="${CMAKE_SOURCE_DIR}"
   QUELVOX_TESTDATA_DIR="${QUELVOX_TESTDATA_DIR}"
   QUELVOX_VDOS_EXE="$<TARGET_FILE:abelc_compile_step>")
