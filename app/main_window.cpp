@@ -7,7 +7,7 @@
 #include <QCloseEvent>
 #include <QFileDialog>
 #include <QFontDatabase>
-#include <QFontInfo>
+#include <QFontMetricsF>
 #include <QInputDialog>
 #include <QLabel>
 #include <QMenuBar>
@@ -65,14 +65,33 @@ QStringList NameFilters(const std::string& filters) {
   return result;
 }
 
+// Whether narrow, wide and punctuation glyphs all advance alike. Measured,
+// as QFontInfo::fixedPitch() is false for monospaced fonts that also hold a
+// few double-width glyphs (Noto Sans Mono, the monospace of many desktops).
+bool Monospaced(const QFont& font) {
+  const QFontMetricsF metrics(font);
+  const qreal width = metrics.horizontalAdvance(QLatin1Char('W'));
+  if (width <= 0) return false;
+  for (const QChar c : QStringLiteral("i0.l ")) {
+    if (std::abs(metrics.horizontalAdvance(c) - width) > 0.01) return false;
+  }
+  return true;
+}
+
 }  // namespace
 
+// Consolas where it is, else what the font configuration puts in its place,
+// the system's fixed font, or the first family that measures monospaced.
 QFont PaneFont() {
   QFont font(QStringLiteral("Consolas"), 11);
   font.setStyleHint(QFont::TypeWriter);
-  if (!QFontInfo(font).fixedPitch()) {
-    font = QFontDatabase::systemFont(QFontDatabase::FixedFont);
-    font.setPointSize(11);
+  if (Monospaced(font)) return font;
+  font = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+  font.setPointSize(11);
+  if (Monospaced(font)) return font;
+  for (const QString& family : QFontDatabase::families()) {
+    const QFont candidate(family, 11);
+    if (Monospaced(candidate)) return candidate;
   }
   return font;
 }

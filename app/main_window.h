@@ -81,5 +81,5 @@ class MainWindow final : public QMainWindow, public Window {
   std::deque<WindowEvent> events_;
 };
 
-// "Consolas" 11, or the machine's fixed-pitch font at 11 where Consolas is missing.
+// "Consolas" 11, or a font that measures monospaced at 11 where Consolas is missing.
 QFont PaneFont();
