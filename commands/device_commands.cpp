@@ -121,7 +121,7 @@ CommandResult RunSetUserSignature() {
   SelectFuseMapDevice();
   const std::optional<std::string> text = TheWindow().AskText(
       "Set User Signature",
-      "User signature (up to " + std::to_string(GalDevice.UesBytes) + " characters):", "");
+      "User signature (up to " + std::to_string(GalDevice.UesBytes) + " characters):", UesEditText());
   if (!text) return CommandCancelled("no user signature given");
   if (SetUserSignature(*text) == 0) return CommandFailed("the user signature was refused");
   SetUnsavedChange(UnsavedChange::Edited);

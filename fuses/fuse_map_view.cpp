@@ -26,6 +26,13 @@ void AppendLatin1AsUtf8(std::string& text, unsigned code) {
 
 }  // namespace
 
+unsigned UesByte(int k) {
+  unsigned byte = 0;
+  for (int j = 0; j < 8; ++j)
+    byte = (byte << 1) | static_cast<unsigned>(FuseAt(GalDevice.UesFuse + 8 * k + j));
+  return byte;
+}
+
 std::string FuseRowLine(std::int64_t firstFuse, std::int64_t fuseCount) {
   char number[24];
   std::snprintf(number, sizeof number, "L%05lld ", static_cast<long long>(firstFuse));
@@ -40,9 +47,7 @@ std::string FuseRowLine(std::int64_t firstFuse, std::int64_t fuseCount) {
 std::string UesText() {
   std::string text;
   for (int k = 0; k < GalDevice.UesBytes; ++k) {
-    unsigned byte = 0;
-    // The first fuse of each group is the most significant bit.
-    for (int j = 0; j < 8; ++j) byte = (byte << 1) | FuseAt(GalDevice.UesFuse + 8 * k + j);
+    const unsigned byte = UesByte(k);
     AppendLatin1AsUtf8(text, byte == 0 ? ' ' : byte);
   }
   return text;

@@ -13,5 +13,9 @@ std::string FuseRowLine(std::int64_t firstFuse, std::int64_t fuseCount);
 // the characters U+0001..U+00FF, in UTF-8.
 std::string UesText();
 
+// Byte k (from 0) of the UES of the current device; the first fuse of each
+// group of 8 is the most significant bit.
+unsigned UesByte(int k);
+
 // Shows fuses 0..n-1 in rows of GalDevice.RowCount and sets ShownFuseCount.
 void ShowFuseMap(std::int64_t n);

@@ -52,6 +52,13 @@ void SelectFuseMapDevice() {
   if (code >= 0) SelectDevice(code);
 }
 
+std::string UesEditText() {
+  std::string text = UesText();
+  // Each zero byte is one space, one UTF-8 byte, in UesText.
+  for (int k = GalDevice.UesBytes - 1; k >= 0 && UesByte(k) == 0; --k) text.pop_back();
+  return text;
+}
+
 int SetUserSignature(const std::string& text) {
   SelectFuseMapDevice();
   const GalDeviceRecord& d = GalDevice;

@@ -16,3 +16,9 @@ void SelectFuseMapDevice();
 // On success shows the map and the status bar again and returns 1. The UES
 // goes where the loaded map's device keeps it (SelectFuseMapDevice).
 int SetUserSignature(const std::string& text);
+
+// The UES as Set User Signature offers it for editing: the status bar's text
+// (UesText) without the zero bytes that pad it at the end, so that the text
+// given back unchanged leaves the fuses as they were. A zero byte before
+// another byte shows as a space and comes back as one.
+std::string UesEditText();

@@ -1,6 +1,7 @@
 // The Device commands in the real window: Program with the simulated box and
-// the question answered both ways, Set User Signature through the text dialog,
-// and the check mark of the security item.
+// the question answered both ways, Set User Signature through the text dialog
+// (opening with the signature there is), and the check mark of the security
+// item.
 #include <gtest/gtest.h>
 
 #include <QAction>
@@ -97,6 +98,19 @@ TEST_F(DeviceWindow, SetUserSignatureShowsTheNewUesInTheStatusBar) {
   EXPECT_EQ(window_.statusField(0)->text(), "GAL16V8");
   EXPECT_EQ(FuseMap[2056 + 8 * 5 + 0], 1);  // ö is 0xF6: 1111 0110
   EXPECT_EQ(FuseMap[2056 + 8 * 5 + 7], 0);
+
+  // The dialog opens with the signature there is; OK leaves it as it was.
+  const std::vector<std::uint8_t> before(FuseMap.begin(), FuseMap.begin() + 2194);
+  QString offered;
+  AnswerNextModal<QInputDialog>(
+      [&offered](QInputDialog* dialog) {
+        offered = dialog->textValue();
+        dialog->accept();
+      },
+      &seen);
+  DispatchCommand(CmdSetUserSignature);
+  EXPECT_EQ(offered, QString::fromUtf8("Quelvöx"));
+  EXPECT_EQ(std::vector<std::uint8_t>(FuseMap.begin(), FuseMap.begin() + 2194), before);
 }
 
 TEST_F(DeviceWindow, TheSecurityMarkFollowsTheCommandNotTheClick) {

@@ -521,20 +521,30 @@ std::vector<int> UesBytes(int uesFuse, int count) {
   return bytes;
 }
 
+// The dialog opens with the UES there is, without the zero bytes that pad
+// it; given back unchanged, that text leaves the UES as it was.
 TEST(Dispatch, SetUserSignatureWritesTheTextIntoTheUes) {
+  // The UES of ShowGal16V8Map's map: B6 DB 6D B6 DB 6D B6 DB.
+  const std::string mapUes = "\xC2\xB6\xC3\x9Bm\xC2\xB6\xC3\x9Bm\xC2\xB6\xC3\x9B";
   struct Case {
     std::string Text;
     std::vector<int> Ues;  // empty: refused with Said
     std::string Status, Said;
+    std::string Offered;  // by the next Set User Signature
   };
   const std::vector<Case> cases = {
-      {"AB", {0x41, 0x42, 0, 0, 0, 0, 0, 0}, "UES: AB      ", ""},
-      {"12345678", {'1', '2', '3', '4', '5', '6', '7', '8'}, "UES: 12345678", ""},
-      {"", {0, 0, 0, 0, 0, 0, 0, 0}, "UES:         ", ""},
-      {"\xC3\xA9t\xC3\xA9", {0xE9, 't', 0xE9, 0, 0, 0, 0, 0}, "UES: \xC3\xA9t\xC3\xA9     ", ""},
-      {"123456789", {}, "", "The user signature takes at most 8 characters"},
-      {"\xE2\x82\xAC", {}, "", "The user signature takes only characters up to U+00FF"},
-      {"A\xFF", {}, "", "The user signature is not a valid text"},
+      {"AB", {0x41, 0x42, 0, 0, 0, 0, 0, 0}, "UES: AB      ", "", "AB"},
+      {"12345678", {'1', '2', '3', '4', '5', '6', '7', '8'}, "UES: 12345678", "", "12345678"},
+      {"", {0, 0, 0, 0, 0, 0, 0, 0}, "UES:         ", "", ""},
+      {"A B  ", {0x41, 0x20, 0x42, 0x20, 0x20, 0, 0, 0}, "UES: A B     ", "", "A B  "},
+      {"\xC3\xA9t\xC3\xA9",
+       {0xE9, 't', 0xE9, 0, 0, 0, 0, 0},
+       "UES: \xC3\xA9t\xC3\xA9     ",
+       "",
+       "\xC3\xA9t\xC3\xA9"},
+      {"123456789", {}, "", "The user signature takes at most 8 characters", mapUes},
+      {"\xE2\x82\xAC", {}, "", "The user signature takes only characters up to U+00FF", mapUes},
+      {"A\xFF", {}, "", "The user signature is not a valid text", mapUes},
   };
   for (const Case& c : cases) {
     TestWindowScope scope;
@@ -547,6 +557,7 @@ TEST(Dispatch, SetUserSignatureWritesTheTextIntoTheUes) {
     ASSERT_EQ(w.TextDialogs.size(), 1u);
     EXPECT_EQ(w.TextDialogs[0].Title, "Set User Signature");
     EXPECT_EQ(w.TextDialogs[0].Prompt, "User signature (up to 8 characters):");
+    EXPECT_EQ(w.TextDialogs[0].InitialText, mapUes) << c.Text;
     if (c.Ues.empty()) {
       EXPECT_EQ(result.Status, CommandStatus::Failed) << c.Text;
       EXPECT_EQ(w.LogLines, (std::vector<std::string>{"ERROR!", c.Said, ">>> done <<<"})) << c.Text;
@@ -559,6 +570,13 @@ TEST(Dispatch, SetUserSignatureWritesTheTextIntoTheUes) {
       EXPECT_EQ(w.StatusFields[1], c.Status) << c.Text;
       EXPECT_EQ(w.FuseMapLines[65], FuseRowLine(2080, 32)) << c.Text;  // the pane shows the new fuses
     }
+    // OK without editing.
+    const std::vector<int> ues = UesBytes(2056, 8);
+    w.TextAnswers.push_back(c.Offered);
+    EXPECT_TRUE(DispatchCommand(CmdSetUserSignature).IsDone()) << c.Text;
+    ASSERT_EQ(w.TextDialogs.size(), 2u);
+    EXPECT_EQ(w.TextDialogs[1].InitialText, c.Offered) << c.Text;
+    EXPECT_EQ(UesBytes(2056, 8), ues) << c.Text;
   }
 }
 
@@ -582,6 +600,7 @@ TEST(Dispatch, SetUserSignatureWritesWhereTheMapsDeviceKeepsTheUes) {
   SelectDevice(72);
   scope.window().TextAnswers.push_back("AB");
   DispatchCommand(CmdSetUserSignature);
+  EXPECT_EQ(scope.window().TextDialogs.at(0).InitialText, "\xC3\xBF\xC3\xBF\xC3\xBF\xC3\xBF\xC3\xBF");
   EXPECT_EQ(UesBytes(1631, 5), (std::vector<int>{0x41, 0x42, 0, 0, 0}));
   EXPECT_EQ(scope.window().StatusFields[0], "GAL20XV10");
   EXPECT_EQ(scope.window().StatusFields[1], "UES: AB   ");
