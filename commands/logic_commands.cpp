@@ -69,27 +69,26 @@ void LoadConverted(const PalType& type, const std::vector<std::uint8_t>& palFuse
   ShowFuseMap(FuseMapLength);
 }
 
-// Asks about each type the count allows, the one the header names first.
-// Returns the type the user took, or nullptr.
+// Asks which of the types the count allows it is, in one list with the one
+// the header names first. Returns the type the user took, or nullptr.
 const PalType* AskPalType(std::int64_t fuseCount, const std::string& path) {
   std::vector<const PalType*> types = PalTypesWithFuseCount(fuseCount);
   const PalType* named = PalTypeInHeader(ReadSmallFile(path, JedecFileSizeLimit));
   if (named && named->FuseCount == fuseCount) {
     std::erase(types, named);
     types.insert(types.begin(), named);
+  } else {
+    named = nullptr;
   }
-  const std::string all = PalTypeList(PalTypesWithFuseCount(fuseCount));
-  for (const PalType* type : types) {
-    const std::string why = type == named ? "The file names a " + std::string(type->Name) + ". "
-                                          : std::to_string(fuseCount) + " fuses: a " + all + " map. ";
-    const BoxAnswer answer = TheWindow().ShowMessageBox(
-        "PAL fuse map",
-        why + "Is it a " + type->Name + "? Quelvox then loads the GAL map that behaves the same.",
-        BoxButtons::YesNo, BoxIcon::Information, false);
-    if (answer == BoxAnswer::Yes) return type;
-    if (answer != BoxAnswer::No) return nullptr;
-  }
-  return nullptr;
+  std::vector<std::string> names;
+  for (const PalType* type : types) names.emplace_back(type->Name);
+  const std::string why = named ? "The file names a " + std::string(named->Name) + ". "
+                                : std::to_string(fuseCount) + " fuses: a " + PalTypeList(types) + " map. ";
+  const std::optional<int> chosen = TheWindow().AskChoice(
+      "PAL fuse map", why + "Which PAL is it? Quelvox then loads the GAL map that behaves the same.", names,
+      0);
+  if (!chosen || *chosen < 0 || *chosen >= static_cast<int>(types.size())) return nullptr;
+  return types[static_cast<std::size_t>(*chosen)];
 }
 
 bool TakePalMap(std::int64_t fuseCount, const std::string& path) {

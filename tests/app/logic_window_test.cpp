@@ -5,10 +5,10 @@
 #include <unistd.h>
 
 #include <QApplication>
+#include <QComboBox>
 #include <QFileDialog>
+#include <QInputDialog>
 #include <QLineEdit>
-#include <QMessageBox>
-#include <QPushButton>
 #include <QTimer>
 #include <filesystem>
 #include <fstream>
@@ -37,16 +37,20 @@ void AcceptNextFileDialog(const QString& path) {
   });
 }
 
-// Records the text of the next message box and presses Yes in it.
-void SayYesToNextBox(QString* text) {
+// Records the prompt and the items of the next list choice, then takes the
+// item named `take`.
+void ChooseInNextList(const QString& take, QString* prompt, QStringList* items) {
   QTimer::singleShot(50, [=] {
-    auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-    if (box == nullptr) {
-      SayYesToNextBox(text);
+    auto* dialog = qobject_cast<QInputDialog*>(QApplication::activeModalWidget());
+    if (dialog == nullptr) {
+      ChooseInNextList(take, prompt, items);
       return;
     }
-    *text = box->text();
-    box->button(QMessageBox::Yes)->click();
+    *prompt = dialog->labelText();
+    *items = dialog->comboBoxItems();
+    auto* list = dialog->findChild<QComboBox*>();
+    if (list != nullptr) list->setCurrentIndex(list->findText(take));
+    dialog->accept();
   });
 }
 
@@ -97,16 +101,26 @@ TEST_F(LogicWindow, EquationsAndExportOfTheOpenedMap) {
   EXPECT_EQ(CompiledPart(text), "P16V8R") << text;
 }
 
-TEST_F(LogicWindow, APalMapAsksForTheTypeItsHeaderNamesAndLoadsTheGalMap) {
-  QString question;
-  SayYesToNextBox(&question);
-  Open(std::string(QUELVOX_SOURCE_DIR) + "/tests/logic/pal_pairs/pal16r4_2.jed");
-  EXPECT_TRUE(question.startsWith("The file names a PAL16R4. Is it a PAL16R4?")) << question.toStdString();
-  EXPECT_TRUE(Logged("2048 fuses of a PAL16R4 converted into the GAL16V8 map that behaves the same"));
-  EXPECT_FALSE(Logged("2048 fuses don't match any GAL"));
-  EXPECT_EQ(window_.LineCount(Pane::FuseMap), (2194 + 31) / 32);
-  DispatchCommand(CmdEquations);
-  EXPECT_TRUE(Logged("q14, pin 14: registered, tri-state, active low"));
+// The header names a PAL16R4: it heads the list and is chosen when the
+// user takes the list as it opens; another type is taken from the list.
+TEST_F(LogicWindow, APalMapAsksForTheTypeInOneListHeadedByTheHeadersType) {
+  for (const QString take : {QStringLiteral("PAL16R4"), QStringLiteral("PAL16R6")}) {
+    ResetProgramState();  // the converted map is unsaved: no question before the next open
+    QString prompt;
+    QStringList items;
+    ChooseInNextList(take, &prompt, &items);
+    Open(std::string(QUELVOX_SOURCE_DIR) + "/tests/logic/pal_pairs/pal16r4_2.jed");
+    EXPECT_TRUE(prompt.startsWith("The file names a PAL16R4. Which PAL is it?")) << prompt.toStdString();
+    EXPECT_EQ(items, (QStringList{"PAL16R4", "PAL16L8", "PAL16R6", "PAL16R8"}));
+    EXPECT_TRUE(Logged("2048 fuses of a " + take.toStdString() +
+                       " converted into the GAL16V8 map that behaves the same"));
+    EXPECT_FALSE(Logged("2048 fuses don't match any GAL"));
+    EXPECT_EQ(window_.LineCount(Pane::FuseMap), (2194 + 31) / 32);
+    if (take == "PAL16R4") {
+      DispatchCommand(CmdEquations);
+      EXPECT_TRUE(Logged("q14, pin 14: registered, tri-state, active low"));
+    }
+  }
 }
 
 }  // namespace

@@ -580,6 +580,77 @@ TEST(Dispatch, SetUserSignatureWritesTheTextIntoTheUes) {
   }
 }
 
+// A PAL map on Open: one list of the types of its fuse count, the one the
+// header names first and chosen as the list opens; Cancel refuses the map.
+TEST(Dispatch, APalMapOnOpenAsksForItsTypeInOneList) {
+  const std::string body = "*\r\nQP20* QF2048* F0*\r\n\x03";
+  const std::string question = " Which PAL is it? Quelvox then loads the GAL map that behaves the same.";
+  const struct {
+    const char* What;
+    const char* Header;
+    std::optional<int> Answer;
+    std::vector<std::string> Items;
+    std::string Prompt;
+    const char* Converted;  // nullptr: refused
+  } cases[] = {
+      {"the header's type as the list opens",
+       "JEDEC file for: P16R6 V9.0",
+       0,
+       {"PAL16R6", "PAL16L8", "PAL16R4", "PAL16R8"},
+       "The file names a PAL16R6." + question,
+       "PAL16R6"},
+      {"another type",
+       "JEDEC file for: P16R6 V9.0",
+       3,
+       {"PAL16R6", "PAL16L8", "PAL16R4", "PAL16R8"},
+       "The file names a PAL16R6." + question,
+       "PAL16R8"},
+      {"no type in the header",
+       "a fuse map",
+       1,
+       {"PAL16L8", "PAL16R4", "PAL16R6", "PAL16R8"},
+       "2048 fuses: a PAL16L8, PAL16R4, PAL16R6 or PAL16R8 map." + question,
+       "PAL16R4"},
+      {"cancelled",
+       "JEDEC file for: P16R6 V9.0",
+       std::nullopt,
+       {"PAL16R6", "PAL16L8", "PAL16R4", "PAL16R8"},
+       "The file names a PAL16R6." + question,
+       nullptr},
+  };
+  for (const auto& c : cases) {
+    TestWindowScope scope;
+    auto& w = scope.window();
+    ScratchDir dir;
+    WriteBytes(dir / "pal.jed", "\x02" + std::string(c.Header) + "\r\n" + body);
+    w.AnswerDialog(dir / "pal.jed");
+    w.ChoiceAnswers.push_back(c.Answer);
+    DispatchCommand(CmdOpenMenu);
+    ASSERT_EQ(w.ChoiceDialogs.size(), 1u) << c.What;
+    EXPECT_EQ(w.ChoiceDialogs[0].Title, "PAL fuse map") << c.What;
+    EXPECT_EQ(w.ChoiceDialogs[0].Prompt, c.Prompt) << c.What;
+    EXPECT_EQ(w.ChoiceDialogs[0].Items, c.Items) << c.What;
+    EXPECT_EQ(w.ChoiceDialogs[0].Initial, 0) << c.What;
+    EXPECT_TRUE(w.Boxes.empty()) << c.What;
+    const auto logged = [&w](const std::string& line) {
+      return std::find(w.LogLines.begin(), w.LogLines.end(), line) != w.LogLines.end();
+    };
+    if (c.Converted != nullptr) {
+      EXPECT_TRUE(logged("2048 fuses of a " + std::string(c.Converted) +
+                         " converted into the GAL16V8 map that behaves the same"))
+          << c.What;
+      EXPECT_EQ(FuseMapLength, 2194) << c.What;
+    } else {
+      EXPECT_TRUE(logged("2048 fuses don't match any GAL")) << c.What;
+      EXPECT_TRUE(
+          logged("A PAL16L8, PAL16R4, PAL16R6 or PAL16R8 map? quelvox-cli convert-pal IN.jed TYPE "
+                 "OUT.jed turns it into a GAL map"))
+          << c.What;
+      EXPECT_TRUE(w.FuseMapLines.empty()) << c.What;
+    }
+  }
+}
+
 TEST(Dispatch, SetUserSignatureCancelledChangesNothing) {
   TestWindowScope scope;
   ShowGal16V8Map();
