@@ -46,7 +46,7 @@ void PrintPortHelp(std::ostream& out) {
   for (std::size_t i = 0; i < types.size(); ++i) {
     out << (i % 7 == 0 ? "    " : " ") << types[i] << (i % 7 == 6 || i + 1 == types.size() ? "\n" : "");
   }
-  out << "  A family name of the Devices box (ATF20V8, GAL26V12...) stands for the one type it begins.\n";
+  out << "  A family name of the Devices box (GAL26V12, GAL6002...) stands for the one type it begins.\n";
 }
 
 void PrintHelp(std::ostream& out) {
