@@ -125,9 +125,6 @@ TEST_F(PortWindow, TheSimulatedProgrammerProgramsReadsVerifiesAndErasesItsChip) 
   const std::vector<std::string> designRows = FuseMapLines();
   ASSERT_FALSE(designRows.empty());
 
-  QAction* port = window_.commandAction(CmdChoosePort);
-  ASSERT_NE(port, nullptr);
-  EXPECT_EQ(port->text(), "Port...");
   QStringList ports, types;
   QString keepQuestion;
   ASSERT_TRUE(
