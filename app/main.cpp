@@ -5,7 +5,9 @@
 #include "app/command_line.h"
 #include "app/main_window.h"
 #include "commands/command_actions.h"
+#include "commands/dispatch.h"
 #include "commands/main_loop.h"
+#include "commands/programmer_port.h"
 
 namespace {
 
@@ -51,6 +53,8 @@ int main(int argc, char** argv) {
     window.BindLayoutPanes();
     GreetUser();
     if (!line.File.empty()) OpenNamedFile(line.File);
+    // After the file, so that a chip kept in the loaded map's own file is refused.
+    if (!line.Port.empty()) RunAsCommand([&line] { return RunChoosePortText(line.Port); });
     exitCode = RunMainLoop();
     InstallWindow(nullptr);
   }

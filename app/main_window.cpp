@@ -149,6 +149,8 @@ void MainWindow::BuildMenus() {
   device->addSeparator();
   AddCommand(device->addAction(QStringLiteral("Disable ATMEL PD feature")), CmdDisableAtmelPd);
   AddCommand(device->addAction(QStringLiteral("ATMEL Conditioning")), CmdAtmelConditioning);
+  device->addSeparator();
+  AddCommand(device->addAction(QStringLiteral("Port...")), CmdChoosePort);
   QMenu* tools = bar->addMenu(QStringLiteral("Tools"));
   AddCommand(tools->addAction(QStringLiteral("Supply test")), CmdSupplyTest);
   AddCommand(tools->addAction(QStringLiteral("Equations")), CmdEquations);

@@ -10,11 +10,13 @@ class SimulatedClock final : public Clock {
     if (milliseconds > 0) ms_ += milliseconds;
   }
   std::int64_t NowMs() override { return ms_; }
-  LocalDateTime Now() override { return wall_.Now(); }
+  LocalDateTime Now() override { return wall_->Now(); }
 
-  explicit SimulatedClock(Clock& wall) : wall_(wall) {}
+  explicit SimulatedClock(Clock& wall) : wall_(&wall) {}
+  // Dates come from wall from now on; the simulated time runs on.
+  void SetWall(Clock& wall) { wall_ = &wall; }
 
  private:
   std::int64_t ms_ = 0;
-  Clock& wall_;  // dates still come from the real clock
+  Clock* wall_;  // dates still come from the real clock
 };

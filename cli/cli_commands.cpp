@@ -12,6 +12,7 @@
 #include "cli/programmer_commands.h"
 #include "commands/command_ids.h"
 #include "commands/dispatch.h"
+#include "commands/programmer_port.h"
 
 // The dialogs hand out full paths; so does the command line.
 std::string FullPath(const std::string& path) {
@@ -196,8 +197,9 @@ std::string WhyOutputIsAnInput(const CliCommand& command, const std::vector<std:
   if (input && output && SameFile(*output, *input)) {
     return refused("the output " + *output + " is the same file as the input " + *input);
   }
-  const std::optional<SimulatedChipPort> sim = SimulatedChipOf(options.Port);
-  if (!options.HasPort || !sim) return "";
+  const PortChoice port = PortChoiceOf(options.Port);
+  if (!options.HasPort || port.What != PortChoice::Kind::Simulated) return "";
+  const PortChoice* sim = &port;
   // The chip's file is read before the command and written after it with keep.
   if (output && SameFile(*output, sim->ChipFile)) {
     return refused("the output " + *output + " is the same file as the chip file " + sim->ChipFile);

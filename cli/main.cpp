@@ -11,6 +11,7 @@
 #include "cli/cli_options.h"
 #include "cli/cli_output.h"
 #include "cli/cli_window.h"
+#include "commands/programmer_port.h"
 #include "platform/process.h"
 
 namespace {
@@ -33,6 +34,22 @@ bool ShowsProgress(const std::string& name) {
   return false;
 }
 
+// The ports, and the chip types the simulated programmer takes (the bash
+// completion reads them from here).
+void PrintPortHelp(std::ostream& out) {
+  out << "\nports (--port PORT):\n"
+         "  COMn (the n-th serial device: ttyUSB*, ttyACM*, then ttyS*), a device path (/dev/ttyUSB0),\n"
+         "  or sim:CHIP.jed[,TYPE][,keep], the simulated programmer: a chip made from the JEDEC file\n"
+         "  CHIP.jed, of the type its fuse count names or of TYPE, which must have as many fuses;\n"
+         "  with keep the chip goes back into CHIP.jed after a command that changed it.\n"
+         "  Chip types:\n";
+  const std::vector<std::string> types = SimulatedChipTypeNames();
+  for (std::size_t i = 0; i < types.size(); ++i) {
+    out << (i % 7 == 0 ? "    " : " ") << types[i] << (i % 7 == 6 || i + 1 == types.size() ? "\n" : "");
+  }
+  out << "  A family name of the Devices box (GAL26V12, GAL6002...) stands for the one type it begins.\n";
+}
+
 void PrintHelp(std::ostream& out) {
   PrintUsage(out);
   out << "\ncommands:\n";
@@ -49,6 +66,7 @@ void PrintHelp(std::ostream& out) {
          "header; progress of the programmer commands on stderr when it is a terminal.\n"
          "An output that is the same file as an input (or as the chip file of sim:) is refused.\n"
          "Exit status: 0 done, 1 failed, 2 bad arguments.\n";
+  PrintPortHelp(out);
 }
 
 int UsageError(const std::string& reason) {

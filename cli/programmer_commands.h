@@ -3,22 +3,11 @@
 // JEDEC file (which, with keep, gets the chip's cells back afterwards).
 #pragma once
 
-#include <optional>
 #include <string>
 #include <vector>
 
 #include "cli/cli_options.h"
 #include "cli/cli_window.h"
-
-// The simulated box of --port sim:CHIP.jed[,NAME][,keep].
-struct SimulatedChipPort {
-  std::string ChipFile;
-  std::string TypeName;  // "": the type the file's number of fuses names
-  bool Keep = false;     // the chip goes back into ChipFile after the command
-  bool GoodOptions = true;
-};
-// Nothing when port is not a sim: port.
-std::optional<SimulatedChipPort> SimulatedChipOf(const std::string& port);
 
 int RunIdentify(const std::vector<std::string>& operands, const CliOptions& options, CliWindow& window);
 int RunReadChip(const std::vector<std::string>& operands, const CliOptions& options, CliWindow& window);

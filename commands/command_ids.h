@@ -23,4 +23,5 @@ enum CommandId : int {
   CmdQuit = 35,
   CmdEquations = 36,
   CmdExportAbel = 37,
+  CmdChoosePort = 38,
 };

@@ -5,6 +5,7 @@
 #include "base/fuse_map.h"
 #include "base/message_log.h"
 #include "base/paths.h"
+#include "commands/programmer_port.h"
 #include "platform/window.h"
 
 const char* const DiscardReadQuestion = "The fuse map read from the chip is not saved. Discard it?";
@@ -13,11 +14,19 @@ const char* const DiscardChangesQuestion = "The fuse map has changes that are no
 namespace {
 
 UnsavedChange unsaved = UnsavedChange::None;
+std::string shownFile;  // the file the title names
 
 }  // namespace
 
 void ShowLoadedFile(const std::string& path) {
-  TheWindow().SetTitle(path.empty() ? "Quelvox" : "Quelvox - " + FilePart(path));
+  shownFile = path;
+  ShowWindowTitle();
+}
+
+void ShowWindowTitle() {
+  std::string title = shownFile.empty() ? "Quelvox" : "Quelvox - " + FilePart(shownFile);
+  if (const std::string port = PortChoiceTitle(); !port.empty()) title += " - " + port;
+  TheWindow().SetTitle(title);
 }
 
 void SetUnsavedChange(UnsavedChange change) {
@@ -53,4 +62,5 @@ bool RepeatDamagedFileFinding(bool saving) {
 
 void ResetDesignState() {
   unsaved = UnsavedChange::None;
+  shownFile.clear();
 }

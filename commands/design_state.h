@@ -11,8 +11,12 @@ extern const char* const DiscardReadQuestion;
 extern const char* const DiscardChangesQuestion;
 
 // Titles the window "Quelvox - " + the file part of path, or "Quelvox"
-// when path is empty (no file: nothing loaded, or a map read from a chip).
+// when path is empty (no file: nothing loaded, or a map read from a chip),
+// followed by " - " + the programmer port chosen, when it is not found
+// automatically.
 void ShowLoadedFile(const std::string& path);
+// The same title again, for the file last shown (after a new port choice).
+void ShowWindowTitle();
 
 // What the shown fuse map holds that no file does.
 enum class UnsavedChange {

@@ -8,11 +8,10 @@
 #include "base/message_log.h"
 #include "commands/command_ids.h"
 #include "commands/design_state.h"
+#include "commands/programmer_port.h"
 #include "devices/gal_device.h"
 #include "fuses/user_signature.h"
-#include "platform/serial_port.h"
 #include "platform/window.h"
-#include "programmer/detect.h"
 #include "programmer/device_ops.h"
 #include "programmer/link_operation.h"
 #include "programmer/pes.h"
@@ -22,13 +21,6 @@
 namespace {
 
 bool securityFeature = false;
-
-bool BoxConnected() {
-  if (TheSerialPort().IsOpen() || DetectProgrammer() == 1) return true;
-  MessageLog("Hardware not present!", LevelError);
-  LogDetectionAttempts();
-  return false;
-}
 
 CommandResult NoBox() {
   return CommandFailed("no programmer box found");
@@ -47,21 +39,24 @@ CommandResult ResultOf(DeviceOutcome wanted, const char* failure) {
 }  // namespace
 
 CommandResult RunDeviceRead() {
-  if (!BoxConnected()) return NoBox();
+  ProgrammerLink link;
+  if (!link.Connect()) return NoBox();
   ReadOrVerifyDevice(0, 1);
-  return ResultOf(DeviceOutcome::Read, "the chip was not read");
+  return link.Finish(ResultOf(DeviceOutcome::Read, "the chip was not read"));
 }
 
 CommandResult RunDeviceVerify() {
-  if (!BoxConnected()) return NoBox();
+  ProgrammerLink link;
+  if (!link.Connect()) return NoBox();
   ReadOrVerifyDevice(1, 1);
   // After the operation, which starts the log afresh, beside its result.
   RepeatDamagedFileFinding(false);
-  return ResultOf(DeviceOutcome::Verified, "the chip differs from the fuse map");
+  return link.Finish(ResultOf(DeviceOutcome::Verified, "the chip differs from the fuse map"));
 }
 
 CommandResult RunDeviceErase(int eraseAll) {
-  if (!BoxConnected()) return NoBox();
+  ProgrammerLink link;
+  if (!link.Connect()) return NoBox();
   if (eraseAll == 0) {
     // Erasing destroys the chip's only copy of a design: No is the default.
     const BoxAnswer answer = TheWindow().ShowMessageBox("Quelvox", "Erase the GAL in the programmer?",
@@ -69,11 +64,12 @@ CommandResult RunDeviceErase(int eraseAll) {
     if (answer != BoxAnswer::Yes) return CommandCancelled("erase not confirmed");
   }
   EraseDevice(eraseAll);
-  return ResultOf(DeviceOutcome::Erased, "the chip was not erased");
+  return link.Finish(ResultOf(DeviceOutcome::Erased, "the chip was not erased"));
 }
 
 CommandResult RunDeviceIdentify() {
-  if (!BoxConnected()) return NoBox();
+  ProgrammerLink link;
+  if (!link.Connect()) return NoBox();
   const int found = ReadPes();
   if (LinkOperationStopped()) return CommandAborted("the programmer box stopped answering");
   SendEndRequest();  // power the socket down again
@@ -95,14 +91,15 @@ CommandResult RunDeviceProgram(int confirm, int force) {
       return CommandFailed("a map from a damaged file was not programmed");
     }
   }
-  if (!BoxConnected()) return NoBox();
+  ProgrammerLink link;
+  if (!link.Connect()) return NoBox();
   ProgramDevice(confirm, securityFeature ? 1 : 0);
   // After the operation, which starts the log afresh, beside its result.
   if (const std::string damaged = DamagedFileText();
       !damaged.empty() && LastDeviceOutcome() == DeviceOutcome::Programmed) {
     MessageLog(damaged + ": programmed anyway, as asked", LevelWarning);
   }
-  return ResultOf(DeviceOutcome::Programmed, "the chip was not programmed");
+  return link.Finish(ResultOf(DeviceOutcome::Programmed, "the chip was not programmed"));
 }
 
 CommandResult RunCopyPes() {

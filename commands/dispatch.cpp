@@ -11,6 +11,7 @@
 #include "commands/command_ids.h"
 #include "commands/device_commands.h"
 #include "commands/logic_commands.h"
+#include "commands/programmer_port.h"
 #include "platform/window.h"
 
 const char* const SupportedDeviceList =
@@ -62,6 +63,8 @@ CommandResult RunAction(int commandId) {
       return RunEquationsCommand();
     case CmdExportAbel:
       return RunExportAbelCommand();
+    case CmdChoosePort:
+      return RunChoosePortCommand();
     case CmdAbout:
       return ShowBox("Quelvox", "Version 1.1 (demo)\r\nBuilt: " + FormatBuildDate(BuildMoment));
     case CmdSupportedDevices:

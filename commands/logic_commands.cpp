@@ -34,14 +34,6 @@ bool MapLoaded() {
   return TheWindow().LineCount(Pane::FuseMap) > 0 && FuseMapLength > 0;
 }
 
-// The JEDEC file behind the loaded map: the opened file, or the one a compile made.
-std::string LoadedJedecPath() {
-  if (CurrentDesignPath.empty()) return "";
-  std::string extension = ExtensionOf(CurrentDesignPath);
-  for (char& c : extension) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return extension == "abl" ? OutputBaseOf(CurrentDesignPath) + ".jed" : CurrentDesignPath;
-}
-
 // The loaded map decoded, or nothing after a line that says why.
 std::optional<MapLogic> LoadedLogic() {
   if (!MapLoaded()) {
@@ -105,6 +97,13 @@ bool TakePalMap(std::int64_t fuseCount, const std::string& path) {
 }
 
 }  // namespace
+
+std::string LoadedJedecPath() {
+  if (CurrentDesignPath.empty()) return "";
+  std::string extension = ExtensionOf(CurrentDesignPath);
+  for (char& c : extension) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return extension == "abl" ? OutputBaseOf(CurrentDesignPath) + ".jed" : CurrentDesignPath;
+}
 
 void OpenFuseFile(const std::string& path) {
   LoadFuseFile(path, [&path](std::int64_t fuseCount) { return TakePalMap(fuseCount, path); });

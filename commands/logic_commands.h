@@ -7,6 +7,10 @@
 
 #include "commands/command_result.h"
 
+// The JEDEC file behind the loaded map: the opened file, or the one a
+// compile made; "" for a map read from a chip or none.
+std::string LoadedJedecPath();
+
 // Logs the equations of the loaded map.
 CommandResult RunEquationsCommand();
 // Asks for a file name and writes the ABEL design that rebuilds the loaded map.

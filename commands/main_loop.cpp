@@ -7,6 +7,7 @@
 #include "commands/command_ids.h"
 #include "commands/design_state.h"
 #include "commands/dispatch.h"
+#include "commands/programmer_port.h"
 #include "devices/gal_device.h"
 #include "platform/clock.h"
 #include "platform/window.h"
@@ -23,6 +24,7 @@ void ResetProgramState() {
   ResetFuseState();
   ResetDeviceState();
   ResetProgrammerState();
+  ResetProgrammerPort();
   ResetCounter = 0;
 }
 

@@ -19,6 +19,7 @@ std::string PesText;
 namespace {
 
 bool pesValid = true;
+std::string linkNote;
 
 constexpr int DeviceNotFound = -1;
 
@@ -163,6 +164,7 @@ int ReadPes() {
   LinkOperation op;
   pesValid = true;
   TheWindow().ClearPane(Pane::Log);
+  if (!linkNote.empty()) MessageLog(linkNote, LevelPlain);
   if (IdentifyByProbing() == 0) {
     op.Stopped();  // puts the selection back when the link failed
     return 0;
@@ -185,6 +187,10 @@ int ReadPes() {
   ComputeSupplyAndTiming();
   ShowIdentifiedDevice();
   return 1;
+}
+
+void SetLinkNote(const std::string& line) {
+  linkNote = line;
 }
 
 bool LastPesValid() {

@@ -27,6 +27,11 @@ std::string DecodePes(int mode);
 // logs five lines about it. 1 when a chip was identified and shown.
 int ReadPes();
 
+// A line ReadPes logs first, once it has started the log afresh: what the
+// link reaches when it is no real programmer ("" logs nothing). Every
+// programmer operation begins with ReadPes, so the line heads its log.
+void SetLinkNote(const std::string& line);
+
 // False when the last ReadPes found the PES disagreeing with the probe (it
 // logged "PES not valid"): the type and the voltages then rest on a guess.
 bool LastPesValid();

@@ -1,4 +1,4 @@
-// The window's command line: a file, --help, --version, and what is refused.
+// The window's command line: a file, --port, --help, --version, and what is refused.
 #include "app/command_line.h"
 
 #include <gtest/gtest.h>
@@ -15,6 +15,7 @@ TEST(WindowCommandLine, FileHelpVersionAndMistakes) {
     Action What;
     std::string File;
     std::string Error;
+    std::string Port = "";
   } cases[] = {
       {{}, Action::Start, "", ""},
       {{"design.jed"}, Action::Start, "design.jed", ""},
@@ -24,16 +25,23 @@ TEST(WindowCommandLine, FileHelpVersionAndMistakes) {
       {{"-h", "x.jed"}, Action::Help, "x.jed", ""},
       {{"--version"}, Action::Version, "", ""},
       {{"--version", "--help"}, Action::Version, "", ""},
-      {{"--port", "COM1"}, Action::Wrong, "", "unknown option \"--port\""},
+      {{"--port", "COM1"}, Action::Start, "", "", "COM1"},
+      {{"d.jed", "--port", "sim:c.jed,GAL22V10,keep"}, Action::Start, "d.jed", "", "sim:c.jed,GAL22V10,keep"},
+      {{"--", "--port", "x"}, Action::Wrong, "", "only one file can be opened"},
+      {{"--port"}, Action::Wrong, "", "--port needs a port"},
+      {{"--port", "", "d.jed"}, Action::Wrong, "", "--port needs a port"},
+      {{"--port", "COM1", "--port", "COM2"}, Action::Wrong, "", "--port given twice"},
+      {{"--ports", "COM1"}, Action::Wrong, "", "unknown option \"--ports\""},
       {{"a.jed", "b.jed"}, Action::Wrong, "", "only one file can be opened"},
       {{""}, Action::Wrong, "", "an empty file name"},
   };
   for (const auto& c : cases) {
     const WindowCommandLine line = ParseWindowCommandLine(c.Args);
-    const std::string name = c.Args.empty() ? "(none)" : c.Args[0];
+    const std::string name = testing::PrintToString(c.Args);
     EXPECT_EQ(line.What, c.What) << name;
     EXPECT_EQ(line.File, c.File) << name;
     EXPECT_EQ(line.Error, c.Error) << name;
+    EXPECT_EQ(line.Port, c.Port) << name;
   }
 }
 
@@ -42,7 +50,7 @@ TEST(WindowCommandLine, VersionAndHelpTexts) {
   PrintVersion("quelvox", version);
   EXPECT_EQ(version.str(), "quelvox " QUELVOX_VERSION "\n");
   PrintWindowHelp(help);
-  EXPECT_EQ(help.str().rfind("usage: quelvox [FILE]\n", 0), 0u);
+  EXPECT_EQ(help.str().rfind("usage: quelvox [--port PORT] [FILE]\n", 0), 0u);
 }
 
 }  // namespace

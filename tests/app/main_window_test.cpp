@@ -106,7 +106,9 @@ TEST_F(Window, MenusCarryTheirTextsAndCommands) {
         {"Enable Security feature", 22},
         {"", 0},
         {"Disable ATMEL PD feature", 21},
-        {"ATMEL Conditioning", 23}}},
+        {"ATMEL Conditioning", 23},
+        {"", 0},
+        {"Port...", 38}}},
       {"Tools", {{"Supply test", 24}, {"Equations", 36}}},
       {"?", {{"Supported Devices", 26}, {"About", 25}}},
   };

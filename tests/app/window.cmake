@@ -4,6 +4,7 @@ add_executable(test_window
   window_test_main.cpp
   main_window_test.cpp
   program_window_test.cpp
+  port_window_test.cpp
 )
 target_link_libraries(test_window PRIVATE quelvox_window quelvox_test_support GTest::gtest)
 set_target_properties(test_window PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests)

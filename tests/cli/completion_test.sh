@@ -46,6 +46,8 @@ expect "--brief --force --port --security " _quelvox_cli "$cli" program chip.jed
 expect "chip.jed " _quelvox_cli "$cli" open ""
 expect "counter.abl " _quelvox_cli "$cli" compile ""
 expect "sim:chip.jed " _quelvox_cli "$cli" read out.jed --port sim:c
+expect "sim:chip.jed,ATF20V8 sim:chip.jed,ATF22V10B sim:chip.jed,ATF22V10C " _quelvox_cli "$cli" erase --port sim:chip.jed,ATF2
+expect "sim:chip.jed,GAL6002B,keep " _quelvox_cli "$cli" erase --port sim:chip.jed,GAL6002B,k
 expect "--equations " _abelc abelc --e
 expect "--help " _abelc abelc --h
 expect "counter.abl " _abelc abelc c

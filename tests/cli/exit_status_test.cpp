@@ -29,6 +29,9 @@ void LayOut(const ScratchDir& dir) {
   WriteBytes(dir / "good.jed", gal22v10);
   WriteBytes(dir / "chip.jed", gal22v10);  // the simulated chip's file
   WriteBytes(dir / "v8.jed", ReadBytes(JedecDataDir() + "/galette_GAL16V8_reg.jed"));
+  // Simulated chips that the maps above change: a GAL16V8 and a GAL22V10.
+  WriteBytes(dir / "chip8.jed", ReadBytes(JedecDataDir() + "/galette_GAL16V8_tri.jed"));
+  WriteBytes(dir / "other.jed", ReadBytes(JedecDataDir() + "/galette_GAL22V10_invertedreg.jed"));
   WriteBytes(dir / "pal.jed",
              ReadBytes(std::string(QUELVOX_SOURCE_DIR) + "/tests/logic/pal_pairs/pal20r6_3.jed"));
   WriteBytes(dir / "f100.jed", "\x02*QF100*L0 " + std::string(100, '0') + "*\x03");  // no GAL has 100 fuses
@@ -125,9 +128,16 @@ const std::vector<Row> OtherRows{
     {{"erase", "--all", "--port", "@/no-such-port"}, NoBox},
     {{"program", "@/good.jed", "--port", "@/no-such-port"}, NoBox},
     // A chip of another type, kept: its file stays as it was.
-    {{"verify", "@/good.jed", "--port", "sim:@/chip.jed,GAL16V8,keep"}, OtherChip},
-    {{"program", "@/good.jed", "--port", "sim:@/chip.jed,GAL16V8,keep"}, OtherChip},
-    {{"program", "@/good.jed", "--security", "--force", "--port", "sim:@/chip.jed,GAL16V8,keep"}, OtherChip},
+    {{"verify", "@/good.jed", "--port", "sim:@/chip8.jed,keep"}, OtherChip},
+    {{"program", "@/good.jed", "--port", "sim:@/chip8.jed,keep"}, OtherChip},
+    {{"program", "@/good.jed", "--security", "--force", "--port", "sim:@/chip8.jed,GAL16V8,keep"}, OtherChip},
+    // A chip type that does not fit its file, or a family name of more than one type.
+    {{"identify", "--port", "sim:@/chip.jed,GAL16V8"},
+     "quelvox-cli: chip.jed holds 5892 fuses; a GAL16V8 has 2194"},
+    {{"program", "@/v8.jed", "--port", "sim:@/chip8.jed,ATF22V10C,keep"},
+     "quelvox-cli: chip8.jed holds 2194 fuses; an ATF22V10C has 5892"},
+    {{"erase", "--port", "sim:@/chip.jed,ATF22V10"},
+     "quelvox-cli: ATF22V10 names more than one chip type: ATF22V10B or ATF22V10C"},
     // An output that cannot be written: its folder is missing, or a folder is in the way.
     {{"save", "@/good.jed", "@/none/new.jed"}, Missing},
     {{"save", "@/good.jed", "@/dir.jed"}, Missing},
@@ -174,8 +184,9 @@ const std::vector<Row> OtherRows{
     {{"erase", "--port", Chip}, ""},
     {{"erase", "--all", "--port", "sim:@/chip.jed,keep"}, "", "chip.jed"},
     {{"program", "@/good.jed", "--port", "sim:@/good.jed"}, ""},
-    {{"program", "@/v8.jed", "--port", "sim:@/chip.jed,GAL16V8,keep"}, "", "chip.jed"},
-    {{"program", "@/v8.jed", "--force", "--port", "sim:@/chip.jed,GAL16V8,keep"}, "", "chip.jed"},
+    {{"program", "@/v8.jed", "--port", "sim:@/chip8.jed,GAL16V8,keep"}, "", "chip8.jed"},
+    {{"program", "@/v8.jed", "--force", "--port", "sim:@/chip8.jed,gal16v8,keep"}, "", "chip8.jed"},
+    {{"program", "@/good.jed", "--port", "sim:@/other.jed,ATF22V10B,keep"}, "", "other.jed"},
 };
 
 // The entries added, removed or changed from before to after.
@@ -266,9 +277,9 @@ TEST(CliExitStatus, DamagedMapsAreProgrammedOnlyWithForce) {
       Row Run;
       int Status;
     } rows[] = {
-        {{{"program", damaged, "--port", "sim:@/v8.jed,GAL22V10,keep"}, refused}, 1},
-        {{{"program", damaged, "--security", "--port", "sim:@/v8.jed,GAL22V10,keep"}, refused}, 1},
-        {{{"program", damaged, "--force", "--port", "sim:@/v8.jed,GAL22V10,keep"}, forced, "v8.jed"}, 0},
+        {{{"program", damaged, "--port", "sim:@/other.jed,keep"}, refused}, 1},
+        {{{"program", damaged, "--security", "--port", "sim:@/other.jed,keep"}, refused}, 1},
+        {{{"program", damaged, "--force", "--port", "sim:@/other.jed,keep"}, forced, "other.jed"}, 0},
         {{{"verify", damaged, "--port", "sim:" + damaged}, said}, 0},
         {{{"save", damaged, "@/new.jed"}, said, "new.jed"}, 0},
         {{{"set-ues", damaged, "X", "@/new.jed"}, said, "new.jed"}, 0},

@@ -35,7 +35,8 @@ const std::string Gal16V8Lines =
 
 TEST(CliProgrammer, IdentifyTheSimulatedChip) {
   const ProgramRun run = RunCli({"identify", "--port", Sim("galette_GAL16V8_reg.jed")});
-  EXPECT_EQ(run.Out, "--- log ---\n" + Gal16V8Lines + ">>> done <<<\n--- fuse map ---\n--- status ---\n\n\n");
+  EXPECT_EQ(run.Out, "--- log ---\nSimulated programmer: galette_GAL16V8_reg.jed (GAL16V8)\n" + Gal16V8Lines +
+                         ">>> done <<<\n--- fuse map ---\n--- status ---\n\n\n");
   EXPECT_EQ(run.Err, "");
   EXPECT_EQ(run.Status, 0);
 }
@@ -77,7 +78,8 @@ TEST(CliProgrammer, VerifyTellsSuccessFromAMismatch) {
 
 TEST(CliProgrammer, EraseAndEraseAll) {
   const ProgramRun erase = RunCli({"erase", "--port", Sim("galette_GAL16V8_reg.jed")});
-  EXPECT_EQ(erase.Out, "--- log ---\n" + Gal16V8Lines +
+  EXPECT_EQ(erase.Out, "--- log ---\nSimulated programmer: galette_GAL16V8_reg.jed (GAL16V8)\n" +
+                           Gal16V8Lines +
                            "GAL16V8 erased\n>>> done <<<\n--- fuse map ---\n--- status ---\n\n\n");
   EXPECT_EQ(erase.Status, 0);
   EXPECT_EQ(erase.Err, "");  // progress only on a terminal

@@ -65,6 +65,7 @@ class RecordingWindow final : public Window {
   std::deque<std::optional<int>> ChoiceAnswers;
   std::vector<ShownChoiceDialog> ChoiceDialogs;
   std::string Clipboard;
+  std::string Title;               // the window title, as last set
   std::map<int, bool> CheckMarks;  // by CommandId, as last set
 
   // Events that TakePendingEvent hands out, and those WaitEvent hands out.
@@ -104,6 +105,7 @@ class RecordingWindow final : public Window {
   WindowEvent TakePendingEvent() override;
   WindowEvent WaitEvent(int limitMs) override;
   void Beep(int frequencyHz, int durationMs) override;
+  void SetTitle(const std::string& title) override { Title = title; }
 };
 
 // Installs a fresh recording window and resets the program state for the
