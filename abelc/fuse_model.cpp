@@ -2,6 +2,8 @@
 // rows straight from the AND array: fuse 0 = the column is connected.
 #include "abelc/fuse_model.h"
 
+#include <algorithm>
+
 namespace abelc {
 
 namespace {
@@ -166,7 +168,8 @@ bool FuseMapModel::Sum(const Cell& c) const {
 // Outputs follow the array until nothing changes (feedback loops get a bounded
 // number of rounds); the 22V10's reset row clears the registers meanwhile.
 void FuseMapModel::Settle() {
-  for (int round = 0; round < 2 * static_cast<int>(cells_.size()) + 2; ++round) {
+  const int rounds = 2 * static_cast<int>(cells_.size()) + 2;
+  for (int round = 0; round < rounds; ++round) {
     bool changed = false;
     ReadColumns();
     if (ar_row_ >= 0 && Row(ar_row_)) {
@@ -190,7 +193,13 @@ void FuseMapModel::Settle() {
         level = Sum(c) ? 1 : 0;
         if (c.invert) level = 1 - level;
       }
-      if (enabled != c.enabled || level != c.level) changed = true;
+      if (enabled != c.enabled || level != c.level) {
+        changed = true;
+        // Still changing after every cell has had its turn twice over: the
+        // feedback holds a loop that oscillates.
+        if (round == rounds - 1 && std::find(unsettled_.begin(), unsettled_.end(), c.pin) == unsettled_.end())
+          unsettled_.push_back(c.pin);
+      }
       c.enabled = enabled;
       c.level = level;
     }
@@ -225,6 +234,13 @@ void FuseMapModel::Apply(const std::vector<int>& drive) {
   if (!clock_before && clock_after) Clock();
   if (drive.size() > 1) drive_[1] = drive[1];
   Settle();
+}
+
+std::vector<int> FuseMapModel::TakeUnsettled() {
+  std::vector<int> pins;
+  pins.swap(unsettled_);
+  std::sort(pins.begin(), pins.end());
+  return pins;
 }
 
 char FuseMapModel::Level(int pin) const {

@@ -27,6 +27,9 @@ class FuseMapModel {
   char Level(int pin) const;
   bool IsOutput(int pin) const;  // an output cell whose buffer is not always off
   bool IsRegistered(int pin) const;
+  // The output pins that did not settle since the last call (a combinational
+  // loop through the feedback that oscillates), in pin order; then forgets them.
+  std::vector<int> TakeUnsettled();
 
   // Flip-flop states (0/1), one per output cell, highest pin first.
   std::vector<int> Registers() const;
@@ -75,6 +78,7 @@ class FuseMapModel {
   int ptd_base_ = -1;  // 16V8/20V8 product-term disable fuses
   int oe_pin_ = 0;     // registered mode's /OE pin
   int ar_row_ = -1, sp_row_ = -1;
+  std::vector<int> unsettled_;
 };
 
 }  // namespace abelc

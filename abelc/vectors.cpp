@@ -42,11 +42,18 @@ VectorRun RunPinVectors(FuseMapModel& model, const std::vector<std::string>& vec
   VectorRun run;
   const int pins = model.Pins();
   std::vector<int> drive(static_cast<std::size_t>(pins) + 1, -1);
+  model.TakeUnsettled();  // before the first vector nothing is applied yet
   for (std::size_t n = 0; n < vectors.size(); ++n) {
     const std::string& v = vectors[n];
     std::vector<std::string> phases(static_cast<std::size_t>(pins) + 1);
     std::size_t steps = 1;
     bool preload = false;
+    std::vector<int> unsettled;
+    const auto take_unsettled = [&] {
+      for (int pin : model.TakeUnsettled()) {
+        if (std::find(unsettled.begin(), unsettled.end(), pin) == unsettled.end()) unsettled.push_back(pin);
+      }
+    };
     for (int pin = 1; pin <= pins && pin <= static_cast<int>(v.size()); ++pin) {
       const char c = v[static_cast<std::size_t>(pin - 1)];
       std::string& p = phases[static_cast<std::size_t>(pin)];
@@ -92,6 +99,7 @@ VectorRun RunPinVectors(FuseMapModel& model, const std::vector<std::string>& vec
         }
       }
       model.Apply(drive);
+      take_unsettled();
       if (step == 0 && preload) {
         // The registers take the levels the vector puts on their pins, as
         // inputs (0, 1: the chip's preload) or as expected levels (H, L).
@@ -102,6 +110,7 @@ VectorRun RunPinVectors(FuseMapModel& model, const std::vector<std::string>& vec
             levels[static_cast<std::size_t>(pin)] = want == 'H' || want == '1' ? 1 : 0;
         }
         model.Preload(levels);
+        take_unsettled();
       }
     }
     std::string shown = v;
@@ -123,6 +132,11 @@ VectorRun RunPinVectors(FuseMapModel& model, const std::vector<std::string>& vec
         ok = false;
         run.mismatches.push_back({static_cast<int>(n) + 1, pin, got, want});
       }
+    }
+    std::sort(unsettled.begin(), unsettled.end());
+    for (int pin : unsettled) {
+      ok = false;
+      run.unsettled.push_back({static_cast<int>(n) + 1, pin});
     }
     run.shown.push_back(std::move(shown));
     if (ok) ++run.passed;

@@ -23,9 +23,15 @@ struct VectorMismatch {
   char found = 0, expected = 0;
 };
 
+struct UnsettledPin {
+  int vector = 0;  // 1-based
+  int pin = 0;
+};
+
 struct VectorRun {
   std::vector<std::string> shown;  // per vector: inputs as given, outputs as simulated
   std::vector<VectorMismatch> mismatches;
+  std::vector<UnsettledPin> unsettled;  // outputs that oscillated while the vector was applied
   int passed = 0;
 };
 
@@ -34,7 +40,14 @@ struct VectorRun {
 // 'P' holds its pin low and preloads every register whose pin the vector
 // drives (0, 1) or expects (H, L) with the level its pin then shows,
 // whatever the polarity between register and pin. A pin the vector drives fails when the
-// device drives it too.
+// device drives it too; a vector during which an output does not settle fails.
 VectorRun RunPinVectors(FuseMapModel& model, const std::vector<std::string>& vectors);
+
+// The vector table as the .sim file shows it: the names (index = pin, "" for
+// none) of the pins the vectors use written vertically above their columns,
+// one line per vector with each failure explained under it, and the closing
+// "N out of M vectors passed." Lines end in "\n".
+std::string VectorTableText(const std::vector<std::string>& names, const std::vector<std::string>& vectors,
+                            const VectorRun& run);
 
 }  // namespace abelc

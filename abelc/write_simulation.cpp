@@ -8,22 +8,15 @@
 
 namespace abelc {
 
-std::string SimulationText(const OutputContext& c, const VectorRun& run) {
-  const GalArchitecture& d = DeviceOf(c.model.device.family);
-  std::string t = "Simulate " + std::string(kProductName) + "  Date: " + c.created + "\n";
-  t += "Fuse file: '" + c.base + ".jed'  Vector file: '" + c.base + ".jed'  Part: '" + c.fit.part + "'\n";
-  t += std::string(kProductName) + "  JEDEC file for: " + c.fit.part + "\nCreated on: " + c.created + "\n\n";
-  if (!c.model.title.empty()) t += c.model.title + "\n";
-  t += "\n\n";
+std::string VectorTableText(const std::vector<std::string>& names, const std::vector<std::string>& vectors,
+                            const VectorRun& run) {
+  const int pins = static_cast<int>(names.size()) - 1;
+  std::string t;
   // The pins the vectors use, in pin order, with their names from the pin table.
-  std::vector<std::string> names(static_cast<std::size_t>(d.pins) + 1);
-  for (std::size_t s = 0; s < c.model.signals.size(); ++s) {
-    if (c.fit.pin_of[s] > 0) names[static_cast<std::size_t>(c.fit.pin_of[s])] = c.model.signals[s].name;
-  }
   std::vector<int> columns;
-  for (int pin = 1; pin <= d.pins; ++pin) {
-    if (pin == d.Gnd() || pin == d.Vcc()) continue;
-    bool used = std::any_of(c.vectors.begin(), c.vectors.end(), [&](const std::string& v) {
+  for (int pin = 1; pin <= pins; ++pin) {
+    if (pin == pins / 2 || pin == pins) continue;
+    bool used = std::any_of(vectors.begin(), vectors.end(), [&](const std::string& v) {
       const char ch = v[static_cast<std::size_t>(pin - 1)];
       return ch != 'X' && ch != 'N';
     });
@@ -60,10 +53,32 @@ std::string SimulationText(const OutputContext& c, const VectorRun& run) {
       t += names[static_cast<std::size_t>(m.pin)] + " " + std::to_string(m.pin) + ", '" + m.found +
            "' found  '" + m.expected + "' expected\n";
     }
+    for (const UnsettledPin& u : run.unsettled) {
+      if (u.vector != static_cast<int>(v) + 1) continue;
+      if (!failed) t += "Vector " + std::to_string(u.vector) + "\n";
+      failed = true;
+      t += "pin " + std::to_string(u.pin) + " does not settle\n";
+    }
     if (failed) t += "\n";
   }
   t += "\n" + std::to_string(run.passed) + " out of " + std::to_string(run.shown.size()) +
        " vectors passed.\n";
+  return t;
+}
+
+std::string SimulationText(const OutputContext& c, const VectorRun& run) {
+  const GalArchitecture& d = DeviceOf(c.model.device.family);
+  std::string t = "Simulate " + std::string(kProductName) + "  Date: " + c.created + "\n";
+  t += "Fuse file: '" + c.base + ".jed'  Vector file: '" + c.base + ".jed'  Part: '" + c.fit.part + "'\n";
+  t += std::string(kProductName) + "  JEDEC file for: " + c.fit.part + "\nCreated on: " + c.created + "\n\n";
+  if (!c.model.title.empty()) t += c.model.title + "\n";
+  t += "\n\n";
+  // The pins the vectors use, with their names from the pin table.
+  std::vector<std::string> names(static_cast<std::size_t>(d.pins) + 1);
+  for (std::size_t sig = 0; sig < c.model.signals.size(); ++sig) {
+    if (c.fit.pin_of[sig] > 0) names[static_cast<std::size_t>(c.fit.pin_of[sig])] = c.model.signals[sig].name;
+  }
+  t += VectorTableText(names, c.vectors, run);
   return Crlf(t);
 }
 

@@ -144,6 +144,13 @@ const std::vector<CliCommand>& CliCommands() {
        .Run = RunConvertPalFile,
        .InputOperand = 0,
        .OutputOperand = 2},
+      {.Name = "simulate",
+       .Operands = "MAP",
+       .OperandCount = 1,
+       .Description = "open the JEDEC file MAP and run its test vectors (V fields) on the map, registers "
+                      "as at power-up; exit status 3 when a vector fails",
+       .Run = RunSimulate,
+       .InputOperand = 0},
       {.Name = "identify",
        .Operands = "--port PORT",
        .OperandCount = 0,

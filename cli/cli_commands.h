@@ -12,9 +12,10 @@
 #include "cli/cli_window.h"
 #include "commands/command_result.h"
 
-constexpr int ExitDone = 0;    // the command did what was asked
-constexpr int ExitFailed = 1;  // it did not
-constexpr int ExitUsage = 2;   // bad arguments
+constexpr int ExitDone = 0;           // the command did what was asked
+constexpr int ExitFailed = 1;         // it did not
+constexpr int ExitUsage = 2;          // bad arguments
+constexpr int ExitVectorsFailed = 3;  // simulate: the vectors ran and at least one failed
 
 struct CliCommand {
   const char* Name;

@@ -1,5 +1,6 @@
-// equations FILE, export-abel IN OUT and convert-pal IN TYPE OUT: open as
-// from the window and run the command, or convert without a window.
+// equations FILE, export-abel IN OUT, convert-pal IN TYPE OUT and simulate
+// MAP: open as from the window and run the command, or convert without a
+// window.
 #include "cli/logic_cli_commands.h"
 
 #include "base/requesters.h"
@@ -25,4 +26,18 @@ int RunExportAbel(const std::vector<std::string>& operands, const CliOptions&, C
 int RunConvertPalFile(const std::vector<std::string>& operands, const CliOptions&, CliWindow&) {
   const std::string in = FullPath(operands[0]), type = operands[1], out = FullPath(operands[2]);
   return CloseCliCommand(RunUnclosed([&] { return RunConvertPal(in, type, out); }));
+}
+
+// Exit status 3 tells a run whose vectors failed from a map that could not
+// be run at all (1).
+int RunSimulate(const std::vector<std::string>& operands, const CliOptions&, CliWindow& window) {
+  int passed = 0, total = 0;
+  const int status = CloseCliCommand(Steps({[&] { return OpenDesign(operands[0], window); },
+                                            [&] {
+                                              const SimulationOutcome run = RunSimulateCommand();
+                                              passed = run.Passed;
+                                              total = run.Total;
+                                              return run.Result;
+                                            }}));
+  return status == ExitDone && passed < total ? ExitVectorsFailed : status;
 }

@@ -1,5 +1,6 @@
 // quelvox-cli's commands that read logic back from a fuse map or convert a
-// PAL map: equations, export-abel, convert-pal.
+// PAL map, or run test vectors on a map: equations, export-abel,
+// convert-pal, simulate.
 #pragma once
 
 #include <string>
@@ -11,3 +12,4 @@
 int RunEquations(const std::vector<std::string>& operands, const CliOptions& options, CliWindow& window);
 int RunExportAbel(const std::vector<std::string>& operands, const CliOptions& options, CliWindow& window);
 int RunConvertPalFile(const std::vector<std::string>& operands, const CliOptions& options, CliWindow& window);
+int RunSimulate(const std::vector<std::string>& operands, const CliOptions& options, CliWindow& window);

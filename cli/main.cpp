@@ -65,7 +65,7 @@ void PrintHelp(std::ostream& out) {
          "\nOutput: the log pane, the fuse-map pane and the two status fields, each block under its own\n"
          "header; progress of the programmer commands on stderr when it is a terminal.\n"
          "An output that is the same file as an input (or as the chip file of sim:) is refused.\n"
-         "Exit status: 0 done, 1 failed, 2 bad arguments.\n";
+         "Exit status: 0 done, 1 failed, 2 bad arguments, 3 simulate ran the vectors and one failed.\n";
   PrintPortHelp(out);
 }
 

@@ -20,10 +20,12 @@
 #include "fuses/fuse_file_load.h"
 #include "fuses/fuse_map_view.h"
 #include "fuses/jedec_reader.h"
+#include "fuses/jedec_vectors.h"
 #include "fuses/jedec_writer.h"
 #include "fuses/safe_file.h"
 #include "logic/abel_export.h"
 #include "logic/map_logic.h"
+#include "logic/map_simulation.h"
 #include "logic/pal_convert.h"
 #include "logic/pin_names.h"
 #include "platform/window.h"
@@ -34,8 +36,9 @@ bool MapLoaded() {
   return TheWindow().LineCount(Pane::FuseMap) > 0 && FuseMapLength > 0;
 }
 
-// The loaded map decoded, or nothing after a line that says why.
-std::optional<MapLogic> LoadedLogic() {
+// The loaded map decoded, or nothing after a line that says why (for a
+// device without decoding: unsupported + its name).
+std::optional<MapLogic> LoadedLogic(const std::string& unsupported) {
   if (!MapLoaded()) {
     MessageLog("No fuse map loaded: open or read one first", LevelError);
     return std::nullopt;
@@ -45,12 +48,13 @@ std::optional<MapLogic> LoadedLogic() {
   std::optional<MapLogic> logic =
       DecodeMap(GalDevice.DeviceCode, GalDevice.Name, fuses, names.Names, names.From);
   if (!logic) {
-    MessageLog(
-        "Equations are read from GAL16V8, GAL20V8 and GAL22V10 maps only, not from a " + GalDevice.Name,
-        LevelError);
+    MessageLog(unsupported + GalDevice.Name, LevelError);
   }
   return logic;
 }
+
+const std::string EquationsOnly =
+    "Equations are read from GAL16V8, GAL20V8 and GAL22V10 maps only, not from a ";
 
 void LoadConverted(const PalType& type, const std::vector<std::uint8_t>& palFuses) {
   const std::vector<std::uint8_t> gal = ConvertPalMap(type, palFuses);
@@ -117,14 +121,48 @@ void OpenFuseFile(const std::string& path) {
 }
 
 CommandResult RunEquationsCommand() {
-  const std::optional<MapLogic> logic = LoadedLogic();
+  const std::optional<MapLogic> logic = LoadedLogic(EquationsOnly);
   if (!logic) return CommandFailed("no equations");
   for (const std::string& line : EquationLines(*logic)) MessageLog(line, LevelPlain);
   return CommandDone();
 }
 
+SimulationOutcome RunSimulateCommand() {
+  SimulationOutcome outcome;
+  const std::optional<MapLogic> logic =
+      LoadedLogic("Vectors are run on GAL16V8, GAL20V8 and GAL22V10 maps only, not on a ");
+  if (!logic) {
+    outcome.Result = CommandFailed("no vectors run");
+    return outcome;
+  }
+  RepeatDamagedFileFinding(false);
+  const std::string source = LoadedJedecPath();
+  const JedecVectors found =
+      ReadJedecVectors(source.empty() ? "" : ReadSmallFile(source, JedecFileSizeLimit), logic->Arch->pins);
+  if (!found.Problem.empty()) {
+    MessageLog(found.Problem, LevelError);
+    outcome.Result = CommandFailed(found.Problem);
+    return outcome;
+  }
+  if (found.Vectors.empty()) {
+    const std::string why = (source.empty() ? std::string("The map") : FilePart(source)) +
+                            " holds no test vectors (V fields) to run";
+    MessageLog(why, LevelError);
+    outcome.Result = CommandFailed(why);
+    return outcome;
+  }
+  MessageLog("Fuse file: '" + FilePart(source) + "'  Vector file: '" + FilePart(source) + "'  Part: '" +
+                 GalDevice.Name + "'",
+             LevelPlain);
+  const MapSimulation run = SimulateMap(*logic, found.Vectors);
+  for (const std::string& line : run.Lines) MessageLog(line, LevelPlain);
+  outcome.Passed = run.Passed;
+  outcome.Total = run.Total;
+  return outcome;
+}
+
 CommandResult RunExportAbelCommand() {
-  const std::optional<MapLogic> logic = LoadedLogic();
+  const std::optional<MapLogic> logic = LoadedLogic(EquationsOnly);
   if (!logic) return CommandFailed("no design written");
   RepeatDamagedFileFinding(false);
   const std::string source = LoadedJedecPath();

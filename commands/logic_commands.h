@@ -16,6 +16,17 @@ CommandResult RunEquationsCommand();
 // Asks for a file name and writes the ABEL design that rebuilds the loaded map.
 CommandResult RunExportAbelCommand();
 
+// What a vector run came to: the command's result, and how many of the
+// vectors passed.
+struct SimulationOutcome {
+  CommandResult Result;
+  int Passed = 0;
+  int Total = 0;
+};
+// Runs the test vectors of the loaded map's JEDEC file (its V fields) on the
+// map and logs the vector table with the count of vectors passed.
+SimulationOutcome RunSimulateCommand();
+
 // Loads a fuse file as Open does. A map with the fuse count of a PAL16 or
 // PAL20 type asks which type it is (the one the file's header names first);
 // the answer loads the converted GAL map. Declined, the map is refused as a

@@ -166,6 +166,71 @@ TEST(Cli, LogicCommands) {
   EXPECT_NE(reopened.Out.find("\n2706 fuses match GAL20V8\n"), std::string::npos) << reopened.Out;
 }
 
+// simulate runs a map's own V fields: every classic map with vectors passes
+// them as the classic compiler's .sim says (exit 0), a map with a product
+// term cleared fails at the vectors that need it (exit 3), and a map it
+// cannot run says why (exit 1).
+TEST(Cli, SimulateRunsTheMapsOwnVectors) {
+  const std::string classic = std::string(QUELVOX_TESTDATA_DIR) + "/abel/classic/";
+  for (const char* name : {"actlow", "barrel",  "bcd7",    "binbcd",  "bjack",    "cnt10p",  "count116",
+                           "count4", "count4a", "dmux1t8", "fdback2", "m6809a",   "m6809b",  "m6809c",
+                           "m6809d", "muxadd",  "pol1",    "pol2",    "reset22a", "sequence"}) {
+    const std::string sim = ReadBytes(classic + name + ".sim");
+    const auto count = sim.rfind("\r\n", sim.find(" vectors passed.")) + 2;
+    const std::string passed = sim.substr(count, sim.find("\r", count) - count);
+    const ProgramRun run = RunCli({"simulate", "--brief", classic + name + ".jed"});
+    EXPECT_EQ(run.Status, 0) << name << run.Out;
+    EXPECT_NE(run.Out.find("\n\n" + passed + "\n>>> done <<<\n"), std::string::npos) << name << run.Out;
+    EXPECT_EQ(run.Out.find("\nVector "), std::string::npos) << name << run.Out;
+  }
+
+  ScratchDir dir;
+  const std::string count4 = ReadBytes(classic + "count4.jed");
+  // The first row of Q0's sum cleared (every fuse 0: never true).
+  std::string cleared = count4;
+  const auto row = cleared.find("L0512 ") + 6;
+  cleared.replace(row, 32, std::string(32, '0'));
+  WriteBytes(dir / "cleared.jed", cleared);
+  std::string novectors;
+  for (std::size_t at = 0; at < count4.size();) {
+    const auto end = count4.find('\n', at);
+    const std::string line = count4.substr(at, end == std::string::npos ? end : end + 1 - at);
+    if (line.rfind("V", 0) != 0) novectors += line;
+    at = end == std::string::npos ? count4.size() : end + 1;
+  }
+  WriteBytes(dir / "novectors.jed", novectors);
+  // o = !(en & o) on pin 15: with en high the loop through the feedback oscillates.
+  WriteBytes(dir / "ring.jed",
+             "\x02*QP20*QF2194*F0*NOTE PINS en:2 a:3 o:15 p:16*\n"
+             "L0768 11111111111111111111111111111111*L0800 11110111111111111111111111111111*\n"
+             "L1024 11111111111111111111111111111111*L1056 01111111111111111101111111111111*\n"
+             "L2048 00010000*L2120 11111111*\n"
+             "L2128 1111111111111111111111111111111111111111111111111111111111111111*L2192 1*L2193 1*\n"
+             "V0001 X00XXXXXXNXXXXHLXXXN*V0002 X11XXXXXXNXXXXNHXXXN*V0003 X01XXXXXXNXXXXHHXXXN*C18DD*\x03");
+  WriteBytes(dir / "short.jed", "\x02*QF2194*L0 0*V0001 C0000*\x03");
+  WriteBytes(dir / "ra10.jed", "\x02*QF3274*L0 0*V0001 " + std::string(24, 'X') + "*\x03");
+  struct Case {
+    std::string File;
+    int Status;
+    std::string Lines;
+  } cases[] = {
+      {"cleared.jed", 3, "\nVector 5\nQ0 17, 'H' found  'L' expected\n\nV0006 "},
+      {"cleared.jed", 3, "\n\n25 out of 30 vectors passed.\n>>> done <<<\n"},
+      {"ring.jed", 3,
+       "\nV0002  1 1 H H\nVector 2\npin 15 does not settle\n\nV0003  0 1 H H\n\n2 out of 3 vectors"},
+      {"novectors.jed", 1, "\nERROR!\nnovectors.jed holds no test vectors (V fields) to run\n>>> done <<<\n"},
+      {"short.jed", 1, "\nERROR!\nVector V0001 has 5 pins, the device 20\n>>> done <<<\n"},
+      {"ra10.jed", 1,
+       "\nERROR!\nVectors are run on GAL16V8, GAL20V8 and GAL22V10 maps only, not on a GAL20RA10\n"},
+  };
+  for (const Case& c : cases) {
+    const ProgramRun run = RunCli({"simulate", dir / c.File});
+    EXPECT_EQ(run.Status, c.Status) << c.File << run.Out;
+    EXPECT_NE(run.Out.find(c.Lines), std::string::npos) << c.File << run.Out;
+    EXPECT_EQ(run.Err, "");
+  }
+}
+
 TEST(Cli, BadArgumentsAndHelp) {
   const std::vector<std::vector<std::string>> bad{
       {},           {"frobnicate", "x.jed"}, {"open"}, {"open", "a.jed", "b.jed"}, {"save", "a.jed"},

@@ -38,6 +38,7 @@ touch "$work/chip.jed" "$work/counter.abl" "$work/notes.txt"
 cd "$work"
 
 expect "open " _quelvox_cli "$cli" o
+expect "save set-ues simulate " _quelvox_cli "$cli" s
 expect "identify info " _quelvox_cli "$cli" i
 expect "--help --version " _quelvox_cli "$cli" --
 expect "--all --brief --port " _quelvox_cli "$cli" erase --
