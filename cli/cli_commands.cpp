@@ -145,11 +145,13 @@ const std::vector<CliCommand>& CliCommands() {
        .InputOperand = 0,
        .OutputOperand = 2},
       {.Name = "simulate",
-       .Operands = "MAP",
+       .Operands = "MAP [--vectors FILE]",
        .OperandCount = 1,
        .Description = "open the JEDEC file MAP and run its test vectors (V fields) on the map, registers "
-                      "as at power-up; exit status 3 when a vector fails",
+                      "as at power-up (--vectors: those of the ABEL TEST_VECTORS over pin numbers in FILE); "
+                      "exit status 3 when a vector fails",
        .Run = RunSimulate,
+       .TakesVectors = true,
        .InputOperand = 0},
       {.Name = "identify",
        .Operands = "--port PORT",

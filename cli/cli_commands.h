@@ -27,6 +27,7 @@ struct CliCommand {
   bool TakesAll = false;             // --all is allowed
   bool TakesSecurity = false;        // --security is allowed
   bool TakesForce = false;           // --force is allowed
+  bool TakesVectors = false;         // --vectors FILE is allowed
   int TextOperand = -1;              // the operand that is a text, which may be empty
   int InputOperand = -1;             // the operand that is a file the command reads
   int OutputOperand = -1;            // the operand that is a file the command writes

@@ -1,4 +1,4 @@
-// Taking --port, --all, --security, --force and --brief out of the operands.
+// Taking --port, --vectors, --all, --security, --force and --brief out of the operands.
 #include "cli/cli_options.h"
 
 std::string TakeOptions(std::vector<std::string>& args, CliOptions& options) {
@@ -9,6 +9,11 @@ std::string TakeOptions(std::vector<std::string>& args, CliOptions& options) {
       if (options.HasPort) return "--port given twice";
       options.Port = args[++i];
       options.HasPort = true;
+    } else if (args[i] == "--vectors") {
+      if (i + 1 >= args.size() || args[i + 1].empty()) return "--vectors needs a file";
+      if (options.HasVectors) return "--vectors given twice";
+      options.Vectors = args[++i];
+      options.HasVectors = true;
     } else if (args[i] == "--all") {
       options.All = true;
     } else if (args[i] == "--security") {

@@ -1,5 +1,5 @@
 // The options of quelvox-cli's commands: --port PORT, --all, --security and
-// --force for the programmer, --brief for all.
+// --force for the programmer, --vectors FILE for simulate, --brief for all.
 #pragma once
 
 #include <string>
@@ -11,7 +11,9 @@ struct CliOptions {
   bool Security = false;  // program --security
   bool Force = false;     // program --force: a map loaded from a damaged file too
   bool HasPort = false;
-  bool Brief = false;  // --brief: no fuse-map block
+  bool Brief = false;   // --brief: no fuse-map block
+  std::string Vectors;  // simulate --vectors FILE
+  bool HasVectors = false;
 };
 
 // Takes the options out of args (the operands stay). Returns "" or the

@@ -30,11 +30,12 @@ int RunConvertPalFile(const std::vector<std::string>& operands, const CliOptions
 
 // Exit status 3 tells a run whose vectors failed from a map that could not
 // be run at all (1).
-int RunSimulate(const std::vector<std::string>& operands, const CliOptions&, CliWindow& window) {
+int RunSimulate(const std::vector<std::string>& operands, const CliOptions& options, CliWindow& window) {
   int passed = 0, total = 0;
   const int status = CloseCliCommand(Steps({[&] { return OpenDesign(operands[0], window); },
                                             [&] {
-                                              const SimulationOutcome run = RunSimulateCommand();
+                                              const SimulationOutcome run = RunSimulateCommand(
+                                                  options.HasVectors ? FullPath(options.Vectors) : "");
                                               passed = run.Passed;
                                               total = run.Total;
                                               return run.Result;

@@ -115,6 +115,8 @@ int main(int argc, char** argv) {
       return UsageError(std::string(command.Name) + " takes no --security");
     if (options.Force && !command.TakesForce)
       return UsageError(std::string(command.Name) + " takes no --force");
+    if (options.HasVectors && !command.TakesVectors)
+      return UsageError(std::string(command.Name) + " takes no --vectors");
     if (static_cast<int>(operands.size()) != command.OperandCount) {
       return UsageError(std::string(command.Name) + " needs " + command.Operands);
     }

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cstdint>
 #include <filesystem>
 #include <optional>
 #include <system_error>
@@ -24,6 +25,7 @@
 #include "fuses/jedec_writer.h"
 #include "fuses/safe_file.h"
 #include "logic/abel_export.h"
+#include "logic/abel_vectors.h"
 #include "logic/map_logic.h"
 #include "logic/map_simulation.h"
 #include "logic/pal_convert.h"
@@ -127,34 +129,44 @@ CommandResult RunEquationsCommand() {
   return CommandDone();
 }
 
-SimulationOutcome RunSimulateCommand() {
+SimulationOutcome RunSimulateCommand(const std::string& vectorFile) {
   SimulationOutcome outcome;
   const std::optional<MapLogic> logic =
       LoadedLogic("Vectors are run on GAL16V8, GAL20V8 and GAL22V10 maps only, not on a ");
+  const auto fail = [&outcome](const std::string& why) {
+    MessageLog(why, LevelError);
+    outcome.Result = CommandFailed(why);
+    return outcome;
+  };
   if (!logic) {
     outcome.Result = CommandFailed("no vectors run");
     return outcome;
   }
   RepeatDamagedFileFinding(false);
   const std::string source = LoadedJedecPath();
-  const JedecVectors found =
-      ReadJedecVectors(source.empty() ? "" : ReadSmallFile(source, JedecFileSizeLimit), logic->Arch->pins);
-  if (!found.Problem.empty()) {
-    MessageLog(found.Problem, LevelError);
-    outcome.Result = CommandFailed(found.Problem);
-    return outcome;
+  std::vector<std::string> vectors;
+  if (!vectorFile.empty()) {
+    const std::string text = ReadSmallFile(vectorFile, JedecFileSizeLimit);
+    std::error_code error;
+    const std::uintmax_t size = std::filesystem::file_size(vectorFile, error);
+    if (text.empty() && (error || size != 0)) return fail("Can't access file " + vectorFile);
+    const AbelVectors found = ReadAbelVectors(text, logic->Arch->pins);
+    if (!found.Problem.empty()) return fail(FilePart(vectorFile) + ": " + found.Problem);
+    vectors = found.Vectors;
+  } else {
+    const JedecVectors found =
+        ReadJedecVectors(source.empty() ? "" : ReadSmallFile(source, JedecFileSizeLimit), logic->Arch->pins);
+    if (!found.Problem.empty()) return fail(found.Problem);
+    if (found.Vectors.empty()) {
+      return fail((source.empty() ? std::string("The map") : FilePart(source)) +
+                  " holds no test vectors (V fields) to run");
+    }
+    vectors = found.Vectors;
   }
-  if (found.Vectors.empty()) {
-    const std::string why = (source.empty() ? std::string("The map") : FilePart(source)) +
-                            " holds no test vectors (V fields) to run";
-    MessageLog(why, LevelError);
-    outcome.Result = CommandFailed(why);
-    return outcome;
-  }
-  MessageLog("Fuse file: '" + FilePart(source) + "'  Vector file: '" + FilePart(source) + "'  Part: '" +
-                 GalDevice.Name + "'",
+  MessageLog("Fuse file: '" + FilePart(source) + "'  Vector file: '" +
+                 FilePart(vectorFile.empty() ? source : vectorFile) + "'  Part: '" + GalDevice.Name + "'",
              LevelPlain);
-  const MapSimulation run = SimulateMap(*logic, found.Vectors);
+  const MapSimulation run = SimulateMap(*logic, vectors);
   for (const std::string& line : run.Lines) MessageLog(line, LevelPlain);
   outcome.Passed = run.Passed;
   outcome.Total = run.Total;

@@ -23,9 +23,10 @@ struct SimulationOutcome {
   int Passed = 0;
   int Total = 0;
 };
-// Runs the test vectors of the loaded map's JEDEC file (its V fields) on the
-// map and logs the vector table with the count of vectors passed.
-SimulationOutcome RunSimulateCommand();
+// Runs test vectors on the loaded map and logs the vector table with the
+// count of vectors passed: those of the map's JEDEC file (its V fields), or
+// the ABEL TEST_VECTORS over pin numbers in vectorFile when it is given.
+SimulationOutcome RunSimulateCommand(const std::string& vectorFile = "");
 
 // Loads a fuse file as Open does. A map with the fuse count of a PAL16 or
 // PAL20 type asks which type it is (the one the file's header names first);

@@ -168,8 +168,9 @@ TEST(Cli, LogicCommands) {
 
 // simulate runs a map's own V fields: every classic map with vectors passes
 // them as the classic compiler's .sim says (exit 0), a map with a product
-// term cleared fails at the vectors that need it (exit 3), and a map it
-// cannot run says why (exit 1).
+// term cleared or a loop that oscillates fails at the vectors concerned
+// (exit 3), and a map it cannot run says why (exit 1). --vectors takes
+// TEST_VECTORS over pin numbers instead, and says where one is wrong.
 TEST(Cli, SimulateRunsTheMapsOwnVectors) {
   const std::string classic = std::string(QUELVOX_TESTDATA_DIR) + "/abel/classic/";
   for (const char* name : {"actlow", "barrel",  "bcd7",    "binbcd",  "bjack",    "cnt10p",  "count116",
@@ -209,24 +210,63 @@ TEST(Cli, SimulateRunsTheMapsOwnVectors) {
              "V0001 X00XXXXXXNXXXXHLXXXN*V0002 X11XXXXXXNXXXXNHXXXN*V0003 X01XXXXXXNXXXXHHXXXN*C18DD*\x03");
   WriteBytes(dir / "short.jed", "\x02*QF2194*L0 0*V0001 C0000*\x03");
   WriteBytes(dir / "ra10.jed", "\x02*QF3274*L0 0*V0001 " + std::string(24, 'X') + "*\x03");
+  // Vectors of ABEL's TEST_VECTORS over pin numbers for actlow.jed (a GAL22V10), as its .sim has them.
+  const std::string actlow = classic + "actlow.jed";
+  WriteBytes(dir / "act.tv",
+             "TEST_VECTORS ([1, 2..3] -> [20..23])\n"
+             "\" the registers as at power-up\n"
+             "[0, .X., .X.] -> [1, 1, 0, 0];\n"
+             "[.C., 0, 0] -> ^b0101;\n"
+             "[.C., ^b11] -> [1, 0, 1, .X.]; // one value per place of the header\n"
+             "[.C., 0, 1] -> [0, 1, 0, 1];\n");
+  WriteBytes(dir / "wrong.tv", "([1, 2, 3] -> [20, 21])\n[0, 0, 0] -> [1, 1];\n[.C., 0, 0] -> [1, 1];\n");
+  WriteBytes(dir / "gnd.tv", "TEST_VECTORS ([1, 12] -> 20)\n[0, 0] -> 1;\n");
+  WriteBytes(dir / "count.tv", "TEST_VECTORS ([1, 2] -> 20)\n[0, 0] -> 1;\n[0, 0, 1] -> 1;\n");
+  WriteBytes(dir / "value.tv", "([1, 2] -> 20)\n[0, .Q.] -> 1;\n");
+  WriteBytes(dir / "empty.tv", "");
   struct Case {
-    std::string File;
+    std::vector<std::string> Args;
     int Status;
     std::string Lines;
   } cases[] = {
-      {"cleared.jed", 3, "\nVector 5\nQ0 17, 'H' found  'L' expected\n\nV0006 "},
-      {"cleared.jed", 3, "\n\n25 out of 30 vectors passed.\n>>> done <<<\n"},
-      {"ring.jed", 3,
+      {{dir / "cleared.jed"}, 3, "\nVector 5\nQ0 17, 'H' found  'L' expected\n\nV0006 "},
+      {{dir / "cleared.jed"}, 3, "\n\n25 out of 30 vectors passed.\n>>> done <<<\n"},
+      {{dir / "ring.jed"},
+       3,
        "\nV0002  1 1 H H\nVector 2\npin 15 does not settle\n\nV0003  0 1 H H\n\n2 out of 3 vectors"},
-      {"novectors.jed", 1, "\nERROR!\nnovectors.jed holds no test vectors (V fields) to run\n>>> done <<<\n"},
-      {"short.jed", 1, "\nERROR!\nVector V0001 has 5 pins, the device 20\n>>> done <<<\n"},
-      {"ra10.jed", 1,
+      {{dir / "novectors.jed"},
+       1,
+       "\nERROR!\nnovectors.jed holds no test vectors (V fields) to run\n>>> done <<<\n"},
+      {{dir / "short.jed"}, 1, "\nERROR!\nVector V0001 has 5 pins, the device 20\n>>> done <<<\n"},
+      {{dir / "ra10.jed"},
+       1,
        "\nERROR!\nVectors are run on GAL16V8, GAL20V8 and GAL22V10 maps only, not on a GAL20RA10\n"},
+      {{actlow, "--vectors", dir / "act.tv"},
+       0,
+       "Vector file: 'act.tv'  Part: 'GAL22V10'\n"
+       "       c\n       l     o o o o\n       o i i u u u u\n       c n n t t t t\n       k 1 2 4 3 2 1\n"
+       "                    \nV0001  0 X X H H L L\nV0002  C 0 0 L H L H\nV0003  C 1 1 H L H L\n"
+       "V0004  C 0 1 L H L H\n\n4 out of 4 vectors passed.\n>>> done <<<\n"},
+      {{actlow, "--vectors", dir / "wrong.tv"},
+       3,
+       "\nV0002  C 0 0 L H\nVector 2\nout4 20, 'L' found  'H' expected\n\n\n1 out of 2 vectors passed.\n"},
+      {{"--vectors", dir / "gnd.tv", actlow},
+       1,
+       "\nERROR!\ngnd.tv: Test vectors, line 1: pin 12 is no signal pin of a 24-pin device\n>>> done <<<\n"},
+      {{actlow, "--vectors", dir / "count.tv"},
+       1,
+       "\nERROR!\ncount.tv: Test vectors, line 3: 3 values where the header has 2 pins\n"},
+      {{actlow, "--vectors", dir / "value.tv"},
+       1,
+       "\nERROR!\nvalue.tv: Test vectors, line 2: \".Q.\" is no test value\n"},
+      {{actlow, "--vectors", dir / "empty.tv"}, 1, "\nERROR!\nempty.tv: Test vectors, line 1: "},
   };
   for (const Case& c : cases) {
-    const ProgramRun run = RunCli({"simulate", dir / c.File});
-    EXPECT_EQ(run.Status, c.Status) << c.File << run.Out;
-    EXPECT_NE(run.Out.find(c.Lines), std::string::npos) << c.File << run.Out;
+    std::vector<std::string> args{"simulate", "--brief"};
+    args.insert(args.end(), c.Args.begin(), c.Args.end());
+    const ProgramRun run = RunCli(args);
+    EXPECT_EQ(run.Status, c.Status) << c.Args.back() << run.Out;
+    EXPECT_NE(run.Out.find(c.Lines), std::string::npos) << c.Args.back() << run.Out;
     EXPECT_EQ(run.Err, "");
   }
 }

@@ -43,6 +43,8 @@ expect "identify info " _quelvox_cli "$cli" i
 expect "--help --version " _quelvox_cli "$cli" --
 expect "--all --brief --port " _quelvox_cli "$cli" erase --
 expect "--brief " _quelvox_cli "$cli" open --
+expect "--brief --vectors " _quelvox_cli "$cli" simulate chip.jed --
+expect "chip.jed counter.abl notes.txt " _quelvox_cli "$cli" simulate chip.jed --vectors ""
 expect "--brief --force --port --security " _quelvox_cli "$cli" program chip.jed --
 expect "chip.jed " _quelvox_cli "$cli" open ""
 expect "counter.abl " _quelvox_cli "$cli" compile ""

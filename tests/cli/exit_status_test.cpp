@@ -115,6 +115,8 @@ const std::vector<Row> OtherRows{
     {{"equations", "@/f100.jed"}, NoGal},
     {{"simulate", "@/f100.jed"}, NoGal},
     {{"simulate", "@/good.jed"}, "good.jed holds no test vectors (V fields) to run"},
+    {{"simulate", "@/good.jed", "--vectors", "@/missing.tv"}, Missing},
+    {{"simulate", "@/good.jed", "--vectors", "@/dir.abl"}, Missing},
     {{"save", "@/f100.jed", "@/new.jed"}, NoGal},
     {{"set-ues", "@/f100.jed", "X", "@/new.jed"}, NoGal},
     {{"export-abel", "@/f100.jed", "@/new.abl"}, NoGal},
