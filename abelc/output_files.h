@@ -12,7 +12,8 @@
 
 namespace abelc {
 
-constexpr const char* kProductName = "Quelvox ABEL compiler 1.0";
+// "Quelvox ABEL compiler <version>", the version being the project's.
+extern const char* const kProductName;
 
 // What the writers share: the design, its fit and the file names they cite.
 struct OutputContext {

@@ -9,6 +9,8 @@
 
 namespace abelc {
 
+const char* const kProductName = "Quelvox ABEL compiler " QUELVOX_VERSION;
+
 std::string Crlf(const std::string& text) {
   std::string out;
   out.reserve(text.size() + text.size() / 16);
