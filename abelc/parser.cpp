@@ -619,11 +619,12 @@ std::vector<std::string> Parser::ParseAttributes(SourcePos& pos) {
   }
   std::vector<std::string> attrs;
   std::string current;
+  // Commas, blanks or both separate the attributes: 'reg invert' is two.
   for (char c : tok_.text + ",") {
-    if (c == ',') {
+    if (c == ',' || std::isspace(static_cast<unsigned char>(c))) {
       if (!current.empty()) attrs.push_back(current);
       current.clear();
-    } else if (!std::isspace(static_cast<unsigned char>(c))) {
+    } else {
       current += LowerAscii(c);
     }
   }
