@@ -166,6 +166,35 @@ std::vector<std::pair<ExprPtr, std::size_t>> Elaborator::SplitRowValue(const Exp
                                                                        const ExprPtr& value) {
   std::size_t total = 0;
   for (std::size_t w : widths) total += w;
+  // A set value is matched with a set header member for member before
+  // either is flattened: [Y, f] with Y = [y1, y0] takes [2, 0], not [1, 0, 0].
+  auto as_set = [&](const ExprPtr& e) {
+    ExprPtr v;
+    if (e->kind == ExprKind::Name && e->ext.empty() && SignalIndex(e->text) < 0 && Constant(e->text, v))
+      return v;
+    return e;
+  };
+  const ExprPtr h = as_set(header), v = as_set(value);
+  if (h->kind == ExprKind::Set && v->kind == ExprKind::Set &&
+      std::none_of(v->kids.begin(), v->kids.end(),
+                   [](const ExprPtr& k) { return k->kind == ExprKind::Range; })) {
+    // A range counts one member per name, as in the classic compiler, or
+    // as one member as the header's cut below takes it.
+    std::size_t members = 0, cut = h->kids.size();
+    for (const ExprPtr& k : h->kids) {
+      if (k->kind != ExprKind::Range) {
+        ++members;
+        continue;
+      }
+      auto range = std::make_shared<Expr>(*h);
+      range->kids = {k};
+      members += Targets(range, "", true).size();
+    }
+    if (v->kids.size() != members && v->kids.size() != cut) {
+      Fail(value->pos, "the value is a set of " + std::to_string(v->kids.size()) +
+                           " members, the header's set has " + std::to_string(members));
+    }
+  }
   bool split = header->kind == ExprKind::Set && value->kind == ExprKind::Set && widths.size() > 1 &&
                value->kids.size() == widths.size() &&
                std::none_of(value->kids.begin(), value->kids.end(),

@@ -152,6 +152,8 @@ const FailCase kFailCases[] = {
     {"unknown_special", "unknown_special.abl:5:11: error: unknown special constant '.Q.'"},
     {"vector_items",
      "vector_items.abl:8:3: error: the vector does not have one value for each item of the header"},
+    {"vector_set_width",
+     "vector_set_width.abl:11:16: error: the value is a set of 3 members, the header's set has 2"},
     {"wide_condition", "wide_condition.abl:5:8: error: a condition must be one bit wide, not a set of 2"},
     {"when_nesting", "when_nesting.abl:5:16: error: WHEN statements nest more than 200 deep"},
 };
