@@ -317,8 +317,11 @@ void Elaborator::Finish() {
         Fail(slot.first, "'" + s.name + "' is assigned both with ':=' and with '.D'");
       o.registered = slot.reg_op || slot.d_ext;
       o.detailed = slot.d_ext;
-      if (slot.com_op && (s.attrs.reg || s.attrs.reg_d)) {
-        Fail(slot.first, "'" + s.name + "' is declared registered; assign it with ':=' or '.D'");
+      if (slot.com_op && !o.registered && (s.attrs.reg || s.attrs.reg_d)) {
+        // As the classic compiler does: the '=' wins, with a warning.
+        diags_.Warning(slot.first, "'" + s.name +
+                                       "' is declared registered but assigned with '='; it is built " +
+                                       "combinational (assign it with ':=' or '.D' for a register)");
       }
       if (slot.reg_op && s.attrs.com) {
         diags_.Warning(slot.first, "':=' makes '" + s.name + "', declared 'com', a registered output");

@@ -119,8 +119,6 @@ const FailCase kFailCases[] = {
     {"pin_out_of_range", "pin_out_of_range.abl:3:9: error: pin 21 does not exist on a 20-pin device"},
     {"radix_value", "radix_value.abl:3:8: error: the radix must be 2, 8, 10 or 16"},
     {"read_clock", "read_clock.abl:8:7: error: 'q.CLK' cannot be read; use .FB, .Q or .PIN for feedback"},
-    {"reg_assigned_com",
-     "reg_assigned_com.abl:5:3: error: 'q' is declared registered; assign it with ':=' or '.D'"},
     {"register_assign_extension", "register_assign_extension.abl:5:3: error: ':=' cannot assign 'q.OE'"},
     {"register_type_t",
      "register_type_t.abl:3:19: error: register type 'reg_t' is not available on GAL devices"},

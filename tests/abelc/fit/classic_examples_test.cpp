@@ -223,8 +223,11 @@ TEST(ClassicExamples, OurDesignsOfEachConstructBehaveLikeTheClassicMaps) {
   const struct {
     const char* design;
     int vectors;
-  } kOwn[] = {{"text_directives", 18}, {"sets_with_gaps", 4}, {"with_and_wait", 6},
-              {"forced_fuses", 3},     {"if_else_forms", 6},  {"attributes_blank_separated", 4}};
+  } kOwn[] = {
+      {"text_directives", 18},   {"sets_with_gaps", 4}, {"with_and_wait", 6},
+      {"forced_fuses", 3},       {"if_else_forms", 6},  {"attributes_blank_separated", 4},
+      {"equals_on_register", 4},
+  };
   for (const auto& d : kOwn) {
     SCOPED_TRACE(d.design);
     const std::string dir = std::string(QUELVOX_SOURCE_DIR) + "/tests/abelc/";
