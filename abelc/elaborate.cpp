@@ -165,36 +165,42 @@ std::string Elaborator::Undeclared(const std::string& name) const {
   return text;
 }
 
+// A refused declaration is an error, but its names are declared all the
+// same, so that their uses are not errors too.
 void Elaborator::Declare(const PinDecl& d) {
   if (!d.numbers.empty() && d.numbers.size() != d.names.size()) {
-    Fail(d.numbers_pos, std::to_string(d.names.size()) + " names but " + std::to_string(d.numbers.size()) +
-                            " numbers in the " + (d.node ? "NODE" : "PIN") + " declaration");
+    diags_.Error(d.numbers_pos, std::to_string(d.names.size()) + " names but " +
+                                    std::to_string(d.numbers.size()) + " numbers in the " +
+                                    (d.node ? "NODE" : "PIN") + " declaration");
   }
   for (std::size_t i = 0; i < d.names.size(); ++i) {
     const DeclName& n = d.names[i];
-    if (SignalIndex(n.name) >= 0 || constants_.count(n.name))
-      Fail(n.pos, "'" + n.name + "' is already declared");
+    if (SignalIndex(n.name) >= 0 || constants_.count(n.name)) {
+      diags_.Error(n.pos, "'" + n.name + "' is already declared");
+      continue;
+    }
     Signal s;
     s.name = n.name;
     s.active_low = n.active_low;
     s.node = d.node;
     s.pos = n.pos;
-    if (!d.numbers.empty()) {
+    if (i < d.numbers.size()) {
       s.pin = d.numbers[i];
       for (const Signal& other : m_.signals) {
         if (other.pin == s.pin && other.node == s.node) {
-          Fail(d.numbers_pos, std::string(d.node ? "node " : "pin ") + std::to_string(s.pin) +
-                                  " is already given to '" + other.name + "'");
+          diags_.Error(d.numbers_pos, std::string(d.node ? "node " : "pin ") + std::to_string(s.pin) +
+                                          " is already given to '" + other.name + "'");
+          break;
         }
       }
       if (!d.node && m_.device.family != Family::Unknown) {
         int count = PinCount(m_.device.family);
         if (s.pin < 1 || s.pin > count) {
-          Fail(d.numbers_pos, "pin " + std::to_string(s.pin) + " does not exist on a " +
-                                  std::to_string(count) + "-pin device");
-        }
-        if (s.pin == count / 2 || s.pin == count) {
-          Fail(d.numbers_pos, "pin " + std::to_string(s.pin) + " is " + (s.pin == count ? "VCC" : "GND"));
+          diags_.Error(d.numbers_pos, "pin " + std::to_string(s.pin) + " does not exist on a " +
+                                          std::to_string(count) + "-pin device");
+        } else if (s.pin == count / 2 || s.pin == count) {
+          diags_.Error(d.numbers_pos,
+                       "pin " + std::to_string(s.pin) + " is " + (s.pin == count ? "VCC" : "GND"));
         }
       }
     }
@@ -239,13 +245,15 @@ void Elaborator::ApplyAttributes(Signal& s, const std::vector<std::string>& attr
         for (const auto& o : kAttrs) {
           if (o.flag == c) other = o.name;
         }
-        Fail(pos, "'" + s.name + "' is already '" + other + "' and cannot also be '" + attr + "'");
+        diags_.Error(pos, "'" + s.name + "' is already '" + other + "' and cannot also be '" + attr + "'");
+        break;
       }
-      a.*(k.flag) = true;
+      if (!(a.*(k.conflict)) && !(a.*(k.conflict2))) a.*(k.flag) = true;
     }
     if (known) continue;
     if (attr == "reg_t" || attr == "reg_jk" || attr == "reg_sr" || attr == "reg_g") {
-      Fail(pos, "register type '" + attr + "' is not available on GAL devices");
+      diags_.Error(pos, "register type '" + attr + "' is not available on GAL devices");
+      continue;
     }
     diags_.Warning(pos, "unknown attribute '" + attr + "' is ignored");
   }
