@@ -30,6 +30,10 @@ std::string SimulationText(const OutputContext& c, const VectorRun& run);
 
 // The pin names of the chip diagram, index 1..pins ("" unused).
 std::vector<std::string> DiagramNames(const OutputContext& c);
+// The part as the JEDEC header names it: the classic name P16V8AS / P20V8AS
+// for the simple mode, by which the classic simulator models the pins'
+// feedback; otherwise the fitted part.
+std::string JedecPart(const FitResult& fit);
 // "\n" to "\r\n".
 std::string Crlf(const std::string& text);
 // The 16-bit sum of the fuses packed 8 to a byte, lowest fuse in bit 0.

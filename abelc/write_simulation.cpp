@@ -11,8 +11,10 @@ namespace abelc {
 std::string SimulationText(const OutputContext& c, const VectorRun& run) {
   const GalArchitecture& d = DeviceOf(c.model.device.family);
   std::string t = "Simulate " + std::string(kProductName) + "  Date: " + c.created + "\n";
-  t += "Fuse file: '" + c.base + ".jed'  Vector file: '" + c.base + ".jed'  Part: '" + c.fit.part + "'\n";
-  t += std::string(kProductName) + "  JEDEC file for: " + c.fit.part + "\nCreated on: " + c.created + "\n\n";
+  t += "Fuse file: '" + c.base + ".jed'  Vector file: '" + c.base + ".jed'  Part: '" + JedecPart(c.fit) +
+       "'\n";
+  t += std::string(kProductName) + "  JEDEC file for: " + JedecPart(c.fit) + "\nCreated on: " + c.created +
+       "\n\n";
   if (!c.model.title.empty()) t += c.model.title + "\n";
   t += "\n\n";
   // The pins the vectors use, in pin order, with their names from the pin table.

@@ -227,6 +227,7 @@ TEST(ClassicExamples, OurDesignsOfEachConstructBehaveLikeTheClassicMaps) {
       {"text_directives", 18},   {"sets_with_gaps", 4}, {"with_and_wait", 6},
       {"forced_fuses", 3},       {"if_else_forms", 6},  {"attributes_blank_separated", 4},
       {"equals_on_register", 4},
+      {"simple_mode_feedback", 3},
   };
   for (const auto& d : kOwn) {
     SCOPED_TRACE(d.design);
