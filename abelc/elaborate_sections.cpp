@@ -247,15 +247,7 @@ void Elaborator::Table(const TruthTable& t) {
     }
     return bits;
   };
-  auto neg = [&](const TargetRef& r) { return m_.signals[static_cast<std::size_t>(r.signal)].attrs.neg; };
-  // Under 'neg' the listed zeros make the function and unlisted rows are 1.
-  for (const auto* group : {&regs, &outs}) {
-    for (const auto& refs : *group) {
-      for (const TargetRef& r : refs) {
-        if (neg(r)) AddTo(r, group == &regs ? ":=" : "=", true, False());
-      }
-    }
-  }
+  // Rows not listed are 0 whatever 'pos' or 'neg' say (don't care under @dcset).
   // What the rows so far gave each output (keyed by signal and by whether
   // it is a register column), to find rows that contradict each other.
   struct Given {
@@ -313,7 +305,6 @@ void Elaborator::Table(const TruthTable& t) {
         given[{e.ref->signal, e.registered}].push_back({cond, e.value, row.pos.line});
         const char* op = e.registered ? ":=" : "=";
         if (e.value == 1) AddTo(*e.ref, op, false, cond);
-        if (e.value == 0 && neg(*e.ref)) AddTo(*e.ref, op, true, cond);
         if (e.value == 2) AddTo(*e.ref, std::string("?") + op, false, cond);
       }
     } catch (Failure&) {
@@ -332,12 +323,9 @@ void Elaborator::Table(const TruthTable& t) {
 void Elaborator::Diagram(const StateDiagram& d) {
   std::vector<TargetRef> regs = Targets(d.state_reg, "");
   Value reg_value = Eval(d.state_reg, "");
-  // Every state bit is a register. Under 'neg' a bit is built from the
-  // transitions that clear it, so where no transition is taken it becomes 1.
-  for (const TargetRef& r : regs) {
-    AddTo(r, ":=", false, False());
-    if (m_.signals[static_cast<std::size_t>(r.signal)].attrs.neg) AddTo(r, ":=", true, False());
-  }
+  // Every state bit is a register; where no transition is taken it loads 0,
+  // whatever 'pos' or 'neg' say (don't care under @dcset).
+  for (const TargetRef& r : regs) AddTo(r, ":=", false, False());
   // A state register must say how it registers: the equations the diagram
   // makes depend on it.
   for (const TargetRef& r : regs) {
@@ -433,9 +421,6 @@ void Elaborator::Transit(const Transition& t, const Cover& ctx, const std::vecto
       std::vector<Bit> bits = AssignBits(Eval(t.target, ""), regs.size(), t.target->pos);
       for (std::size_t i = 0; i < regs.size(); ++i) {
         AddTo(regs[i], ":=", false, And(ctx, bits[i].f));
-        if (m_.signals[static_cast<std::size_t>(regs[i].signal)].attrs.neg) {
-          AddTo(regs[i], ":=", true, And(ctx, Not(bits[i].f)));
-        }
       }
       Statements(t.with, ctx);
       covered = Or(covered, ctx);

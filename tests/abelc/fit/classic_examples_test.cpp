@@ -228,6 +228,7 @@ TEST(ClassicExamples, OurDesignsOfEachConstructBehaveLikeTheClassicMaps) {
       {"forced_fuses", 3},       {"if_else_forms", 6},  {"attributes_blank_separated", 4},
       {"equals_on_register", 4},
       {"simple_mode_feedback", 3},
+      {"neg_fills_nothing", 8},
   };
   for (const auto& d : kOwn) {
     SCOPED_TRACE(d.design);
