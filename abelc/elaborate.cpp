@@ -339,6 +339,20 @@ void Elaborator::Finish() {
     }
     o.polarity = s.attrs.pos ? Polarity::Pos : s.attrs.neg ? Polarity::Neg : Polarity::Auto;
     o.inverter = s.attrs.buffer ? Inverter::Buffer : s.attrs.invert ? Inverter::Invert : Inverter::Unknown;
+    if (m_.device.family == Family::Gal22V10 && o.registered && o.inverter == Inverter::Unknown &&
+        (o.reset || o.preset)) {
+      // A reset or preset, and power-up, reach the pin through the inverter:
+      // the pin keeps the level the declaration gives it, the flip-flop's 0
+      // showing the signal false. A '.D' written for an active-low pin is
+      // then the flip-flop's input as written, behind the inverter.
+      o.inverter = s.active_low ? Inverter::Invert : Inverter::Buffer;
+      if (s.active_low) {
+        if (o.detailed && o.logic) o.logic->on = Not(o.logic->on);
+        diags_.Warning(s.pos, "neither 'invert' nor 'buffer' is given for '" + s.name +
+                                  "', which has a reset or preset: it is built 'invert', so that its pin "
+                                  "keeps the level declared (active low)");
+      }
+    }
     if (o.registered && !o.logic) {
       Fail(s.pos, "registered output '" + s.name + "' has a clock or reset but no D equation");
     }
