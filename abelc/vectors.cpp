@@ -22,14 +22,14 @@ std::vector<std::string> PinVectors(const LogicModel& model, const std::vector<i
         put(t.in_signals[k], std::string("01CKUDPX").find(c) != std::string::npos ? c : 'X');
       }
       // A pin in both lists (a bidirectional pin) keeps the level the vector
-      // drives unless the device is expected to drive it: a tester cannot
-      // drive a pin and see it float at once. The run checks that the output
-      // is then off.
+      // drives, whatever it expects there, as in the classic compiler: a
+      // tester cannot drive a pin and test it at once. The run checks that the
+      // output is then off.
       for (std::size_t k = 0; k < row.out.size(); ++k) {
         const int pin = pin_of[static_cast<std::size_t>(t.out_signals[k])];
         const char driven = pin > 0 ? v[static_cast<std::size_t>(pin - 1)] : 'X';
         const char want = row.out[k];
-        if ((want == 'X' || want == 'Z') && (driven == '0' || driven == '1')) continue;
+        if (driven == '0' || driven == '1') continue;
         put(t.out_signals[k], want == 'X' ? 'N' : want);
       }
       out.push_back(std::move(v));
