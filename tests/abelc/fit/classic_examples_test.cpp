@@ -230,7 +230,7 @@ TEST(ClassicExamples, OurDesignsOfEachConstructBehaveLikeTheClassicMaps) {
       {"equals_on_register", 4},   {"simple_mode_feedback", 3},
       {"neg_fills_nothing", 8},    {"reset_keeps_declared_level", 5},
       {"pos_neg_cost_nothing", 4}, {"bidirectional_vectors", 4},
-      {"preload_enabled", 4},
+      {"preload_enabled", 4},      {"unused_cells_are_inputs", 3},
   };
   for (const auto& d : kOwn) {
     SCOPED_TRACE(d.design);
