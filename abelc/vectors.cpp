@@ -13,9 +13,11 @@ std::vector<std::string> PinVectors(const LogicModel& model, const std::vector<i
       std::string v(static_cast<std::size_t>(pins), 'X');
       v[static_cast<std::size_t>(pins / 2 - 1)] = 'N';
       v[static_cast<std::size_t>(pins - 1)] = 'N';
+      // A node has no pin of its own to drive or test, even where it took a cell.
       auto put = [&](int signal, char c) {
         const int pin = pin_of[static_cast<std::size_t>(signal)];
-        if (pin > 0) v[static_cast<std::size_t>(pin - 1)] = c;
+        if (pin > 0 && !model.signals[static_cast<std::size_t>(signal)].node)
+          v[static_cast<std::size_t>(pin - 1)] = c;
       };
       for (std::size_t k = 0; k < row.in.size(); ++k) {
         char c = row.in[k];
@@ -27,7 +29,7 @@ std::vector<std::string> PinVectors(const LogicModel& model, const std::vector<i
       // output is then off.
       for (std::size_t k = 0; k < row.out.size(); ++k) {
         const int pin = pin_of[static_cast<std::size_t>(t.out_signals[k])];
-        const char driven = pin > 0 ? v[static_cast<std::size_t>(pin - 1)] : 'X';
+        const char driven = pin > 0 ? v[static_cast<std::size_t>(pin - 1)] : 'X';  // nodes: never driven
         const char want = row.out[k];
         if (driven == '0' || driven == '1') continue;
         put(t.out_signals[k], want == 'X' ? 'N' : want);
