@@ -165,36 +165,42 @@ std::string Elaborator::Undeclared(const std::string& name) const {
   return text;
 }
 
+// A refused declaration is an error, but its names are declared all the
+// same, so that their uses are not errors too.
 void Elaborator::Declare(const PinDecl& d) {
   if (!d.numbers.empty() && d.numbers.size() != d.names.size()) {
-    Fail(d.numbers_pos, std::to_string(d.names.size()) + " names but " + std::to_string(d.numbers.size()) +
-                            " numbers in the " + (d.node ? "NODE" : "PIN") + " declaration");
+    diags_.Error(d.numbers_pos, std::to_string(d.names.size()) + " names but " +
+                                    std::to_string(d.numbers.size()) + " numbers in the " +
+                                    (d.node ? "NODE" : "PIN") + " declaration");
   }
   for (std::size_t i = 0; i < d.names.size(); ++i) {
     const DeclName& n = d.names[i];
-    if (SignalIndex(n.name) >= 0 || constants_.count(n.name))
-      Fail(n.pos, "'" + n.name + "' is already declared");
+    if (SignalIndex(n.name) >= 0 || constants_.count(n.name)) {
+      diags_.Error(n.pos, "'" + n.name + "' is already declared");
+      continue;
+    }
     Signal s;
     s.name = n.name;
     s.active_low = n.active_low;
     s.node = d.node;
     s.pos = n.pos;
-    if (!d.numbers.empty()) {
+    if (i < d.numbers.size()) {
       s.pin = d.numbers[i];
       for (const Signal& other : m_.signals) {
         if (other.pin == s.pin && other.node == s.node) {
-          Fail(d.numbers_pos, std::string(d.node ? "node " : "pin ") + std::to_string(s.pin) +
-                                  " is already given to '" + other.name + "'");
+          diags_.Error(d.numbers_pos, std::string(d.node ? "node " : "pin ") + std::to_string(s.pin) +
+                                          " is already given to '" + other.name + "'");
+          break;
         }
       }
       if (!d.node && m_.device.family != Family::Unknown) {
         int count = PinCount(m_.device.family);
         if (s.pin < 1 || s.pin > count) {
-          Fail(d.numbers_pos, "pin " + std::to_string(s.pin) + " does not exist on a " +
-                                  std::to_string(count) + "-pin device");
-        }
-        if (s.pin == count / 2 || s.pin == count) {
-          Fail(d.numbers_pos, "pin " + std::to_string(s.pin) + " is " + (s.pin == count ? "VCC" : "GND"));
+          diags_.Error(d.numbers_pos, "pin " + std::to_string(s.pin) + " does not exist on a " +
+                                          std::to_string(count) + "-pin device");
+        } else if (s.pin == count / 2 || s.pin == count) {
+          diags_.Error(d.numbers_pos,
+                       "pin " + std::to_string(s.pin) + " is " + (s.pin == count ? "VCC" : "GND"));
         }
       }
     }
@@ -239,13 +245,15 @@ void Elaborator::ApplyAttributes(Signal& s, const std::vector<std::string>& attr
         for (const auto& o : kAttrs) {
           if (o.flag == c) other = o.name;
         }
-        Fail(pos, "'" + s.name + "' is already '" + other + "' and cannot also be '" + attr + "'");
+        diags_.Error(pos, "'" + s.name + "' is already '" + other + "' and cannot also be '" + attr + "'");
+        break;
       }
-      a.*(k.flag) = true;
+      if (!(a.*(k.conflict)) && !(a.*(k.conflict2))) a.*(k.flag) = true;
     }
     if (known) continue;
     if (attr == "reg_t" || attr == "reg_jk" || attr == "reg_sr" || attr == "reg_g") {
-      Fail(pos, "register type '" + attr + "' is not available on GAL devices");
+      diags_.Error(pos, "register type '" + attr + "' is not available on GAL devices");
+      continue;
     }
     diags_.Warning(pos, "unknown attribute '" + attr + "' is ignored");
   }
@@ -317,8 +325,11 @@ void Elaborator::Finish() {
         Fail(slot.first, "'" + s.name + "' is assigned both with ':=' and with '.D'");
       o.registered = slot.reg_op || slot.d_ext;
       o.detailed = slot.d_ext;
-      if (slot.com_op && (s.attrs.reg || s.attrs.reg_d)) {
-        Fail(slot.first, "'" + s.name + "' is declared registered; assign it with ':=' or '.D'");
+      if (slot.com_op && !o.registered && (s.attrs.reg || s.attrs.reg_d)) {
+        // As the classic compiler does: the '=' wins, with a warning.
+        diags_.Warning(slot.first, "'" + s.name +
+                                       "' is declared registered but assigned with '='; it is built " +
+                                       "combinational (assign it with ':=' or '.D' for a register)");
       }
       if (slot.reg_op && s.attrs.com) {
         diags_.Warning(slot.first, "':=' makes '" + s.name + "', declared 'com', a registered output");
@@ -328,6 +339,20 @@ void Elaborator::Finish() {
     }
     o.polarity = s.attrs.pos ? Polarity::Pos : s.attrs.neg ? Polarity::Neg : Polarity::Auto;
     o.inverter = s.attrs.buffer ? Inverter::Buffer : s.attrs.invert ? Inverter::Invert : Inverter::Unknown;
+    if (m_.device.family == Family::Gal22V10 && o.registered && o.inverter == Inverter::Unknown &&
+        (o.reset || o.preset)) {
+      // A reset or preset, and power-up, reach the pin through the inverter:
+      // the pin keeps the level the declaration gives it, the flip-flop's 0
+      // showing the signal false. A '.D' written for an active-low pin is
+      // then the flip-flop's input as written, behind the inverter.
+      o.inverter = s.active_low ? Inverter::Invert : Inverter::Buffer;
+      if (s.active_low) {
+        if (o.detailed && o.logic) o.logic->on = Not(o.logic->on);
+        diags_.Warning(s.pos, "neither 'invert' nor 'buffer' is given for '" + s.name +
+                                  "', which has a reset or preset: it is built 'invert', so that its pin "
+                                  "keeps the level declared (active low)");
+      }
+    }
     if (o.registered && !o.logic) {
       Fail(s.pos, "registered output '" + s.name + "' has a clock or reset but no D equation");
     }

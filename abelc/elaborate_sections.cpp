@@ -166,6 +166,35 @@ std::vector<std::pair<ExprPtr, std::size_t>> Elaborator::SplitRowValue(const Exp
                                                                        const ExprPtr& value) {
   std::size_t total = 0;
   for (std::size_t w : widths) total += w;
+  // A set value is matched with a set header member for member before
+  // either is flattened: [Y, f] with Y = [y1, y0] takes [2, 0], not [1, 0, 0].
+  auto as_set = [&](const ExprPtr& e) {
+    ExprPtr v;
+    if (e->kind == ExprKind::Name && e->ext.empty() && SignalIndex(e->text) < 0 && Constant(e->text, v))
+      return v;
+    return e;
+  };
+  const ExprPtr h = as_set(header), v = as_set(value);
+  if (h->kind == ExprKind::Set && v->kind == ExprKind::Set &&
+      std::none_of(v->kids.begin(), v->kids.end(),
+                   [](const ExprPtr& k) { return k->kind == ExprKind::Range; })) {
+    // A range counts one member per name, as in the classic compiler, or
+    // as one member as the header's cut below takes it.
+    std::size_t members = 0, cut = h->kids.size();
+    for (const ExprPtr& k : h->kids) {
+      if (k->kind != ExprKind::Range) {
+        ++members;
+        continue;
+      }
+      auto range = std::make_shared<Expr>(*h);
+      range->kids = {k};
+      members += Targets(range, "", true).size();
+    }
+    if (v->kids.size() != members && v->kids.size() != cut) {
+      Fail(value->pos, "the value is a set of " + std::to_string(v->kids.size()) +
+                           " members, the header's set has " + std::to_string(members));
+    }
+  }
   bool split = header->kind == ExprKind::Set && value->kind == ExprKind::Set && widths.size() > 1 &&
                value->kids.size() == widths.size() &&
                std::none_of(value->kids.begin(), value->kids.end(),
@@ -218,15 +247,7 @@ void Elaborator::Table(const TruthTable& t) {
     }
     return bits;
   };
-  auto neg = [&](const TargetRef& r) { return m_.signals[static_cast<std::size_t>(r.signal)].attrs.neg; };
-  // Under 'neg' the listed zeros make the function and unlisted rows are 1.
-  for (const auto* group : {&regs, &outs}) {
-    for (const auto& refs : *group) {
-      for (const TargetRef& r : refs) {
-        if (neg(r)) AddTo(r, group == &regs ? ":=" : "=", true, False());
-      }
-    }
-  }
+  // Rows not listed are 0 whatever 'pos' or 'neg' say (don't care under @dcset).
   // What the rows so far gave each output (keyed by signal and by whether
   // it is a register column), to find rows that contradict each other.
   struct Given {
@@ -284,7 +305,6 @@ void Elaborator::Table(const TruthTable& t) {
         given[{e.ref->signal, e.registered}].push_back({cond, e.value, row.pos.line});
         const char* op = e.registered ? ":=" : "=";
         if (e.value == 1) AddTo(*e.ref, op, false, cond);
-        if (e.value == 0 && neg(*e.ref)) AddTo(*e.ref, op, true, cond);
         if (e.value == 2) AddTo(*e.ref, std::string("?") + op, false, cond);
       }
     } catch (Failure&) {
@@ -303,12 +323,9 @@ void Elaborator::Table(const TruthTable& t) {
 void Elaborator::Diagram(const StateDiagram& d) {
   std::vector<TargetRef> regs = Targets(d.state_reg, "");
   Value reg_value = Eval(d.state_reg, "");
-  // Every state bit is a register. Under 'neg' a bit is built from the
-  // transitions that clear it, so where no transition is taken it becomes 1.
-  for (const TargetRef& r : regs) {
-    AddTo(r, ":=", false, False());
-    if (m_.signals[static_cast<std::size_t>(r.signal)].attrs.neg) AddTo(r, ":=", true, False());
-  }
+  // Every state bit is a register; where no transition is taken it loads 0,
+  // whatever 'pos' or 'neg' say (don't care under @dcset).
+  for (const TargetRef& r : regs) AddTo(r, ":=", false, False());
   // A state register must say how it registers: the equations the diagram
   // makes depend on it.
   for (const TargetRef& r : regs) {
@@ -404,9 +421,6 @@ void Elaborator::Transit(const Transition& t, const Cover& ctx, const std::vecto
       std::vector<Bit> bits = AssignBits(Eval(t.target, ""), regs.size(), t.target->pos);
       for (std::size_t i = 0; i < regs.size(); ++i) {
         AddTo(regs[i], ":=", false, And(ctx, bits[i].f));
-        if (m_.signals[static_cast<std::size_t>(regs[i].signal)].attrs.neg) {
-          AddTo(regs[i], ":=", true, And(ctx, Not(bits[i].f)));
-        }
       }
       Statements(t.with, ctx);
       covered = Or(covered, ctx);

@@ -103,11 +103,6 @@ bool Fitter::Prepare(Diagnostics& diags) {
     const Output& o = m_.outputs[static_cast<std::size_t>(mo.output)];
     const Signal& s = Sig(o.signal);
     OutputInfo& info = info_[static_cast<std::size_t>(mo.output)];
-    if (s.node) {
-      error(s.pos, Quote(s.name) + " is a node, but the " + std::string(d_.name) +
-                       " has no buried cells; declare it as a pin");
-      continue;
-    }
     any_registered_ = any_registered_ || o.registered;
     // The forms the sum may take.
     if (mo.logic) {
@@ -582,6 +577,26 @@ std::optional<FitResult> FitDesign(const LogicModel& model, const MinimisedDesig
   LogicModel collapsed_model = model;
   MinimisedDesign collapsed_design = design;
   if (!CollapseNodes(collapsed_model, collapsed_design, diags)) return std::nullopt;
+  // The nodes left (registers, and nodes with an enable, clock, reset or
+  // preset) each take a macrocell whose pin the design leaves free. A 22V10
+  // register reads its flip-flop, so its output stays off; any other node is
+  // read back from its pin, which it then drives.
+  std::vector<std::pair<int, bool>> placed_nodes;  // signal, buried
+  for (MinimisedOutput& mo : collapsed_design.outputs) {
+    Output& o = collapsed_model.outputs[static_cast<std::size_t>(mo.output)];
+    Signal& s = collapsed_model.signals[static_cast<std::size_t>(o.signal)];
+    if (!s.node) continue;
+    s.node = false;
+    s.pin = 0;
+    const bool buried = !d.IsV8() && o.registered && !o.enable;
+    if (buried) {
+      o.enable = Function{Cover{}, Cover{}, o.logic ? o.logic->pos : s.pos};
+      MinimisedFunction off;
+      off.has_positive = true;
+      mo.enable = off;
+    }
+    placed_nodes.push_back({o.signal, buried});
+  }
   Fitter fitter(collapsed_model, collapsed_design, d);
   if (!fitter.Prepare(diags)) return std::nullopt;
   std::vector<GalMode> modes;
@@ -612,6 +627,14 @@ std::optional<FitResult> FitDesign(const LogicModel& model, const MinimisedDesig
     bool mode_only = true;
     std::optional<FitResult> r = fitter.Place(mode, attempt, mode_only);
     if (r) {
+      for (const auto& [signal, buried] : placed_nodes) {
+        const Signal& s = model.signals[static_cast<std::size_t>(signal)];
+        const std::string pin = std::to_string(r->pin_of[static_cast<std::size_t>(signal)]);
+        diags.Warning(s.pos, Quote(s.name) + " is a node, and the " + d.name +
+                                 " has no buried cells: it takes the macrocell of pin " + pin +
+                                 (buried ? ", whose output stays off"
+                                         : ", and drives that pin, which must be left free on the board"));
+      }
       r->part = PartName(model, d, mode);
       r->fuse_count = r->part == "P22V10" ? d.ues_base : d.fuses;
       r->fuses.resize(static_cast<std::size_t>(r->fuse_count));

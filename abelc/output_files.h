@@ -12,7 +12,8 @@
 
 namespace abelc {
 
-constexpr const char* kProductName = "Quelvox ABEL compiler 1.0";
+// "Quelvox ABEL compiler <version>", the version being the project's.
+extern const char* const kProductName;
 
 // What the writers share: the design, its fit and the file names they cite.
 struct OutputContext {
@@ -29,6 +30,10 @@ std::string SimulationText(const OutputContext& c, const VectorRun& run);
 
 // The pin names of the chip diagram, index 1..pins ("" unused).
 std::vector<std::string> DiagramNames(const OutputContext& c);
+// The part as the JEDEC header names it: the classic name P16V8AS / P20V8AS
+// for the simple mode, by which the classic simulator models the pins'
+// feedback; otherwise the fitted part.
+std::string JedecPart(const FitResult& fit);
 // "\n" to "\r\n".
 std::string Crlf(const std::string& text);
 // The 16-bit sum of the fuses packed 8 to a byte, lowest fuse in bit 0.

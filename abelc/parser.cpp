@@ -318,6 +318,7 @@ bool Parser::ParseModuleItem(Module& m, bool& in_equations) {
       Accept(";");
       return false;
     }
+    const bool declaring = !in_equations;
     if (kw != "when" && kw != "if" && kw != "goto" && kw != "case") in_equations = false;
     if (kw == "declarations") {
       Take();
@@ -336,6 +337,7 @@ bool Parser::ParseModuleItem(Module& m, bool& in_equations) {
       SkipPast(";");
     } else if (kw == "options" || kw == "flag" || kw == "title") {
       Take();
+      if (declaring && KeywordAsName(m, kw, pos)) return true;
       if (tok_.kind == Tok::String) Take();
       Accept(";");
     } else if (kw == "xor_factors") {
@@ -354,6 +356,8 @@ bool Parser::ParseModuleItem(Module& m, bool& in_equations) {
     } else if (IsUnsupportedFeature(kw)) {
       Fail(pos, "'" + kw + "' is not supported by this compiler");
     } else {
+      Take();
+      if (declaring && KeywordAsName(m, kw, pos)) return true;
       Fail(pos, "'" + kw + "' is a reserved word and cannot stand here");
     }
     return true;
@@ -366,6 +370,22 @@ bool Parser::ParseModuleItem(Module& m, bool& in_equations) {
   } else {
     ParseDeclaration(m);
   }
+  return true;
+}
+
+// A reserved word just taken at `pos` that a declaration follows (`flag pin
+// 19;`): one error, and the word is read as that name from here on, so that
+// its uses are not errors too.
+bool Parser::KeywordAsName(Module& m, const std::string& kw, SourcePos pos) {
+  const bool declared = tok_.IsKeyword("pin") || tok_.IsKeyword("node") || tok_.IsKeyword("istype") ||
+                        tok_.IsPunct(",") || tok_.IsPunct("=");
+  if (failed_ || !declared) return false;
+  diags_.Error(pos, "'" + kw + "' is a reserved word and cannot be used as a name");
+  keyword_names_.insert(kw);
+  DeclName first;
+  first.name = kw;
+  first.pos = pos;
+  ParseDeclaration(m, &first);
   return true;
 }
 
@@ -582,8 +602,12 @@ std::vector<ExprPtr> Parser::ParseList() {
 
 // ---- declarations ------------------------------------------------------------
 
-std::vector<DeclName> Parser::ParseDeclNames() {
+std::vector<DeclName> Parser::ParseDeclNames(const DeclName* first_read) {
   std::vector<DeclName> names;
+  if (first_read) {
+    names.push_back(*first_read);
+    if (!Accept(",")) return names;
+  }
   do {
     DeclName first;
     first.pos = tok_.pos;
@@ -619,11 +643,12 @@ std::vector<std::string> Parser::ParseAttributes(SourcePos& pos) {
   }
   std::vector<std::string> attrs;
   std::string current;
+  // Commas, blanks or both separate the attributes: 'reg invert' is two.
   for (char c : tok_.text + ",") {
-    if (c == ',') {
+    if (c == ',' || std::isspace(static_cast<unsigned char>(c))) {
       if (!current.empty()) attrs.push_back(current);
       current.clear();
-    } else if (!std::isspace(static_cast<unsigned char>(c))) {
+    } else {
       current += LowerAscii(c);
     }
   }
@@ -666,9 +691,9 @@ std::vector<int> Parser::ParsePinNumbers() {
   return numbers;
 }
 
-void Parser::ParseDeclaration(Module& m) {
-  SourcePos pos = tok_.pos;
-  std::vector<DeclName> names = ParseDeclNames();
+void Parser::ParseDeclaration(Module& m, const DeclName* first) {
+  SourcePos pos = first ? first->pos : tok_.pos;
+  std::vector<DeclName> names = ParseDeclNames(first);
   if (failed_) return;
   if (tok_.IsKeyword("device")) {
     Take();

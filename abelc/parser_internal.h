@@ -4,6 +4,7 @@
 
 #include <memory>
 #include <memory_resource>
+#include <set>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -36,7 +37,12 @@ class Parser {
 
   // tokens
   void Take() {
-    if (!failed_) text_.Next(tok_);
+    if (failed_) return;
+    text_.Next(tok_);
+    // A reserved word refused once as a name is a name from then on.
+    if (tok_.kind == Tok::Keyword && !keyword_names_.empty() && keyword_names_.count(tok_.text)) {
+      tok_.kind = Tok::Ident;
+    }
   }
   bool Accept(const char* punct);
   bool AcceptKeyword(const char* kw);
@@ -64,8 +70,9 @@ class Parser {
   std::vector<ExprPtr> ParseList();
 
   // declarations
-  void ParseDeclaration(Module& m);
-  std::vector<DeclName> ParseDeclNames();
+  void ParseDeclaration(Module& m, const DeclName* first = nullptr);
+  std::vector<DeclName> ParseDeclNames(const DeclName* first = nullptr);
+  bool KeywordAsName(Module& m, const std::string& kw, SourcePos pos);
   std::vector<std::string> ParseAttributes(SourcePos& pos);
   std::vector<int> ParsePinNumbers();
   void ParseDirective(Module& m);
@@ -115,8 +122,9 @@ class Parser {
   bool dcset_ = false;
   bool dcstate_ = false;
   std::vector<SymbolicRegister> registers_;
-  std::uint64_t next_state_ = 0;  // the next automatic state code
-  int state_bits_ = 0;            // bits the module's state codes need
+  std::set<std::string> keyword_names_;  // reserved words declared as names, refused once
+  std::uint64_t next_state_ = 0;         // the next automatic state code
+  int state_bits_ = 0;                   // bits the module's state codes need
 };
 
 }  // namespace abelc

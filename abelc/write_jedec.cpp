@@ -9,6 +9,14 @@
 
 namespace abelc {
 
+const char* const kProductName = "Quelvox ABEL compiler " QUELVOX_VERSION;
+
+std::string JedecPart(const FitResult& fit) {
+  const std::string& p = fit.part;
+  if (p == "P16V8S" || p == "P20V8S") return p.substr(0, 5) + "AS";
+  return p;
+}
+
 std::string Crlf(const std::string& text) {
   std::string out;
   out.reserve(text.size() + text.size() / 16);
@@ -54,7 +62,7 @@ std::string JedecText(const OutputContext& c) {
   const GalArchitecture& d = DeviceOf(c.model.device.family);
   const std::vector<std::uint8_t>& f = c.fit.fuses;
   std::string t = "\x02";
-  t += std::string(kProductName) + "  JEDEC file for: " + c.fit.part + "\n";
+  t += std::string(kProductName) + "  JEDEC file for: " + JedecPart(c.fit) + "\n";
   t += "Created on: " + c.created + "\n\n";
   if (!c.model.title.empty()) {
     // The header is one field, ended by '*', of a transmission framed by STX

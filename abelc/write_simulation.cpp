@@ -69,8 +69,10 @@ std::string VectorTableText(const std::vector<std::string>& names, const std::ve
 std::string SimulationText(const OutputContext& c, const VectorRun& run) {
   const GalArchitecture& d = DeviceOf(c.model.device.family);
   std::string t = "Simulate " + std::string(kProductName) + "  Date: " + c.created + "\n";
-  t += "Fuse file: '" + c.base + ".jed'  Vector file: '" + c.base + ".jed'  Part: '" + c.fit.part + "'\n";
-  t += std::string(kProductName) + "  JEDEC file for: " + c.fit.part + "\nCreated on: " + c.created + "\n\n";
+  t += "Fuse file: '" + c.base + ".jed'  Vector file: '" + c.base + ".jed'  Part: '" + JedecPart(c.fit) +
+       "'\n";
+  t += std::string(kProductName) + "  JEDEC file for: " + JedecPart(c.fit) + "\nCreated on: " + c.created +
+       "\n\n";
   if (!c.model.title.empty()) t += c.model.title + "\n";
   t += "\n\n";
   // The pins the vectors use, with their names from the pin table.

@@ -37,7 +37,7 @@ TEST(FitOkDesigns, TheMapBehavesLikeTheEquationsAndPassesTheVectors) {
     EXPECT_NE(files.listing.find(passed), std::string::npos) << files.listing;
     EXPECT_NE(files.sim.find(passed), std::string::npos) << files.sim;
   }
-  EXPECT_EQ(fitted, 54);
+  EXPECT_GE(fitted, 54);
 }
 
 }  // namespace

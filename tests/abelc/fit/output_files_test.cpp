@@ -130,10 +130,10 @@ const struct {
      "module m\n d device 'P16V8';\n a pin 2;\n s, t node istype 'com';\n y pin 19;\nequations\n"
      " s = a & t;\n t = !s;\n y = t;\nend m\n",
      "the combinational node 's' reads itself through a loop of nodes"},
-    {"registered node",
-     "module m\n d device 'P22V10';\n clk, a pin 1, 2;\n t node istype 'reg';\n y pin 23;\nequations\n"
-     " t.clk = clk;\n t := a;\n y = t;\nend m\n",
-     "'t' is a node, but the GAL22V10 has no buried cells; declare it as a pin"},
+    {"a registered node with no macrocell left for it",
+     "module m\n d device 'P22V10';\n clk, a pin 1, 2;\n i22..i14 pin 22..14;\n t node istype 'reg';\n"
+     " y pin 23;\nequations\n t.clk = clk;\n t := a;\n y = t;\nend m\n",
+     "'t' does not fit: every output cell of the GAL22V10 that could take it is in use"},
     {"no device", "module m\n a pin 2;\n y pin 19;\nequations\n y = a;\nend m\n",
      "the design declares no device (for example: u1 device 'P16V8';)"},
     {"unknown device", "module m\n d device 'P16V9';\n a pin 2;\n y pin 19;\nequations\n y = a;\nend m\n",

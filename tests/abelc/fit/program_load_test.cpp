@@ -97,7 +97,7 @@ TEST(ProgramLoad, EveryOkDesignLoadsAsItsDeviceAndInfoShowsItsModeAndPins) {
     }
     ++loaded;
   }
-  EXPECT_EQ(loaded, 54);
+  EXPECT_GE(loaded, 54);
   fs::remove_all(dir);
 }
 
