@@ -104,7 +104,7 @@ TEST_F(LogicWindow, EquationsAndExportOfTheOpenedMap) {
 // The header names a PAL16R4: it heads the list and is chosen when the
 // user takes the list as it opens; another type is taken from the list.
 TEST_F(LogicWindow, APalMapAsksForTheTypeInOneListHeadedByTheHeadersType) {
-  for (const QString take : {QStringLiteral("PAL16R4"), QStringLiteral("PAL16R6")}) {
+  for (const QString& take : {QStringLiteral("PAL16R4"), QStringLiteral("PAL16R6")}) {
     ResetProgramState();  // the converted map is unsaved: no question before the next open
     QString prompt;
     QStringList items;
