@@ -169,16 +169,11 @@ std::string SimulatedName() {
   return FilePart(choice.ChipFile) + " (" + choice.TypeName + ")";
 }
 
+// The title's text, which names no automatic choice, and whether the chip is kept.
 std::string ChoiceText() {
-  switch (choice.What) {
-    case PortChoice::Kind::Automatic:
-      return "found automatically";
-    case PortChoice::Kind::Named:
-      return choice.Name;
-    case PortChoice::Kind::Simulated:
-      return "simulated: " + SimulatedName() + (choice.Keep ? ", kept in its file" : "");
-  }
-  return "";
+  if (choice.What == PortChoice::Kind::Automatic) return "found automatically";
+  const bool kept = choice.What == PortChoice::Kind::Simulated && choice.Keep;
+  return PortChoiceTitle() + (kept ? ", kept in its file" : "");
 }
 
 // Writes the chip's cells into its file as Save writes a map: through the
