@@ -167,6 +167,8 @@ struct Module {
   std::string name;
   SourcePos pos;
   std::string title;
+  // OPTIONS '-reduce bypin': 'pos' and 'neg' fix each output's polarity.
+  bool reduce_by_pin = false;
   std::vector<Item> items;  // in source order
 };
 

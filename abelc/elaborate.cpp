@@ -97,6 +97,7 @@ void Elaborator::Fail(SourcePos pos, const std::string& message) {
 LogicModel Elaborator::Run(const Module& module) {
   m_.module = module.name;
   m_.title = module.title;
+  m_.reduce_by_pin = module.reduce_by_pin;
   SetWorkBudget(50'000'000);
   for (const Item& item : module.items) {
     try {

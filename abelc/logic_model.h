@@ -89,6 +89,9 @@ struct LogicModel {
   std::vector<VectorTable> vectors;
   std::vector<std::string> messages;              // @MESSAGE texts
   std::vector<std::pair<int, int>> forced_fuses;  // FUSES: (fuse, 0 or 1), set in the map after fitting
+  // 'pos' and 'neg' bind the polarity only under OPTIONS '-reduce bypin';
+  // otherwise the smaller of the function and its complement is built.
+  bool reduce_by_pin = false;
 };
 
 // Is the flip-flop of this output behind an inverting buffer? The

@@ -130,7 +130,8 @@ bool MinimiseCover(const Cover& on, const Cover& dc, Cover& result, std::int64_t
 bool RegisterInverterIsFree(const LogicModel& model, const Output& o) {
   if (!o.registered || o.detailed || model.device.family != Family::Gal22V10) return false;
   const Attributes& a = model.signals[static_cast<std::size_t>(o.signal)].attrs;
-  if (a.buffer || a.invert || o.polarity != Polarity::Auto || o.reset || o.preset) return false;
+  if (a.buffer || a.invert || o.reset || o.preset) return false;
+  if (model.reduce_by_pin && o.polarity != Polarity::Auto) return false;
   // Reset, preset and power-up reach the pin through the inverter, and '.Q'
   // names the flip-flop itself: with those the inverter is part of the meaning.
   for (const Variable& v : model.variables) {
@@ -151,7 +152,16 @@ MinimisedOutput MinimiseOutput(const LogicModel& model, int output, Diagnostics&
   // matters. So such a register's D input has one form that the part can
   // build: the .D function as written, or for ':=' the pin function behind
   // the inverter.
-  Polarity polarity = o.polarity;
+  // 'pos' and 'neg' cost no terms: where the part can build either form
+  // (the XOR of a 16V8/20V8 cell, a free inverter of a 22V10 cell), the
+  // smaller one is taken, as the classic compiler does, unless the design
+  // asks with OPTIONS '-reduce bypin' that they bind.
+  Polarity polarity = model.reduce_by_pin ? o.polarity : Polarity::Auto;
+  // A combinational 22V10 output behind 'buffer' or 'invert' is built so.
+  const Attributes& attrs = model.signals[static_cast<std::size_t>(o.signal)].attrs;
+  if (!o.registered && model.device.family == Family::Gal22V10 && (attrs.buffer || attrs.invert)) {
+    polarity = attrs.buffer ? Polarity::Pos : Polarity::Neg;
+  }
   if (o.registered && model.device.family == Family::Gal22V10 && !RegisterInverterIsFree(model, o)) {
     const bool inverted = InvertsRegister(model, o) && !o.detailed;
     const Polarity buildable = inverted ? Polarity::Neg : Polarity::Pos;

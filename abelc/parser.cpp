@@ -86,6 +86,20 @@ bool ExpandRange(const std::string& from, const std::string& to, std::vector<std
 
 namespace {
 
+// Does an OPTIONS string hold "-reduce bypin" (any case, any blanks between)?
+bool ReducesByPin(std::string text) {
+  ConvertCase(text, kLowerAscii);
+  std::string words;
+  for (char c : text) {
+    if (c == ' ' || c == '\t' || c == '\r' || c == '\n') {
+      if (!words.empty() && words.back() != ' ') words += ' ';
+    } else {
+      words += c;
+    }
+  }
+  return (" " + words + " ").find(" -reduce bypin ") != std::string::npos;
+}
+
 // Keywords of language features this compiler leaves out, as opposed to
 // reserved words that are simply out of place.
 bool IsUnsupportedFeature(const std::string& kw) {
@@ -338,7 +352,10 @@ bool Parser::ParseModuleItem(Module& m, bool& in_equations) {
     } else if (kw == "options" || kw == "flag" || kw == "title") {
       Take();
       if (declaring && KeywordAsName(m, kw, pos)) return true;
-      if (tok_.kind == Tok::String) Take();
+      if (tok_.kind == Tok::String) {
+        if (kw == "options" && ReducesByPin(tok_.text)) m.reduce_by_pin = true;
+        Take();
+      }
       Accept(";");
     } else if (kw == "xor_factors") {
       // Factors for the XOR outputs of some PALs: read, and of no use on a GAL.

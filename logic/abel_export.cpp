@@ -76,6 +76,8 @@ std::string AbelDesignText(const MapLogic& l, const std::string& sourceName) {
   std::string title;
   for (char c : sourceName) title += c == '\'' || static_cast<unsigned char>(c) < 32 ? '_' : c;
   std::string t = "MODULE " + module + "\r\n";
+  // Each cell's polarity as the map holds it, not the smaller form.
+  t += "OPTIONS '-reduce bypin';\r\n";
   t += "TITLE '" + l.DeviceName + " fuse map" + (title.empty() ? "" : " " + title) +
        ", rebuilt as equations'\r\n\r\n";
   t += "  " + FreeName(l, "U1") + " DEVICE '" + AbelPartName(l) + "';\r\n\r\n";

@@ -138,9 +138,9 @@ TEST(Minimiser, SupercubeOfTheComplementMatchesTheComplement) {
 // On the 22V10 nothing stands between the sum and the flip-flop, so the
 // minimised D input must be the plain sum the part builds, whatever polarity
 // would be smaller or the attributes ask for; 'pos'/'neg' that ask for the
-// other form are ignored with a warning. Only a ':=' register that the
-// design leaves free (no inverter, polarity, reset or preset given) gets
-// the smaller form, behind the inverter that makes it right.
+// other form are ignored with a warning. A ':=' register that the design
+// leaves free (no inverter, reset or preset given; 'pos' and 'neg' do not
+// bind it) gets the smaller form, behind the inverter that makes it right.
 TEST(Minimiser, A22V10RegisterGetsTheDInputThePartCanBuild) {
   struct Case {
     const char* attrs;
@@ -160,7 +160,9 @@ TEST(Minimiser, A22V10RegisterGetsTheDInputThePartCanBuild) {
       {"reg", "q := a # b # c;", [](bool a, bool b, bool c) { return !(a || b || c); }, ""},
       {"reg", "q := a & b & c;", [](bool a, bool b, bool c) { return a && b && c; }, ""},
       {"reg", "q := a # b # c; q.ar = c;", [](bool a, bool b, bool c) { return a || b || c; }, ""},
-      {"reg,neg", "q := a & b;", [](bool a, bool b, bool) { return a && b; },
+      {"reg,neg", "q := a & b;", [](bool a, bool b, bool) { return a && b; }, ""},
+      {"reg,pos", "q := a # b # c;", [](bool a, bool b, bool c) { return !(a || b || c); }, ""},
+      {"reg,neg", "q := a & b; q.ar = c;", [](bool a, bool b, bool) { return a && b; },
        "'neg' is ignored: the P22V10 builds 'q' in positive form unless it is declared 'invert'"},
   };
   for (const Case& t : cases) {

@@ -224,13 +224,13 @@ TEST(ClassicExamples, OurDesignsOfEachConstructBehaveLikeTheClassicMaps) {
     const char* design;
     int vectors;
   } kOwn[] = {
-      {"text_directives", 18},        {"sets_with_gaps", 4},
-      {"with_and_wait", 6},           {"forced_fuses", 3},
-      {"if_else_forms", 6},           {"attributes_blank_separated", 4},
-      {"equals_on_register", 4},      {"simple_mode_feedback", 3},
-      {"neg_fills_nothing", 8},       {"reset_keeps_declared_level", 5},
-      {"bidirectional_vectors", 4},   {"preload_enabled", 4},
-      {"unused_cells_are_inputs", 3},
+      {"text_directives", 18},     {"sets_with_gaps", 4},
+      {"with_and_wait", 6},        {"forced_fuses", 3},
+      {"if_else_forms", 6},        {"attributes_blank_separated", 4},
+      {"equals_on_register", 4},   {"simple_mode_feedback", 3},
+      {"neg_fills_nothing", 8},    {"reset_keeps_declared_level", 5},
+      {"pos_neg_cost_nothing", 4}, {"bidirectional_vectors", 4},
+      {"preload_enabled", 4},      {"unused_cells_are_inputs", 3},
   };
   for (const auto& d : kOwn) {
     SCOPED_TRACE(d.design);
