@@ -533,6 +533,17 @@ ExprPtr Parser::ParsePrimary() {
         Take();
         return ParseSet(e->pos);
       }
+      if (tok_.kind == Tok::Keyword && !AtSectionStart()) {
+        // A word of the declarations only is likely a signal's name: one
+        // message for it, and it reads as a name from here on. The words of
+        // statements (then, else, ...) keep their meaning.
+        for (const char* kw :
+             {"device", "flag", "library", "options", "property", "state_register", "title"}) {
+          if (tok_.text == kw) keyword_names_.insert(tok_.text);
+        }
+        Fail(tok_.pos, "'" + tok_.text + "' is a reserved word and cannot stand in an expression");
+        return e;
+      }
       FailHere("an expression");
       return e;
   }

@@ -54,6 +54,7 @@ class Parser {
   bool Recover();
   void SkipPast(const char* punct);
   bool AtSectionStart() const;
+  void SkipRowsOfFailedHeader();
 
   // expressions
   std::shared_ptr<Expr> NewExpr() {

@@ -137,7 +137,7 @@ void Parser::ParseTruthTable(Module& m) {
     t.out = ParseList();
   }
   Expect(")");
-  if (failed_) return;
+  if (failed_) return SkipRowsOfFailedHeader();
   const bool with_reg = !t.reg.empty();
   const bool regs_only = with_reg && t.out.empty();
   ParseRows(m, with_reg, regs_only, t.rows);
@@ -155,10 +155,17 @@ void Parser::ParseTestVectors(Module& m) {
   Expect("->");
   v.out = ParseList();
   Expect(")");
-  if (failed_) return;
+  if (failed_) return SkipRowsOfFailedHeader();
   ParseRows(m, false, false, v.rows);
   if (failed_) return;
   m.items.push_back(std::move(v));
+}
+
+// The rows of a table whose header failed cannot be read: the header's
+// message stands for the whole table, whose rows are passed over.
+void Parser::SkipRowsOfFailedHeader() {
+  Recover();
+  while (tok_.kind != Tok::End && !AtSectionStart()) Take();
 }
 
 // FUSES: "n = value;" and "[first..last] = value;", up to the next section.

@@ -99,6 +99,10 @@ const FailCase kFailCases[] = {
     {"invalid_range", "invalid_range.abl:2:5: error: invalid range 'a0..b3'"},
     {"keyword_as_name",
      "keyword_as_name.abl:3:3: error: 'case' is a reserved word and cannot be used as a name", 1},
+    {"keyword_in_expression_once",
+     "keyword_in_expression_once.abl:8:11: error: 'options' is a reserved word and cannot stand in an "
+     "expression",
+     2},
     {"keyword_signal_named_once",
      "keyword_signal_named_once.abl:6:3: error: 'flag' is a reserved word and cannot be used as a name", 1},
     {"letters_in_number", "letters_in_number.abl:4:7: error: '12ab' is not a number in radix 10"},
