@@ -259,7 +259,12 @@ void Fitter::PlaceOutputs(GalMode mode, std::vector<int>& pin_of, Diagnostics& d
     }
     if (!best) {
       const Signal& s = Sig(signal);
-      if (largest == 0) {
+      if (largest == 0 && s.node_in_macrocell) {
+        diags.Error(
+            s.pos, Quote(s.name) + " does not fit: the " + d_.name +
+                       " has no buried cells, and no macrocell is free to hold the node (every one drives or "
+                       "reads a pin of the design)");
+      } else if (largest == 0) {
         diags.Error(s.pos, Quote(s.name) + " does not fit: every output cell of the " + d_.name +
                                " that could take it is in use (" + ModeName(mode) + " mode)");
       } else {
@@ -587,6 +592,7 @@ std::optional<FitResult> FitDesign(const LogicModel& model, const MinimisedDesig
     Signal& s = collapsed_model.signals[static_cast<std::size_t>(o.signal)];
     if (!s.node) continue;
     s.node = false;
+    s.node_in_macrocell = true;
     s.pin = 0;
     const bool buried = !d.IsV8() && o.registered && !o.enable;
     if (buried) {

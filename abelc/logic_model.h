@@ -31,6 +31,7 @@ struct Signal {
   std::string name;
   int pin = 0;  // 0: no number given
   bool node = false;
+  bool node_in_macrocell = false;  // a node the fitter places in a free macrocell
   bool active_low = false;
   Attributes attrs;
   SourcePos pos;

@@ -133,7 +133,7 @@ const struct {
     {"a registered node with no macrocell left for it",
      "module m\n d device 'P22V10';\n clk, a pin 1, 2;\n i22..i14 pin 22..14;\n t node istype 'reg';\n"
      " y pin 23;\nequations\n t.clk = clk;\n t := a;\n y = t;\nend m\n",
-     "'t' does not fit: every output cell of the GAL22V10 that could take it is in use"},
+     "'t' does not fit: the GAL22V10 has no buried cells, and no macrocell is free to hold the node"},
     {"no device", "module m\n a pin 2;\n y pin 19;\nequations\n y = a;\nend m\n",
      "the design declares no device (for example: u1 device 'P16V8';)"},
     {"unknown device", "module m\n d device 'P16V9';\n a pin 2;\n y pin 19;\nequations\n y = a;\nend m\n",
