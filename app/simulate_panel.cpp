@@ -60,7 +60,7 @@ void SimulatePanel::Rebuild() {
   const PinPanelState& panel = ThePinPanel();
   if (!panel.Simulation) {
     note_->setText(ToQt(panel.Note));
-    Show();
+    ShowState();
     adjustSize();
     return;
   }
@@ -102,11 +102,11 @@ void SimulatePanel::Rebuild() {
     }
     rows_.push_back(row);
   }
-  Show();
+  ShowState();
   adjustSize();
 }
 
-void SimulatePanel::Show() {
+void SimulatePanel::ShowState() {
   const PinPanelState& panel = ThePinPanel();
   const bool registers = panel.Simulation && panel.Simulation->HasRegisters();
   clock_->setEnabled(registers);
@@ -133,7 +133,7 @@ void SimulatePanel::Show() {
 // Clicks that arrive while a command runs are dropped, as the window's are.
 void SimulatePanel::Step(const std::function<void()>& step) {
   if (!IsCommandRunning() && ThePinPanel().Simulation) step();
-  Show();
+  ShowState();
 }
 
 const SimulatePanel::Row* SimulatePanel::RowAt(int pin) const {

@@ -40,7 +40,7 @@ class SimulatePanel final : public QWidget {
     QLabel* Register = nullptr;
   };
   const Row* RowAt(int pin) const;
-  void Show();  // the levels, register states and unsettled pins as they stand now
+  void ShowState();  // the levels, register states and unsettled pins as they stand now
   void Step(const std::function<void()>& step);
 
   QWidget* window_;
