@@ -26,6 +26,7 @@
 #include <cmath>
 
 #include "app/png_image.h"
+#include "app/simulate_panel.h"
 #include "commands/command_ids.h"
 #include "commands/dispatch.h"
 #include "embedded_images.h"
@@ -154,6 +155,7 @@ void MainWindow::BuildMenus() {
   QMenu* tools = bar->addMenu(QStringLiteral("Tools"));
   AddCommand(tools->addAction(QStringLiteral("Supply test")), CmdSupplyTest);
   AddCommand(tools->addAction(QStringLiteral("Equations")), CmdEquations);
+  AddCommand(tools->addAction(QStringLiteral("Simulate...")), CmdSimulate);
   QMenu* help = bar->addMenu(QStringLiteral("?"));
   AddCommand(help->addAction(QStringLiteral("Supported Devices")), CmdSupportedDevices);
   AddCommand(help->addAction(QStringLiteral("About")), CmdAbout);
@@ -462,4 +464,19 @@ void MainWindow::Beep(int /*frequencyHz*/, int /*durationMs*/) {
 
 void MainWindow::SetTitle(const std::string& title) {
   setWindowTitle(ToQt(title));
+}
+
+void MainWindow::OpenPinPanel() {
+  if (pinPanel_ == nullptr) pinPanel_ = new SimulatePanel(this);
+  pinPanel_->Rebuild();
+  if (!pinPanel_->isVisible()) {
+    pinPanel_->PlaceBeside(*this);
+    pinPanel_->show();
+  }
+  pinPanel_->raise();
+  pinPanel_->activateWindow();
+}
+
+void MainWindow::RefreshPinPanel() {
+  if (pinPanel_ != nullptr) pinPanel_->Rebuild();
 }

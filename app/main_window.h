@@ -13,6 +13,7 @@ class QProgressBar;
 class QSplitter;
 class QToolBar;
 class QAction;
+class SimulatePanel;
 
 class MainWindow final : public QMainWindow, public Window {
   Q_OBJECT
@@ -46,6 +47,8 @@ class MainWindow final : public QMainWindow, public Window {
   WindowEvent WaitEvent(int limitMs) override;
   void Beep(int frequencyHz, int durationMs) override;
   void SetTitle(const std::string& title) override;
+  void OpenPinPanel() override;
+  void RefreshPinPanel() override;
 
   // For the window's own tests.
   QPlainTextEdit* fuseMapPane() const { return fuseMapPane_; }
@@ -55,6 +58,7 @@ class MainWindow final : public QMainWindow, public Window {
   QLabel* statusField(int field) const { return statusFields_[field]; }
   QProgressBar* progressBar() const { return progressBar_; }
   QAction* commandAction(int commandId) const;
+  SimulatePanel* pinPanel() const { return pinPanel_; }  // null until Tools > Simulate first opens it
 
  protected:
   void closeEvent(QCloseEvent* event) override;
@@ -79,6 +83,7 @@ class MainWindow final : public QMainWindow, public Window {
   double upperShare_ = 0.5;  // the splitter keeps this proportion when resized
   bool layoutBound_ = false;
   std::deque<WindowEvent> events_;
+  SimulatePanel* pinPanel_ = nullptr;
 };
 
 // "Consolas" 11, or a font that measures monospaced at 11 where Consolas is missing.

@@ -148,8 +148,8 @@ const std::vector<CliCommand>& CliCommands() {
        .Operands = "MAP [--vectors FILE]",
        .OperandCount = 1,
        .Description = "open the JEDEC file MAP and run its test vectors (V fields) on the map, registers "
-                      "as at power-up (--vectors: those of the ABEL TEST_VECTORS over pin numbers in FILE); "
-                      "exit status 3 when a vector fails",
+                      "as at power-up (--vectors: those of the ABEL TEST_VECTORS over pin numbers or "
+                      "names in FILE); exit status 3 when a vector fails",
        .Run = RunSimulate,
        .TakesVectors = true,
        .InputOperand = 0},

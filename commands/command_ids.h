@@ -24,4 +24,5 @@ enum CommandId : int {
   CmdEquations = 36,
   CmdExportAbel = 37,
   CmdChoosePort = 38,
+  CmdSimulate = 39,
 };

@@ -11,6 +11,7 @@
 #include "commands/command_ids.h"
 #include "commands/device_commands.h"
 #include "commands/logic_commands.h"
+#include "commands/pin_panel.h"
 #include "commands/programmer_port.h"
 #include "platform/window.h"
 
@@ -63,6 +64,8 @@ CommandResult RunAction(int commandId) {
       return RunEquationsCommand();
     case CmdExportAbel:
       return RunExportAbelCommand();
+    case CmdSimulate:
+      return RunSimulatePanelCommand();
     case CmdChoosePort:
       return RunChoosePortCommand();
     case CmdAbout:
@@ -104,6 +107,7 @@ CommandResult RunCommandAction(int commandId) {
 void CloseCommand(const CommandResult& result) {
   // Still running: the closing line's event handling drops clicks too.
   commandRunning = true;
+  FollowLoadedMap();
   MessageLog(result.Status == CommandStatus::Aborted ? "-- aborted --" : ">>> done <<<", LevelPlain);
   FlushMessageLog();  // the closing line is always painted and the clicks queued before it dropped
   commandRunning = false;
@@ -123,4 +127,5 @@ void ResetDispatchState() {
   CurrentDesignPath.clear();
   commandRunning = false;
   ResetDeviceCommandState();
+  ResetPinPanelState();
 }

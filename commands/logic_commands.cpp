@@ -38,20 +38,11 @@ bool MapLoaded() {
   return TheWindow().LineCount(Pane::FuseMap) > 0 && FuseMapLength > 0;
 }
 
-// The loaded map decoded, or nothing after a line that says why (for a
-// device without decoding: unsupported + its name).
+// The loaded map decoded, or nothing after a line that says why.
 std::optional<MapLogic> LoadedLogic(const std::string& unsupported) {
-  if (!MapLoaded()) {
-    MessageLog("No fuse map loaded: open or read one first", LevelError);
-    return std::nullopt;
-  }
-  std::vector<std::uint8_t> fuses(FuseMap.begin(), FuseMap.begin() + FuseMapLength);
-  const PinNameSource names = PinNamesFor(LoadedJedecPath(), GalDevice.PinCount);
-  std::optional<MapLogic> logic =
-      DecodeMap(GalDevice.DeviceCode, GalDevice.Name, fuses, names.Names, names.From);
-  if (!logic) {
-    MessageLog(unsupported + GalDevice.Name, LevelError);
-  }
+  std::string why;
+  std::optional<MapLogic> logic = DecodeLoadedMap(unsupported, why);
+  if (!logic) MessageLog(why, LevelError);
   return logic;
 }
 
@@ -104,6 +95,21 @@ bool TakePalMap(std::int64_t fuseCount, const std::string& path) {
 
 }  // namespace
 
+const char* const SimulatedMapsOnly = "Simulation runs on GAL16V8, GAL20V8 and GAL22V10 maps only, not on a ";
+
+std::optional<MapLogic> DecodeLoadedMap(const std::string& unsupported, std::string& why) {
+  if (!MapLoaded()) {
+    why = "No fuse map loaded: open or read one first";
+    return std::nullopt;
+  }
+  std::vector<std::uint8_t> fuses(FuseMap.begin(), FuseMap.begin() + FuseMapLength);
+  const PinNameSource names = PinNamesFor(LoadedJedecPath(), GalDevice.PinCount);
+  std::optional<MapLogic> logic =
+      DecodeMap(GalDevice.DeviceCode, GalDevice.Name, fuses, names.Names, names.From);
+  if (!logic) why = unsupported + GalDevice.Name;
+  return logic;
+}
+
 std::string LoadedJedecPath() {
   if (CurrentDesignPath.empty()) return "";
   std::string extension = ExtensionOf(CurrentDesignPath);
@@ -131,8 +137,7 @@ CommandResult RunEquationsCommand() {
 
 SimulationOutcome RunSimulateCommand(const std::string& vectorFile) {
   SimulationOutcome outcome;
-  const std::optional<MapLogic> logic =
-      LoadedLogic("Vectors are run on GAL16V8, GAL20V8 and GAL22V10 maps only, not on a ");
+  const std::optional<MapLogic> logic = LoadedLogic(SimulatedMapsOnly);
   const auto fail = [&outcome](const std::string& why) {
     MessageLog(why, LevelError);
     outcome.Result = CommandFailed(why);
@@ -150,7 +155,7 @@ SimulationOutcome RunSimulateCommand(const std::string& vectorFile) {
     std::error_code error;
     const std::uintmax_t size = std::filesystem::file_size(vectorFile, error);
     if (text.empty() && (error || size != 0)) return fail("Can't access file " + vectorFile);
-    const AbelVectors found = ReadAbelVectors(text, logic->Arch->pins);
+    const AbelVectors found = ReadAbelVectors(text, logic->PinNames);
     if (!found.Problem.empty()) return fail(FilePart(vectorFile) + ": " + found.Problem);
     vectors = found.Vectors;
   } else {

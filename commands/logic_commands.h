@@ -3,13 +3,24 @@
 // map file without a window.
 #pragma once
 
+#include <optional>
 #include <string>
 
 #include "commands/command_result.h"
+#include "logic/map_logic.h"
 
 // The JEDEC file behind the loaded map: the opened file, or the one a
 // compile made; "" for a map read from a chip or none.
 std::string LoadedJedecPath();
+
+// The loaded map decoded, its pins named from its file. Nothing when no map
+// is loaded or its device has no decoding; `why` then holds the line that
+// says so (for the device: unsupported + its name).
+std::optional<MapLogic> DecodeLoadedMap(const std::string& unsupported, std::string& why);
+
+// The start of the line for a map whose device the simulation does not
+// know; the device's name ends it.
+extern const char* const SimulatedMapsOnly;
 
 // Logs the equations of the loaded map.
 CommandResult RunEquationsCommand();

@@ -11,6 +11,7 @@ namespace {
 struct Token {
   std::string Text;  // upper case; numbers with their radix prefix
   int Line = 0;
+  std::string Written;  // as the text has it, for the messages
 };
 
 bool IsWordChar(char c) {
@@ -32,21 +33,22 @@ std::vector<Token> Tokens(const std::string& text) {
     } else if (text.compare(at, 2, "//") == 0) {
       while (at < text.size() && text[at] != '\n') ++at;
     } else if (text.compare(at, 2, "->") == 0 || text.compare(at, 2, "..") == 0) {
-      tokens.push_back({text.substr(at, 2), line});
+      tokens.push_back({text.substr(at, 2), line, text.substr(at, 2)});
       at += 2;
     } else if (c == '.' && at + 2 < text.size() && text[at + 2] == '.' &&
                std::isalpha(static_cast<unsigned char>(text[at + 1]))) {
       tokens.push_back(
           {std::string(".") + static_cast<char>(std::toupper(static_cast<unsigned char>(text[at + 1]))) + ".",
-           line});
+           line, text.substr(at, 3)});
       at += 3;
     } else if (IsWordChar(c)) {
+      const std::size_t start = at;
       std::string word;
       while (at < text.size() && IsWordChar(text[at]))
         word += static_cast<char>(std::toupper(static_cast<unsigned char>(text[at++])));
-      tokens.push_back({word, line});
+      tokens.push_back({word, line, text.substr(start, at - start)});
     } else {
-      tokens.push_back({std::string(1, c), line});
+      tokens.push_back({std::string(1, c), line, std::string(1, c)});
       ++at;
     }
   }
@@ -82,7 +84,8 @@ std::optional<std::uint64_t> NumberOf(const std::string& text) {
 
 class Reader {
  public:
-  Reader(std::vector<Token> tokens, int pins) : tokens_(std::move(tokens)), pins_(pins) {}
+  Reader(std::vector<Token> tokens, const std::vector<std::string>& names)
+      : tokens_(std::move(tokens)), names_(names), pins_(static_cast<int>(names.size()) - 1) {}
 
   AbelVectors Read() {
     AbelVectors out;
@@ -150,16 +153,39 @@ class Reader {
     return true;
   }
 
-  // A pin number, or a range n..m: its pins in order.
+  // The pin a word names, compared without case as the design's names are;
+  // nothing, and why, for a word that names no pin or more than one.
+  std::optional<std::uint64_t> PinNamed() {
+    const std::string& word = tokens_[at_].Written;
+    int found = 0;
+    for (int pin = 1; pin <= pins_; ++pin) {
+      std::string name = names_[static_cast<std::size_t>(pin)];
+      for (char& c : name) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+      if (name != Peek()) continue;
+      if (found) {
+        problem_ = "\"" + word + "\" names pins " + std::to_string(found) + " and " + std::to_string(pin);
+        return std::nullopt;
+      }
+      found = pin;
+    }
+    if (!found) problem_ = "\"" + word + "\" names no pin of the map";
+    return found ? std::optional<std::uint64_t>(found) : std::nullopt;
+  }
+
+  // A pin number, a range n..m, or a pin's name: its pins in order.
   bool PinItem(std::vector<int>& group) {
-    const std::optional<std::uint64_t> first = NumberOf(Peek());
+    const bool named =
+        !Peek().empty() && (std::isalpha(static_cast<unsigned char>(Peek()[0])) || Peek()[0] == '_');
+    const std::optional<std::uint64_t> first = named ? PinNamed() : NumberOf(Peek());
     if (!first) {
-      problem_ = "a pin number expected" + (Peek().empty() ? std::string() : ", not \"" + Peek() + "\"");
+      if (!named)
+        problem_ =
+            "a pin number or name expected" + (Peek().empty() ? std::string() : ", not \"" + Peek() + "\"");
       return false;
     }
     ++at_;
     std::uint64_t last = *first;
-    if (Peek() == "..") {
+    if (!named && Peek() == "..") {
       ++at_;
       const std::optional<std::uint64_t> end = NumberOf(Peek());
       if (!end) {
@@ -252,6 +278,7 @@ class Reader {
   }
 
   std::vector<Token> tokens_;
+  const std::vector<std::string>& names_;
   int pins_;
   std::size_t at_ = 0;
   std::string problem_;
@@ -259,6 +286,6 @@ class Reader {
 
 }  // namespace
 
-AbelVectors ReadAbelVectors(const std::string& text, int pins) {
-  return Reader(Tokens(text), pins).Read();
+AbelVectors ReadAbelVectors(const std::string& text, const std::vector<std::string>& names) {
+  return Reader(Tokens(text), names).Read();
 }

@@ -80,6 +80,14 @@ class Window {
 
   // The window's title; windows without one ignore it.
   virtual void SetTitle(const std::string& /*title*/) {}
+
+  // The Simulate panel beside the window, which shows the pin simulation the
+  // commands hold: open it, or bring it to the front when it is open.
+  // Windows without one ignore it.
+  virtual void OpenPinPanel() {}
+  // The held simulation was made anew (another map was loaded): the open
+  // panel shows it from the start.
+  virtual void RefreshPinPanel() {}
 };
 
 // The window in use; never null once the program or a test has installed one.

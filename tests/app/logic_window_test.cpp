@@ -1,6 +1,7 @@
 // Logic read back in the window: Tools > Equations after Open logs the
 // equations, File > Export ABEL design writes a design the compiler takes,
-// and opening a PAL map asks for its type and loads the GAL map.
+// opening a PAL map asks for its type and loads the GAL map, and Tools >
+// Simulate opens the pin panel beside the window.
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -8,16 +9,20 @@
 #include <QComboBox>
 #include <QFileDialog>
 #include <QInputDialog>
+#include <QLabel>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QTimer>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 
 #include "app/main_window.h"
+#include "app/simulate_panel.h"
 #include "commands/command_ids.h"
 #include "commands/dispatch.h"
 #include "commands/main_loop.h"
+#include "commands/pin_panel.h"
 #include "tests/app/design_compiles.h"
 #include "tests/app/shown_window.h"
 
@@ -121,6 +126,34 @@ TEST_F(LogicWindow, APalMapAsksForTheTypeInOneListHeadedByTheHeadersType) {
       EXPECT_TRUE(Logged("q14, pin 14: registered, tri-state, active low"));
     }
   }
+}
+
+// The counter of count4.jed: mode 1 (I0, pin 18, high) loads A, all low, at
+// the clock; Q0 on pin 17 shows /Q, high at power-up.
+TEST_F(LogicWindow, SimulateShowsThePinsBesideTheWindowAndStepsThemThroughItsButtons) {
+  Open(std::string(QUELVOX_TESTDATA_DIR) + "/abel/classic/count4.jed");
+  window_.commandAction(CmdSimulate)->trigger();
+  ASSERT_EQ(window_.WaitEvent(0).Code, CmdSimulate);
+  DispatchCommand(CmdSimulate);
+  SimulatePanel* panel = window_.pinPanel();
+  ASSERT_NE(panel, nullptr);
+  QCoreApplication::processEvents();
+  EXPECT_TRUE(panel->isVisible());
+  EXPECT_FALSE(panel->geometry().intersects(window_.frameGeometry()));
+  ASSERT_NE(panel->levelLabel(17), nullptr);
+  EXPECT_EQ(panel->levelLabel(17)->text(), "1");
+  EXPECT_EQ(panel->registerLabel(17)->text(), "0");
+  EXPECT_EQ(panel->driveButton(1), nullptr);  // the clock: its button pulses it
+  panel->driveButton(18)->click();
+  EXPECT_EQ(panel->driveButton(18)->text(), "1");
+  panel->clockButton()->click();
+  EXPECT_EQ(panel->levelLabel(17)->text(), "0");
+  EXPECT_EQ(panel->registerLabel(17)->text(), "1");
+
+  panel->close();
+  QCoreApplication::processEvents();
+  EXPECT_FALSE(panel->isVisible());
+  EXPECT_FALSE(ThePinPanel().Open);
 }
 
 }  // namespace

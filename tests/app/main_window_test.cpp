@@ -109,7 +109,7 @@ TEST_F(Window, MenusCarryTheirTextsAndCommands) {
         {"ATMEL Conditioning", 23},
         {"", 0},
         {"Port...", 38}}},
-      {"Tools", {{"Supply test", 24}, {"Equations", 36}}},
+      {"Tools", {{"Supply test", 24}, {"Equations", 36}, {"Simulate...", 39}}},
       {"?", {{"Supported Devices", 26}, {"About", 25}}},
   };
   const QList<QAction*> menus = window_.menuBar()->actions();

@@ -170,7 +170,7 @@ TEST(Cli, LogicCommands) {
 // them as the classic compiler's .sim says (exit 0), a map with a product
 // term cleared or a loop that oscillates fails at the vectors concerned
 // (exit 3), and a map it cannot run says why (exit 1). --vectors takes
-// TEST_VECTORS over pin numbers instead, and says where one is wrong.
+// TEST_VECTORS over pin numbers or names instead, and says where one is wrong.
 TEST(Cli, SimulateRunsTheMapsOwnVectors) {
   const std::string classic = std::string(QUELVOX_TESTDATA_DIR) + "/abel/classic/";
   for (const char* name : {"actlow", "barrel",  "bcd7",    "binbcd",  "bjack",    "cnt10p",  "count116",
@@ -224,6 +224,10 @@ TEST(Cli, SimulateRunsTheMapsOwnVectors) {
   WriteBytes(dir / "count.tv", "TEST_VECTORS ([1, 2] -> 20)\n[0, 0] -> 1;\n[0, 0, 1] -> 1;\n");
   WriteBytes(dir / "value.tv", "([1, 2] -> 20)\n[0, .Q.] -> 1;\n");
   WriteBytes(dir / "empty.tv", "");
+  // The names of the map's NOTE PINS, in any case, beside numbers.
+  WriteBytes(dir / "names.tv",
+             "TEST_VECTORS ([Clock, in1, IN2] -> [out4, 21, out2, out1])\n[.C., 0, 0] -> ^b0101;\n");
+  WriteBytes(dir / "unknown.tv", "([clock, in9] -> out1)\n[.C., 0] -> 1;\n");
   struct Case {
     std::vector<std::string> Args;
     int Status;
@@ -240,7 +244,7 @@ TEST(Cli, SimulateRunsTheMapsOwnVectors) {
       {{dir / "short.jed"}, 1, "\nERROR!\nVector V0001 has 5 pins, the device 20\n>>> done <<<\n"},
       {{dir / "ra10.jed"},
        1,
-       "\nERROR!\nVectors are run on GAL16V8, GAL20V8 and GAL22V10 maps only, not on a GAL20RA10\n"},
+       "\nERROR!\nSimulation runs on GAL16V8, GAL20V8 and GAL22V10 maps only, not on a GAL20RA10\n"},
       {{actlow, "--vectors", dir / "act.tv"},
        0,
        "Vector file: 'act.tv'  Part: 'GAL22V10'\n"
@@ -260,6 +264,10 @@ TEST(Cli, SimulateRunsTheMapsOwnVectors) {
        1,
        "\nERROR!\nvalue.tv: Test vectors, line 2: \".Q.\" is no test value\n"},
       {{actlow, "--vectors", dir / "empty.tv"}, 1, "\nERROR!\nempty.tv: Test vectors, line 1: "},
+      {{actlow, "--vectors", dir / "names.tv"}, 0, "\nV0001  C 0 0 L H L H\n\n1 out of 1 vectors passed.\n"},
+      {{actlow, "--vectors", dir / "unknown.tv"},
+       1,
+       "\nERROR!\nunknown.tv: Test vectors, line 1: \"in9\" names no pin of the map\n"},
   };
   for (const Case& c : cases) {
     std::vector<std::string> args{"simulate", "--brief"};

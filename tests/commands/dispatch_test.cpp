@@ -15,6 +15,7 @@
 #include "commands/command_ids.h"
 #include "commands/design_state.h"
 #include "commands/device_commands.h"
+#include "commands/pin_panel.h"
 #include "devices/gal_device.h"
 #include "fuses/fuse_map_view.h"
 #include "programmer/link_buffers.h"
@@ -139,7 +140,7 @@ TEST(Dispatch, ReadClearsTheDesignPathEvenWithoutHardware) {
 // Equations and Export ABEL design need a shown map of a type they decode;
 // otherwise they fail after one line, before any dialog.
 TEST(Dispatch, LogicCommandsWithoutAMapTheyReadFail) {
-  for (int id : {CmdEquations, CmdExportAbel}) {
+  for (int id : {CmdEquations, CmdExportAbel, CmdSimulate}) {
     for (const int shownDevice : {-1, 80}) {  // nothing shown; a GAL18V10 map
       TestWindowScope scope;
       if (shownDevice >= 0) {
@@ -150,11 +151,13 @@ TEST(Dispatch, LogicCommandsWithoutAMapTheyReadFail) {
       const CommandResult result = DispatchCommand(id);
       EXPECT_EQ(result.Status, CommandStatus::Failed) << id;
       const std::string line =
-          shownDevice < 0
-              ? "No fuse map loaded: open or read one first"
+          shownDevice < 0 ? "No fuse map loaded: open or read one first"
+          : id == CmdSimulate
+              ? "Simulation runs on GAL16V8, GAL20V8 and GAL22V10 maps only, not on a GAL18V10"
               : "Equations are read from GAL16V8, GAL20V8 and GAL22V10 maps only, not from a GAL18V10";
       EXPECT_EQ(scope.window().LogLines, (std::vector<std::string>{"ERROR!", line, ">>> done <<<"})) << id;
       EXPECT_TRUE(scope.window().Dialogs.empty()) << id;
+      EXPECT_EQ(scope.window().PinPanelOpens, 0) << id;
     }
   }
 }
@@ -728,6 +731,50 @@ TEST(Dispatch, ExportAbelRefusesTheLoadedMapsOwnFile) {
     EXPECT_EQ(ReadBytes(dir / "count4.jed"), map);
     EXPECT_EQ(ReadBytes(dir / "count4.abl"), "MODULE count4");
   }
+}
+
+// Tools > Simulate holds the loaded map's pins while the panel is open: a
+// new user signature keeps them as they are, another map (or none) starts
+// them anew, and once the panel is closed nothing follows.
+TEST(Dispatch, SimulateFollowsTheLoadedMapWhileThePanelIsOpen) {
+  const std::string classic = std::string(QUELVOX_TESTDATA_DIR) + "/abel/classic/";
+  TestWindowScope scope;
+  auto& w = scope.window();
+  const PinPanelState& panel = ThePinPanel();
+  w.AnswerDialog(classic + "count4.jed");
+  DispatchCommand(CmdOpenMenu);
+  EXPECT_TRUE(DispatchCommand(CmdSimulate).IsDone());
+  EXPECT_EQ(w.PinPanelOpens, 1);
+  ASSERT_TRUE(panel.Open && panel.Simulation);
+  EXPECT_EQ(panel.Simulation->At(17).Name, "Q0");
+  ThePinPanel().Simulation->Drive(18, 1);  // load A (all low) at the clock
+  ThePinPanel().Simulation->Clock();
+  EXPECT_EQ(panel.Simulation->At(17).Level, '0');
+
+  w.TextAnswers.push_back("NEW");
+  ASSERT_TRUE(DispatchCommand(CmdSetUserSignature).IsDone());
+  EXPECT_EQ(w.PinPanelRefreshes, 0);
+  EXPECT_EQ(panel.Simulation->At(17).Level, '0');
+
+  w.AnswerBox(BoxAnswer::Yes);  // the new signature is not saved
+  w.AnswerDialog(classic + "actlow.jed");
+  DispatchCommand(CmdOpenMenu);
+  EXPECT_EQ(w.PinPanelRefreshes, 1);
+  ASSERT_TRUE(panel.Simulation);
+  EXPECT_EQ(panel.Simulation->DeviceName(), "GAL22V10");
+  EXPECT_EQ(panel.Simulation->At(20).Level, '1');  // at power-up
+
+  w.AnswerDialog(classic + "missing.jed");
+  DispatchCommand(CmdOpenMenu);
+  EXPECT_EQ(w.PinPanelRefreshes, 2);
+  EXPECT_FALSE(panel.Simulation);
+  EXPECT_EQ(panel.Note, "No fuse map loaded: open or read one first");
+
+  ClosePinPanel();
+  w.AnswerDialog(classic + "count4.jed");
+  DispatchCommand(CmdOpenMenu);
+  EXPECT_EQ(w.PinPanelRefreshes, 2);
+  EXPECT_FALSE(panel.Open || panel.Simulation);
 }
 
 }  // namespace

@@ -67,6 +67,8 @@ class RecordingWindow final : public Window {
   std::string Clipboard;
   std::string Title;               // the window title, as last set
   std::map<int, bool> CheckMarks;  // by CommandId, as last set
+  int PinPanelOpens = 0;           // OpenPinPanel calls
+  int PinPanelRefreshes = 0;       // RefreshPinPanel calls
 
   // Events that TakePendingEvent hands out, and those WaitEvent hands out.
   // When WaitEvent has nothing left it returns a close event.
@@ -106,6 +108,8 @@ class RecordingWindow final : public Window {
   WindowEvent WaitEvent(int limitMs) override;
   void Beep(int frequencyHz, int durationMs) override;
   void SetTitle(const std::string& title) override { Title = title; }
+  void OpenPinPanel() override { ++PinPanelOpens; }
+  void RefreshPinPanel() override { ++PinPanelRefreshes; }
 };
 
 // Installs a fresh recording window and resets the program state for the
