@@ -48,24 +48,21 @@ GalArchitecture MakeV8(Family family) {
   return d;
 }
 
-GalArchitecture Make22V10() {
+GalArchitecture MakeMacrocells(Family family, const galmaps::MacrocellMap& map) {
   GalArchitecture d;
-  d.family = Family::Gal22V10;
-  d.name = "GAL22V10";
-  d.pins = 24;
-  d.columns = 44;
-  d.rows = 132;
-  d.s0_base = 5808;
-  d.ues_base = 5828;
-  d.fuses = 5892;
-  d.ar_row = 0;
-  d.sp_row = 131;
-  // Sum terms per cell, pin 23 down to pin 14; each cell's OE row leads its block.
-  const int terms[] = {8, 10, 12, 14, 16, 16, 14, 12, 10, 8};
-  int row = 1;
-  for (int i = 0; i < 10; ++i) {
-    d.cells.push_back({23 - i, row, terms[i] + 1});
-    row += terms[i] + 1;
+  d.family = family;
+  d.name = map.name;
+  d.pins = map.pins;
+  d.columns = map.Columns();
+  d.rows = map.Rows();
+  d.s0_base = map.s0_base;
+  d.ues_base = map.ues;
+  d.fuses = map.Fuses();
+  d.ar_row = map.ResetRow();
+  d.sp_row = map.PresetRow();
+  for (int i = 0; i < map.cell_count; ++i) {
+    const galmaps::MacrocellCell& cell = map.cells[static_cast<std::size_t>(i)];
+    d.cells.push_back({cell.pin, map.OeRow(i), cell.terms + 1});
   }
   return d;
 }
@@ -92,20 +89,19 @@ const PinColumns k20V8Columns[] = {
 
 }  // namespace
 
+const galmaps::MacrocellMap* MacrocellMapOf(Family family) {
+  return family == Family::Gal22V10 ? &galmaps::Map22V10 : nullptr;
+}
+
 const GalArchitecture& DeviceOf(Family family) {
   static const GalArchitecture k16 = MakeV8(Family::Gal16V8);
   static const GalArchitecture k20 = MakeV8(Family::Gal20V8);
-  static const GalArchitecture k22 = Make22V10();
+  static const GalArchitecture k22 = MakeMacrocells(Family::Gal22V10, galmaps::Map22V10);
   return family == Family::Gal16V8 ? k16 : family == Family::Gal20V8 ? k20 : k22;
 }
 
 int ReadColumn(const GalArchitecture& d, GalMode mode, int pin) {
-  if (d.family == Family::Gal22V10) {
-    if (pin >= 1 && pin <= 11) return 4 * (pin - 1);
-    if (pin == 13) return 42;
-    if (pin >= 14 && pin <= 23) return 4 * (23 - pin) + 2;
-    return -1;
-  }
+  if (const galmaps::MacrocellMap* map = MacrocellMapOf(d.family)) return map->ColumnOf(pin);
   auto pick = [&](const auto& table) {
     for (const PinColumns& p : table) {
       if (p.pin != pin) continue;

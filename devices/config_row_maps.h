@@ -8,6 +8,8 @@
 #include <cstdint>
 #include <initializer_list>
 
+#include "galmaps/macrocell_maps.h"
+
 // Groups × Size entries: entry j of group g is First + g × GroupStep + j × Step.
 // With Source set, those numbers are positions in another map instead.
 struct MapRun {
@@ -39,6 +41,10 @@ constexpr MapRun Every(std::int32_t first, std::int32_t step, std::int32_t count
 // (first, second) for the first pair, each next pair moved by pairStep.
 constexpr MapRun Pairs(std::int32_t first, std::int32_t second, std::int32_t count, std::int32_t pairStep) {
   return {first, second - first, 2, count, pairStep};
+}
+// The S1, S0 pairs of a macrocell family, its first cell's first.
+constexpr MapRun SelectorPairs(const galmaps::MacrocellMap& map) {
+  return Pairs(map.S1(0), map.S0(0), map.cell_count, 2);
 }
 // Entries from .. to of another map, in order.
 template <std::size_t N>
@@ -72,7 +78,7 @@ inline constexpr auto Cfg20V8 = BuildMap<82>(
 inline constexpr auto Cfg20V8Alt = BuildMap<82>(
     {Up(2560, 2563), Fuse(2705), Up(2632, 2635), Up(2640, 2703), Up(2636, 2639), Fuse(2704), Up(2564, 2567)});
 inline constexpr auto Cfg18V10 = BuildMap<20>({Pairs(3457, 3456, 10, 2)});
-inline constexpr auto Cfg22V10 = BuildMap<20>({Pairs(5809, 5808, 10, 2)});
+inline constexpr auto Cfg22V10 = BuildMap<20>({SelectorPairs(galmaps::Map22V10)});
 inline constexpr auto Cfg26CV12 = BuildMap<24>({Pairs(6345, 6344, 12, 2)});
 inline constexpr auto Cfg20RA10 = BuildMap<10>({Up(3200, 3209)});
 inline constexpr auto Cfg20XV10 = BuildMap<31>(

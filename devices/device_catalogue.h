@@ -63,6 +63,9 @@ struct ControlRows {
   std::uint8_t EraseAllFlag;
 };
 
+// The macrocell families' geometry comes from their shared maps.
+inline constexpr const galmaps::MacrocellMap& M22 = galmaps::Map22V10;
+
 // clang-format off
 inline constexpr DeviceIdentity DeviceIdentities[] = {
   // code  name          pins  fuses rows length addr flag  map         layout
@@ -78,10 +81,10 @@ inline constexpr DeviceIdentity DeviceIdentities[] = {
   {  97, "GAL20RA10B",   24, 3274, 40,  80,  6,  0, Cfg20RA10,  Layout20RA10},
   { 101, "GAL20XV10",    24, 1671, 40,  40,  6,  0, Cfg20XV10,  Layout20XV10},
   { 102, "GAL20XV10B",   24, 1671, 40,  40,  6,  0, Cfg20XV10,  Layout20XV10},
-  {  72, "GAL22V10",     24, 5892, 44, 132,  6,  0, Cfg22V10,   Layout22V10},
-  {  73, "GAL22V10AZ",   24, 5892, 44, 132,  6,  0, Cfg22V10,   Layout22V10},
-  { 131, "ATF22V10B",    24, 5892, 44, 132,  6,  0, Cfg22V10,   Layout22V10},
-  { 132, "ATF22V10C",    24, 5892, 44, 132,  6,  1, Cfg22V10,   Layout22V10},
+  {  72, "GAL22V10",     24, M22.Fuses(), M22.Columns(), M22.Rows(), 6, 0, Cfg22V10, Layout22V10},
+  {  73, "GAL22V10AZ",   24, M22.Fuses(), M22.Columns(), M22.Rows(), 6, 0, Cfg22V10, Layout22V10},
+  { 131, "ATF22V10B",    24, M22.Fuses(), M22.Columns(), M22.Rows(), 6, 0, Cfg22V10, Layout22V10},
+  { 132, "ATF22V10C",    24, M22.Fuses(), M22.Columns(), M22.Rows(), 6, 1, Cfg22V10, Layout22V10},
   {  88, "GAL26CV12",    28, 6432, 52, 122,  6,  0, Cfg26CV12,  Layout26CV12},
   {  89, "GAL26CV12B",   28, 6432, 52, 122,  6,  0, Cfg26CV12,  Layout26CV12},
   {  93, "GAL26V12C",    28, 7912, 52, 150,  6,  0, Cfg26V12,   Layout26V12C},
@@ -98,8 +101,8 @@ inline constexpr SignatureRows DeviceSignatureRows[] = {
   {{80},                  0,     44,     3476,   8,     0,     0,     58,      0},
   {{96, 97},              0,     40,     3210,   8,     0,     0,     58,      0},
   {{101, 102},            0,     44,     1631,   5,     0,     0,     58,      0},
-  {{72, 73},              0,     44,     5828,   8,     0,     0,     58,      0},
-  {{131, 132},            0,     44,     5828,   8,    68,     0,     58,      0},
+  {{72, 73},              0,     44,  M22.ues,   8,     0,     0,     58,      0},
+  {{131, 132},            0,     44,  M22.ues,   8,    68,     0,     58,      0},
   {{88, 89},              0,     52,     6368,   8,     0,     0,     58,      0},
   {{93},                  0,     52,     7848,   8,     0,     0,     58,      0},
   {{64, 65},              0,    195,     8222,   9,    20,     0,    193,     20},
