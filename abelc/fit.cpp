@@ -32,6 +32,25 @@ std::string Quote(const std::string& name) {
   return "'" + name + "'";
 }
 
+// The output pins as runs, lowest first: "12 to 19", "9 and 11 to 19".
+std::string OutputPins(const GalArchitecture& d) {
+  std::vector<int> pins;
+  for (const OutputCell& c : d.cells) pins.push_back(c.pin);
+  std::sort(pins.begin(), pins.end());
+  std::vector<std::string> runs;
+  for (std::size_t i = 0; i < pins.size();) {
+    std::size_t j = i;
+    while (j + 1 < pins.size() && pins[j + 1] == pins[j] + 1) ++j;
+    runs.push_back(j == i ? std::to_string(pins[i])
+                          : std::to_string(pins[i]) + " to " + std::to_string(pins[j]));
+    i = j + 1;
+  }
+  std::string text;
+  for (std::size_t i = 0; i < runs.size(); ++i)
+    text += (i == 0 ? "" : i + 1 == runs.size() ? " and " : ", ") + runs[i];
+  return text;
+}
+
 class Fitter {
  public:
   Fitter(const LogicModel& m, const MinimisedDesign& md, const GalArchitecture& d)
@@ -172,7 +191,7 @@ bool Fitter::Prepare(Diagnostics& diags) {
         NoteRead(e);
       }
     }
-    // The 22V10's reset and preset rows serve every register alike.
+    // A macrocell family's reset and preset rows serve every register alike.
     if (o.registered && !d_.IsV8()) {
       auto same = [](const std::optional<MinimisedFunction>& a, const std::optional<MinimisedFunction>& b) {
         if (a.has_value() != b.has_value()) return false;
@@ -346,8 +365,7 @@ std::optional<FitResult> Fitter::Place(GalMode mode, Diagnostics& diags, bool& m
       if (!d_.IsCellPin(pin)) {
         error(sig.pos,
               Quote(sig.name) + " is an output, but pin " + std::to_string(pin) + " of the " + dev +
-                  " is an input pin; outputs go on pins " + std::to_string(d_.cells.back().pin) + " to " +
-                  std::to_string(d_.cells.front().pin),
+                  " is an input pin; outputs go on pins " + OutputPins(d_),
               false);
         continue;
       }
@@ -556,6 +574,8 @@ FitResult Fitter::Write(GalMode mode, const std::vector<int>& pin_of, Diagnostic
 }
 
 std::string PartName(const LogicModel& m, const GalArchitecture& d, GalMode mode) {
+  if (d.family == Family::Gal18V10) return "P18V10G";
+  if (d.family == Family::Gal26CV12) return "P26CV12";
   if (!d.IsV8()) return m.device.part == "P22V10" ? "P22V10" : "P22V10G";
   std::string base = d.family == Family::Gal16V8 ? "P16V8" : "P20V8";
   return base + (mode == GalMode::Registered ? "R" : mode == GalMode::Complex ? "C" : "S");

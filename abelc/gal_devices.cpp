@@ -32,6 +32,8 @@ GalArchitecture MakeV8(Family family) {
   d.family = family;
   d.name = small ? "GAL16V8" : "GAL20V8";
   d.pins = small ? 20 : 24;
+  d.gnd = d.pins / 2;
+  d.vcc = d.pins;
   d.columns = small ? 32 : 40;
   d.rows = 64;
   const int base = d.rows * d.columns;
@@ -53,6 +55,8 @@ GalArchitecture MakeMacrocells(Family family, const galmaps::MacrocellMap& map) 
   d.family = family;
   d.name = map.name;
   d.pins = map.pins;
+  d.gnd = map.gnd;
+  d.vcc = map.vcc;
   d.columns = map.Columns();
   d.rows = map.Rows();
   d.s0_base = map.s0_base;
@@ -90,14 +94,36 @@ const PinColumns k20V8Columns[] = {
 }  // namespace
 
 const galmaps::MacrocellMap* MacrocellMapOf(Family family) {
-  return family == Family::Gal22V10 ? &galmaps::Map22V10 : nullptr;
+  switch (family) {
+    case Family::Gal22V10:
+      return &galmaps::Map22V10;
+    case Family::Gal18V10:
+      return &galmaps::Map18V10;
+    case Family::Gal26CV12:
+      return &galmaps::Map26CV12;
+    default:
+      return nullptr;
+  }
 }
 
 const GalArchitecture& DeviceOf(Family family) {
   static const GalArchitecture k16 = MakeV8(Family::Gal16V8);
   static const GalArchitecture k20 = MakeV8(Family::Gal20V8);
   static const GalArchitecture k22 = MakeMacrocells(Family::Gal22V10, galmaps::Map22V10);
-  return family == Family::Gal16V8 ? k16 : family == Family::Gal20V8 ? k20 : k22;
+  static const GalArchitecture k18 = MakeMacrocells(Family::Gal18V10, galmaps::Map18V10);
+  static const GalArchitecture k26 = MakeMacrocells(Family::Gal26CV12, galmaps::Map26CV12);
+  switch (family) {
+    case Family::Gal16V8:
+      return k16;
+    case Family::Gal20V8:
+      return k20;
+    case Family::Gal18V10:
+      return k18;
+    case Family::Gal26CV12:
+      return k26;
+    default:
+      return k22;
+  }
 }
 
 int ReadColumn(const GalArchitecture& d, GalMode mode, int pin) {

@@ -12,7 +12,7 @@
 
 namespace abelc {
 
-enum class GalMode { Simple, Complex, Registered, Macrocells };  // the last: 22V10
+enum class GalMode { Simple, Complex, Registered, Macrocells };  // the last: 22V10 and its kin
 
 const char* ModeName(GalMode mode);  // "simple", "complex", "registered", "macrocell"
 
@@ -32,11 +32,12 @@ struct GalArchitecture {
   int oe_pin = 0;  // registered mode's /OE pin (16V8, 20V8)
   // 16V8 / 20V8: one bit per cell, highest pin first, and one per row.
   int xor_base = 0, ues_base = 0, ac1_base = 0, ptd_base = 0, syn = 0, ac0 = 0;
-  // 22V10: S0 (polarity) and S1 (bypass) per cell, pin 23 first; AR and SP rows.
+  // Macrocells: S0 (polarity) and S1 (bypass) per cell, in row order; AR and SP rows.
   int s0_base = 0, ar_row = 0, sp_row = 0;
   bool IsV8() const { return family == Family::Gal16V8 || family == Family::Gal20V8; }
-  int Gnd() const { return pins / 2; }
-  int Vcc() const { return pins; }
+  int gnd = 0, vcc = 0;
+  int Gnd() const { return gnd; }
+  int Vcc() const { return vcc; }
   const OutputCell* CellAt(int pin) const;
   bool IsCellPin(int pin) const { return CellAt(pin) != nullptr; }
 };

@@ -109,7 +109,7 @@ std::string JedecText(const OutputContext& c) {
     fields.push_back({d.syn, 1});
     fields.push_back({d.ac0, 1});
   } else {
-    fields.push_back({d.s0_base, 20});
+    fields.push_back({d.s0_base, 2 * static_cast<int>(d.cells.size())});
   }
   constexpr int kSignatureFuses = 64;
   if (d.ues_base + kSignatureFuses <= count && any_set(d.ues_base, kSignatureFuses))

@@ -77,9 +77,9 @@ inline constexpr auto Cfg20V8 = BuildMap<82>(
     {Up(2640, 2671), Up(2560, 2563), Fuse(2705), Up(2632, 2639), Fuse(2704), Up(2564, 2567), Up(2672, 2703)});
 inline constexpr auto Cfg20V8Alt = BuildMap<82>(
     {Up(2560, 2563), Fuse(2705), Up(2632, 2635), Up(2640, 2703), Up(2636, 2639), Fuse(2704), Up(2564, 2567)});
-inline constexpr auto Cfg18V10 = BuildMap<20>({Pairs(3457, 3456, 10, 2)});
+inline constexpr auto Cfg18V10 = BuildMap<20>({SelectorPairs(galmaps::Map18V10)});
 inline constexpr auto Cfg22V10 = BuildMap<20>({SelectorPairs(galmaps::Map22V10)});
-inline constexpr auto Cfg26CV12 = BuildMap<24>({Pairs(6345, 6344, 12, 2)});
+inline constexpr auto Cfg26CV12 = BuildMap<24>({SelectorPairs(galmaps::Map26CV12)});
 inline constexpr auto Cfg20RA10 = BuildMap<10>({Up(3200, 3209)});
 inline constexpr auto Cfg20XV10 = BuildMap<31>(
     {Fuse(1630), Fuse(1628), Fuse(1629), Up(1620, 1622), Up(1610, 1614), Up(1600, 1604), Fuse(1627), Fuse(1626),

@@ -1,11 +1,9 @@
 // The fuse maps of the GAL families whose output cells are macrocells with
 // S0 (polarity) and S1 (register bypass) each: GAL22V10, GAL18V10 and
-// GAL26CV12. Row 0 is the asynchronous reset shared by every register, the
-// last row the synchronous preset; between them each cell's block, its OE
-// row followed by its sum-term rows. S0/S1 pairs follow the array, the
-// first cell's first, then the 64 fuses of the signature (UES). These are
-// the one description of those maps: the device model and the compiler
-// both read them.
+// GAL26CV12 (docs/gal-macrocell-maps.md gives them as tables). Row 0 is the asynchronous reset shared by
+// every register, the last row the synchronous preset; between them each cell's block, its OE row followed by
+// its sum-term rows. S0/S1 pairs follow the array, the first cell's first, then the 64 fuses of the signature
+// (UES). These are the one description of those maps: the device model and the compiler both read them.
 #pragma once
 
 #include <array>
@@ -60,8 +58,25 @@ inline constexpr MacrocellMap Map22V10{
     22, {1, 23, 2, 22, 3, 21, 4, 20, 5, 19, 6, 18, 7, 17, 8, 16, 9, 15, 10, 14, 11, 13},
     10, {{{23, 8}, {22, 10}, {21, 12}, {20, 14}, {19, 16}, {18, 16}, {17, 14}, {16, 12}, {15, 10}, {14, 8}}},
     5808, 5828};
+inline constexpr MacrocellMap Map18V10{
+    "GAL18V10", 20, 10, 20,
+    18, {1, 19, 2, 18, 3, 17, 4, 16, 5, 15, 6, 14, 7, 13, 8, 12, 11, 9},
+    10, {{{19, 8}, {18, 8}, {17, 8}, {16, 8}, {15, 10}, {14, 10}, {13, 8}, {12, 8}, {11, 8}, {9, 8}}},
+    3456, 3476};
+inline constexpr MacrocellMap Map26CV12{
+    "GAL26CV12", 28, 21, 7,
+    26, {1, 28, 2, 27, 3, 26, 4, 25, 5, 24, 6, 23, 8, 22, 9, 20, 10, 19, 11, 18, 12, 17, 13, 16, 14, 15},
+    12, {{{27, 8}, {26, 8}, {25, 8}, {24, 8}, {23, 10}, {22, 12}, {20, 12}, {19, 10}, {18, 8}, {17, 8}, {16, 8},
+          {15, 8}}},
+    6344, 6368};
 // clang-format on
 
-static_assert(Map22V10.Rows() == 132 && Map22V10.S0(0) == Map22V10.Rows() * Map22V10.Columns());
+// Each map's S0/S1 pairs follow its array, and its signature them.
+constexpr bool Consistent(const MacrocellMap& m) {
+  return m.S0(0) == m.Rows() * m.Columns() && m.ues == m.S0(m.cell_count);
+}
+static_assert(Map22V10.Rows() == 132 && Consistent(Map22V10));
+static_assert(Map18V10.Rows() == 96 && Consistent(Map18V10));
+static_assert(Map26CV12.Rows() == 122 && Consistent(Map26CV12));
 
 }  // namespace galmaps
