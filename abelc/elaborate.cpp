@@ -65,7 +65,8 @@ Family FamilyOf(const std::string& part, char& mode, bool& plcc) {
       {"ATF22V10", Family::Gal22V10, 0},   {"ATF22V10B", Family::Gal22V10, 0},
       {"ATF22V10C", Family::Gal22V10, 0},  {"P18V10G", Family::Gal18V10, 0},
       {"GAL18V10", Family::Gal18V10, 0},   {"P26CV12", Family::Gal26CV12, 0},
-      {"GAL26CV12", Family::Gal26CV12, 0},
+      {"GAL26CV12", Family::Gal26CV12, 0}, {"P26V12", Family::Gal26V12, 0},
+      {"GAL26V12", Family::Gal26V12, 0},
   };
   for (const auto& p : kParts) {
     if (part == p.name) {
@@ -144,7 +145,7 @@ void Elaborator::Declare(const DeviceDecl& d) {
   }
   if (m_.device.family == Family::Unknown) {
     Fail(d.part_pos, "unknown device '" + d.part +
-                         "' (GAL16V8, GAL20V8, GAL22V10, GAL18V10 and GAL26CV12 parts are known)");
+                         "' (GAL16V8, GAL20V8, GAL22V10, GAL18V10, GAL26CV12 and GAL26V12 parts are known)");
   }
 }
 

@@ -40,8 +40,13 @@ FuseMapModel::FuseMapModel(Family family, std::vector<std::uint8_t> fuses) : fus
       c.sums = map->cells[static_cast<std::size_t>(i)].terms;
       c.invert = !Fuse(map->S0(i));
       c.registered = !Fuse(map->S1(i));
+      if (map->clock_base >= 0 && !Fuse(map->ClockSelect(i))) c.clock_pin = map->second_clock;
+      // The GAL26V12 reads the pin where its feedback fuse equals S1, else /Q.
+      c.reads_register =
+          map->feedback_base >= 0 ? Fuse(map->FeedbackSelect(i)) == c.registered : c.registered;
       cells_.push_back(c);
     }
+    if (map->second_clock) clock_pins_.push_back(map->second_clock);
     ar_row_ = map->ResetRow();
     sp_row_ = map->PresetRow();
   } else {
@@ -76,6 +81,7 @@ FuseMapModel::FuseMapModel(Family family, std::vector<std::uint8_t> fuses) : fus
         c.sums = 8;
       } else if (registered_mode && !ac1) {
         c.registered = true;
+        c.reads_register = true;
         c.oe_by_pin = true;
         c.first_sum = 8 * i;
         c.sums = 8;
@@ -131,7 +137,7 @@ int FuseMapModel::PinLevel(int pin) const {
 int FuseMapModel::ColumnValue(int column) const {
   const int pin = column_pins_[static_cast<std::size_t>(column / 2)];
   const Cell* c = CellAt(pin);
-  int value = c && c->registered ? 1 - c->q : PinLevel(pin);
+  int value = c && c->reads_register ? 1 - c->q : PinLevel(pin);
   return column % 2 ? 1 - value : value;
 }
 
@@ -199,7 +205,7 @@ void FuseMapModel::Settle() {
 }
 
 // Every register loads at once from the sums as they stood before the edge.
-void FuseMapModel::Clock() {
+void FuseMapModel::Clock(const std::vector<int>& rising) {
   ReadColumns();
   const bool preset = sp_row_ >= 0 && Row(sp_row_);
   std::vector<int> next;
@@ -213,17 +219,31 @@ void FuseMapModel::Clock() {
     }
   }
   for (std::size_t i = 0; i < cells_.size(); ++i) {
-    if (cells_[i].registered) cells_[i].q = next[i];
+    const bool clocked = std::find(rising.begin(), rising.end(), cells_[i].clock_pin) != rising.end();
+    if (cells_[i].registered && clocked) cells_[i].q = next[i];
   }
 }
 
+// The other inputs settle first; then the clock pins that rise clock their
+// registers, and take their new levels.
 void FuseMapModel::Apply(const std::vector<int>& drive) {
-  const int clock_before = drive_[1] > 0 ? 1 : 0;
-  for (std::size_t p = 2; p < drive_.size() && p < drive.size(); ++p) drive_[p] = drive[p];
+  auto is_clock = [&](std::size_t p) {
+    return std::find(clock_pins_.begin(), clock_pins_.end(), static_cast<int>(p)) != clock_pins_.end();
+  };
+  std::vector<int> rising;
+  for (int pin : clock_pins_) {
+    const std::size_t p = static_cast<std::size_t>(pin);
+    if (p < drive.size() && drive_[p] <= 0 && drive[p] > 0) rising.push_back(pin);
+  }
+  for (std::size_t p = 1; p < drive_.size() && p < drive.size(); ++p) {
+    if (!is_clock(p)) drive_[p] = drive[p];
+  }
   Settle();
-  const int clock_after = drive.size() > 1 && drive[1] > 0 ? 1 : 0;
-  if (!clock_before && clock_after) Clock();
-  if (drive.size() > 1) drive_[1] = drive[1];
+  if (!rising.empty()) Clock(rising);
+  for (int pin : clock_pins_) {
+    const std::size_t p = static_cast<std::size_t>(pin);
+    if (p < drive.size()) drive_[p] = drive[p];
+  }
   Settle();
 }
 

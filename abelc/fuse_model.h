@@ -49,6 +49,8 @@ class FuseMapModel {
     bool invert = false;      // the pin shows the complement of the sum (or of Q in a macrocell)
     bool buffer_off = false;  // never drives its pin
     bool oe_by_pin = false;   // enabled by the /OE pin (16V8/20V8 registers)
+    int clock_pin = 1;
+    bool reads_register = false;  // the array reads /Q, not the pin
     int q = 0;
     int level = 0;  // last computed output level
     bool enabled = false;
@@ -63,7 +65,7 @@ class FuseMapModel {
   bool Sum(const Cell& c) const;
   int PinLevel(int pin) const;
   void Settle();
-  void Clock();
+  void Clock(const std::vector<int>& rising);  // the clock pins that rose
   const Cell* CellAt(int pin) const;
 
   bool macrocells_ = false;  // S0/S1 cells with shared reset and preset rows
@@ -79,6 +81,7 @@ class FuseMapModel {
   int ptd_base_ = -1;  // 16V8/20V8 product-term disable fuses
   int oe_pin_ = 0;     // registered mode's /OE pin
   int ar_row_ = -1, sp_row_ = -1;
+  std::vector<int> clock_pins_{1};
   std::vector<int> unsettled_;
 };
 

@@ -59,6 +59,7 @@ GalArchitecture MakeMacrocells(Family family, const galmaps::MacrocellMap& map) 
   d.vcc = map.vcc;
   d.columns = map.Columns();
   d.rows = map.Rows();
+  d.map = &map;
   d.s0_base = map.s0_base;
   d.ues_base = map.ues;
   d.fuses = map.Fuses();
@@ -101,6 +102,8 @@ const galmaps::MacrocellMap* MacrocellMapOf(Family family) {
       return &galmaps::Map18V10;
     case Family::Gal26CV12:
       return &galmaps::Map26CV12;
+    case Family::Gal26V12:
+      return &galmaps::Map26V12;
     default:
       return nullptr;
   }
@@ -112,6 +115,7 @@ const GalArchitecture& DeviceOf(Family family) {
   static const GalArchitecture k22 = MakeMacrocells(Family::Gal22V10, galmaps::Map22V10);
   static const GalArchitecture k18 = MakeMacrocells(Family::Gal18V10, galmaps::Map18V10);
   static const GalArchitecture k26 = MakeMacrocells(Family::Gal26CV12, galmaps::Map26CV12);
+  static const GalArchitecture k26v = MakeMacrocells(Family::Gal26V12, galmaps::Map26V12);
   switch (family) {
     case Family::Gal16V8:
       return k16;
@@ -121,6 +125,8 @@ const GalArchitecture& DeviceOf(Family family) {
       return k18;
     case Family::Gal26CV12:
       return k26;
+    case Family::Gal26V12:
+      return k26v;
     default:
       return k22;
   }

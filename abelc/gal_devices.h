@@ -34,6 +34,9 @@ struct GalArchitecture {
   int xor_base = 0, ues_base = 0, ac1_base = 0, ptd_base = 0, syn = 0, ac0 = 0;
   // Macrocells: S0 (polarity) and S1 (bypass) per cell, in row order; AR and SP rows.
   int s0_base = 0, ar_row = 0, sp_row = 0;
+  const galmaps::MacrocellMap* map = nullptr;  // the macrocell families' shared map
+  int S0(int cell) const { return map->S0(cell); }
+  int S1(int cell) const { return map->S1(cell); }
   bool IsV8() const { return family == Family::Gal16V8 || family == Family::Gal20V8; }
   int gnd = 0, vcc = 0;
   int Gnd() const { return gnd; }

@@ -42,7 +42,7 @@ constexpr MapRun Every(std::int32_t first, std::int32_t step, std::int32_t count
 constexpr MapRun Pairs(std::int32_t first, std::int32_t second, std::int32_t count, std::int32_t pairStep) {
   return {first, second - first, 2, count, pairStep};
 }
-// The S1, S0 pairs of a macrocell family, its first cell's first.
+// The S1, S0 pairs of a macrocell family with pairs, its first cell's first.
 constexpr MapRun SelectorPairs(const galmaps::MacrocellMap& map) {
   return Pairs(map.S1(0), map.S0(0), map.cell_count, 2);
 }
@@ -85,7 +85,8 @@ inline constexpr auto Cfg20XV10 = BuildMap<31>(
     {Fuse(1630), Fuse(1628), Fuse(1629), Up(1620, 1622), Up(1610, 1614), Up(1600, 1604), Fuse(1627), Fuse(1626),
      Up(1623, 1625), Down(1619, 1615), Down(1609, 1605)});
 // Entry i = 7800 + 12 × (3 − i mod 4) + i div 4: twelve groups 7836, 7824, 7812, 7800, each next one up by 1.
-inline constexpr auto Cfg26V12 = BuildMap<48>({{7836, -12, 4, 12, 1}});
+inline constexpr auto Cfg26V12 = BuildMap<48>(
+    {{galmaps::Map26V12.feedback_base, -galmaps::Map26V12.cell_count, 4, galmaps::Map26V12.cell_count, 1}});
 inline constexpr auto Cfg6001 = BuildMap<68>(
     {Fuse(8221), Fuse(8220), Every(8179, 4, 10), Every(8214, -4, 10), Pairs(8216, 8217, 10, -4),
      Every(8156, 3, 8), Every(8154, 3, 8), Every(8176, -3, 8), Fuse(8218), Fuse(8219)});

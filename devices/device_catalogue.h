@@ -67,6 +67,7 @@ struct ControlRows {
 inline constexpr const galmaps::MacrocellMap& M18 = galmaps::Map18V10;
 inline constexpr const galmaps::MacrocellMap& M22 = galmaps::Map22V10;
 inline constexpr const galmaps::MacrocellMap& M26 = galmaps::Map26CV12;
+inline constexpr const galmaps::MacrocellMap& M26V = galmaps::Map26V12;
 
 // clang-format off
 inline constexpr DeviceIdentity DeviceIdentities[] = {
@@ -89,7 +90,7 @@ inline constexpr DeviceIdentity DeviceIdentities[] = {
   { 132, "ATF22V10C",    24, M22.Fuses(), M22.Columns(), M22.Rows(), 6, 1, Cfg22V10, Layout22V10},
   {  88, "GAL26CV12",    28, M26.Fuses(), M26.Columns(), M26.Rows(), 6, 0, Cfg26CV12, Layout26CV12},
   {  89, "GAL26CV12B",   28, M26.Fuses(), M26.Columns(), M26.Rows(), 6, 0, Cfg26CV12, Layout26CV12},
-  {  93, "GAL26V12C",    28, 7912, 52, 150,  6,  0, Cfg26V12,   Layout26V12C},
+  {  93, "GAL26V12C",    28, M26V.Fuses(), M26V.Columns(), M26V.Rows(), 6, 0, Cfg26V12, Layout26V12C},
   {  64, "GAL6001",      24, 8294, 78,  95, 24,  0, Cfg6001,    Layout6001},
   {  65, "GAL6001B",     24, 8294, 78,  95, 24,  0, Cfg6001,    Layout6001},
   {  68, "GAL6002B",     24, 8330, 78,  95, 24,  0, Cfg6002,    Layout6001},
@@ -106,7 +107,7 @@ inline constexpr SignatureRows DeviceSignatureRows[] = {
   {{72, 73},              0,     44,  M22.ues,   8,     0,     0,     58,      0},
   {{131, 132},            0,     44,  M22.ues,   8,    68,     0,     58,      0},
   {{88, 89},              0,     52,  M26.ues,   8,     0,     0,     58,      0},
-  {{93},                  0,     52,     7848,   8,     0,     0,     58,      0},
+  {{93},                  0,     52, M26V.ues,   8,     0,     0,     58,      0},
   {{64, 65},              0,    195,     8222,   9,    20,     0,    193,     20},
   {{68},                  0,    195,     8258,   9,    20,     0,    193,     20},
 };

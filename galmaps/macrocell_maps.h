@@ -1,9 +1,12 @@
 // The fuse maps of the GAL families whose output cells are macrocells with
-// S0 (polarity) and S1 (register bypass) each: GAL22V10, GAL18V10 and
-// GAL26CV12 (docs/gal-macrocell-maps.md gives them as tables). Row 0 is the asynchronous reset shared by
-// every register, the last row the synchronous preset; between them each cell's block, its OE row followed by
-// its sum-term rows. S0/S1 pairs follow the array, the first cell's first, then the 64 fuses of the signature
-// (UES). These are the one description of those maps: the device model and the compiler both read them.
+// S0 (polarity) and S1 (register bypass) each: GAL22V10, GAL18V10,
+// GAL26CV12 and GAL26V12 (docs/gal-macrocell-maps.md gives them as tables).
+// Row 0 is the asynchronous reset shared by every register, the last row the
+// synchronous preset; between them each cell's block, its OE row followed by
+// its sum-term rows. The configuration fuses follow the array (S0/S1 pairs,
+// or on the GAL26V12 one group of twelve per kind), then the 64 fuses of the
+// signature (UES). These are the one description of those maps: the device
+// model and the compiler both read them.
 #pragma once
 
 #include <array>
@@ -24,8 +27,12 @@ struct MacrocellMap {
   std::array<int, 26> column_pins{};
   int cell_count = 0;
   std::array<MacrocellCell, 12> cells{};  // in row order
-  int s0_base = 0;                        // S0 of cells[0]; S1 follows; two fuses per cell
-  int ues = 0;                            // the signature's first fuse; the map may end here
+  // S0 (1 = active high) and S1 (1 = combinational) of cells[i]: base + i × step.
+  int s0_base = 0, s0_step = 2, s1_base = 0, s1_step = 2;
+  // GAL26V12 only (-1 elsewhere): per cell, 1 = clocked from pin 1, 0 = from
+  // `second_clock`; and 1 = the array reads the register (/Q), 0 = the pin.
+  int clock_base = -1, second_clock = 0, feedback_base = -1;
+  int ues = 0;  // the signature's first fuse; the map may end here
 
   constexpr int Columns() const { return 2 * column_pairs; }
   constexpr int Rows() const {
@@ -41,9 +48,12 @@ struct MacrocellMap {
     for (int k = 0; k < i; ++k) row += 1 + cells[static_cast<std::size_t>(k)].terms;
     return row;
   }
-  constexpr int S0(int i) const { return s0_base + 2 * i; }
-  constexpr int S1(int i) const { return s0_base + 2 * i + 1; }
-  constexpr int Fuses() const { return ues + 64; }  // with the signature
+  constexpr int S0(int i) const { return s0_base + s0_step * i; }
+  constexpr int S1(int i) const { return s1_base + s1_step * i; }
+  constexpr int ClockSelect(int i) const { return clock_base < 0 ? -1 : clock_base + i; }
+  constexpr int FeedbackSelect(int i) const { return feedback_base < 0 ? -1 : feedback_base + i; }
+  constexpr bool Pairs() const { return s0_step == 2; }  // else one group of cells per kind
+  constexpr int Fuses() const { return ues + 64; }       // with the signature
   // The true column that reads `pin`, or -1.
   constexpr int ColumnOf(int pin) const {
     for (int k = 0; k < column_pairs; ++k)
@@ -54,29 +64,45 @@ struct MacrocellMap {
 
 // clang-format off
 inline constexpr MacrocellMap Map22V10{
-    "GAL22V10", 24, 12, 24,
-    22, {1, 23, 2, 22, 3, 21, 4, 20, 5, 19, 6, 18, 7, 17, 8, 16, 9, 15, 10, 14, 11, 13},
-    10, {{{23, 8}, {22, 10}, {21, 12}, {20, 14}, {19, 16}, {18, 16}, {17, 14}, {16, 12}, {15, 10}, {14, 8}}},
-    5808, 5828};
+    .name = "GAL22V10", .pins = 24, .gnd = 12, .vcc = 24,
+    .column_pairs = 22, .column_pins = {1, 23, 2, 22, 3, 21, 4, 20, 5, 19, 6, 18, 7, 17, 8, 16, 9, 15, 10, 14, 11, 13},
+    .cell_count = 10,
+    .cells = {{{23, 8}, {22, 10}, {21, 12}, {20, 14}, {19, 16}, {18, 16}, {17, 14}, {16, 12}, {15, 10}, {14, 8}}},
+    .s0_base = 5808, .s1_base = 5809, .ues = 5828};
 inline constexpr MacrocellMap Map18V10{
-    "GAL18V10", 20, 10, 20,
-    18, {1, 19, 2, 18, 3, 17, 4, 16, 5, 15, 6, 14, 7, 13, 8, 12, 11, 9},
-    10, {{{19, 8}, {18, 8}, {17, 8}, {16, 8}, {15, 10}, {14, 10}, {13, 8}, {12, 8}, {11, 8}, {9, 8}}},
-    3456, 3476};
+    .name = "GAL18V10", .pins = 20, .gnd = 10, .vcc = 20,
+    .column_pairs = 18, .column_pins = {1, 19, 2, 18, 3, 17, 4, 16, 5, 15, 6, 14, 7, 13, 8, 12, 11, 9},
+    .cell_count = 10,
+    .cells = {{{19, 8}, {18, 8}, {17, 8}, {16, 8}, {15, 10}, {14, 10}, {13, 8}, {12, 8}, {11, 8}, {9, 8}}},
+    .s0_base = 3456, .s1_base = 3457, .ues = 3476};
 inline constexpr MacrocellMap Map26CV12{
-    "GAL26CV12", 28, 21, 7,
-    26, {1, 28, 2, 27, 3, 26, 4, 25, 5, 24, 6, 23, 8, 22, 9, 20, 10, 19, 11, 18, 12, 17, 13, 16, 14, 15},
-    12, {{{27, 8}, {26, 8}, {25, 8}, {24, 8}, {23, 10}, {22, 12}, {20, 12}, {19, 10}, {18, 8}, {17, 8}, {16, 8},
-          {15, 8}}},
-    6344, 6368};
+    .name = "GAL26CV12", .pins = 28, .gnd = 21, .vcc = 7,
+    .column_pairs = 26,
+    .column_pins = {1, 28, 2, 27, 3, 26, 4, 25, 5, 24, 6, 23, 8, 22, 9, 20, 10, 19, 11, 18, 12, 17, 13, 16, 14, 15},
+    .cell_count = 12,
+    .cells = {{{27, 8}, {26, 8}, {25, 8}, {24, 8}, {23, 10}, {22, 12}, {20, 12}, {19, 10}, {18, 8}, {17, 8}, {16, 8},
+               {15, 8}}},
+    .s0_base = 6344, .s1_base = 6345, .ues = 6368};
+inline constexpr MacrocellMap Map26V12{
+    .name = "GAL26V12", .pins = 28, .gnd = 21, .vcc = 7,
+    .column_pairs = 26,
+    .column_pins = {1, 28, 2, 27, 3, 26, 4, 25, 5, 24, 6, 23, 8, 22, 9, 20, 10, 19, 11, 18, 12, 17, 13, 16, 14, 15},
+    .cell_count = 12,
+    .cells = {{{27, 8}, {26, 8}, {25, 10}, {24, 12}, {23, 14}, {22, 16}, {20, 16}, {19, 14}, {18, 12}, {17, 10},
+               {16, 8}, {15, 8}}},
+    .s0_base = 7800, .s0_step = 1, .s1_base = 7812, .s1_step = 1,
+    .clock_base = 7824, .second_clock = 4, .feedback_base = 7836, .ues = 7848};
 // clang-format on
 
-// Each map's S0/S1 pairs follow its array, and its signature them.
+// Each map's configuration fuses follow its array, and its signature them.
 constexpr bool Consistent(const MacrocellMap& m) {
-  return m.S0(0) == m.Rows() * m.Columns() && m.ues == m.S0(m.cell_count);
+  const int first = m.Rows() * m.Columns();
+  const int groups = m.feedback_base >= 0 ? 4 : 2;
+  return m.S0(0) == first && m.ues == first + groups * m.cell_count;
 }
 static_assert(Map22V10.Rows() == 132 && Consistent(Map22V10));
 static_assert(Map18V10.Rows() == 96 && Consistent(Map18V10));
 static_assert(Map26CV12.Rows() == 122 && Consistent(Map26CV12));
+static_assert(Map26V12.Rows() == 150 && Consistent(Map26V12));
 
 }  // namespace galmaps
