@@ -53,7 +53,8 @@ constexpr const char* kUsage =
     "usage: abelc [--output-folder DIR] DESIGN.abl\n       abelc --equations DESIGN.abl\n"
     "       abelc --help | --version\n";
 constexpr const char* kHelp =
-    "\nCompiles the ABEL design DESIGN.abl for a GAL16V8, GAL20V8 or GAL22V10 and writes\n"
+    "\nCompiles the ABEL design DESIGN.abl for a GAL16V8, GAL20V8, GAL22V10, GAL18V10,\n"
+    "GAL26CV12 or GAL26V12 and writes\n"
     "DESIGN.out (the listing, also printed), DESIGN.jed (the fuse map), DESIGN.doc (equations\n"
     "and chip diagram) and DESIGN.sim (the test vectors run on the fuse map) beside it.\n"
     "With errors it writes only DESIGN.out and takes away older outputs of the design.\n"

@@ -63,7 +63,10 @@ Family FamilyOf(const std::string& part, char& mode, bool& plcc) {
       {"ATF16V8B", Family::Gal16V8, 0},    {"ATF16V8C", Family::Gal16V8, 0},
       {"ATF20V8", Family::Gal20V8, 0},     {"ATF20V8B", Family::Gal20V8, 0},
       {"ATF22V10", Family::Gal22V10, 0},   {"ATF22V10B", Family::Gal22V10, 0},
-      {"ATF22V10C", Family::Gal22V10, 0},
+      {"ATF22V10C", Family::Gal22V10, 0},  {"P18V10G", Family::Gal18V10, 0},
+      {"GAL18V10", Family::Gal18V10, 0},   {"P26CV12", Family::Gal26CV12, 0},
+      {"GAL26CV12", Family::Gal26CV12, 0}, {"P26V12", Family::Gal26V12, 0},
+      {"GAL26V12", Family::Gal26V12, 0},
   };
   for (const auto& p : kParts) {
     if (part == p.name) {
@@ -80,7 +83,7 @@ Family FamilyOf(const std::string& part, char& mode, bool& plcc) {
 }
 
 int PinCount(Family f) {
-  return f == Family::Gal16V8 ? 20 : 24;
+  return DeviceOf(f).pins;
 }
 
 }  // namespace
@@ -142,7 +145,8 @@ void Elaborator::Declare(const DeviceDecl& d) {
              "'P16V8', 'P20V8' or 'P22V10')");
   }
   if (m_.device.family == Family::Unknown) {
-    Fail(d.part_pos, "unknown device '" + d.part + "' (GAL16V8, GAL20V8 and GAL22V10 parts are known)");
+    Fail(d.part_pos, "unknown device '" + d.part +
+                         "' (GAL16V8, GAL20V8, GAL22V10, GAL18V10, GAL26CV12 and GAL26V12 parts are known)");
   }
 }
 
@@ -199,9 +203,9 @@ void Elaborator::Declare(const PinDecl& d) {
         if (s.pin < 1 || s.pin > count) {
           diags_.Error(d.numbers_pos, "pin " + std::to_string(s.pin) + " does not exist on a " +
                                           std::to_string(count) + "-pin device");
-        } else if (s.pin == count / 2 || s.pin == count) {
-          diags_.Error(d.numbers_pos,
-                       "pin " + std::to_string(s.pin) + " is " + (s.pin == count ? "VCC" : "GND"));
+        } else if (s.pin == DeviceOf(m_.device.family).gnd || s.pin == DeviceOf(m_.device.family).vcc) {
+          diags_.Error(d.numbers_pos, "pin " + std::to_string(s.pin) + " is " +
+                                          (s.pin == DeviceOf(m_.device.family).vcc ? "VCC" : "GND"));
         }
       }
     }
@@ -340,7 +344,7 @@ void Elaborator::Finish() {
     }
     o.polarity = s.attrs.pos ? Polarity::Pos : s.attrs.neg ? Polarity::Neg : Polarity::Auto;
     o.inverter = s.attrs.buffer ? Inverter::Buffer : s.attrs.invert ? Inverter::Invert : Inverter::Unknown;
-    if (m_.device.family == Family::Gal22V10 && o.registered && o.inverter == Inverter::Unknown &&
+    if (IsMacrocellFamily(m_.device.family) && o.registered && o.inverter == Inverter::Unknown &&
         (o.reset || o.preset)) {
       // A reset or preset, and power-up, reach the pin through the inverter:
       // the pin keeps the level the declaration gives it, the flip-flop's 0

@@ -23,13 +23,34 @@ struct Form {
 };
 
 struct OutputInfo {
-  std::vector<Form> forms;     // the preferred one first
-  bool read = false;           // the array reads the output back
-  bool oe_pin_enable = false;  // a 16V8/20V8 register enabled by the /OE pin
+  std::vector<Form> forms;      // the preferred one first
+  bool read = false;            // the array reads the output back
+  bool oe_pin_enable = false;   // a 16V8/20V8 register enabled by the /OE pin
+  bool second_clock = false;    // a GAL26V12 register clocked from pin 4
+  bool reads_register = false;  // GAL26V12: the array reads the flip-flop, not the pin
 };
 
 std::string Quote(const std::string& name) {
   return "'" + name + "'";
+}
+
+// The output pins as runs, lowest first: "12 to 19", "9 and 11 to 19".
+std::string OutputPins(const GalArchitecture& d) {
+  std::vector<int> pins;
+  for (const OutputCell& c : d.cells) pins.push_back(c.pin);
+  std::sort(pins.begin(), pins.end());
+  std::vector<std::string> runs;
+  for (std::size_t i = 0; i < pins.size();) {
+    std::size_t j = i;
+    while (j + 1 < pins.size() && pins[j + 1] == pins[j] + 1) ++j;
+    runs.push_back(j == i ? std::to_string(pins[i])
+                          : std::to_string(pins[i]) + " to " + std::to_string(pins[j]));
+    i = j + 1;
+  }
+  std::string text;
+  for (std::size_t i = 0; i < runs.size(); ++i)
+    text += (i == 0 ? "" : i + 1 == runs.size() ? " and " : ", ") + runs[i];
+  return text;
 }
 
 class Fitter {
@@ -64,6 +85,7 @@ class Fitter {
   std::vector<bool> read_;        // per signal: read by the array
   std::vector<OutputInfo> info_;  // per output
   int clock_signal_ = -1;
+  int second_clock_signal_ = -1;  // GAL26V12: the registers clocked from pin 4
   int oe_signal_ = -1;
   bool any_registered_ = false;
   bool any_enable_ = false;
@@ -135,10 +157,22 @@ bool Fitter::Prepare(Diagnostics& diags) {
         error(mo.clock->Chosen().empty() ? o.clock->pos : o.clock->pos,
               "the clock of " + Quote(s.name) + " must be the input on pin 1: the " + d_.name +
                   " clocks every register from pin 1");
+      } else if (const int second = d_.map ? d_.map->second_clock : 0; second && Sig(c).pin == second) {
+        // The GAL26V12 clocks each register from pin 1 or from its second clock pin.
+        if (second_clock_signal_ >= 0 && second_clock_signal_ != c) {
+          error(o.clock->pos, Quote(s.name) + " is clocked by " + Quote(Name(c)) +
+                                  " and another register by " + Quote(Name(second_clock_signal_)) +
+                                  " on pin " + std::to_string(second));
+        }
+        second_clock_signal_ = c;
+        info.second_clock = true;
       } else if (Sig(c).pin != 0 && Sig(c).pin != d_.clock_pin) {
+        const std::string pins = d_.map && d_.map->second_clock
+                                     ? "pin 1 or pin " + std::to_string(d_.map->second_clock)
+                                     : "pin 1 only";
         error(o.clock->pos, Quote(s.name) + " is clocked by " + Quote(Name(c)) + " on pin " +
                                 std::to_string(Sig(c).pin) + ", but the " + d_.name +
-                                " clocks its registers from pin 1 only");
+                                " clocks its registers from " + pins);
       } else if (clock_signal_ >= 0 && clock_signal_ != c) {
         error(o.clock->pos, Quote(s.name) + " is clocked by " + Quote(Name(c)) + " and another register by " +
                                 Quote(Name(clock_signal_)) + "; the " + d_.name + " has one clock, pin 1");
@@ -172,7 +206,7 @@ bool Fitter::Prepare(Diagnostics& diags) {
         NoteRead(e);
       }
     }
-    // The 22V10's reset and preset rows serve every register alike.
+    // A macrocell family's reset and preset rows serve every register alike.
     if (o.registered && !d_.IsV8()) {
       auto same = [](const std::optional<MinimisedFunction>& a, const std::optional<MinimisedFunction>& b) {
         if (a.has_value() != b.has_value()) return false;
@@ -199,6 +233,20 @@ bool Fitter::Prepare(Diagnostics& diags) {
   }
   for (std::size_t i = 0; i < m_.outputs.size(); ++i)
     info_[i].read = read_[static_cast<std::size_t>(m_.outputs[i].signal)];
+  // A GAL26V12 register is read from its flip-flop where the design names it
+  // (.FB, .Q) or keeps its output off, else from its pin.
+  if (d_.map && d_.map->feedback_base >= 0) {
+    for (const MinimisedOutput& mo : md_.outputs) {
+      OutputInfo& info = info_[static_cast<std::size_t>(mo.output)];
+      const Output& o = m_.outputs[static_cast<std::size_t>(mo.output)];
+      if (!o.registered) continue;
+      info.reads_register = mo.enable && mo.enable->Chosen().empty();
+      for (const Variable& v : m_.variables) {
+        if (v.signal == o.signal && (v.kind == Feedback::Q || v.kind == Feedback::Fb))
+          info.reads_register = true;
+      }
+    }
+  }
   // A pin declared as an output that no equation drives is placed like any
   // other input, its output buffer off.
   for (std::size_t s = 0; s < m_.signals.size(); ++s) {
@@ -351,8 +399,7 @@ std::optional<FitResult> Fitter::Place(GalMode mode, Diagnostics& diags, bool& m
       if (!d_.IsCellPin(pin)) {
         error(sig.pos,
               Quote(sig.name) + " is an output, but pin " + std::to_string(pin) + " of the " + dev +
-                  " is an input pin; outputs go on pins " + std::to_string(d_.cells.back().pin) + " to " +
-                  std::to_string(d_.cells.front().pin),
+                  " is an input pin; outputs go on pins " + OutputPins(d_),
               false);
         continue;
       }
@@ -413,6 +460,9 @@ void Fitter::WriteTerm(FitResult& r, GalMode mode, int row, const Cube& c) const
     if (o >= 0 && m_.outputs[static_cast<std::size_t>(o)].registered) {
       const bool inverts = r.inverters[static_cast<std::size_t>(o)] == Inverter::Invert;
       flip = d_.IsV8() ? var.kind == Feedback::Q && inverts : var.kind == Feedback::Q || !inverts;
+      // A GAL26V12 register read from its pin: the column is the pin level.
+      if (d_.map && d_.map->feedback_base >= 0 && !info_[static_cast<std::size_t>(o)].reads_register)
+        flip = false;
     }
     const bool want_one = ((c.one >> v) & 1) != 0;
     r.fuses[base + static_cast<std::size_t>(column + (want_one != flip ? 0 : 1))] = 0;
@@ -483,8 +533,9 @@ FitResult Fitter::Write(GalMode mode, const std::vector<int>& pin_of, Diagnostic
       // unused 22V10 cell stays a register with its OE row off, as is usual there.
       if (v8) {
         set(d_.ac1_base + static_cast<int>(i), true);
-      } else if (fc.input >= 0) {
-        set(d_.s0_base + 2 * static_cast<int>(i) + 1, true);
+      } else if (fc.input >= 0 && d_.map->Pairs()) {
+        // A GAL26V12 cell reads its pin whatever S1 says; the classic compiler leaves it 0.
+        set(d_.S1(static_cast<int>(i)), true);
       }
       fc.terms_max = v8 ? (mode == GalMode::Complex ? 7 : 8) : cell.rows - 1;
       r.cells.push_back(fc);
@@ -540,8 +591,14 @@ FitResult Fitter::Write(GalMode mode, const std::vector<int>& pin_of, Diagnostic
       set(d_.ac1_base + static_cast<int>(i),
           mode == GalMode::Registered ? !o.registered : mode == GalMode::Complex);
     } else {
-      set(d_.s0_base + 2 * static_cast<int>(i), fc.active_high);
-      set(d_.s0_base + 2 * static_cast<int>(i) + 1, !o.registered);
+      set(d_.S0(static_cast<int>(i)), fc.active_high);
+      set(d_.S1(static_cast<int>(i)), !o.registered);
+      if (d_.map->clock_base >= 0) {
+        // GAL26V12: the feedback fuse equal to S1 reads the pin, else /Q.
+        const bool pin_feedback = !o.registered || !info.reads_register;
+        set(d_.map->ClockSelect(static_cast<int>(i)), o.registered && !info.second_clock);
+        set(d_.map->FeedbackSelect(static_cast<int>(i)), info.read && (pin_feedback == !o.registered));
+      }
     }
     r.cells.push_back(fc);
   }
@@ -561,6 +618,9 @@ FitResult Fitter::Write(GalMode mode, const std::vector<int>& pin_of, Diagnostic
 }
 
 std::string PartName(const LogicModel& m, const GalArchitecture& d, GalMode mode) {
+  if (d.family == Family::Gal18V10) return "P18V10G";
+  if (d.family == Family::Gal26CV12) return "P26CV12";
+  if (d.family == Family::Gal26V12) return "P26V12";
   if (!d.IsV8()) return m.device.part == "P22V10" ? "P22V10" : "P22V10G";
   std::string base = d.family == Family::Gal16V8 ? "P16V8" : "P20V8";
   return base + (mode == GalMode::Registered ? "R" : mode == GalMode::Complex ? "C" : "S");
@@ -642,7 +702,8 @@ std::optional<FitResult> FitDesign(const LogicModel& model, const MinimisedDesig
                                          : ", and drives that pin, which must be left free on the board"));
       }
       r->part = PartName(model, d, mode);
-      r->fuse_count = r->part == "P22V10" ? d.ues_base : d.fuses;
+      // The classic library's P22V10 and P26V12 maps end before the signature.
+      r->fuse_count = r->part == "P22V10" || r->part == "P26V12" ? d.ues_base : d.fuses;
       r->fuses.resize(static_cast<std::size_t>(r->fuse_count));
       return r;
     }

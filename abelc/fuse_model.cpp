@@ -4,6 +4,8 @@
 
 #include <algorithm>
 
+#include "abelc/gal_devices.h"
+
 namespace abelc {
 
 namespace {
@@ -15,18 +17,6 @@ const int k16V8Registered[] = {2, 19, 3, 18, 4, 17, 5, 16, 6, 15, 7, 14, 8, 13, 
 const int k20V8Simple[] = {2, 1, 3, 23, 4, 22, 5, 21, 6, 20, 7, 17, 8, 16, 9, 15, 10, 14, 11, 13};
 const int k20V8Complex[] = {2, 1, 3, 23, 4, 21, 5, 20, 6, 19, 7, 18, 8, 17, 9, 16, 10, 14, 11, 13};
 const int k20V8Registered[] = {2, 23, 3, 22, 4, 21, 5, 20, 6, 19, 7, 18, 8, 17, 9, 16, 10, 15, 11, 14};
-const int k22V10[] = {1, 23, 2, 22, 3, 21, 4, 20, 5, 19, 6, 18, 7, 17, 8, 16, 9, 15, 10, 14, 11, 13};
-
-// 22V10 output cells: pin, S0 fuse (S1 follows), OE row, first and last sum row.
-struct Cell22V10 {
-  int pin, s0, oe_row, first_sum, last_sum;
-};
-const Cell22V10 k22V10Cells[] = {
-    {23, 5808, 1, 2, 9},       {22, 5810, 10, 11, 20},    {21, 5812, 21, 22, 33}, {20, 5814, 34, 35, 48},
-    {19, 5816, 49, 50, 65},    {18, 5818, 66, 67, 82},    {17, 5820, 83, 84, 97}, {16, 5822, 98, 99, 110},
-    {15, 5824, 111, 112, 121}, {14, 5826, 122, 123, 130},
-};
-
 template <std::size_t N>
 std::vector<int> Table(const int (&t)[N]) {
   return std::vector<int>(t, t + N);
@@ -34,27 +24,34 @@ std::vector<int> Table(const int (&t)[N]) {
 
 }  // namespace
 
-FuseMapModel::FuseMapModel(Family family, std::vector<std::uint8_t> fuses)
-    : family_(family), fuses_(std::move(fuses)) {
-  cells_.reserve(10);
-  if (family == Family::Gal22V10) {
-    pins_ = 24;
-    columns_ = 44;
-    column_pins_ = Table(k22V10);
-    for (const Cell22V10& t : k22V10Cells) {
+FuseMapModel::FuseMapModel(Family family, std::vector<std::uint8_t> fuses) : fuses_(std::move(fuses)) {
+  cells_.reserve(12);
+  if (const galmaps::MacrocellMap* map = MacrocellMapOf(family)) {
+    macrocells_ = true;
+    pins_ = map->pins;
+    columns_ = map->Columns();
+    rows_ = map->Rows();
+    column_pins_.assign(map->column_pins.begin(), map->column_pins.begin() + map->column_pairs);
+    for (int i = 0; i < map->cell_count; ++i) {
       Cell c;
-      c.pin = t.pin;
-      c.oe_row = t.oe_row;
-      c.first_sum = t.first_sum;
-      c.sums = t.last_sum - t.first_sum + 1;
-      c.invert = !Fuse(t.s0);
-      c.registered = !Fuse(t.s0 + 1);
+      c.pin = map->cells[static_cast<std::size_t>(i)].pin;
+      c.oe_row = map->OeRow(i);
+      c.first_sum = c.oe_row + 1;
+      c.sums = map->cells[static_cast<std::size_t>(i)].terms;
+      c.invert = !Fuse(map->S0(i));
+      c.registered = !Fuse(map->S1(i));
+      if (map->clock_base >= 0 && !Fuse(map->ClockSelect(i))) c.clock_pin = map->second_clock;
+      // The GAL26V12 reads the pin where its feedback fuse equals S1, else /Q.
+      c.reads_register =
+          map->feedback_base >= 0 ? Fuse(map->FeedbackSelect(i)) == c.registered : c.registered;
       cells_.push_back(c);
     }
-    ar_row_ = 0;
-    sp_row_ = 131;
+    if (map->second_clock) clock_pins_.push_back(map->second_clock);
+    ar_row_ = map->ResetRow();
+    sp_row_ = map->PresetRow();
   } else {
     const bool small = family == Family::Gal16V8;
+    rows_ = 64;
     pins_ = small ? 20 : 24;
     columns_ = small ? 32 : 40;
     const int base = 64 * columns_;  // XOR, signature, AC1, PTD, SYN, AC0 follow the array
@@ -84,6 +81,7 @@ FuseMapModel::FuseMapModel(Family family, std::vector<std::uint8_t> fuses)
         c.sums = 8;
       } else if (registered_mode && !ac1) {
         c.registered = true;
+        c.reads_register = true;
         c.oe_by_pin = true;
         c.first_sum = 8 * i;
         c.sums = 8;
@@ -99,10 +97,9 @@ FuseMapModel::FuseMapModel(Family family, std::vector<std::uint8_t> fuses)
   cell_at_pin_.assign(static_cast<std::size_t>(pins_) + 1, -1);
   for (std::size_t i = 0; i < cells_.size(); ++i)
     cell_at_pin_[static_cast<std::size_t>(cells_[i].pin)] = static_cast<int>(i);
-  const int rows = family == Family::Gal22V10 ? 132 : 64;
-  row_start_.reserve(static_cast<std::size_t>(rows) + 1);
-  connected_.reserve(static_cast<std::size_t>(rows * columns_));
-  for (int row = 0; row < rows; ++row) {
+  row_start_.reserve(static_cast<std::size_t>(rows_) + 1);
+  connected_.reserve(static_cast<std::size_t>(rows_ * columns_));
+  for (int row = 0; row < rows_; ++row) {
     row_start_.push_back(connected_.size());
     for (int col = 0; col < columns_; ++col) {
       if (!Fuse(row * columns_ + col)) connected_.push_back(col);
@@ -140,7 +137,7 @@ int FuseMapModel::PinLevel(int pin) const {
 int FuseMapModel::ColumnValue(int column) const {
   const int pin = column_pins_[static_cast<std::size_t>(column / 2)];
   const Cell* c = CellAt(pin);
-  int value = c && c->registered ? 1 - c->q : PinLevel(pin);
+  int value = c && c->reads_register ? 1 - c->q : PinLevel(pin);
   return column % 2 ? 1 - value : value;
 }
 
@@ -166,7 +163,7 @@ bool FuseMapModel::Sum(const Cell& c) const {
 }
 
 // Outputs follow the array until nothing changes (feedback loops get a bounded
-// number of rounds); the 22V10's reset row clears the registers meanwhile.
+// number of rounds); a macrocell family's reset row clears the registers meanwhile.
 void FuseMapModel::Settle() {
   const int rounds = 2 * static_cast<int>(cells_.size()) + 2;
   for (int round = 0; round < rounds; ++round) {
@@ -187,8 +184,8 @@ void FuseMapModel::Settle() {
       if (enabled && c.oe_row >= 0) enabled = Row(c.oe_row);
       int level;
       if (c.registered) {
-        // 16V8/20V8: the pin is /Q; 22V10: Q, or /Q when S0 = 0.
-        level = family_ == Family::Gal22V10 ? c.q ^ (c.invert ? 1 : 0) : 1 - c.q;
+        // 16V8/20V8: the pin is /Q; macrocells: Q, or /Q when S0 = 0.
+        level = macrocells_ ? c.q ^ (c.invert ? 1 : 0) : 1 - c.q;
       } else {
         level = Sum(c) ? 1 : 0;
         if (c.invert) level = 1 - level;
@@ -208,13 +205,13 @@ void FuseMapModel::Settle() {
 }
 
 // Every register loads at once from the sums as they stood before the edge.
-void FuseMapModel::Clock() {
+void FuseMapModel::Clock(const std::vector<int>& rising) {
   ReadColumns();
   const bool preset = sp_row_ >= 0 && Row(sp_row_);
   std::vector<int> next;
   for (const Cell& c : cells_) {
     int sum = Sum(c) ? 1 : 0;
-    if (family_ == Family::Gal22V10) {
+    if (macrocells_) {
       next.push_back(preset ? 1 : sum);
     } else {
       // The XOR sits before the register; the pin shows /Q.
@@ -222,17 +219,31 @@ void FuseMapModel::Clock() {
     }
   }
   for (std::size_t i = 0; i < cells_.size(); ++i) {
-    if (cells_[i].registered) cells_[i].q = next[i];
+    const bool clocked = std::find(rising.begin(), rising.end(), cells_[i].clock_pin) != rising.end();
+    if (cells_[i].registered && clocked) cells_[i].q = next[i];
   }
 }
 
+// The other inputs settle first; then the clock pins that rise clock their
+// registers, and take their new levels.
 void FuseMapModel::Apply(const std::vector<int>& drive) {
-  const int clock_before = drive_[1] > 0 ? 1 : 0;
-  for (std::size_t p = 2; p < drive_.size() && p < drive.size(); ++p) drive_[p] = drive[p];
+  auto is_clock = [&](std::size_t p) {
+    return std::find(clock_pins_.begin(), clock_pins_.end(), static_cast<int>(p)) != clock_pins_.end();
+  };
+  std::vector<int> rising;
+  for (int pin : clock_pins_) {
+    const std::size_t p = static_cast<std::size_t>(pin);
+    if (p < drive.size() && drive_[p] <= 0 && drive[p] > 0) rising.push_back(pin);
+  }
+  for (std::size_t p = 1; p < drive_.size() && p < drive.size(); ++p) {
+    if (!is_clock(p)) drive_[p] = drive[p];
+  }
   Settle();
-  const int clock_after = drive.size() > 1 && drive[1] > 0 ? 1 : 0;
-  if (!clock_before && clock_after) Clock();
-  if (drive.size() > 1) drive_[1] = drive[1];
+  if (!rising.empty()) Clock(rising);
+  for (int pin : clock_pins_) {
+    const std::size_t p = static_cast<std::size_t>(pin);
+    if (p < drive.size()) drive_[p] = drive[p];
+  }
   Settle();
 }
 
@@ -265,8 +276,8 @@ void FuseMapModel::Preload(const std::vector<int>& pin_levels) {
     const std::size_t pin = static_cast<std::size_t>(c.pin);
     if (!c.registered || pin >= pin_levels.size() || pin_levels[pin] < 0) continue;
     const int level = pin_levels[pin] ? 1 : 0;
-    // The inverse of Settle's pin level: 22V10 Q (or /Q when S0 = 0), 16V8/20V8 /Q.
-    c.q = family_ == Family::Gal22V10 ? level ^ (c.invert ? 1 : 0) : 1 - level;
+    // The inverse of Settle's pin level: macrocells Q (or /Q when S0 = 0), 16V8/20V8 /Q.
+    c.q = macrocells_ ? level ^ (c.invert ? 1 : 0) : 1 - level;
   }
   Settle();
 }

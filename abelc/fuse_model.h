@@ -1,6 +1,7 @@
-// A behavioural model of a programmed GAL16V8, GAL20V8 or GAL22V10, built
-// from nothing but its fuse map and the device's architecture tables (kept
-// here apart from the fitter's, column by column). It runs a map cycle by
+// A behavioural model of a programmed GAL16V8, GAL20V8 or macrocell GAL
+// (22V10 and its kin), built from nothing but its fuse map and the device's
+// architecture tables (for the 16V8/20V8 kept here apart from the fitter's,
+// column by column; the macrocell maps are shared). It runs a map cycle by
 // cycle: combinational settling, the rising edge of pin 1, reset, preset,
 // output enables and feedback. The .sim writer and the fitter's tests use it.
 #pragma once
@@ -15,7 +16,7 @@ namespace abelc {
 
 class FuseMapModel {
  public:
-  // `fuses`: one entry (0 or 1) per fuse, as many as the map has; a 22V10
+  // `fuses`: one entry (0 or 1) per fuse, as many as the map has; a macrocell
   // map may end before its signature.
   FuseMapModel(Family family, std::vector<std::uint8_t> fuses);
 
@@ -45,9 +46,11 @@ class FuseMapModel {
     int oe_row = -1;  // -1: no OE row
     int first_sum = 0, sums = 0;
     bool registered = false;
-    bool invert = false;      // the pin shows the complement of the sum (or of Q on a 22V10)
+    bool invert = false;      // the pin shows the complement of the sum (or of Q in a macrocell)
     bool buffer_off = false;  // never drives its pin
     bool oe_by_pin = false;   // enabled by the /OE pin (16V8/20V8 registers)
+    int clock_pin = 1;
+    bool reads_register = false;  // the array reads /Q, not the pin
     int q = 0;
     int level = 0;  // last computed output level
     bool enabled = false;
@@ -62,12 +65,12 @@ class FuseMapModel {
   bool Sum(const Cell& c) const;
   int PinLevel(int pin) const;
   void Settle();
-  void Clock();
+  void Clock(const std::vector<int>& rising);  // the clock pins that rose
   const Cell* CellAt(int pin) const;
 
-  Family family_;
+  bool macrocells_ = false;  // S0/S1 cells with shared reset and preset rows
   std::vector<std::uint8_t> fuses_;
-  int pins_ = 0, columns_ = 0;
+  int pins_ = 0, columns_ = 0, rows_ = 0;
   std::vector<int> column_pins_;        // per column pair: the pin feeding it
   std::vector<int> connected_;          // the columns whose fuse is intact, row after row
   std::vector<std::size_t> row_start_;  // per row and one more: where its columns start in connected_
@@ -78,6 +81,7 @@ class FuseMapModel {
   int ptd_base_ = -1;  // 16V8/20V8 product-term disable fuses
   int oe_pin_ = 0;     // registered mode's /OE pin
   int ar_row_ = -1, sp_row_ = -1;
+  std::vector<int> clock_pins_{1};
   std::vector<int> unsettled_;
 };
 

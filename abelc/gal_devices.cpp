@@ -32,6 +32,8 @@ GalArchitecture MakeV8(Family family) {
   d.family = family;
   d.name = small ? "GAL16V8" : "GAL20V8";
   d.pins = small ? 20 : 24;
+  d.gnd = d.pins / 2;
+  d.vcc = d.pins;
   d.columns = small ? 32 : 40;
   d.rows = 64;
   const int base = d.rows * d.columns;
@@ -48,24 +50,24 @@ GalArchitecture MakeV8(Family family) {
   return d;
 }
 
-GalArchitecture Make22V10() {
+GalArchitecture MakeMacrocells(Family family, const galmaps::MacrocellMap& map) {
   GalArchitecture d;
-  d.family = Family::Gal22V10;
-  d.name = "GAL22V10";
-  d.pins = 24;
-  d.columns = 44;
-  d.rows = 132;
-  d.s0_base = 5808;
-  d.ues_base = 5828;
-  d.fuses = 5892;
-  d.ar_row = 0;
-  d.sp_row = 131;
-  // Sum terms per cell, pin 23 down to pin 14; each cell's OE row leads its block.
-  const int terms[] = {8, 10, 12, 14, 16, 16, 14, 12, 10, 8};
-  int row = 1;
-  for (int i = 0; i < 10; ++i) {
-    d.cells.push_back({23 - i, row, terms[i] + 1});
-    row += terms[i] + 1;
+  d.family = family;
+  d.name = map.name;
+  d.pins = map.pins;
+  d.gnd = map.gnd;
+  d.vcc = map.vcc;
+  d.columns = map.Columns();
+  d.rows = map.Rows();
+  d.map = &map;
+  d.s0_base = map.s0_base;
+  d.ues_base = map.ues;
+  d.fuses = map.Fuses();
+  d.ar_row = map.ResetRow();
+  d.sp_row = map.PresetRow();
+  for (int i = 0; i < map.cell_count; ++i) {
+    const galmaps::MacrocellCell& cell = map.cells[static_cast<std::size_t>(i)];
+    d.cells.push_back({cell.pin, map.OeRow(i), cell.terms + 1});
   }
   return d;
 }
@@ -92,20 +94,46 @@ const PinColumns k20V8Columns[] = {
 
 }  // namespace
 
+const galmaps::MacrocellMap* MacrocellMapOf(Family family) {
+  switch (family) {
+    case Family::Gal22V10:
+      return &galmaps::Map22V10;
+    case Family::Gal18V10:
+      return &galmaps::Map18V10;
+    case Family::Gal26CV12:
+      return &galmaps::Map26CV12;
+    case Family::Gal26V12:
+      return &galmaps::Map26V12;
+    default:
+      return nullptr;
+  }
+}
+
 const GalArchitecture& DeviceOf(Family family) {
   static const GalArchitecture k16 = MakeV8(Family::Gal16V8);
   static const GalArchitecture k20 = MakeV8(Family::Gal20V8);
-  static const GalArchitecture k22 = Make22V10();
-  return family == Family::Gal16V8 ? k16 : family == Family::Gal20V8 ? k20 : k22;
+  static const GalArchitecture k22 = MakeMacrocells(Family::Gal22V10, galmaps::Map22V10);
+  static const GalArchitecture k18 = MakeMacrocells(Family::Gal18V10, galmaps::Map18V10);
+  static const GalArchitecture k26 = MakeMacrocells(Family::Gal26CV12, galmaps::Map26CV12);
+  static const GalArchitecture k26v = MakeMacrocells(Family::Gal26V12, galmaps::Map26V12);
+  switch (family) {
+    case Family::Gal16V8:
+      return k16;
+    case Family::Gal20V8:
+      return k20;
+    case Family::Gal18V10:
+      return k18;
+    case Family::Gal26CV12:
+      return k26;
+    case Family::Gal26V12:
+      return k26v;
+    default:
+      return k22;
+  }
 }
 
 int ReadColumn(const GalArchitecture& d, GalMode mode, int pin) {
-  if (d.family == Family::Gal22V10) {
-    if (pin >= 1 && pin <= 11) return 4 * (pin - 1);
-    if (pin == 13) return 42;
-    if (pin >= 14 && pin <= 23) return 4 * (23 - pin) + 2;
-    return -1;
-  }
+  if (const galmaps::MacrocellMap* map = MacrocellMapOf(d.family)) return map->ColumnOf(pin);
   auto pick = [&](const auto& table) {
     for (const PinColumns& p : table) {
       if (p.pin != pin) continue;

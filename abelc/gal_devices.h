@@ -1,17 +1,18 @@
 // What the fitter knows of the three GAL families: pins, array geometry,
 // the rows of each output cell, the addresses of the architecture fuses and
-// which array column reads each pin in each mode. Transcribed from the
-// devices' fuse-map tables; the fuse-map model keeps its own copy.
+// which array column reads each pin in each mode. The macrocell families'
+// maps come from the shared tables (galmaps/); the 16V8 and 20V8 are here.
 #pragma once
 
 #include <string>
 #include <vector>
 
 #include "abelc/logic_model.h"
+#include "galmaps/macrocell_maps.h"
 
 namespace abelc {
 
-enum class GalMode { Simple, Complex, Registered, Macrocells };  // the last: 22V10
+enum class GalMode { Simple, Complex, Registered, Macrocells };  // the last: 22V10 and its kin
 
 const char* ModeName(GalMode mode);  // "simple", "complex", "registered", "macrocell"
 
@@ -31,16 +32,23 @@ struct GalArchitecture {
   int oe_pin = 0;  // registered mode's /OE pin (16V8, 20V8)
   // 16V8 / 20V8: one bit per cell, highest pin first, and one per row.
   int xor_base = 0, ues_base = 0, ac1_base = 0, ptd_base = 0, syn = 0, ac0 = 0;
-  // 22V10: S0 (polarity) and S1 (bypass) per cell, pin 23 first; AR and SP rows.
+  // Macrocells: S0 (polarity) and S1 (bypass) per cell, in row order; AR and SP rows.
   int s0_base = 0, ar_row = 0, sp_row = 0;
-  bool IsV8() const { return family != Family::Gal22V10; }
-  int Gnd() const { return pins / 2; }
-  int Vcc() const { return pins; }
+  const galmaps::MacrocellMap* map = nullptr;  // the macrocell families' shared map
+  int S0(int cell) const { return map->S0(cell); }
+  int S1(int cell) const { return map->S1(cell); }
+  bool IsV8() const { return family == Family::Gal16V8 || family == Family::Gal20V8; }
+  int gnd = 0, vcc = 0;
+  int Gnd() const { return gnd; }
+  int Vcc() const { return vcc; }
   const OutputCell* CellAt(int pin) const;
   bool IsCellPin(int pin) const { return CellAt(pin) != nullptr; }
 };
 
 const GalArchitecture& DeviceOf(Family family);
+
+// The shared map of a macrocell family (22V10 and its kin), else nullptr.
+const galmaps::MacrocellMap* MacrocellMapOf(Family family);
 
 // The true column of the array that reads `pin`, or -1 when the mode gives
 // the pin no column. The complement is the next column.

@@ -14,7 +14,12 @@
 
 namespace abelc {
 
-enum class Family { Unknown, Gal16V8, Gal20V8, Gal22V10 };
+enum class Family { Unknown, Gal16V8, Gal20V8, Gal22V10, Gal18V10, Gal26CV12, Gal26V12 };
+
+// The families of S0/S1 macrocells with shared reset and preset rows.
+constexpr bool IsMacrocellFamily(Family f) {
+  return f == Family::Gal22V10 || f == Family::Gal18V10 || f == Family::Gal26CV12 || f == Family::Gal26V12;
+}
 
 struct DeviceInfo {
   std::string id;    // the DEVICE declaration's name

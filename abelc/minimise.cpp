@@ -128,7 +128,7 @@ bool MinimiseCover(const Cover& on, const Cover& dc, Cover& result, std::int64_t
 }
 
 bool RegisterInverterIsFree(const LogicModel& model, const Output& o) {
-  if (!o.registered || o.detailed || model.device.family != Family::Gal22V10) return false;
+  if (!o.registered || o.detailed || !IsMacrocellFamily(model.device.family)) return false;
   const Attributes& a = model.signals[static_cast<std::size_t>(o.signal)].attrs;
   if (a.buffer || a.invert || o.reset || o.preset) return false;
   if (model.reduce_by_pin && o.polarity != Polarity::Auto) return false;
@@ -147,7 +147,7 @@ MinimisedOutput MinimiseOutput(const LogicModel& model, int output, Diagnostics&
   MinimisedOutput m;
   m.output = output;
   bool ok = true;
-  // On the 22V10 the sum feeds the flip-flop directly; only the output
+  // In a 22V10-like macrocell the sum feeds the flip-flop directly; only the output
   // inverter after it is chosen, and it follows the declaration where that
   // matters. So such a register's D input has one form that the part can
   // build: the .D function as written, or for ':=' the pin function behind
@@ -157,12 +157,12 @@ MinimisedOutput MinimiseOutput(const LogicModel& model, int output, Diagnostics&
   // smaller one is taken, as the classic compiler does, unless the design
   // asks with OPTIONS '-reduce bypin' that they bind.
   Polarity polarity = model.reduce_by_pin ? o.polarity : Polarity::Auto;
-  // A combinational 22V10 output behind 'buffer' or 'invert' is built so.
+  // A combinational macrocell output (22V10 and kin) behind 'buffer' or 'invert' is built so.
   const Attributes& attrs = model.signals[static_cast<std::size_t>(o.signal)].attrs;
-  if (!o.registered && model.device.family == Family::Gal22V10 && (attrs.buffer || attrs.invert)) {
+  if (!o.registered && IsMacrocellFamily(model.device.family) && (attrs.buffer || attrs.invert)) {
     polarity = attrs.buffer ? Polarity::Pos : Polarity::Neg;
   }
-  if (o.registered && model.device.family == Family::Gal22V10 && !RegisterInverterIsFree(model, o)) {
+  if (o.registered && IsMacrocellFamily(model.device.family) && !RegisterInverterIsFree(model, o)) {
     const bool inverted = InvertsRegister(model, o) && !o.detailed;
     const Polarity buildable = inverted ? Polarity::Neg : Polarity::Pos;
     if (o.polarity != Polarity::Auto && o.polarity != buildable) {

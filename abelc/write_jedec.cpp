@@ -109,7 +109,16 @@ std::string JedecText(const OutputContext& c) {
     fields.push_back({d.syn, 1});
     fields.push_back({d.ac0, 1});
   } else {
-    fields.push_back({d.s0_base, 20});
+    // Pairs in one field; groups (GAL26V12) a field each where one is set,
+    // as the classic compiler writes them.
+    const int n = static_cast<int>(d.cells.size());
+    if (d.map->Pairs()) {
+      fields.push_back({d.s0_base, 2 * n});
+    } else {
+      for (int from = d.s0_base; from < d.ues_base; from += n) {
+        if (any_set(from, n)) fields.push_back({from, n});
+      }
+    }
   }
   constexpr int kSignatureFuses = 64;
   if (d.ues_base + kSignatureFuses <= count && any_set(d.ues_base, kSignatureFuses))

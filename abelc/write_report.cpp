@@ -152,7 +152,7 @@ std::string UnusedPage(const OutputContext& c) {
     // "    8  |  INPUT |      -      |    -   ", "   14  |  BIDIR | NORMAL  8   |    D   "
     t += Pad(std::to_string(pin), 5, true) + "  |  " + (cell ? "BIDIR" : "INPUT") + " |" +
          (cell ? " NORMAL " + Pad(std::to_string(terms), 2, true) + "   " : "      -      ") + "|    " +
-         (cell && (d.family == Family::Gal22V10 || c.fit.mode == GalMode::Registered) ? "D" : "-") + "   \n";
+         (cell && (!d.IsV8() || c.fit.mode == GalMode::Registered) ? "D" : "-") + "   \n";
   }
   if (!any) t += "    -  |    -   |      -      |    -   \n";
   return t;

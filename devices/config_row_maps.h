@@ -8,6 +8,8 @@
 #include <cstdint>
 #include <initializer_list>
 
+#include "galmaps/macrocell_maps.h"
+
 // Groups × Size entries: entry j of group g is First + g × GroupStep + j × Step.
 // With Source set, those numbers are positions in another map instead.
 struct MapRun {
@@ -40,6 +42,10 @@ constexpr MapRun Every(std::int32_t first, std::int32_t step, std::int32_t count
 constexpr MapRun Pairs(std::int32_t first, std::int32_t second, std::int32_t count, std::int32_t pairStep) {
   return {first, second - first, 2, count, pairStep};
 }
+// The S1, S0 pairs of a macrocell family with pairs, its first cell's first.
+constexpr MapRun SelectorPairs(const galmaps::MacrocellMap& map) {
+  return Pairs(map.S1(0), map.S0(0), map.cell_count, 2);
+}
 // Entries from .. to of another map, in order.
 template <std::size_t N>
 constexpr MapRun Positions(const std::array<std::int32_t, N>& map, std::int32_t from, std::int32_t to) {
@@ -71,15 +77,16 @@ inline constexpr auto Cfg20V8 = BuildMap<82>(
     {Up(2640, 2671), Up(2560, 2563), Fuse(2705), Up(2632, 2639), Fuse(2704), Up(2564, 2567), Up(2672, 2703)});
 inline constexpr auto Cfg20V8Alt = BuildMap<82>(
     {Up(2560, 2563), Fuse(2705), Up(2632, 2635), Up(2640, 2703), Up(2636, 2639), Fuse(2704), Up(2564, 2567)});
-inline constexpr auto Cfg18V10 = BuildMap<20>({Pairs(3457, 3456, 10, 2)});
-inline constexpr auto Cfg22V10 = BuildMap<20>({Pairs(5809, 5808, 10, 2)});
-inline constexpr auto Cfg26CV12 = BuildMap<24>({Pairs(6345, 6344, 12, 2)});
+inline constexpr auto Cfg18V10 = BuildMap<20>({SelectorPairs(galmaps::Map18V10)});
+inline constexpr auto Cfg22V10 = BuildMap<20>({SelectorPairs(galmaps::Map22V10)});
+inline constexpr auto Cfg26CV12 = BuildMap<24>({SelectorPairs(galmaps::Map26CV12)});
 inline constexpr auto Cfg20RA10 = BuildMap<10>({Up(3200, 3209)});
 inline constexpr auto Cfg20XV10 = BuildMap<31>(
     {Fuse(1630), Fuse(1628), Fuse(1629), Up(1620, 1622), Up(1610, 1614), Up(1600, 1604), Fuse(1627), Fuse(1626),
      Up(1623, 1625), Down(1619, 1615), Down(1609, 1605)});
 // Entry i = 7800 + 12 × (3 − i mod 4) + i div 4: twelve groups 7836, 7824, 7812, 7800, each next one up by 1.
-inline constexpr auto Cfg26V12 = BuildMap<48>({{7836, -12, 4, 12, 1}});
+inline constexpr auto Cfg26V12 = BuildMap<48>(
+    {{galmaps::Map26V12.feedback_base, -galmaps::Map26V12.cell_count, 4, galmaps::Map26V12.cell_count, 1}});
 inline constexpr auto Cfg6001 = BuildMap<68>(
     {Fuse(8221), Fuse(8220), Every(8179, 4, 10), Every(8214, -4, 10), Pairs(8216, 8217, 10, -4),
      Every(8156, 3, 8), Every(8154, 3, 8), Every(8176, -3, 8), Fuse(8218), Fuse(8219)});

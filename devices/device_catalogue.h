@@ -63,6 +63,12 @@ struct ControlRows {
   std::uint8_t EraseAllFlag;
 };
 
+// The macrocell families' geometry comes from their shared maps.
+inline constexpr const galmaps::MacrocellMap& M18 = galmaps::Map18V10;
+inline constexpr const galmaps::MacrocellMap& M22 = galmaps::Map22V10;
+inline constexpr const galmaps::MacrocellMap& M26 = galmaps::Map26CV12;
+inline constexpr const galmaps::MacrocellMap& M26V = galmaps::Map26V12;
+
 // clang-format off
 inline constexpr DeviceIdentity DeviceIdentities[] = {
   // code  name          pins  fuses rows length addr flag  map         layout
@@ -70,7 +76,7 @@ inline constexpr DeviceIdentity DeviceIdentities[] = {
   {  26, "GAL16V8AZ",    20, 2194, 32,  64,  0,  0, Cfg16V8Alt, Layout16V8},
   { 128, "ATF16V8B",     20, 2194, 32,  64,  0,  0, Cfg16V8Alt, Layout16V8},
   { 129, "ATF16V8C",     20, 2194, 32,  64,  0,  0, Cfg16V8Alt, Layout16V8},
-  {  80, "GAL18V10",     20, 3540, 36,  96,  6,  0, Cfg18V10,   Layout18V10},
+  {  80, "GAL18V10",     20, M18.Fuses(), M18.Columns(), M18.Rows(), 6, 0, Cfg18V10, Layout18V10},
   {  32, "GAL20V8",      24, 2706, 40,  64,  0,  0, Cfg20V8,    Layout20V8},
   {  58, "GAL20V8AZ",    24, 2706, 40,  64,  0,  0, Cfg20V8Alt, Layout20V8},
   { 130, "ATF20V8",      24, 2706, 40,  64,  0,  0, Cfg20V8Alt, Layout20V8},
@@ -78,13 +84,13 @@ inline constexpr DeviceIdentity DeviceIdentities[] = {
   {  97, "GAL20RA10B",   24, 3274, 40,  80,  6,  0, Cfg20RA10,  Layout20RA10},
   { 101, "GAL20XV10",    24, 1671, 40,  40,  6,  0, Cfg20XV10,  Layout20XV10},
   { 102, "GAL20XV10B",   24, 1671, 40,  40,  6,  0, Cfg20XV10,  Layout20XV10},
-  {  72, "GAL22V10",     24, 5892, 44, 132,  6,  0, Cfg22V10,   Layout22V10},
-  {  73, "GAL22V10AZ",   24, 5892, 44, 132,  6,  0, Cfg22V10,   Layout22V10},
-  { 131, "ATF22V10B",    24, 5892, 44, 132,  6,  0, Cfg22V10,   Layout22V10},
-  { 132, "ATF22V10C",    24, 5892, 44, 132,  6,  1, Cfg22V10,   Layout22V10},
-  {  88, "GAL26CV12",    28, 6432, 52, 122,  6,  0, Cfg26CV12,  Layout26CV12},
-  {  89, "GAL26CV12B",   28, 6432, 52, 122,  6,  0, Cfg26CV12,  Layout26CV12},
-  {  93, "GAL26V12C",    28, 7912, 52, 150,  6,  0, Cfg26V12,   Layout26V12C},
+  {  72, "GAL22V10",     24, M22.Fuses(), M22.Columns(), M22.Rows(), 6, 0, Cfg22V10, Layout22V10},
+  {  73, "GAL22V10AZ",   24, M22.Fuses(), M22.Columns(), M22.Rows(), 6, 0, Cfg22V10, Layout22V10},
+  { 131, "ATF22V10B",    24, M22.Fuses(), M22.Columns(), M22.Rows(), 6, 0, Cfg22V10, Layout22V10},
+  { 132, "ATF22V10C",    24, M22.Fuses(), M22.Columns(), M22.Rows(), 6, 1, Cfg22V10, Layout22V10},
+  {  88, "GAL26CV12",    28, M26.Fuses(), M26.Columns(), M26.Rows(), 6, 0, Cfg26CV12, Layout26CV12},
+  {  89, "GAL26CV12B",   28, M26.Fuses(), M26.Columns(), M26.Rows(), 6, 0, Cfg26CV12, Layout26CV12},
+  {  93, "GAL26V12C",    28, M26V.Fuses(), M26V.Columns(), M26V.Rows(), 6, 0, Cfg26V12, Layout26V12C},
   {  64, "GAL6001",      24, 8294, 78,  95, 24,  0, Cfg6001,    Layout6001},
   {  65, "GAL6001B",     24, 8294, 78,  95, 24,  0, Cfg6001,    Layout6001},
   {  68, "GAL6002B",     24, 8330, 78,  95, 24,  0, Cfg6002,    Layout6001},
@@ -95,13 +101,13 @@ inline constexpr SignatureRows DeviceSignatureRows[] = {
   // codes               UesRow UesShift UesFuse Bytes BitOff PesRow PesShift BitOff
   {{0, 26, 128, 129},    32,    255,     2056,   8,     0,    58,    255,      0},
   {{32, 58, 130},        40,    255,     2568,   8,     0,    58,    255,      0},
-  {{80},                  0,     44,     3476,   8,     0,     0,     58,      0},
+  {{80},                  0,     44,  M18.ues,   8,     0,     0,     58,      0},
   {{96, 97},              0,     40,     3210,   8,     0,     0,     58,      0},
   {{101, 102},            0,     44,     1631,   5,     0,     0,     58,      0},
-  {{72, 73},              0,     44,     5828,   8,     0,     0,     58,      0},
-  {{131, 132},            0,     44,     5828,   8,    68,     0,     58,      0},
-  {{88, 89},              0,     52,     6368,   8,     0,     0,     58,      0},
-  {{93},                  0,     52,     7848,   8,     0,     0,     58,      0},
+  {{72, 73},              0,     44,  M22.ues,   8,     0,     0,     58,      0},
+  {{131, 132},            0,     44,  M22.ues,   8,    68,     0,     58,      0},
+  {{88, 89},              0,     52,  M26.ues,   8,     0,     0,     58,      0},
+  {{93},                  0,     52, M26V.ues,   8,     0,     0,     58,      0},
   {{64, 65},              0,    195,     8222,   9,    20,     0,    193,     20},
   {{68},                  0,    195,     8258,   9,    20,     0,    193,     20},
 };

@@ -15,10 +15,11 @@ const std::map<std::string, std::vector<std::string>>& Layers() {
   static const std::vector<std::string> core{"platform",   "base", "devices", "fuses",
                                              "programmer", "abel", "logic"};
   static const std::map<std::string, std::vector<std::string>> layers{
+      {"galmaps", {}},
       {"platform", {}},
       {"boxsim", {"platform"}},
       {"base", {"platform"}},
-      {"devices", {"base", "platform"}},
+      {"devices", {"base", "platform", "galmaps"}},
       {"fuses", {"devices", "base", "platform"}},
       {"programmer", {"fuses", "devices", "base", "platform"}},
       {"abel", {"fuses", "devices", "base", "platform", "abelc"}},
@@ -28,7 +29,7 @@ const std::map<std::string, std::vector<std::string>>& Layers() {
        {"commands", "programmer", "abel", "logic", "fuses", "devices", "base", "platform", "boxsim",
         "assets"}},
       {"cli", {"commands", "programmer", "abel", "logic", "fuses", "devices", "base", "platform", "boxsim"}},
-      {"abelc", {}},
+      {"abelc", {"galmaps"}},
       {"assets", {}},
   };
   return layers;

@@ -173,10 +173,18 @@ std::vector<std::string> CompareWithModel(const LogicModel& design, const FitRes
   const LogicModel& m = fitted;
   std::vector<std::string> problems;
   std::vector<int> inputs, registers;
+  // A GAL26V12's second clock pin rises with pin 1.
+  const galmaps::MacrocellMap* map = DeviceOf(m.device.family).map;
+  const int second_clock = map ? map->second_clock : 0;
+  int second_clock_signal = -1;
   for (std::size_t s = 0; s < m.signals.size(); ++s) {
     bool is_output = false;
     for (const Output& o : m.outputs) is_output = is_output || o.signal == static_cast<int>(s);
-    if (!is_output && fit.pin_of[s] > 1) inputs.push_back(static_cast<int>(s));
+    if (!is_output && second_clock && fit.pin_of[s] == second_clock) {
+      second_clock_signal = static_cast<int>(s);
+    } else if (!is_output && fit.pin_of[s] > 1) {
+      inputs.push_back(static_cast<int>(s));
+    }
   }
   for (std::size_t i = 0; i < m.outputs.size(); ++i) {
     if (m.outputs[i].registered) registers.push_back(static_cast<int>(i));
@@ -236,6 +244,10 @@ std::vector<std::string> CompareWithModel(const LogicModel& design, const FitRes
     };
     drive[1] = 0;
     if (clock_signal >= 0) in[static_cast<std::size_t>(clock_signal)] = 0;
+    if (second_clock_signal >= 0) {
+      drive[static_cast<std::size_t>(second_clock)] = 0;
+      in[static_cast<std::size_t>(second_clock_signal)] = 0;
+    }
     device.Apply(drive);
     device.SetRegisters(cells_q);
     if (!ref.Settle(in, q)) continue;
@@ -243,6 +255,10 @@ std::vector<std::string> CompareWithModel(const LogicModel& design, const FitRes
     if (!ref.Next(q)) continue;
     drive[1] = 1;
     if (clock_signal >= 0) in[static_cast<std::size_t>(clock_signal)] = 1;
+    if (second_clock_signal >= 0) {
+      drive[static_cast<std::size_t>(second_clock)] = 1;
+      in[static_cast<std::size_t>(second_clock_signal)] = 1;
+    }
     device.Apply(drive);
     if (!ref.Settle(in, q)) continue;
     compare("after the clock");

@@ -116,6 +116,12 @@ const struct {
     {"output on an input pin",
      "module m\n d device 'P16V8';\n a pin 2;\n y pin 5;\nequations\n y = a;\nend m\n",
      "'y' is an output, but pin 5 of the GAL16V8 is an input pin; outputs go on pins 12 to 19"},
+    {"output on an input pin of a part whose output pins have a gap",
+     "module m\n d device 'P26CV12';\n a pin 2;\n y pin 14;\nequations\n y = a;\nend m\n",
+     "'y' is an output, but pin 14 of the GAL26CV12 is an input pin; outputs go on pins 15 to 20 and 22 to "
+     "27"},
+    {"the supply pins of a 28-pin part",
+     "module m\n d device 'P26CV12';\n a pin 7;\n y pin 15;\nequations\n y = a;\nend m\n", "pin 7 is VCC"},
     {"different resets on the 22V10",
      "module m\n d device 'P22V10';\n clk, a, r pin 1, 2, 3;\n p, q pin 22, 23 istype 'reg';\nequations\n"
      " [p, q].clk = clk;\n p := a;\n q := !a;\n q.ar = r;\nend m\n",
