@@ -87,8 +87,8 @@ void BM_CompileEveryOkDesignToFiles(benchmark::State& state) {
 }
 BENCHMARK(BM_CompileEveryOkDesignToFiles)->Unit(benchmark::kMillisecond);
 
-// The whole compile step of each classic example design, one benchmark per
-// design; each should stay under 10 ms. A design that does not compile yet is
+// The whole compile step of one design: each classic example design, one
+// benchmark per design; each should stay under 10 ms. A design that does not compile yet is
 // reported as such, not timed.
 void BM_CompileClassicExample(benchmark::State& state, const std::filesystem::path& path) {
   const std::string source = Read(path);
@@ -116,6 +116,19 @@ const bool kClassicRegistered = [] {
   std::sort(designs.begin(), designs.end());
   for (const auto& path : designs) {
     benchmark::RegisterBenchmark(("BM_CompileClassicExample/" + path.stem().string()).c_str(),
+                                 BM_CompileClassicExample, path)
+        ->Unit(benchmark::kMillisecond);
+  }
+  return true;
+}();
+
+// One design per family beyond the GAL16V8, GAL20V8 and GAL22V10: the one
+// with the widest sum the family allows.
+const bool kFamiliesRegistered = [] {
+  for (const char* name : {"gal18v10_wide_sum", "gal26cv12_wide_sum", "gal26v12_wide_sum"}) {
+    const std::filesystem::path path =
+        std::filesystem::path(QUELVOX_SOURCE_DIR) / "tests/abelc/ok" / (std::string(name) + ".abl");
+    benchmark::RegisterBenchmark((std::string("BM_CompileFamilyDesign/") + name).c_str(),
                                  BM_CompileClassicExample, path)
         ->Unit(benchmark::kMillisecond);
   }

@@ -161,6 +161,15 @@ std::string ChipDiagramOf(const std::string& doc) {
   return page;
 }
 
+// A simulation file's closing line, "N out of M vectors passed.".
+std::string PassedLineOf(const std::string& sim) {
+  const std::size_t end = sim.rfind(" vectors passed.");
+  if (end == std::string::npos) return "";
+  const std::size_t start = sim.rfind('\n', end);
+  return sim.substr(start == std::string::npos ? 0 : start + 1,
+                    end - (start == std::string::npos ? 0 : start + 1));
+}
+
 // Compiles `source`, fits it and checks the map against the classic map
 // `jed`: the same behaviour and `vectors` vectors, all passing. Returns the
 // table line.
@@ -263,11 +272,16 @@ TEST(ClassicExamples, OurDesignsOfEachConstructBehaveLikeTheClassicMaps) {
     std::printf("%s", CheckAgainstClassic(d.design, source,
                                           ReadFile(dir + "fit/classic/" + d.design + ".jed"), d.vectors)
                           .c_str());
-    // Where the classic report is kept too, our chip diagram is drawn as it is.
+    // Where the classic report is kept too, our chip diagram is drawn as it
+    // is; where its simulation is kept, ours passes as many vectors.
     const std::string classic_doc = ReadFile(dir + "fit/classic/" + d.design + ".doc");
     if (classic_doc.empty()) continue;
     const CompiledFiles files = CompileToFiles(std::string(d.design) + ".abl", source, "");
     EXPECT_EQ(ChipDiagramOf(classic_doc), ChipDiagramOf(files.doc));
+    const std::string classic_sim = ReadFile(dir + "fit/classic/" + d.design + ".sim");
+    if (!classic_sim.empty()) {
+      EXPECT_EQ(PassedLineOf(files.sim), PassedLineOf(classic_sim));
+    }
   }
 }
 
