@@ -1,4 +1,4 @@
-// The pins of a decoded GAL16V8, GAL20V8 or GAL22V10 map, live: the levels
+// The pins of a decoded GAL16V8, GAL20V8 or macrocell GAL map, live: the levels
 // the user puts on the inputs, what the outputs and registers show, a clock
 // pulse and the register preload, on the compiler's fuse-map model of the
 // device, from the state the chip powers up in. The Simulate panel shows it.
