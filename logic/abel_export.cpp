@@ -48,8 +48,6 @@ std::string Sum(const MapLogic& l, const abelc::Cover& cover, const std::string&
 std::string SignatureFuses(const MapLogic& l) {
   const int first = l.Arch->ues_base;
   if (static_cast<int>(l.Fuses.size()) < first + 64) return "";
-  // The P26V12 map ends before the signature.
-  if (l.Arch->family == abelc::Family::Gal26V12) return "";
   std::string lines;
   bool any = false;
   for (int byte = 0; byte < 8; ++byte) {
@@ -60,7 +58,11 @@ std::string SignatureFuses(const MapLogic& l) {
     const char hex[] = {"0123456789ABCDEF"[value / 16], "0123456789ABCDEF"[value % 16], '\0'};
     lines += "  [" + std::to_string(from) + ".." + std::to_string(from + 7) + "] = ^h" + hex + ";\r\n";
   }
-  return any ? "FUSES\r\n" + lines : "";
+  if (!any) return "";
+  // The P26V12 map ends before the signature.
+  if (l.Arch->family == abelc::Family::Gal26V12)
+    return "\" the signature is not rebuilt: a P26V12 map has none\r\n";
+  return "FUSES\r\n" + lines;
 }
 
 }  // namespace

@@ -104,8 +104,9 @@ void WriteOddMaps(const ScratchDir& dir, std::vector<std::string>& paths) {
 // them: each cell unused, an input, or combinational or registered of either
 // polarity, always enabled or by a term, with random sums; reset and preset
 // terms; on the 26V12 registers on either clock, read from their pin or
-// their flip-flop. Configuration fuses that nothing observes are left as the
-// compiler leaves them, and nothing reads an unused cell's pin.
+// their flip-flop; a random signature (the P26V12 map drops it). The
+// configuration fuses that nothing observes are left as the compiler leaves
+// them, and nothing reads an unused cell's pin.
 void WriteRandomMaps(const ScratchDir& dir, std::vector<std::string>& paths) {
   enum Kind { Unused, Input, Combinational, Registered };
   std::mt19937 random(2026);
@@ -114,7 +115,8 @@ void WriteRandomMaps(const ScratchDir& dir, std::vector<std::string>& paths) {
     const bool v12 = map->feedback_base >= 0;
     const int columns = map->Columns();
     for (int n = 0; n < 8; ++n) {
-      std::vector<std::uint8_t> f(static_cast<std::size_t>(v12 ? map->ues : map->Fuses()), 0);
+      // Half the GAL26V12 maps as the classic compiler writes them, without a signature.
+      std::vector<std::uint8_t> f(static_cast<std::size_t>(v12 && n % 2 ? map->ues : map->Fuses()), 0);
       std::vector<Kind> kind(static_cast<std::size_t>(map->pins) + 1, Input);
       for (int i = 0; i < map->cell_count; ++i) {
         const unsigned r = random() % 7;
