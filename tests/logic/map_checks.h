@@ -1,7 +1,8 @@
 // What the logic tests compare maps with: a JEDEC file read as Open reads it,
 // the pin-level function of every output (kind, next level, enable, and on
-// the 22V10 reset and preset) as covers over pin numbers, and the fuse-map
-// model of the compiler run on both maps from the same random states.
+// the macrocell families reset and preset) as covers over pin numbers, and
+// the fuse-map model of the compiler run on both maps from the same random
+// states.
 #pragma once
 
 #include <algorithm>
