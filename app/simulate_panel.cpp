@@ -38,7 +38,9 @@ SimulatePanel::SimulatePanel(QWidget* window) : QWidget(window, Qt::Tool), windo
   layout->addWidget(unsettled_);
   auto* buttons = new QHBoxLayout;
   clock_ = new QPushButton(QStringLiteral("Clock"), this);
-  clock_->setToolTip(QStringLiteral("One pulse 0-1-0 on pin 1: the registers load at its rising edge"));
+  clock_->setToolTip(
+      QStringLiteral("One pulse 0-1-0 on every clock pin (pin 1, and pin 4 where a GAL26V12 register uses "
+                     "it): the registers load at its rising edge"));
   preload_ = new QPushButton(QStringLiteral("Preload"), this);
   preload_->setToolTip(QStringLiteral("Every register takes the level set on its pin"));
   buttons->addWidget(clock_);

@@ -135,5 +135,6 @@ CommandResult OpenNamedFile(const std::string& file) {
 CommandResult RunInfoCommand() {
   ShowChipDiagram();
   ShowPinout();
+  ShowCellKinds();
   return CommandDone();
 }

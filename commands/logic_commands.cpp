@@ -47,7 +47,8 @@ std::optional<MapLogic> LoadedLogic(const std::string& unsupported) {
 }
 
 const std::string EquationsOnly =
-    "Equations are read from GAL16V8, GAL20V8 and GAL22V10 maps only, not from a ";
+    "Equations are read from GAL16V8, GAL18V10, GAL20V8, GAL22V10, GAL26CV12 and GAL26V12 maps only, "
+    "not from a ";
 
 void LoadConverted(const PalType& type, const std::vector<std::uint8_t>& palFuses) {
   const std::vector<std::uint8_t> gal = ConvertPalMap(type, palFuses);
@@ -95,7 +96,9 @@ bool TakePalMap(std::int64_t fuseCount, const std::string& path) {
 
 }  // namespace
 
-const char* const SimulatedMapsOnly = "Simulation runs on GAL16V8, GAL20V8 and GAL22V10 maps only, not on a ";
+const char* const SimulatedMapsOnly =
+    "Simulation runs on GAL16V8, GAL18V10, GAL20V8, GAL22V10, GAL26CV12 and GAL26V12 maps only, "
+    "not on a ";
 
 std::optional<MapLogic> DecodeLoadedMap(const std::string& unsupported, std::string& why) {
   if (!MapLoaded()) {
@@ -133,6 +136,13 @@ CommandResult RunEquationsCommand() {
   if (!logic) return CommandFailed("no equations");
   for (const std::string& line : EquationLines(*logic)) MessageLog(line, LevelPlain);
   return CommandDone();
+}
+
+void ShowCellKinds() {
+  std::string why;
+  const std::optional<MapLogic> logic = DecodeLoadedMap("", why);
+  if (!logic || !logic->Arch->map || logic->Arch->family == abelc::Family::Gal22V10) return;
+  for (const std::string& line : CellKindLines(*logic)) MessageLog(line, LevelPlain);
 }
 
 SimulationOutcome RunSimulateCommand(const std::string& vectorFile) {

@@ -13,6 +13,15 @@ constexpr bool Is20V8Family(std::int32_t code) {
 constexpr bool Is22V10Family(std::int32_t code) {
   return code == 72 || code == 73 || code == 131 || code == 132;
 }
+constexpr bool Is18V10Family(std::int32_t code) {
+  return code == 80;
+}
+constexpr bool Is26CV12Family(std::int32_t code) {
+  return code == 88 || code == 89;
+}
+constexpr bool Is26V12Family(std::int32_t code) {
+  return code == 93;
+}
 constexpr bool IsAtfType(std::int32_t code) {
   return code >= 128 && code <= 132;
 }

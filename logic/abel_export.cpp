@@ -58,12 +58,26 @@ std::string SignatureFuses(const MapLogic& l) {
     const char hex[] = {"0123456789ABCDEF"[value / 16], "0123456789ABCDEF"[value % 16], '\0'};
     lines += "  [" + std::to_string(from) + ".." + std::to_string(from + 7) + "] = ^h" + hex + ";\r\n";
   }
-  return any ? "FUSES\r\n" + lines : "";
+  if (!any) return "";
+  // The P26V12 map ends before the signature.
+  if (l.Arch->family == abelc::Family::Gal26V12)
+    return "\" the signature is not rebuilt: a P26V12 map has none\r\n";
+  return "FUSES\r\n" + lines;
 }
 
 }  // namespace
 
 std::string AbelPartName(const MapLogic& l) {
+  switch (l.Arch->family) {
+    case abelc::Family::Gal18V10:
+      return "P18V10G";
+    case abelc::Family::Gal26CV12:
+      return "P26CV12";
+    case abelc::Family::Gal26V12:
+      return "P26V12";
+    default:
+      break;
+  }
   if (!l.Arch->IsV8()) return "P22V10G";
   const std::string base = l.Arch->family == abelc::Family::Gal16V8 ? "P16V8" : "P20V8";
   return base + (l.Mode == abelc::GalMode::Registered ? "R" : l.Mode == abelc::GalMode::Complex ? "C" : "S");
@@ -99,8 +113,10 @@ std::string AbelDesignText(const MapLogic& l, const std::string& sourceName) {
     note(c.EnableTerm);
     oePin = oePin || c.Enable == EnableKind::OePin;
   }
+  for (const CellLogic& c : l.Cells) {
+    if (c.Role == CellRole::Output && c.Registered) read[static_cast<std::size_t>(c.ClockPin)] = true;
+  }
   if (l.HasRegisters) {
-    read[static_cast<std::size_t>(a.clock_pin)] = true;
     if (!a.IsV8()) {
       note(l.Reset);
       note(l.Preset);
@@ -134,7 +150,7 @@ std::string AbelDesignText(const MapLogic& l, const std::string& sourceName) {
     t += "\r\n" +
          Sum(l, c.Terms, "  " + std::string(c.ActiveHigh ? "" : "!") + n + (c.Registered ? " := " : " = ")) +
          "\r\n";
-    if (c.Registered) t += "  " + n + ".CLK = " + name(a.clock_pin) + ";\r\n";
+    if (c.Registered) t += "  " + n + ".CLK = " + name(c.ClockPin) + ";\r\n";
     if (c.Enable == EnableKind::OePin) {
       t += "  " + n + ".OE = !" + name(a.oe_pin) + ";\r\n";
     } else if (c.Enable == EnableKind::Term &&

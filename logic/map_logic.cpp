@@ -108,15 +108,23 @@ void Decoder::Run() {
       c.ActiveHigh = Fuse(a_.xor_base + c.Index);
       c.Ac1 = Fuse(a_.ac1_base + c.Index);
       c.Registered = l_.Mode == GalMode::Registered && !c.Ac1;
+      c.ReadsRegister = c.Registered;
       c.Enable = l_.Mode == GalMode::Simple ? EnableKind::Always
                  : c.Registered             ? EnableKind::OePin
                                             : EnableKind::Term;
     } else {
-      c.ActiveHigh = Fuse(a_.s0_base + 2 * c.Index);
-      c.Registered = !Fuse(a_.s0_base + 2 * c.Index + 1);
+      const galmaps::MacrocellMap& map = *a_.map;
+      c.ActiveHigh = Fuse(map.S0(c.Index));
+      c.Registered = !Fuse(map.S1(c.Index));
       c.Enable = EnableKind::Term;
-      // The register feeds the array from /Q; an active-high pin shows Q.
-      swapped_[static_cast<std::size_t>(c.Pin)] = c.Registered && c.ActiveHigh;
+      c.ReadsRegister = c.Registered;
+      if (map.clock_base >= 0) {  // GAL26V12
+        if (c.Registered && !Fuse(map.ClockSelect(c.Index))) c.ClockPin = map.second_clock;
+        // The array reads the pin where the feedback fuse equals S1, else /Q.
+        c.ReadsRegister = Fuse(map.FeedbackSelect(c.Index)) == c.Registered;
+      }
+      // A register feeds the array from /Q; an active-high pin shows Q.
+      swapped_[static_cast<std::size_t>(c.Pin)] = c.Registered && c.ReadsRegister && c.ActiveHigh;
     }
     l_.Cells.push_back(c);
   }
@@ -135,14 +143,15 @@ void Decoder::Run() {
     AddRows(l_.Reset, a_.ar_row, 1);
     AddRows(l_.Preset, a_.sp_row, 1);
   }
-  // A 22V10 register that never drives its pin still feeds the array: when
-  // the logic reads it, it is part of the design. Reading it may make more read.
+  // A macrocell register that never drives its pin still feeds the array
+  // from its flip-flop: when the logic reads it, it is part of the design.
+  // Reading it may make more read.
   for (bool more = true; more;) {
     more = false;
     const std::vector<bool> read = PinsRead();
     for (CellLogic& c : l_.Cells) {
       if (c.Role == CellRole::Output || !read[static_cast<std::size_t>(c.Pin)]) continue;
-      if (c.Registered) {
+      if (c.Registered && c.ReadsRegister) {
         c.Role = CellRole::Output;
         more = true;
       } else {
@@ -209,13 +218,21 @@ const CellLogic* MapLogic::CellAt(int pin) const {
 
 bool MapLogic::IsRegisterPin(int pin) const {
   const CellLogic* c = CellAt(pin);
-  return c && c->Registered && c->Role == CellRole::Output;
+  return c && c->Registered && c->Role == CellRole::Output && c->ReadsRegister;
+}
+
+bool MapLogic::IsRegisterReadAtPin(int pin) const {
+  const CellLogic* c = CellAt(pin);
+  return c && c->Registered && c->Role == CellRole::Output && !c->ReadsRegister;
 }
 
 const abelc::GalArchitecture* ArchitectureOf(std::int32_t deviceCode) {
   if (Is16V8Family(deviceCode)) return &abelc::DeviceOf(abelc::Family::Gal16V8);
   if (Is20V8Family(deviceCode)) return &abelc::DeviceOf(abelc::Family::Gal20V8);
   if (Is22V10Family(deviceCode)) return &abelc::DeviceOf(abelc::Family::Gal22V10);
+  if (Is18V10Family(deviceCode)) return &abelc::DeviceOf(abelc::Family::Gal18V10);
+  if (Is26CV12Family(deviceCode)) return &abelc::DeviceOf(abelc::Family::Gal26CV12);
+  if (Is26V12Family(deviceCode)) return &abelc::DeviceOf(abelc::Family::Gal26V12);
   return nullptr;
 }
 
@@ -248,8 +265,8 @@ std::string TermText(const MapLogic& l, const Cube& term) {
     const int k = std::countr_zero(lits);
     const int pin = l.VariablePin[static_cast<std::size_t>(k)];
     const bool negated = ((term.one >> k) & 1) == 0;
-    literals.push_back({pin, (negated ? "!" : "") + l.PinNames[static_cast<std::size_t>(pin)] +
-                                 (l.IsRegisterPin(pin) ? ".FB" : "")});
+    const char* feedback = l.IsRegisterPin(pin) ? ".FB" : l.IsRegisterReadAtPin(pin) ? ".PIN" : "";
+    literals.push_back({pin, (negated ? "!" : "") + l.PinNames[static_cast<std::size_t>(pin)] + feedback});
   }
   if (literals.empty()) return "1";
   std::sort(literals.begin(), literals.end());
@@ -292,6 +309,9 @@ std::vector<std::string> EquationLines(const MapLogic& l) {
                       std::to_string(c->Terms.size()) + " terms:");
       AddLines(lines, CoverText(l, c->Minimised, lhs));
     }
+    if (c->Registered && l.Arch->map && l.Arch->map->clock_base >= 0) {
+      lines.push_back("    " + name + ".CLK = " + l.PinNames[static_cast<std::size_t>(c->ClockPin)] + ";");
+    }
     if (c->Enable == EnableKind::OePin) {
       lines.push_back("    " + name + ".OE = !" + l.PinNames[static_cast<std::size_t>(l.Arch->oe_pin)] + ";");
     } else if (c->Enable == EnableKind::Term) {
@@ -303,6 +323,28 @@ std::vector<std::string> EquationLines(const MapLogic& l) {
     lines.push_back(CoverText(l, l.Reset, "    AR = "));
     lines.push_back("Preset of every register (at the clock):");
     lines.push_back(CoverText(l, l.Preset, "    SP = "));
+  }
+  return lines;
+}
+
+std::vector<std::string> CellKindLines(const MapLogic& l) {
+  std::vector<const CellLogic*> cells;
+  for (const CellLogic& c : l.Cells) cells.push_back(&c);
+  std::sort(cells.begin(), cells.end(),
+            [](const CellLogic* a, const CellLogic* b) { return a->Pin < b->Pin; });
+  std::vector<std::string> lines;
+  for (const CellLogic* c : cells) {
+    std::string line = "pin " + std::to_string(c->Pin);
+    if (!l.NamesFrom.empty()) line += " (" + l.PinNames[static_cast<std::size_t>(c->Pin)] + ")";
+    if (c->Role == CellRole::Unused) {
+      line += ": not used";
+    } else if (c->Role == CellRole::Input) {
+      line += ": input";
+    } else {
+      line += c->Registered ? ": registered" : ": combinational";
+      line += c->ActiveHigh ? ", active high" : ", active low";
+    }
+    lines.push_back(line);
   }
   return lines;
 }

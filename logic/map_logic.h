@@ -1,8 +1,10 @@
-// The logic a GAL16V8, GAL20V8 or GAL22V10 fuse map holds, read back from
-// its array and architecture fuses: per output cell its kind, polarity, sum
-// of products and enable, on the 22V10 the shared reset and preset terms.
-// Terms are cubes over the array's column pairs, each pair read as the level
-// of the pin (or, for a register, of its pin-level feedback .FB) that feeds it.
+// The logic a GAL16V8, GAL20V8 or macrocell GAL (22V10, 18V10, 26CV12,
+// 26V12) fuse map holds, read back from its array and architecture fuses: per
+// output cell its kind, polarity, sum of products and enable, on the
+// macrocell families the shared reset and preset terms (and on the 26V12
+// each register's clock pin and feedback). Terms are cubes over the array's
+// column pairs, each pair read as the level of the pin (or, for a register
+// read from its flip-flop, of its pin-level feedback .FB) that feeds it.
 #pragma once
 
 #include <cstdint>
@@ -30,8 +32,12 @@ struct CellLogic {
   int Index = 0;  // position in the architecture's cells, highest pin first
   CellRole Role = CellRole::Unused;
   bool Registered = false;
-  bool ActiveHigh = false;  // the polarity fuse: XOR, or S0 on the 22V10
+  bool ActiveHigh = false;  // the polarity fuse: XOR, or S0 on the macrocell families
   bool Ac1 = false;         // 16V8/20V8: the cell's AC1 fuse
+  int ClockPin = 1;         // a register's clock: pin 1, or on the 26V12 pin 4 where chosen
+  // The array reads the flip-flop (/Q), not the pin: every register but on
+  // the 26V12, whose feedback fuse chooses.
+  bool ReadsRegister = false;
   EnableKind Enable = EnableKind::Always;
   abelc::Cover EnableTerm;  // EnableKind::Term: one cube, or none when never enabled
   abelc::Cover Terms;       // the sum as the map holds it, false rows left out
@@ -48,10 +54,12 @@ struct MapLogic {
   std::vector<std::uint8_t> Fuses;    // the whole map, one entry per fuse
   std::vector<CellLogic> Cells;       // highest pin first, as the rows run
   bool HasRegisters = false;
-  abelc::Cover Reset, Preset;  // 22V10: one cube each, none when never true
+  abelc::Cover Reset, Preset;  // macrocell families: one cube each, none when never true
   const CellLogic* CellAt(int pin) const;
   // Is `pin` a register whose feedback column the variable names (Name.FB)?
   bool IsRegisterPin(int pin) const;
+  // Is `pin` a 26V12 register the array reads from its pin (Name.PIN)?
+  bool IsRegisterReadAtPin(int pin) const;
 };
 
 // The family's architecture for a catalogue device code, or nullptr for
@@ -69,5 +77,9 @@ std::optional<MapLogic> DecodeMap(std::int32_t deviceCode, const std::string& de
 std::string TermText(const MapLogic& logic, const abelc::Cube& term);
 
 // The equations as lines for people: a heading, then one block per output
-// pin in pin order, then the 22V10's reset and preset.
+// pin in pin order, then the macrocell families' reset and preset.
 std::vector<std::string> EquationLines(const MapLogic& logic);
+
+// One line per output cell in pin order: "pin 23 (T): registered, active high",
+// "pin 22: input", "pin 21: not used".
+std::vector<std::string> CellKindLines(const MapLogic& logic);

@@ -1,4 +1,4 @@
-// Test vectors run on a decoded GAL16V8, GAL20V8 or GAL22V10 map through
+// Test vectors run on a decoded GAL16V8, GAL20V8 or macrocell GAL map through
 // the compiler's fuse-map model, the registers starting as the chip powers
 // up; the report is the vector table of the compiler's simulation file.
 #pragma once

@@ -23,6 +23,11 @@ PinSimulation::PinSimulation(const MapLogic& logic)
   const abelc::GalArchitecture& arch = *logic.Arch;
   drive_.assign(static_cast<std::size_t>(arch.pins) + 1, 0);
   registerIndex_.assign(static_cast<std::size_t>(arch.pins) + 1, -1);
+  for (const CellLogic& c : logic.Cells) {
+    if (c.Role == CellRole::Output && c.Registered &&
+        std::find(clockPins_.begin(), clockPins_.end(), c.ClockPin) == clockPins_.end())
+      clockPins_.push_back(c.ClockPin);
+  }
   for (int pin = 1; pin <= arch.pins; ++pin) {
     SimulatedPin p;
     p.Pin = pin;
@@ -31,7 +36,7 @@ PinSimulation::PinSimulation(const MapLogic& logic)
     if (pin == arch.Gnd() || pin == arch.Vcc()) {
       p.Use = PinUse::Supply;
       p.Name = pin == arch.Gnd() ? "GND" : "Vcc";
-    } else if (pin == arch.clock_pin && registers_) {
+    } else if (std::find(clockPins_.begin(), clockPins_.end(), pin) != clockPins_.end()) {
       p.Use = PinUse::Clock;
     } else if (cell && cell->Role == CellRole::Output) {
       p.Use = PinUse::Output;
@@ -74,10 +79,10 @@ void PinSimulation::Drive(int pin, int level) {
 }
 
 void PinSimulation::Clock() {
-  if (!registers_) return;  // pin 1 is then an input like the others
+  if (clockPins_.empty()) return;  // pin 1 is then an input like the others
   std::vector<int> unsettled;
   for (const int level : {1, 0}) {
-    drive_[1] = level;
+    for (const int pin : clockPins_) drive_[static_cast<std::size_t>(pin)] = level;
     model_->Apply(drive_);
     for (int pin : model_->TakeUnsettled()) unsettled.push_back(pin);
   }

@@ -1,4 +1,4 @@
-// The pins of a decoded GAL16V8, GAL20V8 or GAL22V10 map, live: the levels
+// The pins of a decoded GAL16V8, GAL20V8 or macrocell GAL map, live: the levels
 // the user puts on the inputs, what the outputs and registers show, a clock
 // pulse and the register preload, on the compiler's fuse-map model of the
 // device, from the state the chip powers up in. The Simulate panel shows it.
@@ -18,7 +18,7 @@ struct MapLogic;
 enum class PinUse {
   Input,   // the device never drives it
   Output,  // a cell that drives its pin, at least some of the time
-  Clock,   // pin 1 of a map with registers: the clock pulse drives it
+  Clock,   // a pin that clocks registers (pin 1; on the 26V12 pin 4 too): the clock pulse drives it
   Supply,  // GND and Vcc
 };
 
@@ -50,7 +50,7 @@ class PinSimulation {
 
   // Puts level 0 or 1 on a drivable pin; other pins are left alone.
   void Drive(int pin, int level);
-  // One pulse 0-1-0 on the clock pin: the registers load at its rising edge.
+  // One pulse 0-1-0 on every clock pin at once: the registers load at its rising edge.
   void Clock();
   // Every register takes the state that makes its pin show the level driven
   // on it, as the chip's preload does.
@@ -65,5 +65,6 @@ class PinSimulation {
   std::vector<int> registerIndex_;  // per pin: the register's place in the model's list, -1 none
   std::vector<SimulatedPin> pins_;
   std::vector<int> unsettled_;
+  std::vector<int> clockPins_;  // the pins that clock a register
   bool registers_ = false;
 };

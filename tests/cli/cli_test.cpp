@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -69,6 +70,21 @@ TEST(Cli, OpenFailures) {
       EXPECT_EQ(run.Status, 1) << command << ' ' << c.Name;
     }
   }
+}
+
+// Info on a map without OLMC analysis: after the drawing, each output pin's
+// kind and polarity as Equations reads them.
+TEST(Cli, InfoNamesTheKindOfEachOutputPin) {
+  const ProgramRun run = RunCli(
+      {"info", std::string(QUELVOX_SOURCE_DIR) + "/tests/abelc/fit/classic/gal18v10_reset_preset.jed"});
+  EXPECT_NE(run.Out.find("   GND | 10         11 | I/O\n       |_______________|\n"
+                         "pin 9 (s2): registered, active high\npin 11 (IO11): not used\n"
+                         "pin 12 (s0): registered, active high\npin 13 (s1): registered, active high\n"),
+            std::string::npos)
+      << run.Out;
+  EXPECT_NE(run.Out.find("\npin 18 (nq): registered, active low\npin 19 (IO19): not used\n>>> done <<<\n"),
+            std::string::npos)
+      << run.Out;
 }
 
 // A GAL16V8 map whose only fuses set are UES bytes 0x01 and 0x5C, with a
@@ -184,6 +200,15 @@ TEST(Cli, SimulateRunsTheMapsOwnVectors) {
     EXPECT_NE(run.Out.find("\n\n" + passed + "\n>>> done <<<\n"), std::string::npos) << name << run.Out;
     EXPECT_EQ(run.Out.find("\nVector "), std::string::npos) << name << run.Out;
   }
+  // The classic compiler's GAL18V10, GAL26CV12 and GAL26V12 maps pass every vector they hold.
+  const std::string fit = std::string(QUELVOX_SOURCE_DIR) + "/tests/abelc/fit/classic/";
+  for (const auto& entry : std::filesystem::directory_iterator(fit)) {
+    const std::string name = entry.path().filename().string();
+    if (entry.path().extension() != ".jed" || name.rfind("gal", 0) != 0) continue;
+    const ProgramRun run = RunCli({"simulate", "--brief", entry.path().string()});
+    EXPECT_EQ(run.Status, 0) << name << run.Out;
+    EXPECT_EQ(run.Out.find("\nVector "), std::string::npos) << name << run.Out;
+  }
 
   ScratchDir dir;
   const std::string count4 = ReadBytes(classic + "count4.jed");
@@ -244,7 +269,8 @@ TEST(Cli, SimulateRunsTheMapsOwnVectors) {
       {{dir / "short.jed"}, 1, "\nERROR!\nVector V0001 has 5 pins, the device 20\n>>> done <<<\n"},
       {{dir / "ra10.jed"},
        1,
-       "\nERROR!\nSimulation runs on GAL16V8, GAL20V8 and GAL22V10 maps only, not on a GAL20RA10\n"},
+       "\nERROR!\nSimulation runs on GAL16V8, GAL18V10, GAL20V8, GAL22V10, GAL26CV12 and GAL26V12 maps only, "
+       "not on a GAL20RA10\n"},
       {{actlow, "--vectors", dir / "act.tv"},
        0,
        "Vector file: 'act.tv'  Part: 'GAL22V10'\n"

@@ -1,7 +1,8 @@
 // What the logic tests compare maps with: a JEDEC file read as Open reads it,
 // the pin-level function of every output (kind, next level, enable, and on
-// the 22V10 reset and preset) as covers over pin numbers, and the fuse-map
-// model of the compiler run on both maps from the same random states.
+// the macrocell families reset and preset) as covers over pin numbers, and
+// the fuse-map model of the compiler run on both maps from the same random
+// states.
 #pragma once
 
 #include <algorithm>
@@ -123,7 +124,7 @@ inline std::string SimulationDifference(abelc::Family family, const std::vector<
   std::mt19937 random(12345);
   const int count = x.Pins();
   for (int round = 0; round < rounds; ++round) {
-    std::vector<int> q(10), drive(static_cast<std::size_t>(count) + 1, -1);
+    std::vector<int> q(12), drive(static_cast<std::size_t>(count) + 1, -1);
     for (int& bit : q) bit = static_cast<int>(random() & 1);
     for (int pin = 2; pin <= count; ++pin)
       drive[static_cast<std::size_t>(pin)] = static_cast<int>(random() & 1);

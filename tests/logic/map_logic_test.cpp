@@ -1,6 +1,7 @@
 // The printed equations of small maps whose logic is known: the worked
 // examples of the architecture tables (22V10 registered feedback read back
-// through /Q, enable terms, complex mode) and a 16V8 map with a disabled
+// through /Q, a 26V12 register on the second clock read from its pin, enable
+// terms, complex mode) and a 16V8 map with a disabled
 // term and a sum that minimises; pin names from NOTE PINS and from a report.
 #include <gtest/gtest.h>
 
@@ -50,6 +51,13 @@ TEST(MapLogic, PrintedEquationsOfKnownMaps) {
            std::string(18, '0') + ues22V10 + "*NOTE PINS clk:1 T:23*",
        {"Equations of the GAL22V10 fuse map:", "T, pin 23: registered, active high", "    T := !T.FB;",
         "    T.OE = 1;", "Reset of every register (asynchronous):", "    AR = 0;",
+        "Preset of every register (at the clock):", "    SP = 0;"}},
+      {"26V12 register clocked from pin 4 that reads its pin",
+       93,
+       "*QF7848*F0*L0052 " + Ones(52) + "*L0104 " + Ones(7) + "0" + Ones(44) + "*L7800 1*",
+       {"Equations of the GAL26V12C fuse map:", "IO27, pin 27: registered, active high",
+        "    IO27 := !IO27.PIN;", "    IO27.CLK = I4;", "    IO27.OE = 1;",
+        "Reset of every register (asynchronous):", "    AR = 0;",
         "Preset of every register (at the clock):", "    SP = 0;"}},
       {"20V8 complex mode",
        32,

@@ -1,6 +1,7 @@
 // The live pins of the Simulate panel, stepped as a user steps them: a
 // registered 16V8 counter and a 22V10 with both polarities from the
-// classic examples, and a 16V8 loop through the feedback that oscillates.
+// classic examples, two counters on the 26V12's two clocks, and a 16V8
+// loop through the feedback that oscillates.
 #include "logic/pin_simulation.h"
 
 #include <gtest/gtest.h>
@@ -75,12 +76,22 @@ TEST(PinSimulation, StepsAsTheChipDoes) {
         {"clock", "1010 0110"},
         {"21=1", "1010 0110"},
         {"preload", "0100 1000"}}},
+      // A (a0, a1, a2 on 19, 20, 22) counts on pin 1 while en (2) is high, B (b0, b1
+      // on 26, 27) on pin 4: the clock pulses both.
+      {std::string(QUELVOX_SOURCE_DIR) + "/tests/abelc/fit/classic/gal26v12_counter.jed",
+       19,
+       27,
+       {{"", "00 000000 00-0---00"},
+        {"2=1", "00 000000 00-0---00"},
+        {"clock", "10 000010 10-0---10"},
+        {"clock", "01 000001 01-0---01"}}},
       {Ring, 15, 16, {{"", "10 --"}, {"3=1", "11 --"}, {"2=1", "?"}, {"2=0", "11 --"}, {"clock", "11 --"}}},
   };
   for (const Case& c : cases) {
     TestWindowScope scope;
     const bool file = c.Map.find('*') == std::string::npos;
-    const std::optional<MapLogic> logic = Decode(file ? ReadBytes(classic + c.Map) : c.Map);
+    const std::string path = c.Map.front() == '/' ? c.Map : classic + c.Map;
+    const std::optional<MapLogic> logic = Decode(file ? ReadBytes(path) : c.Map);
     ASSERT_TRUE(logic) << c.Map;
     PinSimulation sim(*logic);
     for (const Step& step : c.Steps) {
