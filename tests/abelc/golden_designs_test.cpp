@@ -158,8 +158,7 @@ const FailCase kFailCases[] = {
     {"unexpected_character", "unexpected_character.abl:5:9: error: unexpected character '|'"},
     {"unknown_device",
      "unknown_device.abl:2:13: error: unknown device 'P16R8' (GAL16V8, GAL20V8, GAL22V10, GAL18V10, "
-     "GAL26CV12 "
-     "and GAL26V12 parts are known)"},
+     "GAL26CV12, GAL26V12 and GAL20RA10 parts are known)"},
     {"unknown_special", "unknown_special.abl:5:11: error: unknown special constant '.Q.'"},
     {"vector_items",
      "vector_items.abl:8:3: error: the vector does not have one value for each item of the header"},

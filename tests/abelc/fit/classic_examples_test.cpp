@@ -254,7 +254,9 @@ TEST(ClassicExamples, OurDesignsOfEachConstructBehaveLikeTheClassicMaps) {
       {"gal26cv12_reset_preset", 8}, {"gal26cv12_wide_sum", 8},
       {"gal26v12_decoder", 13},      {"gal26v12_counter", 10},
       {"gal26v12_bus", 5},           {"gal26v12_reset_preset", 8},
-      {"gal26v12_wide_sum", 7},
+      {"gal26v12_wide_sum", 7},      {"gal20ra10_decoder", 10},
+      {"gal20ra10_counter", 13},     {"gal20ra10_bus", 7},
+      {"gal20ra10_reset_preset", 8}, {"gal20ra10_wide_sum", 9},
   };
   for (const auto& d : kOwn) {
     SCOPED_TRACE(d.design);
