@@ -285,6 +285,15 @@ CompiledFiles CompileToFiles(const std::string& work_name, const std::string& so
               BaseName(file_name) + ".sim\n";
       ++warnings;
     }
+    // Pin 1 of the GAL20RA10 is /PL: held low it loads the registers from their pins.
+    for (std::size_t v = 0; c.model.device.family == Family::Gal20RA10 && v < ctx.vectors.size(); ++v) {
+      if (ctx.vectors[v].empty() || ctx.vectors[v][0] != '0') continue;
+      rest += file_name + ": warning: vector " + std::to_string(v + 1) +
+              " holds pin 1 (/PL) low, which preloads the GAL20RA10's registers; the simulation leaves "
+              "that out (hold pin 1 high)\n";
+      ++warnings;
+      break;
+    }
     files.warnings = warnings;
     files.count_line = rest.size();
     rest += "0 errors, " + Count(warnings, "warning") + "\n";
