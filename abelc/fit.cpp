@@ -689,7 +689,8 @@ std::optional<FitResult> FitDesign(const LogicModel& model, const MinimisedDesig
     s.node = false;
     s.node_in_macrocell = true;
     s.pin = 0;
-    const bool buried = !d.IsV8() && o.registered && !o.enable;
+    // The GAL20RA10 reads its registers from their pins only: its nodes drive them.
+    const bool buried = !d.IsV8() && d.map->SharedControls() && o.registered && !o.enable;
     if (buried) {
       o.enable = Function{Cover{}, Cover{}, o.logic ? o.logic->pos : s.pos};
       MinimisedFunction off;
