@@ -2,8 +2,8 @@
 // (22V10 and its kin), built from nothing but its fuse map and the device's
 // architecture tables (for the 16V8/20V8 kept here apart from the fitter's,
 // column by column; the macrocell maps are shared). It runs a map cycle by
-// cycle: combinational settling, the rising edge of pin 1, reset, preset,
-// output enables and feedback. The .sim writer and the fitter's tests use it.
+// cycle: combinational settling, the rising edge of pin 1 (on the GAL20RA10
+// of each register's clock term), reset, preset, output enables and feedback. The .sim writer and the fitter's tests use it.
 #pragma once
 
 #include <cstdint>
@@ -77,7 +77,7 @@ class FuseMapModel {
   bool RowAlwaysTrue(int row) const;           // no column connected
   const Cell* CellAt(int pin) const;
 
-  bool macrocells_ = false;  // S0/S1 cells with shared reset and preset rows
+  bool macrocells_ = false;  // cells from the shared maps (22V10 and its kin, GAL20RA10)
   std::vector<std::uint8_t> fuses_;
   int pins_ = 0, columns_ = 0, rows_ = 0;
   std::vector<int> column_pins_;        // per column pair: the pin feeding it
