@@ -3,7 +3,8 @@
 // architecture tables (for the 16V8/20V8 kept here apart from the fitter's,
 // column by column; the macrocell maps are shared). It runs a map cycle by
 // cycle: combinational settling, the rising edge of pin 1 (on the GAL20RA10
-// of each register's clock term), reset, preset, output enables and feedback. The .sim writer and the fitter's tests use it.
+// of each register's clock term), reset, preset, output enables and
+// feedback. The .sim writer and the fitter's tests use it.
 #pragma once
 
 #include <cstdint>
