@@ -54,7 +54,7 @@ constexpr const char* kUsage =
     "       abelc --help | --version\n";
 constexpr const char* kHelp =
     "\nCompiles the ABEL design DESIGN.abl for a GAL16V8, GAL20V8, GAL22V10, GAL18V10,\n"
-    "GAL26CV12 or GAL26V12 and writes\n"
+    "GAL26CV12, GAL26V12 or GAL20RA10 and writes\n"
     "DESIGN.out (the listing, also printed), DESIGN.jed (the fuse map), DESIGN.doc (equations\n"
     "and chip diagram) and DESIGN.sim (the test vectors run on the fuse map) beside it.\n"
     "With errors it writes only DESIGN.out and takes away older outputs of the design.\n"
@@ -284,6 +284,15 @@ CompiledFiles CompileToFiles(const std::string& work_name, const std::string& so
       rest += file_name + ": warning: " + Count(files.vectors_failed, "vector") + " failed; see " +
               BaseName(file_name) + ".sim\n";
       ++warnings;
+    }
+    // Pin 1 of the GAL20RA10 is /PL: held low it loads the registers from their pins.
+    for (std::size_t v = 0; c.model.device.family == Family::Gal20RA10 && v < ctx.vectors.size(); ++v) {
+      if (ctx.vectors[v].empty() || ctx.vectors[v][0] != '0') continue;
+      rest += file_name + ": warning: vector " + std::to_string(v + 1) +
+              " holds pin 1 (/PL) low, which preloads the GAL20RA10's registers; the simulation leaves "
+              "that out (hold pin 1 high)\n";
+      ++warnings;
+      break;
     }
     files.warnings = warnings;
     files.count_line = rest.size();

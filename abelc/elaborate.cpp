@@ -19,7 +19,9 @@ bool InvertsRegister(const LogicModel& m, const Output& o) {
   const Attributes& a = m.signals[static_cast<std::size_t>(o.signal)].attrs;
   if (a.invert || o.inverter == Inverter::Invert) return true;
   if (a.buffer || o.inverter == Inverter::Buffer) return false;
-  return m.device.family == Family::Gal16V8 || m.device.family == Family::Gal20V8;
+  // The GAL20RA10's registers always drive their pins through an inverter.
+  return m.device.family == Family::Gal16V8 || m.device.family == Family::Gal20V8 ||
+         m.device.family == Family::Gal20RA10;
 }
 
 namespace {
@@ -66,7 +68,8 @@ Family FamilyOf(const std::string& part, char& mode, bool& plcc) {
       {"ATF22V10C", Family::Gal22V10, 0},  {"P18V10G", Family::Gal18V10, 0},
       {"GAL18V10", Family::Gal18V10, 0},   {"P26CV12", Family::Gal26CV12, 0},
       {"GAL26CV12", Family::Gal26CV12, 0}, {"P26V12", Family::Gal26V12, 0},
-      {"GAL26V12", Family::Gal26V12, 0},
+      {"GAL26V12", Family::Gal26V12, 0},   {"P20RA10", Family::Gal20RA10, 0},
+      {"P20RA10G", Family::Gal20RA10, 0},  {"GAL20RA10", Family::Gal20RA10, 0},
   };
   for (const auto& p : kParts) {
     if (part == p.name) {
@@ -146,7 +149,8 @@ void Elaborator::Declare(const DeviceDecl& d) {
   }
   if (m_.device.family == Family::Unknown) {
     Fail(d.part_pos, "unknown device '" + d.part +
-                         "' (GAL16V8, GAL20V8, GAL22V10, GAL18V10, GAL26CV12 and GAL26V12 parts are known)");
+                         "' (GAL16V8, GAL20V8, GAL22V10, GAL18V10, GAL26CV12, GAL26V12 and GAL20RA10 parts "
+                         "are known)");
   }
 }
 
@@ -344,8 +348,13 @@ void Elaborator::Finish() {
     }
     o.polarity = s.attrs.pos ? Polarity::Pos : s.attrs.neg ? Polarity::Neg : Polarity::Auto;
     o.inverter = s.attrs.buffer ? Inverter::Buffer : s.attrs.invert ? Inverter::Invert : Inverter::Unknown;
-    if (IsMacrocellFamily(m_.device.family) && o.registered && o.inverter == Inverter::Unknown &&
-        (o.reset || o.preset)) {
+    if (m_.device.family == Family::Gal20RA10 && o.registered) {
+      if (s.attrs.buffer) {
+        Fail(s.pos, "'" + s.name + "' cannot be 'buffer': the registers of the GAL20RA10 always invert");
+      }
+      o.inverter = Inverter::Invert;
+    } else if (IsMacrocellFamily(m_.device.family) && o.registered && o.inverter == Inverter::Unknown &&
+               (o.reset || o.preset)) {
       // A reset or preset, and power-up, reach the pin through the inverter:
       // the pin keeps the level the declaration gives it, the flip-flop's 0
       // showing the signal false. A '.D' written for an active-low pin is

@@ -111,7 +111,18 @@ void Elaborator::Assign(const Equation& eq, const Cover& ctx) {
 
 void Elaborator::AddTo(const TargetRef& t, const std::string& op, bool negated, const Cover& f) {
   const std::string& name = m_.signals[static_cast<std::size_t>(t.signal)].name;
-  const std::string& ext = t.ext;
+  std::string ext = t.ext;
+  if (m_.device.family == Family::Gal20RA10) {
+    // Each register's own asynchronous reset (.AR, .RE) and preset (.AP, .PR,
+    // kept where other families keep .SP); there is no synchronous preset.
+    if (ext == "SP") {
+      diags_.Warning(t.pos, "'" + name + ".SP' is dropped: the GAL20RA10 has no synchronous preset (its " +
+                                "preset is asynchronous, '.AP')");
+      return;
+    }
+    if (ext == "RE") ext = "AR";
+    if (ext == "AP" || ext == "PR") ext = "SP";
+  }
   if (ext == "Q" || ext == "FB" || ext == "PIN")
     Fail(t.pos, "'" + name + "." + ext + "' is feedback and cannot be assigned");
   if (!ext.empty() && ext != "D" && ext != "CLK" && ext != "AR" && ext != "SP" && ext != "OE") {

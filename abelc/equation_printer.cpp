@@ -84,7 +84,9 @@ std::string PrintEquations(const LogicModel& m, const MinimisedDesign& design) {
     }
     if (mo.clock) PrintOne(m, out, name, ".C", *mo.clock, false, "");
     if (mo.reset) PrintOne(m, out, name, ".AR", *mo.reset, false, "");
-    if (mo.preset) PrintOne(m, out, name, ".SP", *mo.preset, false, "");
+    // The GAL20RA10's preset is asynchronous.
+    if (mo.preset)
+      PrintOne(m, out, name, m.device.family == Family::Gal20RA10 ? ".AP" : ".SP", *mo.preset, false, "");
     if (mo.enable) PrintOne(m, out, name, ".OE", *mo.enable, false, "");
   }
   return out;

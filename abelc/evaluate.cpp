@@ -99,7 +99,12 @@ void Simulator::Settle() {
 void Simulator::AsyncReset() {
   for (std::size_t i = 0; i < m_.outputs.size(); ++i) {
     const Output& o = m_.outputs[i];
-    if (o.registered && o.reset && Evaluate(o.reset->on, Assignment())) q_[i] = 0;
+    if (o.registered && o.reset && Evaluate(o.reset->on, Assignment())) {
+      q_[i] = 0;
+    } else if (o.registered && o.preset && m_.device.family == Family::Gal20RA10 &&
+               Evaluate(o.preset->on, Assignment())) {
+      q_[i] = 1;  // the GAL20RA10's preset is asynchronous
+    }
   }
   Settle();
 }

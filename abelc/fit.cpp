@@ -25,7 +25,7 @@ struct Form {
 struct OutputInfo {
   std::vector<Form> forms;      // the preferred one first
   bool read = false;            // the array reads the output back
-  bool oe_pin_enable = false;   // a 16V8/20V8 register enabled by the /OE pin
+  bool oe_pin_enable = false;   // enabled by the /OE pin alone (16V8/20V8 register, GAL20RA10)
   bool second_clock = false;    // a GAL26V12 register clocked from pin 4
   bool reads_register = false;  // GAL26V12: the array reads the flip-flop, not the pin
 };
@@ -151,7 +151,14 @@ bool Fitter::Prepare(Diagnostics& diags) {
     } else {
       info.forms.push_back({Cover{}, false});
     }
-    if (mo.clock) {
+    const bool cell_clocks = d_.map && !d_.map->SharedControls();  // GAL20RA10
+    if (mo.clock && cell_clocks) {
+      // The GAL20RA10 clocks each register by a product term of its own.
+      NoteRead(mo.clock->Chosen());
+    } else if (cell_clocks && o.registered) {
+      diags.Warning(s.pos, Quote(s.name) + " has no clock: the " + d_.name +
+                               " clocks each register by its own product term (" + s.name + ".CLK)");
+    } else if (mo.clock) {
       int c = SingleLiteralSignal(mo.clock->Chosen(), true);
       if (c < 0 || output_of_[static_cast<std::size_t>(c)] >= 0) {
         error(mo.clock->Chosen().empty() ? o.clock->pos : o.clock->pos,
@@ -183,7 +190,11 @@ bool Fitter::Prepare(Diagnostics& diags) {
     if (mo.enable) {
       const Cover& e = mo.enable->Chosen();
       if (!IsTrue(e)) any_enable_ = true;
-      if (o.registered && d_.IsV8()) {
+      const int pin_oe = cell_clocks ? SingleLiteralSignal(e, false) : -1;
+      if (pin_oe >= 0 && Sig(pin_oe).pin == d_.oe_pin && output_of_[static_cast<std::size_t>(pin_oe)] < 0) {
+        // GAL20RA10: the /OE pin, outside the array, enables every output; the OE term stays true.
+        info.oe_pin_enable = true;
+      } else if (o.registered && d_.IsV8()) {
         int oe = SingleLiteralSignal(e, false);
         if (IsTrue(e)) {
           // Enabled while the /OE pin is low, which is all the register can do.
@@ -206,8 +217,12 @@ bool Fitter::Prepare(Diagnostics& diags) {
         NoteRead(e);
       }
     }
-    // A macrocell family's reset and preset rows serve every register alike.
-    if (o.registered && !d_.IsV8()) {
+    if (o.registered && cell_clocks) {
+      // The GAL20RA10's reset and preset rows are each register's own.
+      if (mo.reset) NoteRead(mo.reset->Chosen());
+      if (mo.preset) NoteRead(mo.preset->Chosen());
+    } else if (o.registered && !d_.IsV8()) {
+      // A macrocell family's reset and preset rows serve every register alike.
       auto same = [](const std::optional<MinimisedFunction>& a, const std::optional<MinimisedFunction>& b) {
         if (a.has_value() != b.has_value()) return false;
         if (!a) return true;
@@ -475,7 +490,10 @@ void Fitter::WriteControl(FitResult& r, GalMode mode, int row, const std::option
   const Cover& c = f->Chosen();
   if (c.size() > 1) {
     const Output& o = m_.outputs[static_cast<std::size_t>(output)];
-    const std::optional<Function>& src = what == "OE" ? o.enable : what == "AR" ? o.reset : o.preset;
+    const std::optional<Function>& src = what == "OE"    ? o.enable
+                                         : what == "CLK" ? o.clock
+                                         : what == "AR"  ? o.reset
+                                                         : o.preset;
     diags.Error(src ? src->pos : SourcePos{}, Quote(Name(o.signal)) + "." + what +
                                                   " does not fit: it needs " + std::to_string(c.size()) +
                                                   " product terms, and the " + d_.name + " has one for it");
@@ -578,12 +596,28 @@ FitResult Fitter::Write(GalMode mode, const std::vector<int>& pin_of, Diagnostic
     }
     int sum_row = cell.first_row;
     if (fc.enable_term) {
-      if (mo && mo->enable) {
+      if (info.oe_pin_enable && !v8) {
+        WriteTerm(r, mode, cell.first_row, Cube{});
+      } else if (mo && mo->enable) {
         WriteControl(r, mode, cell.first_row, mo->enable, "OE", fc.output, diags);
       } else {
         WriteTerm(r, mode, cell.first_row, Cube{});
       }
       ++sum_row;
+    }
+    if (!v8 && !d_.map->SharedControls()) {
+      // GAL20RA10: a register's clock, reset and preset terms; a combinational
+      // cell has reset and preset both true, which bypasses the register.
+      const int k = static_cast<int>(i);
+      if (o.registered && mo) {
+        WriteControl(r, mode, d_.map->ClockRow(k), mo->clock, "CLK", fc.output, diags);
+        WriteControl(r, mode, d_.map->CellResetRow(k), mo->reset, "AR", fc.output, diags);
+        WriteControl(r, mode, d_.map->CellPresetRow(k), mo->preset, "AP", fc.output, diags);
+      } else if (!o.registered) {
+        WriteTerm(r, mode, d_.map->CellResetRow(k), Cube{});
+        WriteTerm(r, mode, d_.map->CellPresetRow(k), Cube{});
+      }
+      sum_row = d_.map->FirstSum(k);
     }
     for (const Cube& c : form->cover) WriteTerm(r, mode, sum_row++, c);
     if (v8) {
@@ -592,7 +626,7 @@ FitResult Fitter::Write(GalMode mode, const std::vector<int>& pin_of, Diagnostic
           mode == GalMode::Registered ? !o.registered : mode == GalMode::Complex);
     } else {
       set(d_.S0(static_cast<int>(i)), fc.active_high);
-      set(d_.S1(static_cast<int>(i)), !o.registered);
+      if (d_.S1(static_cast<int>(i)) >= 0) set(d_.S1(static_cast<int>(i)), !o.registered);
       if (d_.map->clock_base >= 0) {
         // GAL26V12: the feedback fuse equal to S1 reads the pin, else /Q.
         const bool pin_feedback = !o.registered || !info.reads_register;
@@ -606,7 +640,7 @@ FitResult Fitter::Write(GalMode mode, const std::vector<int>& pin_of, Diagnostic
     for (int row = 0; row < d_.rows; ++row) set(d_.ptd_base + row, true);
     set(d_.syn, mode != GalMode::Registered);
     set(d_.ac0, mode != GalMode::Simple);
-  } else if (first_registered >= 0) {
+  } else if (first_registered >= 0 && d_.ar_row >= 0) {
     WriteControl(r, mode, d_.ar_row, reset_, "AR", first_registered, diags);
     WriteControl(r, mode, d_.sp_row, preset_, "SP", first_registered, diags);
   }
@@ -621,6 +655,7 @@ std::string PartName(const LogicModel& m, const GalArchitecture& d, GalMode mode
   if (d.family == Family::Gal18V10) return "P18V10G";
   if (d.family == Family::Gal26CV12) return "P26CV12";
   if (d.family == Family::Gal26V12) return "P26V12";
+  if (d.family == Family::Gal20RA10) return m.device.part == "P20RA10G" ? "P20RA10G" : "P20RA10";
   if (!d.IsV8()) return m.device.part == "P22V10" ? "P22V10" : "P22V10G";
   std::string base = d.family == Family::Gal16V8 ? "P16V8" : "P20V8";
   return base + (mode == GalMode::Registered ? "R" : mode == GalMode::Complex ? "C" : "S");
@@ -654,7 +689,8 @@ std::optional<FitResult> FitDesign(const LogicModel& model, const MinimisedDesig
     s.node = false;
     s.node_in_macrocell = true;
     s.pin = 0;
-    const bool buried = !d.IsV8() && o.registered && !o.enable;
+    // The GAL20RA10 reads its registers from their pins only: its nodes drive them.
+    const bool buried = !d.IsV8() && d.map->SharedControls() && o.registered && !o.enable;
     if (buried) {
       o.enable = Function{Cover{}, Cover{}, o.logic ? o.logic->pos : s.pos};
       MinimisedFunction off;
@@ -702,8 +738,9 @@ std::optional<FitResult> FitDesign(const LogicModel& model, const MinimisedDesig
                                          : ", and drives that pin, which must be left free on the board"));
       }
       r->part = PartName(model, d, mode);
-      // The classic library's P22V10 and P26V12 maps end before the signature.
-      r->fuse_count = r->part == "P22V10" || r->part == "P26V12" ? d.ues_base : d.fuses;
+      // The classic library's P22V10, P26V12 and P20RA10 maps end before the signature.
+      r->fuse_count =
+          r->part == "P22V10" || r->part == "P26V12" || r->part == "P20RA10" ? d.ues_base : d.fuses;
       r->fuses.resize(static_cast<std::size_t>(r->fuse_count));
       return r;
     }

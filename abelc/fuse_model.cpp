@@ -32,7 +32,28 @@ FuseMapModel::FuseMapModel(Family family, std::vector<std::uint8_t> fuses) : fus
     columns_ = map->Columns();
     rows_ = map->Rows();
     column_pins_.assign(map->column_pins.begin(), map->column_pins.begin() + map->column_pairs);
-    for (int i = 0; i < map->cell_count; ++i) {
+    for (int i = 0; i < map->cell_count && !map->SharedControls(); ++i) {
+      // GAL20RA10: reset and preset rows both true bypass the register; pin
+      // 13 low enables every output; the array reads the pins.
+      Cell c;
+      c.pin = map->cells[static_cast<std::size_t>(i)].pin;
+      c.oe_row = map->OeRow(i);
+      c.first_sum = map->FirstSum(i);
+      c.sums = map->cells[static_cast<std::size_t>(i)].terms;
+      c.invert = !Fuse(map->S0(i));
+      c.clock_row = map->ClockRow(i);
+      c.ar_row = map->CellResetRow(i);
+      c.ap_row = map->CellPresetRow(i);
+      c.registered = !(RowAlwaysTrue(c.ar_row) && RowAlwaysTrue(c.ap_row));
+      c.oe_by_pin = true;
+      c.clock_pin = 0;
+      cells_.push_back(c);
+    }
+    if (!map->SharedControls()) {
+      oe_pin_ = 13;
+      clock_pins_.clear();
+    }
+    for (int i = 0; i < map->cell_count && map->SharedControls(); ++i) {
       Cell c;
       c.pin = map->cells[static_cast<std::size_t>(i)].pin;
       c.oe_row = map->OeRow(i);
@@ -108,6 +129,32 @@ FuseMapModel::FuseMapModel(Family family, std::vector<std::uint8_t> fuses) : fus
   row_start_.push_back(connected_.size());
   columns_now_.assign(static_cast<std::size_t>(columns_), 0);
   Settle();
+  ClockRows(false);
+}
+
+bool FuseMapModel::RowAlwaysTrue(int row) const {
+  for (int col = 0; col < columns_; ++col) {
+    if (!Fuse(row * columns_ + col)) return false;
+  }
+  return true;
+}
+
+// A clock row that rises loads its register from the sum as it stands (the
+// inputs settled first); a register that changes may raise another clock row.
+void FuseMapModel::ClockRows(bool load) {
+  for (std::size_t round = 0; round <= cells_.size(); ++round) {
+    ReadColumns();
+    std::vector<std::pair<Cell*, int>> loads;
+    for (Cell& c : cells_) {
+      if (c.clock_row < 0) continue;
+      const bool now = Row(c.clock_row);
+      if (load && now && !c.clock_was && c.registered) loads.push_back({&c, Sum(c) ? 1 : 0});
+      c.clock_was = now;
+    }
+    if (loads.empty()) return;
+    for (auto& [c, d] : loads) c->q = d;
+    Settle();
+  }
 }
 
 const FuseMapModel::Cell* FuseMapModel::CellAt(int pin) const {
@@ -129,6 +176,8 @@ bool FuseMapModel::IsRegistered(int pin) const {
 int FuseMapModel::PinLevel(int pin) const {
   const Cell* c = CellAt(pin);
   if (c && c->enabled) return c->level;
+  // A GAL20RA10 output turned off and not driven reads high, as in the classic simulator.
+  if (c && c->clock_row >= 0 && drive_[static_cast<std::size_t>(pin)] < 0) return 1;
   return drive_[static_cast<std::size_t>(pin)] > 0 ? 1 : 0;
 }
 
@@ -177,6 +226,18 @@ void FuseMapModel::Settle() {
         }
       }
       if (changed) ReadColumns();
+    }
+    // GAL20RA10: each register's own asynchronous reset, then preset.
+    bool forced = false;
+    for (Cell& c : cells_) {
+      if (!c.registered || c.ar_row < 0) continue;
+      const int q = Row(c.ar_row) ? 0 : Row(c.ap_row) ? 1 : c.q;
+      forced = forced || q != c.q;
+      c.q = q;
+    }
+    if (forced) {
+      changed = true;
+      ReadColumns();
     }
     for (Cell& c : cells_) {
       bool enabled = !c.buffer_off;
@@ -245,6 +306,7 @@ void FuseMapModel::Apply(const std::vector<int>& drive) {
     if (p < drive.size()) drive_[p] = drive[p];
   }
   Settle();
+  ClockRows(true);
 }
 
 std::vector<int> FuseMapModel::TakeUnsettled() {
@@ -269,6 +331,7 @@ std::vector<int> FuseMapModel::Registers() const {
 void FuseMapModel::SetRegisters(const std::vector<int>& q) {
   for (std::size_t i = 0; i < cells_.size() && i < q.size(); ++i) cells_[i].q = q[i];
   Settle();
+  ClockRows(false);
 }
 
 void FuseMapModel::Preload(const std::vector<int>& pin_levels) {
@@ -280,6 +343,18 @@ void FuseMapModel::Preload(const std::vector<int>& pin_levels) {
     c.q = macrocells_ ? level ^ (c.invert ? 1 : 0) : 1 - level;
   }
   Settle();
+  ClockRows(false);
+}
+
+void FuseMapModel::LoadRegisters() {
+  ReadColumns();
+  std::vector<int> next;
+  for (const Cell& c : cells_) next.push_back(Sum(c) ? 1 : 0);
+  for (std::size_t i = 0; i < cells_.size(); ++i) {
+    if (cells_[i].registered && cells_[i].clock_row >= 0) cells_[i].q = next[i];
+  }
+  Settle();
+  ClockRows(false);
 }
 
 }  // namespace abelc

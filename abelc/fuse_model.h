@@ -2,8 +2,9 @@
 // (22V10 and its kin), built from nothing but its fuse map and the device's
 // architecture tables (for the 16V8/20V8 kept here apart from the fitter's,
 // column by column; the macrocell maps are shared). It runs a map cycle by
-// cycle: combinational settling, the rising edge of pin 1, reset, preset,
-// output enables and feedback. The .sim writer and the fitter's tests use it.
+// cycle: combinational settling, the rising edge of pin 1 (on the GAL20RA10
+// of each register's clock term), reset, preset, output enables and
+// feedback. The .sim writer and the fitter's tests use it.
 #pragma once
 
 #include <cstdint>
@@ -39,6 +40,9 @@ class FuseMapModel {
   // pin, 1..Pins(); -1 = leave alone) takes the state that makes its pin show
   // that level when enabled. Then the pins settle.
   void Preload(const std::vector<int>& pin_levels);
+  // GAL20RA10: every register loads from its sum, as when its clock term
+  // rises (for comparing a map with the design a clock edge at a time).
+  void LoadRegisters();
 
  private:
   struct Cell {
@@ -51,6 +55,10 @@ class FuseMapModel {
     bool oe_by_pin = false;   // enabled by the /OE pin (16V8/20V8 registers)
     int clock_pin = 1;
     bool reads_register = false;  // the array reads /Q, not the pin
+    // GAL20RA10: the register's own clock, reset and preset rows, and the
+    // clock row's value at the last look (the register loads as it rises).
+    int clock_row = -1, ar_row = -1, ap_row = -1;
+    bool clock_was = false;
     int q = 0;
     int level = 0;  // last computed output level
     bool enabled = false;
@@ -66,9 +74,11 @@ class FuseMapModel {
   int PinLevel(int pin) const;
   void Settle();
   void Clock(const std::vector<int>& rising);  // the clock pins that rose
+  void ClockRows(bool load);                   // GAL20RA10: clock the registers whose clock row rose
+  bool RowAlwaysTrue(int row) const;           // no column connected
   const Cell* CellAt(int pin) const;
 
-  bool macrocells_ = false;  // S0/S1 cells with shared reset and preset rows
+  bool macrocells_ = false;  // cells from the shared maps (22V10 and its kin, GAL20RA10)
   std::vector<std::uint8_t> fuses_;
   int pins_ = 0, columns_ = 0, rows_ = 0;
   std::vector<int> column_pins_;        // per column pair: the pin feeding it

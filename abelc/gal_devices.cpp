@@ -69,6 +69,11 @@ GalArchitecture MakeMacrocells(Family family, const galmaps::MacrocellMap& map) 
     const galmaps::MacrocellCell& cell = map.cells[static_cast<std::size_t>(i)];
     d.cells.push_back({cell.pin, map.OeRow(i), cell.terms + 1});
   }
+  // The GAL20RA10: pin 1 is /PL, pin 13 the /OE of every output.
+  if (!map.SharedControls()) {
+    d.clock_pin = 0;
+    d.oe_pin = 13;
+  }
   return d;
 }
 
@@ -104,6 +109,8 @@ const galmaps::MacrocellMap* MacrocellMapOf(Family family) {
       return &galmaps::Map26CV12;
     case Family::Gal26V12:
       return &galmaps::Map26V12;
+    case Family::Gal20RA10:
+      return &galmaps::Map20RA10;
     default:
       return nullptr;
   }
@@ -116,6 +123,7 @@ const GalArchitecture& DeviceOf(Family family) {
   static const GalArchitecture k18 = MakeMacrocells(Family::Gal18V10, galmaps::Map18V10);
   static const GalArchitecture k26 = MakeMacrocells(Family::Gal26CV12, galmaps::Map26CV12);
   static const GalArchitecture k26v = MakeMacrocells(Family::Gal26V12, galmaps::Map26V12);
+  static const GalArchitecture kra = MakeMacrocells(Family::Gal20RA10, galmaps::Map20RA10);
   switch (family) {
     case Family::Gal16V8:
       return k16;
@@ -127,6 +135,8 @@ const GalArchitecture& DeviceOf(Family family) {
       return k26;
     case Family::Gal26V12:
       return k26v;
+    case Family::Gal20RA10:
+      return kra;
     default:
       return k22;
   }

@@ -19,7 +19,8 @@ const char* ModeName(GalMode mode);  // "simple", "complex", "registered", "macr
 struct OutputCell {
   int pin = 0;
   int first_row = 0;  // the cell's block; on the 22V10 its OE row
-  int rows = 0;       // the block's rows; on the 22V10 the OE row and the sum terms
+  int rows = 0;       // the block's rows; on the 22V10 the OE row and the sum terms (the
+                      // GAL20RA10's clock, reset and preset rows not counted)
 };
 
 struct GalArchitecture {
@@ -28,8 +29,8 @@ struct GalArchitecture {
   int pins = 0, columns = 0, rows = 0;
   int fuses = 0;                  // with the signature
   std::vector<OutputCell> cells;  // highest pin first, as the rows run
-  int clock_pin = 1;
-  int oe_pin = 0;  // registered mode's /OE pin (16V8, 20V8)
+  int clock_pin = 1;              // 0: a clock term per cell (GAL20RA10)
+  int oe_pin = 0;                 // registered mode's /OE pin (16V8, 20V8); the GAL20RA10's
   // 16V8 / 20V8: one bit per cell, highest pin first, and one per row.
   int xor_base = 0, ues_base = 0, ac1_base = 0, ptd_base = 0, syn = 0, ac0 = 0;
   // Macrocells: S0 (polarity) and S1 (bypass) per cell, in row order; AR and SP rows.

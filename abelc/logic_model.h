@@ -14,11 +14,13 @@
 
 namespace abelc {
 
-enum class Family { Unknown, Gal16V8, Gal20V8, Gal22V10, Gal18V10, Gal26CV12, Gal26V12 };
+enum class Family { Unknown, Gal16V8, Gal20V8, Gal22V10, Gal18V10, Gal26CV12, Gal26V12, Gal20RA10 };
 
-// The families of S0/S1 macrocells with shared reset and preset rows.
+// The families whose cells have an S0 polarity fuse and one map in galmaps/:
+// S0/S1 macrocells with shared reset and preset rows, and the GAL20RA10.
 constexpr bool IsMacrocellFamily(Family f) {
-  return f == Family::Gal22V10 || f == Family::Gal18V10 || f == Family::Gal26CV12 || f == Family::Gal26V12;
+  return f == Family::Gal22V10 || f == Family::Gal18V10 || f == Family::Gal26CV12 || f == Family::Gal26V12 ||
+         f == Family::Gal20RA10;
 }
 
 struct DeviceInfo {

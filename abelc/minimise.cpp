@@ -128,7 +128,9 @@ bool MinimiseCover(const Cover& on, const Cover& dc, Cover& result, std::int64_t
 }
 
 bool RegisterInverterIsFree(const LogicModel& model, const Output& o) {
-  if (!o.registered || o.detailed || !IsMacrocellFamily(model.device.family)) return false;
+  if (!o.registered || o.detailed || !IsMacrocellFamily(model.device.family) ||
+      model.device.family == Family::Gal20RA10)
+    return false;
   const Attributes& a = model.signals[static_cast<std::size_t>(o.signal)].attrs;
   if (a.buffer || a.invert || o.reset || o.preset) return false;
   if (model.reduce_by_pin && o.polarity != Polarity::Auto) return false;

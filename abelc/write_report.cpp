@@ -45,7 +45,8 @@ std::string ChipDiagram(const OutputContext& c) {
   const std::string margin(25, ' ');
   const std::string part = ReportPart(c);
   std::string t = margin + "==== " + part + " Chip Diagram ====\n\n\n\n";
-  t += std::string(39 - (part.size() + 1) / 2, ' ') + part + "\n\n";
+  // Placed as the classic report places its part names (6 to 8 characters).
+  t += std::string(42 - std::min<std::size_t>(part.size(), 41), ' ') + part + "\n\n";
   t += margin + "+---------\\       /---------+\n";
   t += margin + "|          \\     /          |\n";
   t += margin + "|           -----           |\n";
@@ -87,9 +88,12 @@ std::string TermsPage(const OutputContext& c) {
     if (pin == 0) continue;
     bool is_output = false;
     for (const Output& o : c.model.outputs) is_output = is_output || o.signal == static_cast<int>(s);
-    std::string type = pin == 1 && (c.fit.mode == GalMode::Registered) ? "CLK"
-                       : pin == 1 && !d.IsV8()                         ? "CLK/IN"
-                                                                       : "INPUT";
+    const bool ra10 = d.family == Family::Gal20RA10;  // pin 1 preloads, pin 13 turns the outputs off
+    std::string type = ra10 && pin == 1                                  ? "/PL"
+                       : ra10 && pin == d.oe_pin                         ? "/OE"
+                       : pin == 1 && (c.fit.mode == GalMode::Registered) ? "CLK"
+                       : pin == 1 && !d.IsV8()                           ? "CLK/IN"
+                                                                         : "INPUT";
     if (is_output) continue;
     t += Pad(c.model.signals[s].name, 31, false) + "| " + Pad(std::to_string(pin), 3, true) + " | " + type +
          "\n";
@@ -169,10 +173,11 @@ std::vector<std::string> DiagramNames(const OutputContext& c) {
     const int pin = c.fit.pin_of[s];
     if (pin > 0) names[static_cast<std::size_t>(pin)] = c.model.signals[s].name;
   }
-  // Outputs shown inverting: every one on the 16V8/20V8, the active-low ones on the 22V10.
+  // Outputs shown inverting: every one on the 16V8/20V8 and GAL20RA10, the active-low ones on the 22V10.
   for (const FittedCell& cell : c.fit.cells) {
     const Output* o = OutputAt(c, cell);
-    if (o && (d.IsV8() || !cell.active_high)) names[static_cast<std::size_t>(cell.pin)].insert(0, "!");
+    if (o && (d.IsV8() || d.family == Family::Gal20RA10 || !cell.active_high))
+      names[static_cast<std::size_t>(cell.pin)].insert(0, "!");
   }
   return names;
 }

@@ -80,7 +80,7 @@ inline constexpr auto Cfg20V8Alt = BuildMap<82>(
 inline constexpr auto Cfg18V10 = BuildMap<20>({SelectorPairs(galmaps::Map18V10)});
 inline constexpr auto Cfg22V10 = BuildMap<20>({SelectorPairs(galmaps::Map22V10)});
 inline constexpr auto Cfg26CV12 = BuildMap<24>({SelectorPairs(galmaps::Map26CV12)});
-inline constexpr auto Cfg20RA10 = BuildMap<10>({Up(3200, 3209)});
+inline constexpr auto Cfg20RA10 = BuildMap<10>({Every(galmaps::Map20RA10.s0_base, 1, galmaps::Map20RA10.cell_count)});
 inline constexpr auto Cfg20XV10 = BuildMap<31>(
     {Fuse(1630), Fuse(1628), Fuse(1629), Up(1620, 1622), Up(1610, 1614), Up(1600, 1604), Fuse(1627), Fuse(1626),
      Up(1623, 1625), Down(1619, 1615), Down(1609, 1605)});

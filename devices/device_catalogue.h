@@ -68,6 +68,7 @@ inline constexpr const galmaps::MacrocellMap& M18 = galmaps::Map18V10;
 inline constexpr const galmaps::MacrocellMap& M22 = galmaps::Map22V10;
 inline constexpr const galmaps::MacrocellMap& M26 = galmaps::Map26CV12;
 inline constexpr const galmaps::MacrocellMap& M26V = galmaps::Map26V12;
+inline constexpr const galmaps::MacrocellMap& MRA = galmaps::Map20RA10;
 
 // clang-format off
 inline constexpr DeviceIdentity DeviceIdentities[] = {
@@ -80,8 +81,8 @@ inline constexpr DeviceIdentity DeviceIdentities[] = {
   {  32, "GAL20V8",      24, 2706, 40,  64,  0,  0, Cfg20V8,    Layout20V8},
   {  58, "GAL20V8AZ",    24, 2706, 40,  64,  0,  0, Cfg20V8Alt, Layout20V8},
   { 130, "ATF20V8",      24, 2706, 40,  64,  0,  0, Cfg20V8Alt, Layout20V8},
-  {  96, "GAL20RA10",    24, 3274, 40,  80,  6,  0, Cfg20RA10,  Layout20RA10},
-  {  97, "GAL20RA10B",   24, 3274, 40,  80,  6,  0, Cfg20RA10,  Layout20RA10},
+  {  96, "GAL20RA10",    24, MRA.Fuses(), MRA.Columns(), MRA.Rows(), 6, 0, Cfg20RA10, Layout20RA10},
+  {  97, "GAL20RA10B",   24, MRA.Fuses(), MRA.Columns(), MRA.Rows(), 6, 0, Cfg20RA10, Layout20RA10},
   { 101, "GAL20XV10",    24, 1671, 40,  40,  6,  0, Cfg20XV10,  Layout20XV10},
   { 102, "GAL20XV10B",   24, 1671, 40,  40,  6,  0, Cfg20XV10,  Layout20XV10},
   {  72, "GAL22V10",     24, M22.Fuses(), M22.Columns(), M22.Rows(), 6, 0, Cfg22V10, Layout22V10},
@@ -102,7 +103,7 @@ inline constexpr SignatureRows DeviceSignatureRows[] = {
   {{0, 26, 128, 129},    32,    255,     2056,   8,     0,    58,    255,      0},
   {{32, 58, 130},        40,    255,     2568,   8,     0,    58,    255,      0},
   {{80},                  0,     44,  M18.ues,   8,     0,     0,     58,      0},
-  {{96, 97},              0,     40,     3210,   8,     0,     0,     58,      0},
+  {{96, 97},              0,     40,  MRA.ues,   8,     0,     0,     58,      0},
   {{101, 102},            0,     44,     1631,   5,     0,     0,     58,      0},
   {{72, 73},              0,     44,  M22.ues,   8,     0,     0,     58,      0},
   {{131, 132},            0,     44,  M22.ues,   8,    68,     0,     58,      0},

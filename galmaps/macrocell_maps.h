@@ -5,8 +5,10 @@
 // synchronous preset; between them each cell's block, its OE row followed by
 // its sum-term rows. The configuration fuses follow the array (S0/S1 pairs,
 // or on the GAL26V12 one group of twelve per kind), then the 64 fuses of the
-// signature (UES). These are the one description of those maps: the device
-// model and the compiler both read them.
+// signature (UES). The GAL20RA10 has no shared rows: each cell's block holds
+// its OE, clock, reset and preset rows before its sums, and only S0 follows
+// the array. These are the one description of those maps: the device model
+// and the compiler both read them.
 #pragma once
 
 #include <array>
@@ -27,7 +29,11 @@ struct MacrocellMap {
   std::array<int, 26> column_pins{};
   int cell_count = 0;
   std::array<MacrocellCell, 12> cells{};  // in row order
-  // S0 (1 = active high) and S1 (1 = combinational) of cells[i]: base + i × step.
+  // Rows of a cell's block before its sums: 1 (OE) with the shared reset and
+  // preset rows; 4 (OE, clock, reset, preset) with none (GAL20RA10).
+  int controls = 1;
+  // S0 (1 = active high) and S1 (1 = combinational) of cells[i]: base + i × step;
+  // s1_base -1: no S1 (a GAL20RA10 cell is combinational with reset and preset both true).
   int s0_base = 0, s0_step = 2, s1_base = 0, s1_step = 2;
   // GAL26V12 only (-1 elsewhere): per cell, 1 = clocked from pin 1, 0 = from
   // `second_clock`; and 1 = the array reads the register (/Q), 0 = the pin.
@@ -36,20 +42,26 @@ struct MacrocellMap {
 
   constexpr int Columns() const { return 2 * column_pairs; }
   constexpr int Rows() const {
-    int rows = 2;  // the reset and preset rows
-    for (int i = 0; i < cell_count; ++i) rows += 1 + cells[static_cast<std::size_t>(i)].terms;
+    int rows = SharedControls() ? 2 : 0;  // the reset and preset rows
+    for (int i = 0; i < cell_count; ++i) rows += controls + cells[static_cast<std::size_t>(i)].terms;
     return rows;
   }
-  constexpr int ResetRow() const { return 0; }
-  constexpr int PresetRow() const { return Rows() - 1; }
-  // The OE row of cells[i]; its sum-term rows follow it.
+  constexpr bool SharedControls() const { return controls == 1; }
+  constexpr int ResetRow() const { return SharedControls() ? 0 : -1; }
+  constexpr int PresetRow() const { return SharedControls() ? Rows() - 1 : -1; }
+  // The OE row of cells[i]; its clock, reset and preset rows (GAL20RA10) and
+  // its sum-term rows follow it.
   constexpr int OeRow(int i) const {
-    int row = 1;
-    for (int k = 0; k < i; ++k) row += 1 + cells[static_cast<std::size_t>(k)].terms;
+    int row = SharedControls() ? 1 : 0;
+    for (int k = 0; k < i; ++k) row += controls + cells[static_cast<std::size_t>(k)].terms;
     return row;
   }
+  constexpr int ClockRow(int i) const { return SharedControls() ? -1 : OeRow(i) + 1; }
+  constexpr int CellResetRow(int i) const { return SharedControls() ? -1 : OeRow(i) + 2; }
+  constexpr int CellPresetRow(int i) const { return SharedControls() ? -1 : OeRow(i) + 3; }
+  constexpr int FirstSum(int i) const { return OeRow(i) + controls; }
   constexpr int S0(int i) const { return s0_base + s0_step * i; }
-  constexpr int S1(int i) const { return s1_base + s1_step * i; }
+  constexpr int S1(int i) const { return s1_base < 0 ? -1 : s1_base + s1_step * i; }
   constexpr int ClockSelect(int i) const { return clock_base < 0 ? -1 : clock_base + i; }
   constexpr int FeedbackSelect(int i) const { return feedback_base < 0 ? -1 : feedback_base + i; }
   constexpr bool Pairs() const { return s0_step == 2; }  // else one group of cells per kind
@@ -92,17 +104,25 @@ inline constexpr MacrocellMap Map26V12{
                {16, 8}, {15, 8}}},
     .s0_base = 7800, .s0_step = 1, .s1_base = 7812, .s1_step = 1,
     .clock_base = 7824, .second_clock = 4, .feedback_base = 7836, .ues = 7848};
+// Pins 1 (/PL, preload) and 13 (/OE of every output) are not in the array.
+inline constexpr MacrocellMap Map20RA10{
+    .name = "GAL20RA10", .pins = 24, .gnd = 12, .vcc = 24,
+    .column_pairs = 20, .column_pins = {2, 23, 3, 22, 4, 21, 5, 20, 6, 19, 7, 18, 8, 17, 9, 16, 10, 15, 11, 14},
+    .cell_count = 10,
+    .cells = {{{23, 4}, {22, 4}, {21, 4}, {20, 4}, {19, 4}, {18, 4}, {17, 4}, {16, 4}, {15, 4}, {14, 4}}},
+    .controls = 4, .s0_base = 3200, .s0_step = 1, .s1_base = -1, .ues = 3210};
 // clang-format on
 
 // Each map's configuration fuses follow its array, and its signature them.
 constexpr bool Consistent(const MacrocellMap& m) {
   const int first = m.Rows() * m.Columns();
-  const int groups = m.feedback_base >= 0 ? 4 : 2;
+  const int groups = m.feedback_base >= 0 ? 4 : m.s1_base < 0 ? 1 : 2;
   return m.S0(0) == first && m.ues == first + groups * m.cell_count;
 }
 static_assert(Map22V10.Rows() == 132 && Consistent(Map22V10));
 static_assert(Map18V10.Rows() == 96 && Consistent(Map18V10));
 static_assert(Map26CV12.Rows() == 122 && Consistent(Map26CV12));
 static_assert(Map26V12.Rows() == 150 && Consistent(Map26V12));
+static_assert(Map20RA10.Rows() == 80 && Consistent(Map20RA10) && Map20RA10.FirstSum(9) == 76);
 
 }  // namespace galmaps

@@ -97,6 +97,9 @@ const FailCase kFailCases[] = {
     {"if_chain", "if_chain.abl:6:26: error: the IF ... ELSE IF chain is more than 200 long"},
     {"include_not_found", "include_not_found.abl:3:1: error: cannot find the file 'common.inc' to include"},
     {"invalid_range", "invalid_range.abl:2:5: error: invalid range 'a0..b3'"},
+    {"inverting_register_buffer",
+     "inverting_register_buffer.abl:5:3: error: 'q' cannot be 'buffer': the registers of the GAL20RA10 "
+     "always invert"},
     {"keyword_as_name",
      "keyword_as_name.abl:3:3: error: 'case' is a reserved word and cannot be used as a name", 1},
     {"keyword_in_expression_once",
@@ -158,8 +161,7 @@ const FailCase kFailCases[] = {
     {"unexpected_character", "unexpected_character.abl:5:9: error: unexpected character '|'"},
     {"unknown_device",
      "unknown_device.abl:2:13: error: unknown device 'P16R8' (GAL16V8, GAL20V8, GAL22V10, GAL18V10, "
-     "GAL26CV12 "
-     "and GAL26V12 parts are known)"},
+     "GAL26CV12, GAL26V12 and GAL20RA10 parts are known)"},
     {"unknown_special", "unknown_special.abl:5:11: error: unknown special constant '.Q.'"},
     {"vector_items",
      "vector_items.abl:8:3: error: the vector does not have one value for each item of the header"},

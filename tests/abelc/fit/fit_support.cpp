@@ -113,7 +113,12 @@ class Reference {
       for (std::size_t i = 0; i < m_.outputs.size(); ++i) {
         const Output& o = m_.outputs[i];
         const std::uint64_t a = Assignment(q);
-        if (o.registered && o.reset && Evaluate(o.reset->on, a)) q[i] = 0;
+        if (o.registered && o.reset && Evaluate(o.reset->on, a)) {
+          q[i] = 0;
+        } else if (o.registered && o.preset && m_.device.family == Family::Gal20RA10 &&
+                   Evaluate(o.preset->on, a)) {
+          q[i] = 1;  // the GAL20RA10's preset is asynchronous
+        }
         int level;
         if (o.registered) {
           level = q[i] ^ (InvertsRegister(m_, o) ? 1 : 0);
@@ -177,9 +182,13 @@ std::vector<std::string> CompareWithModel(const LogicModel& design, const FitRes
   const galmaps::MacrocellMap* map = DeviceOf(m.device.family).map;
   const int second_clock = map ? map->second_clock : 0;
   int second_clock_signal = -1;
+  // A GAL20RA10 clocks each register by its own term, and its pin 13, which
+  // turns off every output, stays low.
+  const bool clock_terms = map && !map->SharedControls();
   for (std::size_t s = 0; s < m.signals.size(); ++s) {
     bool is_output = false;
     for (const Output& o : m.outputs) is_output = is_output || o.signal == static_cast<int>(s);
+    if (clock_terms && fit.pin_of[s] == 13) continue;
     if (!is_output && second_clock && fit.pin_of[s] == second_clock) {
       second_clock_signal = static_cast<int>(s);
     } else if (!is_output && fit.pin_of[s] > 1) {
@@ -243,6 +252,7 @@ std::vector<std::string> CompareWithModel(const LogicModel& design, const FitRes
       }
     };
     drive[1] = 0;
+    if (clock_terms) drive[13] = 0;
     if (clock_signal >= 0) in[static_cast<std::size_t>(clock_signal)] = 0;
     if (second_clock_signal >= 0) {
       drive[static_cast<std::size_t>(second_clock)] = 0;
@@ -260,6 +270,7 @@ std::vector<std::string> CompareWithModel(const LogicModel& design, const FitRes
       in[static_cast<std::size_t>(second_clock_signal)] = 1;
     }
     device.Apply(drive);
+    if (clock_terms) device.LoadRegisters();
     if (!ref.Settle(in, q)) continue;
     compare("after the clock");
   }

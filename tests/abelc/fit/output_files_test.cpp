@@ -122,6 +122,10 @@ const struct {
      "27"},
     {"the supply pins of a 28-pin part",
      "module m\n d device 'P26CV12';\n a pin 7;\n y pin 15;\nequations\n y = a;\nend m\n", "pin 7 is VCC"},
+    {"a clock of two terms on the GAL20RA10",
+     "module m\n d device 'P20RA10';\n ck, a, b pin 2, 3, 4;\n !q pin 23 istype 'reg';\nequations\n"
+     " q.clk = ck & a # ck & b;\n q := !q.fb;\nend m\n",
+     "'q'.CLK does not fit: it needs 2 product terms, and the GAL20RA10 has one for it"},
     {"different resets on the 22V10",
      "module m\n d device 'P22V10';\n clk, a, r pin 1, 2, 3;\n p, q pin 22, 23 istype 'reg';\nequations\n"
      " [p, q].clk = clk;\n p := a;\n q := !a;\n q.ar = r;\nend m\n",

@@ -35,6 +35,8 @@ int DeviceCodeOf(Family f) {
       return 88;
     case Family::Gal26V12:
       return 93;
+    case Family::Gal20RA10:
+      return 96;
     default:
       return 72;
   }
