@@ -25,7 +25,7 @@ extern const char* const SimulatedMapsOnly;
 // Logs the equations of the loaded map.
 CommandResult RunEquationsCommand();
 // For a loaded map of a family the OLMC analysis does not cover (GAL18V10,
-// GAL26CV12, GAL26V12): logs each output cell's kind and polarity as
+// GAL26CV12, GAL26V12, GAL20RA10): logs each output cell's kind and polarity as
 // Equations reads them. Silent for other maps and without one.
 void ShowCellKinds();
 // Asks for a file name and writes the ABEL design that rebuilds the loaded map.

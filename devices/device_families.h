@@ -22,6 +22,9 @@ constexpr bool Is26CV12Family(std::int32_t code) {
 constexpr bool Is26V12Family(std::int32_t code) {
   return code == 93;
 }
+constexpr bool Is20RA10Family(std::int32_t code) {
+  return code == 96 || code == 97;
+}
 constexpr bool IsAtfType(std::int32_t code) {
   return code >= 128 && code <= 132;
 }

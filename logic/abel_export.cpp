@@ -75,6 +75,8 @@ std::string AbelPartName(const MapLogic& l) {
       return "P26CV12";
     case abelc::Family::Gal26V12:
       return "P26V12";
+    case abelc::Family::Gal20RA10:
+      return l.MapFuses >= static_cast<std::size_t>(l.Arch->fuses) ? "P20RA10G" : "P20RA10";
     default:
       break;
   }
@@ -114,10 +116,17 @@ std::string AbelDesignText(const MapLogic& l, const std::string& sourceName) {
     oePin = oePin || c.Enable == EnableKind::OePin;
   }
   for (const CellLogic& c : l.Cells) {
-    if (c.Role == CellRole::Output && c.Registered) read[static_cast<std::size_t>(c.ClockPin)] = true;
+    if (c.Role != CellRole::Output || !c.Registered) continue;
+    if (l.CellControls()) {
+      note(c.ClockTerm);
+      note(c.ResetTerm);
+      note(c.PresetTerm);
+    } else {
+      read[static_cast<std::size_t>(c.ClockPin)] = true;
+    }
   }
   if (l.HasRegisters) {
-    if (!a.IsV8()) {
+    if (!a.IsV8() && !l.CellControls()) {
       note(l.Reset);
       note(l.Preset);
     }
@@ -132,7 +141,10 @@ std::string AbelDesignText(const MapLogic& l, const std::string& sourceName) {
     const CellLogic* c = l.CellAt(pin);
     if (c && c->Role == CellRole::Output) {
       std::string type;
-      if (c->Registered && !a.IsV8()) {
+      if (c->Registered && l.CellControls()) {
+        // A GAL20RA10 register always inverts; its polarity is the declaration's.
+        type = "reg";
+      } else if (c->Registered && !a.IsV8()) {
         type = c->ActiveHigh ? "reg,buffer" : "reg,invert";
       } else {
         type = std::string(c->Registered ? "reg" : "com") + (c->ActiveHigh ? ",pos" : ",neg");
@@ -150,14 +162,20 @@ std::string AbelDesignText(const MapLogic& l, const std::string& sourceName) {
     t += "\r\n" +
          Sum(l, c.Terms, "  " + std::string(c.ActiveHigh ? "" : "!") + n + (c.Registered ? " := " : " = ")) +
          "\r\n";
-    if (c.Registered) t += "  " + n + ".CLK = " + name(c.ClockPin) + ";\r\n";
+    if (c.Registered && l.CellControls()) {
+      t += Sum(l, c.ClockTerm, "  " + n + ".CLK = ") + "\r\n";
+      if (!c.ResetTerm.empty()) t += Sum(l, c.ResetTerm, "  " + n + ".AR = ") + "\r\n";
+      if (!c.PresetTerm.empty()) t += Sum(l, c.PresetTerm, "  " + n + ".AP = ") + "\r\n";
+    } else if (c.Registered) {
+      t += "  " + n + ".CLK = " + name(c.ClockPin) + ";\r\n";
+    }
     if (c.Enable == EnableKind::OePin) {
       t += "  " + n + ".OE = !" + name(a.oe_pin) + ";\r\n";
     } else if (c.Enable == EnableKind::Term &&
                !(c.EnableTerm.size() == 1 && abelc::IsUniverse(c.EnableTerm[0]))) {
       t += Sum(l, c.EnableTerm, "  " + n + ".OE = ") + "\r\n";
     }
-    if (c.Registered && !a.IsV8()) {
+    if (c.Registered && !a.IsV8() && !l.CellControls()) {
       if (!l.Reset.empty()) t += Sum(l, l.Reset, "  " + n + ".AR = ") + "\r\n";
       if (!l.Preset.empty()) t += Sum(l, l.Preset, "  " + n + ".SP = ") + "\r\n";
     }

@@ -75,6 +75,11 @@ std::vector<bool> Decoder::PinsRead() const {
     if (c.Role != CellRole::Output) continue;
     Note(c.Terms, read);
     Note(c.EnableTerm, read);
+    if (c.Registered) {
+      Note(c.ClockTerm, read);
+      Note(c.ResetTerm, read);
+      Note(c.PresetTerm, read);
+    }
     registers = registers || c.Registered;
   }
   if (registers) {
@@ -115,8 +120,25 @@ void Decoder::Run() {
     } else {
       const galmaps::MacrocellMap& map = *a_.map;
       c.ActiveHigh = Fuse(map.S0(c.Index));
-      c.Registered = !Fuse(map.S1(c.Index));
       c.Enable = EnableKind::Term;
+      if (l_.CellControls()) {
+        // GAL20RA10: reset and preset rows both true bypass the register.
+        // The array reads the pin, which shows the sum or its complement.
+        AddRows(c.ClockTerm, map.ClockRow(c.Index), 1);
+        AddRows(c.ResetTerm, map.CellResetRow(c.Index), 1);
+        AddRows(c.PresetTerm, map.CellPresetRow(c.Index), 1);
+        auto always = [](const Cover& t) { return t.size() == 1 && abelc::IsUniverse(t[0]); };
+        c.Registered = !(always(c.ResetTerm) && always(c.PresetTerm));
+        c.ReadsRegister = c.Registered;
+        if (!c.Registered) {
+          c.ClockTerm.clear();
+          c.ResetTerm.clear();
+          c.PresetTerm.clear();
+        }
+        l_.Cells.push_back(c);
+        continue;
+      }
+      c.Registered = !Fuse(map.S1(c.Index));
       c.ReadsRegister = c.Registered;
       if (map.clock_base >= 0) {  // GAL26V12
         if (c.Registered && !Fuse(map.ClockSelect(c.Index))) c.ClockPin = map.second_clock;
@@ -132,14 +154,15 @@ void Decoder::Run() {
     const abelc::OutputCell& cell = a_.cells[static_cast<std::size_t>(c.Index)];
     if (c.Enable == EnableKind::Term) {
       AddRows(c.EnableTerm, cell.first_row, 1);
-      AddRows(c.Terms, cell.first_row + 1, cell.rows - 1);
+      const int sums = l_.CellControls() ? a_.map->FirstSum(c.Index) : cell.first_row + 1;
+      AddRows(c.Terms, sums, cell.rows - 1);
     } else {
       AddRows(c.Terms, cell.first_row, cell.rows);
     }
     const bool buffer_off = l_.Mode == GalMode::Simple && c.Ac1;
     if (!buffer_off && (c.Enable != EnableKind::Term || !c.EnableTerm.empty())) c.Role = CellRole::Output;
   }
-  if (!a_.IsV8()) {
+  if (!a_.IsV8() && !l_.CellControls()) {
     AddRows(l_.Reset, a_.ar_row, 1);
     AddRows(l_.Preset, a_.sp_row, 1);
   }
@@ -151,7 +174,8 @@ void Decoder::Run() {
     const std::vector<bool> read = PinsRead();
     for (CellLogic& c : l_.Cells) {
       if (c.Role == CellRole::Output || !read[static_cast<std::size_t>(c.Pin)]) continue;
-      if (c.Registered && c.ReadsRegister) {
+      // The GAL20RA10 reads a register only at its pin, which it never drives.
+      if (c.Registered && c.ReadsRegister && !l_.CellControls()) {
         c.Role = CellRole::Output;
         more = true;
       } else {
@@ -216,6 +240,10 @@ const CellLogic* MapLogic::CellAt(int pin) const {
   return nullptr;
 }
 
+bool MapLogic::CellControls() const {
+  return Arch->map && !Arch->map->SharedControls();
+}
+
 bool MapLogic::IsRegisterPin(int pin) const {
   const CellLogic* c = CellAt(pin);
   return c && c->Registered && c->Role == CellRole::Output && c->ReadsRegister;
@@ -233,6 +261,7 @@ const abelc::GalArchitecture* ArchitectureOf(std::int32_t deviceCode) {
   if (Is18V10Family(deviceCode)) return &abelc::DeviceOf(abelc::Family::Gal18V10);
   if (Is26CV12Family(deviceCode)) return &abelc::DeviceOf(abelc::Family::Gal26CV12);
   if (Is26V12Family(deviceCode)) return &abelc::DeviceOf(abelc::Family::Gal26V12);
+  if (Is20RA10Family(deviceCode)) return &abelc::DeviceOf(abelc::Family::Gal20RA10);
   return nullptr;
 }
 
@@ -247,6 +276,7 @@ std::optional<MapLogic> DecodeMap(std::int32_t deviceCode, const std::string& de
   logic.Arch = arch;
   logic.DeviceName = deviceName;
   logic.Fuses = fuses;
+  logic.MapFuses = fuses.size();
   logic.Fuses.resize(static_cast<std::size_t>(arch->fuses), 0);
   logic.NamesFrom = namesFrom;
   logic.PinNames.assign(static_cast<std::size_t>(arch->pins) + 1, "");
@@ -309,7 +339,11 @@ std::vector<std::string> EquationLines(const MapLogic& l) {
                       std::to_string(c->Terms.size()) + " terms:");
       AddLines(lines, CoverText(l, c->Minimised, lhs));
     }
-    if (c->Registered && l.Arch->map && l.Arch->map->clock_base >= 0) {
+    if (c->Registered && l.CellControls()) {
+      lines.push_back(CoverText(l, c->ClockTerm, "    " + name + ".CLK = "));
+      if (!c->ResetTerm.empty()) lines.push_back(CoverText(l, c->ResetTerm, "    " + name + ".AR = "));
+      if (!c->PresetTerm.empty()) lines.push_back(CoverText(l, c->PresetTerm, "    " + name + ".AP = "));
+    } else if (c->Registered && l.Arch->map && l.Arch->map->clock_base >= 0) {
       lines.push_back("    " + name + ".CLK = " + l.PinNames[static_cast<std::size_t>(c->ClockPin)] + ";");
     }
     if (c->Enable == EnableKind::OePin) {
@@ -318,7 +352,7 @@ std::vector<std::string> EquationLines(const MapLogic& l) {
       lines.push_back(CoverText(l, c->EnableTerm, "    " + name + ".OE = "));
     }
   }
-  if (l.HasRegisters && !l.Arch->IsV8()) {
+  if (l.HasRegisters && !l.Arch->IsV8() && !l.CellControls()) {
     lines.push_back("Reset of every register (asynchronous):");
     lines.push_back(CoverText(l, l.Reset, "    AR = "));
     lines.push_back("Preset of every register (at the clock):");

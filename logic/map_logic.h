@@ -1,8 +1,9 @@
 // The logic a GAL16V8, GAL20V8 or macrocell GAL (22V10, 18V10, 26CV12,
-// 26V12) fuse map holds, read back from its array and architecture fuses: per
+// 26V12, 20RA10) fuse map holds, read back from its array and architecture fuses: per
 // output cell its kind, polarity, sum of products and enable, on the
-// macrocell families the shared reset and preset terms (and on the 26V12
-// each register's clock pin and feedback). Terms are cubes over the array's
+// macrocell families the shared reset and preset terms (on the 26V12 each
+// register's clock pin and feedback; on the 20RA10 each register's own
+// clock, reset and preset terms). Terms are cubes over the array's
 // column pairs, each pair read as the level of the pin (or, for a register
 // read from its flip-flop, of its pin-level feedback .FB) that feeds it.
 #pragma once
@@ -42,6 +43,9 @@ struct CellLogic {
   abelc::Cover EnableTerm;  // EnableKind::Term: one cube, or none when never enabled
   abelc::Cover Terms;       // the sum as the map holds it, false rows left out
   abelc::Cover Minimised;   // the same function with fewest terms
+  // GAL20RA10 registers: their own clock, reset and preset terms (one cube
+  // each, none when never true).
+  abelc::Cover ClockTerm, ResetTerm, PresetTerm;
 };
 
 struct MapLogic {
@@ -52,9 +56,12 @@ struct MapLogic {
   std::string NamesFrom;              // where the names came from; empty for the default names
   std::vector<int> VariablePin;       // per column pair: the pin that feeds it
   std::vector<std::uint8_t> Fuses;    // the whole map, one entry per fuse
+  std::size_t MapFuses = 0;           // the fuses the map itself held
   std::vector<CellLogic> Cells;       // highest pin first, as the rows run
   bool HasRegisters = false;
-  abelc::Cover Reset, Preset;  // macrocell families: one cube each, none when never true
+  abelc::Cover Reset, Preset;  // shared by the macrocell families' registers but the GAL20RA10's
+  // Does each register have its own clock, reset and preset terms (GAL20RA10)?
+  bool CellControls() const;
   const CellLogic* CellAt(int pin) const;
   // Is `pin` a register whose feedback column the variable names (Name.FB)?
   bool IsRegisterPin(int pin) const;

@@ -23,8 +23,9 @@ PinSimulation::PinSimulation(const MapLogic& logic)
   const abelc::GalArchitecture& arch = *logic.Arch;
   drive_.assign(static_cast<std::size_t>(arch.pins) + 1, 0);
   registerIndex_.assign(static_cast<std::size_t>(arch.pins) + 1, -1);
+  // A GAL20RA10 register loads as its clock term rises, over the inputs driven.
   for (const CellLogic& c : logic.Cells) {
-    if (c.Role == CellRole::Output && c.Registered &&
+    if (!logic.CellControls() && c.Role == CellRole::Output && c.Registered &&
         std::find(clockPins_.begin(), clockPins_.end(), c.ClockPin) == clockPins_.end())
       clockPins_.push_back(c.ClockPin);
   }

@@ -106,6 +106,14 @@ inline std::string FunctionDifferences(const MapLogic& a, const MapLogic& b,
     }
     if (!SameFunction(next(a, x), next(b, *y))) diffs += pin + "another function\n";
     if (!SameFunction(enable(a, x), enable(b, *y))) diffs += pin + "another enable\n";
+    if (x.Registered && a.CellControls()) {  // the GAL20RA10's terms of each register
+      if (!SameFunction(OverPins(a, x.ClockTerm), OverPins(b, y->ClockTerm)))
+        diffs += pin + "another clock\n";
+      if (!SameFunction(OverPins(a, x.ResetTerm), OverPins(b, y->ResetTerm)))
+        diffs += pin + "another reset\n";
+      if (!SameFunction(OverPins(a, x.PresetTerm), OverPins(b, y->PresetTerm)))
+        diffs += pin + "another preset\n";
+    }
   }
   if (a.HasRegisters && !a.Arch->IsV8()) {
     if (!SameFunction(OverPins(a, a.Reset), OverPins(b, b.Reset))) diffs += "another reset\n";
