@@ -1,6 +1,6 @@
 // Export and compile back: for every real GAL map of other tools, every map
-// of the classic compiler and random valid maps of the GAL18V10, GAL26CV12
-// and GAL26V12, the exported ABEL design, written to a file and compiled by
+// of the classic compiler and random valid maps of the GAL18V10, GAL26CV12,
+// GAL26V12 and GAL20RA10, the exported ABEL design, written to a file and compiled by
 // the abelc command line, gives a .jed that the program reads without a
 // warning, with the same mode, the same configuration fuses on every cell
 // that drives a pin, the same signature and the same function.
@@ -100,23 +100,26 @@ void WriteOddMaps(const ScratchDir& dir, std::vector<std::string>& paths) {
   }
 }
 
-// Random maps of the GAL18V10, GAL26CV12 and GAL26V12 as a compiler writes
+// Random maps of the GAL18V10, GAL26CV12, GAL26V12 and GAL20RA10 as a compiler writes
 // them: each cell unused, an input, or combinational or registered of either
 // polarity, always enabled or by a term, with random sums; reset and preset
 // terms; on the 26V12 registers on either clock, read from their pin or
-// their flip-flop; a random signature (the P26V12 map drops it). The
+// their flip-flop; on the 20RA10 each register's own clock, reset and preset
+// terms; a random signature (the P26V12 and P20RA10 maps drop it). The
 // configuration fuses that nothing observes are left as the compiler leaves
 // them, and nothing reads an unused cell's pin.
 void WriteRandomMaps(const ScratchDir& dir, std::vector<std::string>& paths) {
   enum Kind { Unused, Input, Combinational, Registered };
   std::mt19937 random(2026);
   auto chance = [&random](int in) { return random() % static_cast<unsigned>(in) == 0; };
-  for (const galmaps::MacrocellMap* map : {&galmaps::Map18V10, &galmaps::Map26CV12, &galmaps::Map26V12}) {
-    const bool v12 = map->feedback_base >= 0;
+  for (const galmaps::MacrocellMap* map :
+       {&galmaps::Map18V10, &galmaps::Map26CV12, &galmaps::Map26V12, &galmaps::Map20RA10}) {
+    const bool v12 = map->feedback_base >= 0, ra10 = !map->SharedControls();
     const int columns = map->Columns();
     for (int n = 0; n < 8; ++n) {
       // Half the GAL26V12 maps as the classic compiler writes them, without a signature.
-      std::vector<std::uint8_t> f(static_cast<std::size_t>(v12 && n % 2 ? map->ues : map->Fuses()), 0);
+      std::vector<std::uint8_t> f(static_cast<std::size_t>((v12 || ra10) && n % 2 ? map->ues : map->Fuses()),
+                                  0);
       std::vector<Kind> kind(static_cast<std::size_t>(map->pins) + 1, Input);
       for (int i = 0; i < map->cell_count; ++i) {
         const unsigned r = random() % 7;
@@ -138,11 +141,12 @@ void WriteRandomMaps(const ScratchDir& dir, std::vector<std::string>& paths) {
       bool registers = false;
       for (int i = 0; i < map->cell_count; ++i) {
         const Kind k = kind[static_cast<std::size_t>(map->cells[static_cast<std::size_t>(i)].pin)];
-        if (k == Input && !v12) f[static_cast<std::size_t>(map->S1(i))] = 1;
+        if (k == Input && !v12 && !ra10) f[static_cast<std::size_t>(map->S1(i))] = 1;
         if (k != Combinational && k != Registered) continue;
         registers = registers || k == Registered;
-        f[static_cast<std::size_t>(map->S0(i))] = random() & 1;
-        f[static_cast<std::size_t>(map->S1(i))] = k == Combinational;
+        // A GAL20RA10 register always inverts: the compiler writes S0 = 0.
+        f[static_cast<std::size_t>(map->S0(i))] = (random() & 1) && !(ra10 && k == Registered);
+        if (!ra10) f[static_cast<std::size_t>(map->S1(i))] = k == Combinational;
         const int oe = map->OeRow(i);
         if (chance(3)) {
           std::fill_n(f.begin() + oe * columns, columns, 1);
@@ -151,10 +155,17 @@ void WriteRandomMaps(const ScratchDir& dir, std::vector<std::string>& paths) {
         }
         const int sums = static_cast<int>(
             random() % static_cast<unsigned>(map->cells[static_cast<std::size_t>(i)].terms + 1));
-        for (int row = oe + 1; row <= oe + sums; ++row) term(row);
+        for (int row = map->FirstSum(i); row < map->FirstSum(i) + sums; ++row) term(row);
+        if (ra10 && k == Combinational) {  // reset and preset true bypass the register
+          std::fill_n(f.begin() + map->CellResetRow(i) * columns, 2 * columns, 1);
+        } else if (ra10) {  // its own clock term; reset and preset terms, else false
+          term(map->ClockRow(i));
+          if (chance(2)) term(map->CellResetRow(i));
+          if (chance(2)) term(map->CellPresetRow(i));
+        }
         if (v12 && k == Registered) f[static_cast<std::size_t>(map->ClockSelect(i))] = random() & 1;
       }
-      if (registers) {
+      if (registers && !ra10) {
         if (chance(2)) term(map->ResetRow());
         if (chance(2)) term(map->PresetRow());
       }
