@@ -87,10 +87,12 @@ inline constexpr MacrocellMap Map18V10{
     .cell_count = 10,
     .cells = {{{19, 8}, {18, 8}, {17, 8}, {16, 8}, {15, 10}, {14, 10}, {13, 8}, {12, 8}, {11, 8}, {9, 8}}},
     .s0_base = 3456, .s1_base = 3457, .ues = 3476};
+// The GAL26CV12 and GAL26V12 share their 28-pin package and its array columns.
+inline constexpr std::array<int, 26> k28PinColumns{1, 28, 2, 27, 3, 26, 4, 25, 5, 24, 6, 23, 8, 22, 9, 20, 10, 19, 11, 18, 12, 17, 13, 16, 14, 15};
 inline constexpr MacrocellMap Map26CV12{
     .name = "GAL26CV12", .pins = 28, .gnd = 21, .vcc = 7,
     .column_pairs = 26,
-    .column_pins = {1, 28, 2, 27, 3, 26, 4, 25, 5, 24, 6, 23, 8, 22, 9, 20, 10, 19, 11, 18, 12, 17, 13, 16, 14, 15},
+    .column_pins = k28PinColumns,
     .cell_count = 12,
     .cells = {{{27, 8}, {26, 8}, {25, 8}, {24, 8}, {23, 10}, {22, 12}, {20, 12}, {19, 10}, {18, 8}, {17, 8}, {16, 8},
                {15, 8}}},
@@ -98,7 +100,7 @@ inline constexpr MacrocellMap Map26CV12{
 inline constexpr MacrocellMap Map26V12{
     .name = "GAL26V12", .pins = 28, .gnd = 21, .vcc = 7,
     .column_pairs = 26,
-    .column_pins = {1, 28, 2, 27, 3, 26, 4, 25, 5, 24, 6, 23, 8, 22, 9, 20, 10, 19, 11, 18, 12, 17, 13, 16, 14, 15},
+    .column_pins = k28PinColumns,
     .cell_count = 12,
     .cells = {{{27, 8}, {26, 8}, {25, 10}, {24, 12}, {23, 14}, {22, 16}, {20, 16}, {19, 14}, {18, 12}, {17, 10},
                {16, 8}, {15, 8}}},
