@@ -19,9 +19,9 @@ bool InvertsRegister(const LogicModel& m, const Output& o) {
   const Attributes& a = m.signals[static_cast<std::size_t>(o.signal)].attrs;
   if (a.invert || o.inverter == Inverter::Invert) return true;
   if (a.buffer || o.inverter == Inverter::Buffer) return false;
-  // The GAL20RA10's registers always drive their pins through an inverter.
+  // The GAL20RA10's and GAL20XV10's registers always drive their pins through an inverter.
   return m.device.family == Family::Gal16V8 || m.device.family == Family::Gal20V8 ||
-         m.device.family == Family::Gal20RA10;
+         m.device.family == Family::Gal20RA10 || m.device.family == Family::Gal20XV10;
 }
 
 namespace {
@@ -70,6 +70,7 @@ Family FamilyOf(const std::string& part, char& mode, bool& plcc) {
       {"GAL26CV12", Family::Gal26CV12, 0}, {"P26V12", Family::Gal26V12, 0},
       {"GAL26V12", Family::Gal26V12, 0},   {"P20RA10", Family::Gal20RA10, 0},
       {"P20RA10G", Family::Gal20RA10, 0},  {"GAL20RA10", Family::Gal20RA10, 0},
+      {"P20XV10", Family::Gal20XV10, 0},   {"GAL20XV10", Family::Gal20XV10, 0},
   };
   for (const auto& p : kParts) {
     if (part == p.name) {
@@ -260,6 +261,10 @@ void Elaborator::ApplyAttributes(Signal& s, const std::vector<std::string>& attr
       if (!(a.*(k.conflict)) && !(a.*(k.conflict2))) a.*(k.flag) = true;
     }
     if (known) continue;
+    if (attr == "xor") {
+      a.xor_gate = true;
+      continue;
+    }
     if (attr == "reg_t" || attr == "reg_jk" || attr == "reg_sr" || attr == "reg_g") {
       diags_.Error(pos, "register type '" + attr + "' is not available on GAL devices");
       continue;
@@ -345,6 +350,11 @@ void Elaborator::Finish() {
       }
     } else {
       o.registered = s.attrs.reg || s.attrs.reg_d;
+    }
+    if (logic != slots_.end() && logic->second.equations == 1 && logic->second.xor_sides &&
+        s.attrs.xor_gate && logic->second.dc.empty()) {
+      o.xor_sides = logic->second.xor_sides;
+      if (s.active_low) o.xor_sides->second = Not(o.xor_sides->second);
     }
     o.polarity = s.attrs.pos ? Polarity::Pos : s.attrs.neg ? Polarity::Neg : Polarity::Auto;
     o.inverter = s.attrs.buffer ? Inverter::Buffer : s.attrs.invert ? Inverter::Invert : Inverter::Unknown;

@@ -105,7 +105,17 @@ void Elaborator::Assign(const Equation& eq, const Cover& ctx) {
     }
     // "q.D := f" is read as "q.D = f", as the later dialect does.
     const std::string op = eq.op == ":=" && targets[i].ext == "D" ? "=" : eq.op;
-    AddTo(targets[i], op, eq.negated != targets[i].inverted, And(ctx, bits[i].f));
+    const bool negated = eq.negated != targets[i].inverted;
+    AddTo(targets[i], op, negated, And(ctx, bits[i].f));
+    // One bit 'left $ right' outside any condition: its sides, for an XOR gate.
+    const std::string& ext = targets[i].ext;
+    if (targets.size() == 1 && (ext.empty() || ext == "D") && eq.value->kind == ExprKind::Binary &&
+        eq.value->text == "$" && IsTrue(ctx) && (op == "=" || op == ":=")) {
+      std::vector<Bit> left = AssignBits(Eval(eq.value->kids[0], ""), 1, eq.value->pos);
+      std::vector<Bit> right = AssignBits(Eval(eq.value->kids[1], ""), 1, eq.value->pos);
+      slots_[{targets[i].signal, ""}].xor_sides =
+          std::pair{left[0].f, negated ? Not(right[0].f) : right[0].f};
+    }
   }
 }
 
@@ -128,7 +138,8 @@ void Elaborator::AddTo(const TargetRef& t, const std::string& op, bool negated, 
   if (!ext.empty() && ext != "D" && ext != "CLK" && ext != "AR" && ext != "SP" && ext != "OE") {
     Fail(t.pos, "'." + ext + "' is not available on GAL devices");
   }
-  const bool v8 = m_.device.family == Family::Gal16V8 || m_.device.family == Family::Gal20V8;
+  const bool v8 = m_.device.family == Family::Gal16V8 || m_.device.family == Family::Gal20V8 ||
+                  m_.device.family == Family::Gal20XV10;
   if (v8 && (ext == "AR" || ext == "SP")) {
     Fail(t.pos,
          "the " + m_.device.part + " has no " + (ext == "AR" ? "asynchronous reset" : "synchronous preset"));
@@ -137,6 +148,7 @@ void Elaborator::AddTo(const TargetRef& t, const std::string& op, bool negated, 
   if (registered_op && !ext.empty()) Fail(t.pos, "':=' cannot assign '" + name + "." + ext + "'");
   Slot& slot = slots_[{t.signal, ext == "D" ? "" : ext}];
   if (slot.first.line == 0) slot.first = t.pos;
+  ++slot.equations;
   if (registered_op) {
     slot.reg_op = true;
   } else if (ext == "D") {

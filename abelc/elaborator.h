@@ -41,6 +41,9 @@ struct Slot {
   bool has_neg = false;
   bool reg_op = false, com_op = false, d_ext = false;
   SourcePos first;
+  int equations = 0;
+  // The sides of the slot's one equation when its value is 'left $ right'.
+  std::optional<std::pair<Cover, Cover>> xor_sides;
 };
 
 class Elaborator {

@@ -21,7 +21,8 @@ class Simulator {
       output_of_[static_cast<std::size_t>(m.outputs[i].signal)] = static_cast<int>(i);
     // The 16V8/20V8 flip-flops clear at power-up and drive their pins through
     // an inverter, so every registered pin starts high, a 'buffer' one too.
-    const bool v8 = m.device.family == Family::Gal16V8 || m.device.family == Family::Gal20V8;
+    const bool v8 = m.device.family == Family::Gal16V8 || m.device.family == Family::Gal20V8 ||
+                    m.device.family == Family::Gal20XV10;
     for (std::size_t i = 0; i < m.outputs.size(); ++i) {
       if (v8 && m.outputs[i].registered && !InvertsRegister(m, m.outputs[i])) q_[i] = 1;
     }

@@ -28,6 +28,11 @@ struct OutputInfo {
   bool oe_pin_enable = false;   // enabled by the /OE pin alone (16V8/20V8 register, GAL20RA10)
   bool second_clock = false;    // a GAL26V12 register clocked from pin 4
   bool reads_register = false;  // GAL26V12: the array reads the flip-flop, not the pin
+  // GAL20XV10: the cell combines two sums (A, B) in its XOR gate, which pin 13
+  // enables; the ways to build them, the fewest terms first.
+  bool use_xor = false;
+  bool pin13_enable = false;  // the design enables the output by pin 13, active low
+  std::vector<std::pair<Cover, Cover>> xor_forms;
 };
 
 std::string Quote(const std::string& name) {
@@ -70,6 +75,8 @@ class Fitter {
   void NoteRead(const Cover& c);
   int SingleLiteralSignal(const Cover& c, bool positive) const;
   int SumTerms(GalMode mode, const OutputCell& cell, int output) const;
+  int Need(int output) const;  // the product terms the output needs in one sum (or side)
+  void PrepareXor(const MinimisedOutput& mo, Diagnostics& diags);  // errors counted by the caller
   bool HasEnableRow(GalMode mode, int output) const;
   void PlaceOutputs(GalMode mode, std::vector<int>& pin_of, Diagnostics& diags, bool& mode_only) const;
   void PlaceInputs(GalMode mode, std::vector<int>& pin_of, Diagnostics& diags) const;
@@ -129,7 +136,7 @@ bool Fitter::Prepare(Diagnostics& diags) {
     // The forms the sum may take.
     if (mo.logic) {
       const MinimisedFunction& f = *mo.logic;
-      bool need_forced = o.registered && !d_.IsV8() && !RegisterInverterIsFree(m_, o);
+      bool need_forced = o.registered && d_.map && !RegisterInverterIsFree(m_, o);
       if (need_forced) {
         // The 22V10 register feeds the pin through S0, which must follow the
         // declared inverter so reset, preset and power-up reach the pin as written.
@@ -187,7 +194,11 @@ bool Fitter::Prepare(Diagnostics& diags) {
         clock_signal_ = c;
       }
     }
-    if (mo.enable) {
+    if (d_.IsXv()) {
+      const int errors = diags.ErrorCount();
+      PrepareXor(mo, diags);
+      ok = ok && diags.ErrorCount() == errors;
+    } else if (mo.enable) {
       const Cover& e = mo.enable->Chosen();
       if (!IsTrue(e)) any_enable_ = true;
       const int pin_oe = cell_clocks ? SingleLiteralSignal(e, false) : -1;
@@ -276,13 +287,124 @@ bool Fitter::Prepare(Diagnostics& diags) {
   return ok;
 }
 
+// GAL20XV10: an output uses the XOR gate of its cell when the design writes
+// its value as 'left $ right' and declares it 'xor', or enables it by pin 13
+// (the XOR gate's only enable); its sums A and B then give the pin
+// NOT (A XOR B). Otherwise its cell has an enable term and three sum terms.
+void Fitter::PrepareXor(const MinimisedOutput& mo, Diagnostics& diags) {
+  const Output& o = m_.outputs[static_cast<std::size_t>(mo.output)];
+  const Signal& s = Sig(o.signal);
+  OutputInfo& info = info_[static_cast<std::size_t>(mo.output)];
+  auto minimised = [&](const Cover& on, Cover& out) { return MinimiseCover(on, Cover{}, out); };
+  auto add = [&](const Cover& a, const Cover& b) {
+    Cover ma, mb;
+    if (minimised(a, ma) && minimised(b, mb) && ma.size() <= 2 && mb.size() <= 2)
+      info.xor_forms.push_back({std::move(ma), std::move(mb)});
+  };
+  // Under ':=' or '=' the pin shows the value, so A XOR B is its complement;
+  // under '.D' the register, behind the inverting output, loads A XOR B.
+  bool sides_usable = o.xor_sides.has_value();
+  if (sides_usable) {
+    for (const Cover& side : {o.xor_sides->first, o.xor_sides->second}) {
+      for (const Cube& c : side) {
+        for (std::uint64_t lits = LiteralMask(c); lits; lits &= lits - 1) {
+          const int signal = m_.variables[static_cast<std::size_t>(std::countr_zero(lits))].signal;
+          if (Sig(signal).node) sides_usable = false;  // a node folded into the logic
+        }
+      }
+    }
+  }
+  if (sides_usable) {
+    const Cover& left = o.xor_sides->first;
+    const Cover want = o.detailed ? o.xor_sides->second : Not(o.xor_sides->second);
+    add(left, want);
+    add(Not(left), Not(want));
+  }
+  if (mo.enable) {
+    const Cover& e = mo.enable->Chosen();
+    const int oe = SingleLiteralSignal(e, false);
+    if (oe >= 0 && output_of_[static_cast<std::size_t>(oe)] < 0 &&
+        (Sig(oe).pin == 0 || Sig(oe).pin == d_.oe_pin)) {
+      if (oe_signal_ >= 0 && oe_signal_ != oe) {
+        diags.Error(o.enable->pos, "pin 13 enables the XOR outputs of the " + std::string(d_.name) + "; " +
+                                       Quote(s.name) + " is enabled by " + Quote(Name(oe)) +
+                                       ", another output by " + Quote(Name(oe_signal_)));
+      }
+      oe_signal_ = oe;
+      info.pin13_enable = true;
+      if (info.xor_forms.empty()) {
+        // The value through sum A, sum B empty (the XOR passes A) or true (it inverts A).
+        for (const Form& f : info.forms)
+          if (f.complemented != o.detailed) add(f.cover, Cover{});
+        for (const Form& f : info.forms)
+          if (f.complemented == o.detailed) add(f.cover, Cover{Cube{}});
+      }
+    } else if (!IsTrue(e)) {
+      any_enable_ = true;
+      NoteRead(e);
+    }
+  }
+  info.use_xor = info.pin13_enable || !info.xor_forms.empty();
+  std::size_t plain = SIZE_MAX;
+  for (const Form& f : info.forms) plain = std::min(plain, f.cover.size());
+  if (info.use_xor && !info.pin13_enable && mo.enable && !IsTrue(mo.enable->Chosen())) {
+    // Another enable than pin 13: a plain sum, which has an enable term.
+    if (plain <= 3) {
+      info.use_xor = false;
+    } else {
+      diags.Error(o.enable->pos, "the enable of XOR output " + Quote(s.name) +
+                                     " must be pin 13, active low: the " + d_.name +
+                                     " enables its XOR outputs only by pin 13");
+    }
+  }
+  if (info.use_xor && info.xor_forms.empty()) {
+    diags.Error(s.pos, Quote(s.name) +
+                           " does not fit: enabled by pin 13, it takes the XOR gate of its cell, "
+                           "whose two sums have 2 product terms each");
+    info.use_xor = false;
+  } else if (o.xor_sides && info.xor_forms.empty() && plain > 3) {
+    diags.Error(s.pos, Quote(s.name) +
+                           " does not fit: each side of its '$' needs more than the 2 product "
+                           "terms of a sum of the XOR gate, and as one sum it needs " +
+                           std::to_string(plain) + " of 3");
+  }
+  for (const auto& [a, b] : info.xor_forms) {
+    NoteRead(a);
+    NoteRead(b);
+  }
+  if (info.use_xor && !info.pin13_enable) {
+    diags.Warning(s.pos, Quote(s.name) +
+                             " is built with the XOR gate of its cell, which pin 13 turns off: "
+                             "its pin is in high impedance while pin 13 is high");
+  }
+  // Plain sums: the smaller form first; of two alike the complement, whose
+  // polarity fuse is 1.
+  std::stable_sort(info.forms.begin(), info.forms.end(), [](const Form& a, const Form& b) {
+    return a.cover.size() != b.cover.size() ? a.cover.size() < b.cover.size()
+                                            : a.complemented > b.complemented;
+  });
+}
+
+int Fitter::Need(int output) const {
+  const OutputInfo& info = info_[static_cast<std::size_t>(output)];
+  std::size_t n = SIZE_MAX;
+  if (info.use_xor) {
+    for (const auto& [a, b] : info.xor_forms) n = std::min(n, std::max(a.size(), b.size()));
+  } else {
+    for (const Form& f : info.forms) n = std::min(n, f.cover.size());
+  }
+  return static_cast<int>(n);
+}
+
 bool Fitter::HasEnableRow(GalMode mode, int output) const {
+  if (d_.IsXv()) return !info_[static_cast<std::size_t>(output)].use_xor;
   if (mode == GalMode::Macrocells || mode == GalMode::Complex) return true;
   if (mode == GalMode::Simple) return false;
   return !m_.outputs[static_cast<std::size_t>(output)].registered;
 }
 
 int Fitter::SumTerms(GalMode mode, const OutputCell& cell, int output) const {
+  if (d_.IsXv()) return info_[static_cast<std::size_t>(output)].use_xor ? 2 : 3;
   if (mode == GalMode::Macrocells) return cell.rows - 1;
   return HasEnableRow(mode, output) ? 7 : 8;
 }
@@ -300,11 +422,7 @@ void Fitter::PlaceOutputs(GalMode mode, std::vector<int>& pin_of, Diagnostics& d
       open.push_back(static_cast<int>(i));
     }
   }
-  auto need = [&](int o) {
-    std::size_t n = SIZE_MAX;
-    for (const Form& f : info_[static_cast<std::size_t>(o)].forms) n = std::min(n, f.cover.size());
-    return static_cast<int>(n);
-  };
+  auto need = [&](int o) { return Need(o); };
   std::stable_sort(open.begin(), open.end(), [&](int a, int b) { return need(a) > need(b); });
   for (int o : open) {
     const int signal = m_.outputs[static_cast<std::size_t>(o)].signal;
@@ -351,7 +469,10 @@ void Fitter::PlaceInputs(GalMode mode, std::vector<int>& pin_of, Diagnostics& di
   for (std::size_t s = 0; s < pin_of.size(); ++s) {
     if (pin_of[s] > 0 && !Sig(static_cast<int>(s)).node) taken[static_cast<std::size_t>(pin_of[s])] = true;
   }
-  const bool registered = mode == GalMode::Registered;
+  // Registered mode, and the GAL20XV10's feedback mode, keep pins 1 and 13 out of the logic.
+  const bool registered = mode == GalMode::Registered || mode == GalMode::Feedback;
+  bool any_xor = false;
+  for (const OutputInfo& info : info_) any_xor = any_xor || info.use_xor;
   auto claim = [&](int signal, int pin) {
     if (taken[static_cast<std::size_t>(pin)]) {
       diags.Error(Sig(signal).pos,
@@ -370,7 +491,7 @@ void Fitter::PlaceInputs(GalMode mode, std::vector<int>& pin_of, Diagnostics& di
   }
   if (!registered) {
     order.push_back(1);
-    if (d_.oe_pin) order.push_back(d_.oe_pin);
+    if (d_.oe_pin && !any_xor) order.push_back(d_.oe_pin);  // pin 13 turns the XOR gates off
   }
   for (auto it = d_.cells.rbegin(); it != d_.cells.rend(); ++it) order.push_back(it->pin);
   for (std::size_t s = 0; s < m_.signals.size(); ++s) {
@@ -449,6 +570,18 @@ std::optional<FitResult> Fitter::Place(GalMode mode, Diagnostics& diags, bool& m
             false);
     }
   }
+  for (std::size_t s = 0; d_.IsXv() && s < m_.signals.size(); ++s) {
+    if (pin_of[s] != d_.oe_pin || !read_[s] || output_of_[s] >= 0) continue;
+    for (std::size_t o = 0; o < info_.size(); ++o) {
+      if (!info_[o].use_xor) continue;
+      diags.Warning(Sig(m_.outputs[o].signal).pos,
+                    Quote(Name(m_.outputs[o].signal)) +
+                        " takes the XOR gate of its cell, which pin 13 turns off, " + "and pin 13 is " +
+                        Quote(m_.signals[s].name) +
+                        ", an input of the logic: " + Quote(Name(m_.outputs[o].signal)) +
+                        " is in high impedance while " + Quote(m_.signals[s].name) + " is high");
+    }
+  }
   if (diags.ErrorCount() > before) return std::nullopt;
   FitResult r = Write(mode, pin_of, diags);
   if (diags.ErrorCount() > before) {
@@ -474,7 +607,7 @@ void Fitter::WriteTerm(FitResult& r, GalMode mode, int row, const Cube& c) const
     const int o = output_of_[static_cast<std::size_t>(var.signal)];
     if (o >= 0 && m_.outputs[static_cast<std::size_t>(o)].registered) {
       const bool inverts = r.inverters[static_cast<std::size_t>(o)] == Inverter::Invert;
-      flip = d_.IsV8() ? var.kind == Feedback::Q && inverts : var.kind == Feedback::Q || !inverts;
+      flip = !d_.map ? var.kind == Feedback::Q && inverts : var.kind == Feedback::Q || !inverts;
       // A GAL26V12 register read from its pin: the column is the pin level.
       if (d_.map && d_.map->feedback_base >= 0 && !info_[static_cast<std::size_t>(o)].reads_register)
         flip = false;
@@ -551,6 +684,10 @@ FitResult Fitter::Write(GalMode mode, const std::vector<int>& pin_of, Diagnostic
       // unused 22V10 cell stays a register with its OE row off, as is usual there.
       if (v8) {
         set(d_.ac1_base + static_cast<int>(i), true);
+      } else if (d_.IsXv()) {
+        // A plain sum that is never enabled; a pin read as an input is combinational.
+        set(d_.xor_map->Xor(static_cast<int>(i)), true);
+        set(d_.xor_map->Register(static_cast<int>(i)), fc.input >= 0);
       } else if (fc.input >= 0 && d_.map->Pairs()) {
         // A GAL26V12 cell reads its pin whatever S1 says; the classic compiler leaves it 0.
         set(d_.S1(static_cast<int>(i)), true);
@@ -569,6 +706,23 @@ FitResult Fitter::Write(GalMode mode, const std::vector<int>& pin_of, Diagnostic
     if (o.registered && first_registered < 0) first_registered = fc.output;
     const Form* form = form_of[static_cast<std::size_t>(fc.output)];
     const bool inverts = r.inverters[static_cast<std::size_t>(fc.output)] == Inverter::Invert;
+    if (d_.IsXv() && info.use_xor) {
+      // Sum A in the first two rows, sum B in the last two; the pin shows NOT (A XOR B).
+      const auto& [a, b] = info.xor_forms.front();
+      int row = cell.first_row;
+      for (const Cube& c : a) WriteTerm(r, mode, row++, c);
+      row = cell.first_row + 2;
+      for (const Cube& c : b) WriteTerm(r, mode, row++, c);
+      const int k = static_cast<int>(i);
+      set(d_.xor_map->Polarity(k), b.empty() && info.pin13_enable);
+      set(d_.xor_map->Xor(k), false);
+      set(d_.xor_map->Register(k), !o.registered);
+      fc.enable_term = false;
+      fc.terms_used = static_cast<int>(a.size() + b.size());
+      fc.terms_max = 4;
+      r.cells.push_back(fc);
+      continue;
+    }
     if (!form) {
       std::size_t need = SIZE_MAX;
       for (const Form& f : info.forms) need = std::min(need, f.cover.size());
@@ -582,7 +736,7 @@ FitResult Fitter::Write(GalMode mode, const std::vector<int>& pin_of, Diagnostic
     fc.terms_used = static_cast<int>(form->cover.size());
     // The pin shows the function, or its complement behind a .D of an inverting register.
     const bool pin_is_complement = o.registered && o.detailed && inverts;
-    if (o.registered && !v8) {
+    if (o.registered && d_.map) {
       fc.active_high = !inverts;
     } else {
       fc.active_high = form->complemented == pin_is_complement;
@@ -596,7 +750,7 @@ FitResult Fitter::Write(GalMode mode, const std::vector<int>& pin_of, Diagnostic
     }
     int sum_row = cell.first_row;
     if (fc.enable_term) {
-      if (info.oe_pin_enable && !v8) {
+      if (info.oe_pin_enable && d_.map) {
         WriteTerm(r, mode, cell.first_row, Cube{});
       } else if (mo && mo->enable) {
         WriteControl(r, mode, cell.first_row, mo->enable, "OE", fc.output, diags);
@@ -605,7 +759,7 @@ FitResult Fitter::Write(GalMode mode, const std::vector<int>& pin_of, Diagnostic
       }
       ++sum_row;
     }
-    if (!v8 && !d_.map->SharedControls()) {
+    if (d_.map && !d_.map->SharedControls()) {
       // GAL20RA10: a register's clock, reset and preset terms; a combinational
       // cell has reset and preset both true, which bypasses the register.
       const int k = static_cast<int>(i);
@@ -624,6 +778,11 @@ FitResult Fitter::Write(GalMode mode, const std::vector<int>& pin_of, Diagnostic
       set(d_.xor_base + static_cast<int>(i), fc.active_high);
       set(d_.ac1_base + static_cast<int>(i),
           mode == GalMode::Registered ? !o.registered : mode == GalMode::Complex);
+    } else if (d_.IsXv()) {
+      const int k = static_cast<int>(i);
+      set(d_.xor_map->Polarity(k), !fc.active_high);
+      set(d_.xor_map->Xor(k), true);
+      set(d_.xor_map->Register(k), !o.registered);
     } else {
       set(d_.S0(static_cast<int>(i)), fc.active_high);
       if (d_.S1(static_cast<int>(i)) >= 0) set(d_.S1(static_cast<int>(i)), !o.registered);
@@ -636,7 +795,9 @@ FitResult Fitter::Write(GalMode mode, const std::vector<int>& pin_of, Diagnostic
     }
     r.cells.push_back(fc);
   }
-  if (v8) {
+  if (d_.IsXv()) {
+    set(d_.xor_map->mode_fuse, mode == GalMode::Inputs);
+  } else if (v8) {
     for (int row = 0; row < d_.rows; ++row) set(d_.ptd_base + row, true);
     set(d_.syn, mode != GalMode::Registered);
     set(d_.ac0, mode != GalMode::Simple);
@@ -652,6 +813,7 @@ FitResult Fitter::Write(GalMode mode, const std::vector<int>& pin_of, Diagnostic
 }
 
 std::string PartName(const LogicModel& m, const GalArchitecture& d, GalMode mode) {
+  if (d.IsXv()) return mode == GalMode::Inputs ? "P20XVIN" : "P20XVFB";
   if (d.family == Family::Gal18V10) return "P18V10G";
   if (d.family == Family::Gal26CV12) return "P26CV12";
   if (d.family == Family::Gal26V12) return "P26V12";
@@ -690,7 +852,7 @@ std::optional<FitResult> FitDesign(const LogicModel& model, const MinimisedDesig
     s.node_in_macrocell = true;
     s.pin = 0;
     // The GAL20RA10 reads its registers from their pins only: its nodes drive them.
-    const bool buried = !d.IsV8() && d.map->SharedControls() && o.registered && !o.enable;
+    const bool buried = d.map && d.map->SharedControls() && o.registered && !o.enable;
     if (buried) {
       o.enable = Function{Cover{}, Cover{}, o.logic ? o.logic->pos : s.pos};
       MinimisedFunction off;
@@ -702,12 +864,17 @@ std::optional<FitResult> FitDesign(const LogicModel& model, const MinimisedDesig
   Fitter fitter(collapsed_model, collapsed_design, d);
   if (!fitter.Prepare(diags)) return std::nullopt;
   std::vector<GalMode> modes;
-  if (!d.IsV8()) {
+  bool any_registered = false;
+  for (const Output& o : model.outputs) any_registered = any_registered || o.registered;
+  if (d.IsXv()) {
+    // Registers want pins 23 and 14 read back, and pin 13 free to enable the
+    // XOR gates; without them pins 1 and 13 are inputs.
+    modes = any_registered ? std::vector{GalMode::Feedback, GalMode::Inputs}
+                           : std::vector{GalMode::Inputs, GalMode::Feedback};
+  } else if (!d.IsV8()) {
     modes = {GalMode::Macrocells};
   } else {
     const char last = model.device.forced_mode;
-    bool any_registered = false;
-    for (const Output& o : model.outputs) any_registered = any_registered || o.registered;
     if (last == 'R') {
       modes = {GalMode::Registered};
     } else if (last == 'C') {
@@ -729,6 +896,9 @@ std::optional<FitResult> FitDesign(const LogicModel& model, const MinimisedDesig
     bool mode_only = true;
     std::optional<FitResult> r = fitter.Place(mode, attempt, mode_only);
     if (r) {
+      for (const Diagnostic& w : attempt.List()) {
+        if (w.severity == Severity::Warning) diags.Warning(w.pos, w.message);
+      }
       for (const auto& [signal, buried] : placed_nodes) {
         const Signal& s = model.signals[static_cast<std::size_t>(signal)];
         const std::string pin = std::to_string(r->pin_of[static_cast<std::size_t>(signal)]);

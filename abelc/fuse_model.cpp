@@ -70,6 +70,36 @@ FuseMapModel::FuseMapModel(Family family, std::vector<std::uint8_t> fuses) : fus
     if (map->second_clock) clock_pins_.push_back(map->second_clock);
     ar_row_ = map->ResetRow();
     sp_row_ = map->PresetRow();
+  } else if (family == Family::Gal20XV10) {
+    // Each cell: an enable term and three sums, or two sums of two into the
+    // XOR gate, which pin 13 enables; the pin shows /Q of a register. The
+    // mode fuse says whether two column pairs read pins 1 and 13 or 23 and 14.
+    const galmaps::XorMap& map = galmaps::Map20XV10;
+    pins_ = map.pins;
+    columns_ = map.Columns();
+    rows_ = map.rows;
+    const bool inputs = Fuse(map.mode_fuse);
+    const auto& pins = inputs ? map.input_columns : map.feedback_columns;
+    column_pins_.assign(pins.begin(), pins.begin() + map.column_pairs);
+    oe_pin_ = 13;
+    for (int i = 0; i < 10; ++i) {
+      Cell c;
+      c.pin = map.cells[static_cast<std::size_t>(i)];
+      c.registered = !Fuse(map.Register(i));
+      c.reads_register = c.registered;  // the pin level while enabled, the register's while off
+      c.xor_sums = !Fuse(map.Xor(i));
+      c.first_sum = map.FirstRow(i);
+      if (c.xor_sums) {
+        c.sums = 4;
+        c.oe_by_pin = true;
+        c.invert = true;
+      } else {
+        c.oe_row = c.first_sum++;
+        c.sums = 3;
+        c.invert = Fuse(map.Polarity(i));
+      }
+      cells_.push_back(c);
+    }
   } else {
     const bool small = family == Family::Gal16V8;
     rows_ = 64;
@@ -205,6 +235,8 @@ bool FuseMapModel::Row(int row) const {
 }
 
 bool FuseMapModel::Sum(const Cell& c) const {
+  if (c.xor_sums)
+    return (Row(c.first_sum) || Row(c.first_sum + 1)) != (Row(c.first_sum + 2) || Row(c.first_sum + 3));
   for (int r = c.first_sum; r < c.first_sum + c.sums; ++r) {
     if (Row(r)) return true;
   }

@@ -1,5 +1,5 @@
-// A behavioural model of a programmed GAL16V8, GAL20V8 or macrocell GAL
-// (22V10 and its kin), built from nothing but its fuse map and the device's
+// A behavioural model of a programmed GAL16V8, GAL20V8, GAL20XV10 or
+// macrocell GAL (22V10 and its kin), built from nothing but its fuse map and the device's
 // architecture tables (for the 16V8/20V8 kept here apart from the fitter's,
 // column by column; the macrocell maps are shared). It runs a map cycle by
 // cycle: combinational settling, the rising edge of pin 1 (on the GAL20RA10
@@ -55,6 +55,7 @@ class FuseMapModel {
     bool oe_by_pin = false;   // enabled by the /OE pin (16V8/20V8 registers)
     int clock_pin = 1;
     bool reads_register = false;  // the array reads /Q, not the pin
+    bool xor_sums = false;        // GAL20XV10: the sum is (row 0 + row 1) XOR (row 2 + row 3)
     // GAL20RA10: the register's own clock, reset and preset rows, and the
     // clock row's value at the last look (the register loads as it rises).
     int clock_row = -1, ar_row = -1, ap_row = -1;

@@ -13,6 +13,10 @@ const char* ModeName(GalMode mode) {
       return "registered";
     case GalMode::Macrocells:
       return "macrocell";
+    case GalMode::Inputs:
+      return "input";
+    case GalMode::Feedback:
+      return "feedback";
   }
   return "";
 }
@@ -77,6 +81,27 @@ GalArchitecture MakeMacrocells(Family family, const galmaps::MacrocellMap& map) 
   return d;
 }
 
+GalArchitecture MakeXor(const galmaps::XorMap& map) {
+  GalArchitecture d;
+  d.family = Family::Gal20XV10;
+  d.name = map.name;
+  d.pins = map.pins;
+  d.gnd = map.gnd;
+  d.vcc = map.vcc;
+  d.columns = map.Columns();
+  d.rows = map.rows;
+  d.xor_map = &map;
+  d.xor_base = map.xor_base;
+  d.ues_base = map.ues;
+  d.fuses = map.Fuses();
+  d.ues_bits = map.Fuses() - map.ues;
+  for (int i = 0; i < 10; ++i)
+    d.cells.push_back({map.cells[static_cast<std::size_t>(i)], map.FirstRow(i), 4});
+  d.oe_pin = 13;
+  d.ar_row = d.sp_row = -1;
+  return d;
+}
+
 // Columns by pin, 16V8 and 20V8 (true column; -1: not in the array).
 struct PinColumns {
   int pin, simple, complex, registered;
@@ -124,6 +149,7 @@ const GalArchitecture& DeviceOf(Family family) {
   static const GalArchitecture k26 = MakeMacrocells(Family::Gal26CV12, galmaps::Map26CV12);
   static const GalArchitecture k26v = MakeMacrocells(Family::Gal26V12, galmaps::Map26V12);
   static const GalArchitecture kra = MakeMacrocells(Family::Gal20RA10, galmaps::Map20RA10);
+  static const GalArchitecture kxv = MakeXor(galmaps::Map20XV10);
   switch (family) {
     case Family::Gal16V8:
       return k16;
@@ -137,6 +163,8 @@ const GalArchitecture& DeviceOf(Family family) {
       return k26v;
     case Family::Gal20RA10:
       return kra;
+    case Family::Gal20XV10:
+      return kxv;
     default:
       return k22;
   }
@@ -144,6 +172,7 @@ const GalArchitecture& DeviceOf(Family family) {
 
 int ReadColumn(const GalArchitecture& d, GalMode mode, int pin) {
   if (const galmaps::MacrocellMap* map = MacrocellMapOf(d.family)) return map->ColumnOf(pin);
+  if (d.xor_map) return d.xor_map->ColumnOf(pin, mode == GalMode::Feedback);
   auto pick = [&](const auto& table) {
     for (const PinColumns& p : table) {
       if (p.pin != pin) continue;

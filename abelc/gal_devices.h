@@ -9,12 +9,16 @@
 
 #include "abelc/logic_model.h"
 #include "galmaps/macrocell_maps.h"
+#include "galmaps/xor_map.h"
 
 namespace abelc {
 
-enum class GalMode { Simple, Complex, Registered, Macrocells };  // the last: 22V10 and its kin
+// Macrocells: 22V10 and its kin. Inputs and Feedback: the GAL20XV10 reading
+// pins 1 and 13, or the outputs of pins 23 and 14, in the same two column pairs.
+enum class GalMode { Simple, Complex, Registered, Macrocells, Inputs, Feedback };
 
-const char* ModeName(GalMode mode);  // "simple", "complex", "registered", "macrocell"
+// "simple", "complex", "registered", "macrocell", "input", "feedback"
+const char* ModeName(GalMode mode);
 
 struct OutputCell {
   int pin = 0;
@@ -36,9 +40,12 @@ struct GalArchitecture {
   // Macrocells: S0 (polarity) and S1 (bypass) per cell, in row order; AR and SP rows.
   int s0_base = 0, ar_row = 0, sp_row = 0;
   const galmaps::MacrocellMap* map = nullptr;  // the macrocell families' shared map
+  const galmaps::XorMap* xor_map = nullptr;    // the GAL20XV10's
   int S0(int cell) const { return map->S0(cell); }
   int S1(int cell) const { return map->S1(cell); }
   bool IsV8() const { return family == Family::Gal16V8 || family == Family::Gal20V8; }
+  bool IsXv() const { return xor_map != nullptr; }
+  int ues_bits = 64;  // the signature's length
   int gnd = 0, vcc = 0;
   int Gnd() const { return gnd; }
   int Vcc() const { return vcc; }

@@ -14,7 +14,17 @@
 
 namespace abelc {
 
-enum class Family { Unknown, Gal16V8, Gal20V8, Gal22V10, Gal18V10, Gal26CV12, Gal26V12, Gal20RA10 };
+enum class Family {
+  Unknown,
+  Gal16V8,
+  Gal20V8,
+  Gal22V10,
+  Gal18V10,
+  Gal26CV12,
+  Gal26V12,
+  Gal20RA10,
+  Gal20XV10
+};
 
 // The families whose cells have an S0 polarity fuse and one map in galmaps/:
 // S0/S1 macrocells with shared reset and preset rows, and the GAL20RA10.
@@ -32,6 +42,7 @@ struct DeviceInfo {
 
 struct Attributes {
   bool com = false, reg = false, reg_d = false, buffer = false, invert = false, pos = false, neg = false;
+  bool xor_gate = false;  // 'xor': a top-level '$' may use the XOR gate of the cell
 };
 
 struct Signal {
@@ -73,6 +84,10 @@ struct Output {
   Polarity polarity = Polarity::Auto;
   Inverter inverter = Inverter::Unknown;
   std::optional<Function> logic, clock, reset, preset, enable;
+  // An 'xor' output given by one equation whose value is 'left $ right': the
+  // two sides (of the pin level, or of the register's input under '.D'),
+  // for a cell that combines two sums in an XOR gate (GAL20XV10).
+  std::optional<std::pair<Cover, Cover>> xor_sides;
 };
 
 // Test vectors at pin level: '0' '1' 'C' 'K' 'U' 'D' 'P' 'X' 'Z' 'F' for

@@ -108,6 +108,10 @@ std::string JedecText(const OutputContext& c) {
     fields.push_back({d.ptd_base, 64});
     fields.push_back({d.syn, 1});
     fields.push_back({d.ac0, 1});
+  } else if (d.IsXv()) {
+    // Polarity, XOR and register fuses, ten each; the mode fuse when it is 1.
+    for (int from : {d.xor_map->polarity_base, d.xor_map->xor_base, d.xor_map->register_base})
+      fields.push_back({from, 10});
   } else {
     // Pairs in one field; groups (GAL26V12) a field each where one is set,
     // as the classic compiler writes them.

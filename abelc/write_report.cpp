@@ -89,11 +89,12 @@ std::string TermsPage(const OutputContext& c) {
     bool is_output = false;
     for (const Output& o : c.model.outputs) is_output = is_output || o.signal == static_cast<int>(s);
     const bool ra10 = d.family == Family::Gal20RA10;  // pin 1 preloads, pin 13 turns the outputs off
-    std::string type = ra10 && pin == 1                                  ? "/PL"
-                       : ra10 && pin == d.oe_pin                         ? "/OE"
-                       : pin == 1 && (c.fit.mode == GalMode::Registered) ? "CLK"
-                       : pin == 1 && !d.IsV8()                           ? "CLK/IN"
-                                                                         : "INPUT";
+    std::string type = ra10 && pin == 1          ? "/PL"
+                       : ra10 && pin == d.oe_pin ? "/OE"
+                       : pin == 1 && (c.fit.mode == GalMode::Registered || c.fit.mode == GalMode::Feedback)
+                           ? "CLK"
+                       : pin == 1 && !d.IsV8() ? "CLK/IN"
+                                               : "INPUT";
     if (is_output) continue;
     t += Pad(c.model.signals[s].name, 31, false) + "| " + Pad(std::to_string(pin), 3, true) + " | " + type +
          "\n";
@@ -146,7 +147,9 @@ std::string UnusedPage(const OutputContext& c) {
   for (int pin : c.fit.pin_of) used[static_cast<std::size_t>(pin)] = true;
   for (int pin = 1; pin <= d.pins; ++pin) {
     if (used[static_cast<std::size_t>(pin)] || pin == d.Gnd() || pin == d.Vcc()) continue;
-    if (c.fit.mode == GalMode::Registered && (pin == d.clock_pin || pin == d.oe_pin)) continue;
+    if ((c.fit.mode == GalMode::Registered || c.fit.mode == GalMode::Feedback) &&
+        (pin == d.clock_pin || pin == d.oe_pin))
+      continue;
     any = true;
     const OutputCell* cell = d.CellAt(pin);
     int terms = 0;
@@ -173,10 +176,13 @@ std::vector<std::string> DiagramNames(const OutputContext& c) {
     const int pin = c.fit.pin_of[s];
     if (pin > 0) names[static_cast<std::size_t>(pin)] = c.model.signals[s].name;
   }
-  // Outputs shown inverting: every one on the 16V8/20V8 and GAL20RA10, the active-low ones on the 22V10.
+  // Outputs shown inverting: every one on the 16V8/20V8 and GAL20RA10, the active-low ones on the 22V10;
+  // on the GAL20XV10 every pin of an output cell, input or output.
   for (const FittedCell& cell : c.fit.cells) {
     const Output* o = OutputAt(c, cell);
-    if (o && (d.IsV8() || d.family == Family::Gal20RA10 || !cell.active_high))
+    if (d.IsXv() && (o || cell.input >= 0)) {
+      names[static_cast<std::size_t>(cell.pin)].insert(0, "!");
+    } else if (o && (d.IsV8() || d.family == Family::Gal20RA10 || !cell.active_high))
       names[static_cast<std::size_t>(cell.pin)].insert(0, "!");
   }
   return names;

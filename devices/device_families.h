@@ -25,6 +25,9 @@ constexpr bool Is26V12Family(std::int32_t code) {
 constexpr bool Is20RA10Family(std::int32_t code) {
   return code == 96 || code == 97;
 }
+constexpr bool Is20XV10Family(std::int32_t code) {
+  return code == 101 || code == 102;
+}
 constexpr bool IsAtfType(std::int32_t code) {
   return code >= 128 && code <= 132;
 }

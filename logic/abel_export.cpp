@@ -47,10 +47,10 @@ std::string Sum(const MapLogic& l, const abelc::Cover& cover, const std::string&
 // last fuse, so each byte reads as the signature stores it, top bit first.
 std::string SignatureFuses(const MapLogic& l) {
   const int first = l.Arch->ues_base;
-  if (static_cast<int>(l.Fuses.size()) < first + 64) return "";
+  if (static_cast<int>(l.Fuses.size()) < first + l.Arch->ues_bits) return "";
   std::string lines;
   bool any = false;
-  for (int byte = 0; byte < 8; ++byte) {
+  for (int byte = 0; byte < l.Arch->ues_bits / 8; ++byte) {
     const int from = first + 8 * byte;
     int value = 0;
     for (int b = 0; b < 8; ++b) value = value * 2 + (l.Fuses[static_cast<std::size_t>(from + b)] ? 1 : 0);
@@ -65,6 +65,13 @@ std::string SignatureFuses(const MapLogic& l) {
   return "FUSES\r\n" + lines;
 }
 
+// The compiler writes a GAL20XV10 XOR cell's polarity fuse 1 only where sum
+// B is empty and the design enables the output by pin 13: writing that enable
+// keeps the fuse (which changes nothing the cell does) as the map has it.
+bool XorEnabledByPin13(const MapLogic& l, const CellLogic& c) {
+  return c.SumB.empty() && l.Fuses[static_cast<std::size_t>(l.Arch->xor_map->Polarity(c.Index))];
+}
+
 }  // namespace
 
 std::string AbelPartName(const MapLogic& l) {
@@ -77,6 +84,8 @@ std::string AbelPartName(const MapLogic& l) {
       return "P26V12";
     case abelc::Family::Gal20RA10:
       return l.MapFuses >= static_cast<std::size_t>(l.Arch->fuses) ? "P20RA10G" : "P20RA10";
+    case abelc::Family::Gal20XV10:
+      return "P20XV10";
     default:
       break;
   }
@@ -112,8 +121,10 @@ std::string AbelDesignText(const MapLogic& l, const std::string& sourceName) {
   for (const CellLogic& c : l.Cells) {
     if (c.Role != CellRole::Output) continue;
     note(c.Terms);
+    note(c.SumA);
+    note(c.SumB);
     note(c.EnableTerm);
-    oePin = oePin || c.Enable == EnableKind::OePin;
+    oePin = oePin || (c.Enable == EnableKind::OePin && (!c.XorSums || XorEnabledByPin13(l, c)));
   }
   for (const CellLogic& c : l.Cells) {
     if (c.Role != CellRole::Output || !c.Registered) continue;
@@ -141,10 +152,12 @@ std::string AbelDesignText(const MapLogic& l, const std::string& sourceName) {
     const CellLogic* c = l.CellAt(pin);
     if (c && c->Role == CellRole::Output) {
       std::string type;
-      if (c->Registered && l.CellControls()) {
+      if (c->XorSums) {
+        type = c->Registered ? "reg,xor" : "com,xor";
+      } else if (c->Registered && l.CellControls()) {
         // A GAL20RA10 register always inverts; its polarity is the declaration's.
         type = "reg";
-      } else if (c->Registered && !a.IsV8()) {
+      } else if (c->Registered && !a.IsV8() && !a.IsXv()) {
         type = c->ActiveHigh ? "reg,buffer" : "reg,invert";
       } else {
         type = std::string(c->Registered ? "reg" : "com") + (c->ActiveHigh ? ",pos" : ",neg");
@@ -159,6 +172,13 @@ std::string AbelDesignText(const MapLogic& l, const std::string& sourceName) {
   for (const CellLogic& c : l.Cells) {
     if (c.Role != CellRole::Output) continue;
     const std::string& n = name(c.Pin);
+    if (c.XorSums) {
+      // The pin shows NOT (A XOR B).
+      t += "\r\n  !" + n + (c.Registered ? " := " : " = ") + XorText(l, c) + ";\r\n";
+      if (c.Registered) t += "  " + n + ".CLK = " + name(c.ClockPin) + ";\r\n";
+      if (XorEnabledByPin13(l, c)) t += "  " + n + ".OE = !" + name(a.oe_pin) + ";\r\n";
+      continue;
+    }
     t += "\r\n" +
          Sum(l, c.Terms, "  " + std::string(c.ActiveHigh ? "" : "!") + n + (c.Registered ? " := " : " = ")) +
          "\r\n";

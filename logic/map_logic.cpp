@@ -74,6 +74,8 @@ std::vector<bool> Decoder::PinsRead() const {
   for (const CellLogic& c : l_.Cells) {
     if (c.Role != CellRole::Output) continue;
     Note(c.Terms, read);
+    Note(c.SumA, read);
+    Note(c.SumB, read);
     Note(c.EnableTerm, read);
     if (c.Registered) {
       Note(c.ClockTerm, read);
@@ -95,6 +97,8 @@ void Decoder::Run() {
     const bool syn = Fuse(a_.syn), ac0 = Fuse(a_.ac0);
     // SYN = 0 with AC0 = 0 is no defined mode; the chip then behaves as registered.
     l_.Mode = !syn ? GalMode::Registered : ac0 ? GalMode::Complex : GalMode::Simple;
+  } else if (a_.IsXv()) {
+    l_.Mode = Fuse(a_.xor_map->mode_fuse) ? GalMode::Inputs : GalMode::Feedback;
   } else {
     l_.Mode = GalMode::Macrocells;
   }
@@ -117,6 +121,20 @@ void Decoder::Run() {
       c.Enable = l_.Mode == GalMode::Simple ? EnableKind::Always
                  : c.Registered             ? EnableKind::OePin
                                             : EnableKind::Term;
+    } else if (a_.IsXv()) {
+      // The array reads a register's pin level (/Q); an XOR cell is enabled by pin 13.
+      const galmaps::XorMap& map = *a_.xor_map;
+      c.Registered = !Fuse(map.Register(c.Index));
+      c.ReadsRegister = c.Registered;
+      c.XorSums = !Fuse(map.Xor(c.Index));
+      c.ActiveHigh = !c.XorSums && !Fuse(map.Polarity(c.Index));
+      c.Enable = c.XorSums ? EnableKind::OePin : EnableKind::Term;
+      if (c.XorSums) {
+        AddRows(c.SumA, cell.first_row, 2);
+        AddRows(c.SumB, cell.first_row + 2, 2);
+        c.Terms = abelc::Xor(c.SumA, c.SumB);
+        c.Role = CellRole::Output;
+      }
     } else {
       const galmaps::MacrocellMap& map = *a_.map;
       c.ActiveHigh = Fuse(map.S0(c.Index));
@@ -152,6 +170,7 @@ void Decoder::Run() {
   }
   for (CellLogic& c : l_.Cells) {
     const abelc::OutputCell& cell = a_.cells[static_cast<std::size_t>(c.Index)];
+    if (c.XorSums) continue;
     if (c.Enable == EnableKind::Term) {
       AddRows(c.EnableTerm, cell.first_row, 1);
       const int sums = l_.CellControls() ? a_.map->FirstSum(c.Index) : cell.first_row + 1;
@@ -262,6 +281,7 @@ const abelc::GalArchitecture* ArchitectureOf(std::int32_t deviceCode) {
   if (Is26CV12Family(deviceCode)) return &abelc::DeviceOf(abelc::Family::Gal26CV12);
   if (Is26V12Family(deviceCode)) return &abelc::DeviceOf(abelc::Family::Gal26V12);
   if (Is20RA10Family(deviceCode)) return &abelc::DeviceOf(abelc::Family::Gal20RA10);
+  if (Is20XV10Family(deviceCode)) return &abelc::DeviceOf(abelc::Family::Gal20XV10);
   return nullptr;
 }
 
@@ -305,6 +325,15 @@ std::string TermText(const MapLogic& l, const Cube& term) {
   return text;
 }
 
+std::string XorText(const MapLogic& l, const CellLogic& c) {
+  auto sum = [&](const Cover& cover) {
+    std::string text;
+    for (const Cube& t : cover) text += (text.empty() ? "" : " # ") + TermText(l, t);
+    return "(" + (text.empty() ? std::string("0") : text) + ")";
+  };
+  return sum(c.SumA) + " $ " + sum(c.SumB);
+}
+
 std::vector<std::string> EquationLines(const MapLogic& l) {
   std::vector<std::string> lines;
   std::string heading = "Equations of the " + l.DeviceName + " fuse map";
@@ -331,10 +360,17 @@ std::vector<std::string> EquationLines(const MapLogic& l) {
         c->Enable == EnableKind::Always ||
         (c->Enable == EnableKind::Term && c->EnableTerm.size() == 1 && IsUniverse(c->EnableTerm[0]));
     if (!always) head += ", tri-state";
+    if (c->XorSums) head += ", XOR of two sums";
     lines.push_back(head + (c->ActiveHigh ? ", active high" : ", active low"));
     const std::string lhs = "    " + Lhs(l, *c) + (c->Registered ? " := " : " = ");
-    AddLines(lines, CoverText(l, c->Terms, lhs));
-    if (Shorter(c->Minimised, c->Terms)) {
+    if (c->XorSums) {
+      lines.push_back(lhs + XorText(l, *c) + ";");
+      lines.push_back("  as one sum, " + std::to_string(c->Minimised.size()) + " terms:");
+      AddLines(lines, CoverText(l, c->Minimised, lhs));
+    } else {
+      AddLines(lines, CoverText(l, c->Terms, lhs));
+    }
+    if (!c->XorSums && Shorter(c->Minimised, c->Terms)) {
       lines.push_back("  minimised, " + std::to_string(c->Minimised.size()) + " of " +
                       std::to_string(c->Terms.size()) + " terms:");
       AddLines(lines, CoverText(l, c->Minimised, lhs));
@@ -376,6 +412,7 @@ std::vector<std::string> CellKindLines(const MapLogic& l) {
       line += ": input";
     } else {
       line += c->Registered ? ": registered" : ": combinational";
+      if (c->XorSums) line += ", XOR of two sums";
       line += c->ActiveHigh ? ", active high" : ", active low";
     }
     lines.push_back(line);

@@ -1,5 +1,5 @@
-// The logic a GAL16V8, GAL20V8 or macrocell GAL (22V10, 18V10, 26CV12,
-// 26V12, 20RA10) fuse map holds, read back from its array and architecture fuses: per
+// The logic a GAL16V8, GAL20V8, GAL20XV10 or macrocell GAL (22V10, 18V10,
+// 26CV12, 26V12, 20RA10) fuse map holds, read back from its array and architecture fuses: per
 // output cell its kind, polarity, sum of products and enable, on the
 // macrocell families the shared reset and preset terms (on the 26V12 each
 // register's clock pin and feedback; on the 20RA10 each register's own
@@ -46,6 +46,10 @@ struct CellLogic {
   // GAL20RA10 registers: their own clock, reset and preset terms (one cube
   // each, none when never true).
   abelc::Cover ClockTerm, ResetTerm, PresetTerm;
+  // GAL20XV10: the cell's XOR gate combines two sums, enabled by pin 13; the
+  // pin shows NOT (SumA XOR SumB), and Terms holds SumA XOR SumB as one sum.
+  bool XorSums = false;
+  abelc::Cover SumA, SumB;
 };
 
 struct MapLogic {
@@ -82,6 +86,9 @@ std::optional<MapLogic> DecodeMap(std::int32_t deviceCode, const std::string& de
 
 // "A & !B.FB" for a cube, "1" for the universal cube.
 std::string TermText(const MapLogic& logic, const abelc::Cube& term);
+
+// A GAL20XV10 XOR cell's sums: "(A # B) $ (C)", an empty sum "(0)".
+std::string XorText(const MapLogic& logic, const CellLogic& cell);
 
 // The equations as lines for people: a heading, then one block per output
 // pin in pin order, then the macrocell families' reset and preset.

@@ -22,7 +22,8 @@ std::vector<std::string> MapsToRebuild() {
   std::vector<std::string> paths;
   for (const std::string& name : RealJedecFiles()) paths.push_back(JedecDataDir() + "/" + name);
   for (const std::string& classic : {std::string(QUELVOX_TESTDATA_DIR) + "/abel/classic",
-                                     std::string(QUELVOX_SOURCE_DIR) + "/tests/abelc/fit/classic"}) {
+                                     std::string(QUELVOX_SOURCE_DIR) + "/tests/abelc/fit/classic",
+                                     std::string(QUELVOX_SOURCE_DIR) + "/tests/abelc/maps/p20xv10"}) {
     for (const auto& entry : std::filesystem::directory_iterator(classic)) {
       if (entry.path().extension() == ".jed") paths.push_back(entry.path().string());
     }
@@ -61,6 +62,10 @@ std::string ConfigurationDifferences(const MapLogic& a, const std::vector<std::u
     if (arch.IsV8()) {
       fuses.push_back(arch.xor_base + c.Index);
       fuses.push_back(arch.ac1_base + c.Index);
+    } else if (arch.IsXv()) {
+      for (int f :
+           {arch.xor_map->Polarity(c.Index), arch.xor_map->Xor(c.Index), arch.xor_map->Register(c.Index)})
+        fuses.push_back(f);
     } else {
       fuses.push_back(arch.S0(c.Index));
       if (arch.S1(c.Index) >= 0) fuses.push_back(arch.S1(c.Index));  // none on the GAL20RA10
@@ -221,7 +226,7 @@ TEST(RoundTrip, EveryMapRebuildsFromItsExportedDesign) {
     EXPECT_EQ(ConfigurationDifferences(*logic, rebuilt), "") << name << "\n" << design;
     if (static_cast<int>(rebuilt.size()) > arch.ues_base) {
       const auto ues = logic->Fuses.begin() + arch.ues_base;
-      EXPECT_TRUE(std::equal(ues, ues + 64, rebuilt.begin() + arch.ues_base))
+      EXPECT_TRUE(std::equal(ues, ues + arch.ues_bits, rebuilt.begin() + arch.ues_base))
           << name << ": another signature";
     }
     const std::optional<MapLogic> again =

@@ -63,7 +63,10 @@ std::map<int, int> TermsPerPin(const GalArchitecture& d, const std::vector<std::
   auto fuse = [&](int n) { return n < static_cast<int>(fuses.size()) && fuses[static_cast<std::size_t>(n)]; };
   for (std::size_t i = 0; i < d.cells.size(); ++i) {
     const OutputCell& cell = d.cells[i];
-    const bool enable_row = !d.IsV8() || (fuse(d.ac0) && fuse(d.ac1_base + static_cast<int>(i)));
+    // A GAL20XV10 cell that uses its XOR gate has four sum rows and no enable row.
+    const bool enable_row = d.IsXv()    ? fuse(d.xor_map->Xor(static_cast<int>(i)))
+                            : !d.IsV8() ? true
+                                        : fuse(d.ac0) && fuse(d.ac1_base + static_cast<int>(i));
     int used = 0;
     // The sum rows: after the OE row, and on the GAL20RA10 its clock, reset and preset rows.
     const int first = d.map ? d.map->FirstSum(static_cast<int>(i)) : cell.first_row + (enable_row ? 1 : 0);
@@ -273,6 +276,9 @@ TEST(ClassicExamples, OurDesignsOfEachConstructBehaveLikeTheClassicMaps) {
       {"gal26v12_wide_sum", 7},      {"gal20ra10_decoder", 10},
       {"gal20ra10_counter", 13},     {"gal20ra10_bus", 7},
       {"gal20ra10_reset_preset", 8}, {"gal20ra10_wide_sum", 9},
+      {"gal20xv10_decoder", 8},      {"gal20xv10_counter", 20},
+      {"gal20xv10_bus", 7},          {"gal20xv10_parity", 9},
+      {"gal20xv10_accumulate", 9},
   };
   for (const auto& d : kOwn) {
     SCOPED_TRACE(d.design);

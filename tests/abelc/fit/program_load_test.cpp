@@ -37,6 +37,8 @@ int DeviceCodeOf(Family f) {
       return 93;
     case Family::Gal20RA10:
       return 96;
+    case Family::Gal20XV10:
+      return 101;
     default:
       return 72;
   }
@@ -51,6 +53,8 @@ const char* ModeLine(GalMode mode) {
     case GalMode::Registered:
       return "Registered Mode; SYN=0, AC0=1; /OE & CLK are dedicated inputs";
     case GalMode::Macrocells:
+    case GalMode::Inputs:
+    case GalMode::Feedback:
       return "";
   }
   return "";
