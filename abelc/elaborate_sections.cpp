@@ -126,9 +126,10 @@ void Elaborator::AddTo(const TargetRef& t, const std::string& op, bool negated, 
     // Each register's own asynchronous reset (.AR, .RE) and preset (.AP, .PR,
     // kept where other families keep .SP); there is no synchronous preset.
     if (ext == "SP") {
-      diags_.Warning(t.pos, "'" + name + ".SP' is dropped: the GAL20RA10 has no synchronous preset (its " +
-                                "preset is asynchronous, '.AP')");
-      return;
+      // As the classic compiler builds it: the register's own preset row.
+      diags_.Warning(t.pos, "'" + name + ".SP' presets asynchronously: the GAL20RA10 has no synchronous " +
+                                "preset, and its preset term ('.AP') takes the equation");
+      ext = "AP";
     }
     if (ext == "RE") ext = "AR";
     if (ext == "AP" || ext == "PR") ext = "SP";
