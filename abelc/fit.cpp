@@ -31,7 +31,8 @@ struct OutputInfo {
   // GAL20XV10: the cell combines two sums (A, B) in its XOR gate, which pin 13
   // enables; the ways to build them, the fewest terms first.
   bool use_xor = false;
-  bool pin13_enable = false;  // the design enables the output by pin 13, active low
+  bool pin13_enable = false;     // the design enables the output by pin 13, active low
+  bool xor_in_feedback = false;  // by pin 13 through the XOR gate in feedback mode, by a term in input mode
   std::vector<std::pair<Cover, Cover>> xor_forms;
 };
 
@@ -75,7 +76,8 @@ class Fitter {
   void NoteRead(const Cover& c);
   int SingleLiteralSignal(const Cover& c, bool positive) const;
   int SumTerms(GalMode mode, const OutputCell& cell, int output) const;
-  int Need(int output) const;  // the product terms the output needs in one sum (or side)
+  int Need(GalMode mode, int output) const;    // the product terms the output needs in one sum (or side)
+  bool XorIn(GalMode mode, int output) const;  // GAL20XV10: the output takes its cell's XOR gate
   void PrepareXor(const MinimisedOutput& mo, Diagnostics& diags);  // errors counted by the caller
   bool HasEnableRow(GalMode mode, int output) const;
   void PlaceOutputs(GalMode mode, std::vector<int>& pin_of, Diagnostics& diags, bool& mode_only) const;
@@ -320,6 +322,7 @@ void Fitter::PrepareXor(const MinimisedOutput& mo, Diagnostics& diags) {
     add(left, want);
     add(Not(left), Not(want));
   }
+  const bool by_sides = !info.xor_forms.empty();
   if (mo.enable) {
     const Cover& e = mo.enable->Chosen();
     const int oe = SingleLiteralSignal(e, false);
@@ -344,7 +347,7 @@ void Fitter::PrepareXor(const MinimisedOutput& mo, Diagnostics& diags) {
       NoteRead(e);
     }
   }
-  info.use_xor = info.pin13_enable || !info.xor_forms.empty();
+  info.use_xor = by_sides;
   std::size_t plain = SIZE_MAX;
   for (const Form& f : info.forms) plain = std::min(plain, f.cover.size());
   if (info.use_xor && !info.pin13_enable && mo.enable && !IsTrue(mo.enable->Chosen())) {
@@ -357,22 +360,29 @@ void Fitter::PrepareXor(const MinimisedOutput& mo, Diagnostics& diags) {
                                      " enables its XOR outputs only by pin 13");
     }
   }
-  if (info.use_xor && info.xor_forms.empty()) {
-    diags.Error(s.pos, Quote(s.name) +
-                           " does not fit: enabled by pin 13, it takes the XOR gate of its cell, "
-                           "whose two sums have 2 product terms each");
-    info.use_xor = false;
+  if (info.pin13_enable && !by_sides) {
+    // Pin 13 is a column in input mode only: there a plain sum can take it as
+    // its enable term; in feedback mode only the XOR gate is enabled by it.
+    info.use_xor = plain > 3;
+    info.xor_in_feedback = !info.use_xor;
+    if (info.use_xor && info.xor_forms.empty()) {
+      diags.Error(s.pos, Quote(s.name) +
+                             " does not fit: enabled by pin 13, it takes the XOR gate of its cell, "
+                             "whose two sums have 2 product terms each");
+      info.use_xor = false;
+    }
   } else if (o.xor_sides && info.xor_forms.empty() && plain > 3) {
     diags.Error(s.pos, Quote(s.name) +
-                           " does not fit: each side of its '$' needs more than the 2 product "
-                           "terms of a sum of the XOR gate, and as one sum it needs " +
-                           std::to_string(plain) + " of 3");
+                           " does not fit: the XOR gate of its cell takes one side of the '$' and the "
+                           "complement of the other in 2 product terms each, which these sides do not give; "
+                           "as one sum it needs " +
+                           std::to_string(plain) + " product terms of 3");
   }
   for (const auto& [a, b] : info.xor_forms) {
     NoteRead(a);
     NoteRead(b);
   }
-  if (info.use_xor && !info.pin13_enable) {
+  if (by_sides && info.use_xor && !info.pin13_enable) {
     diags.Warning(s.pos, Quote(s.name) +
                              " is built with the XOR gate of its cell, which pin 13 turns off: "
                              "its pin is in high impedance while pin 13 is high");
@@ -385,10 +395,15 @@ void Fitter::PrepareXor(const MinimisedOutput& mo, Diagnostics& diags) {
   });
 }
 
-int Fitter::Need(int output) const {
+bool Fitter::XorIn(GalMode mode, int output) const {
+  const OutputInfo& info = info_[static_cast<std::size_t>(output)];
+  return d_.IsXv() && (info.use_xor || (info.xor_in_feedback && mode == GalMode::Feedback));
+}
+
+int Fitter::Need(GalMode mode, int output) const {
   const OutputInfo& info = info_[static_cast<std::size_t>(output)];
   std::size_t n = SIZE_MAX;
-  if (info.use_xor) {
+  if (XorIn(mode, output)) {
     for (const auto& [a, b] : info.xor_forms) n = std::min(n, std::max(a.size(), b.size()));
   } else {
     for (const Form& f : info.forms) n = std::min(n, f.cover.size());
@@ -397,14 +412,14 @@ int Fitter::Need(int output) const {
 }
 
 bool Fitter::HasEnableRow(GalMode mode, int output) const {
-  if (d_.IsXv()) return !info_[static_cast<std::size_t>(output)].use_xor;
+  if (d_.IsXv()) return !XorIn(mode, output);
   if (mode == GalMode::Macrocells || mode == GalMode::Complex) return true;
   if (mode == GalMode::Simple) return false;
   return !m_.outputs[static_cast<std::size_t>(output)].registered;
 }
 
 int Fitter::SumTerms(GalMode mode, const OutputCell& cell, int output) const {
-  if (d_.IsXv()) return info_[static_cast<std::size_t>(output)].use_xor ? 2 : 3;
+  if (d_.IsXv()) return XorIn(mode, output) ? 2 : 3;
   if (mode == GalMode::Macrocells) return cell.rows - 1;
   return HasEnableRow(mode, output) ? 7 : 8;
 }
@@ -422,7 +437,7 @@ void Fitter::PlaceOutputs(GalMode mode, std::vector<int>& pin_of, Diagnostics& d
       open.push_back(static_cast<int>(i));
     }
   }
-  auto need = [&](int o) { return Need(o); };
+  auto need = [&](int o) { return Need(mode, o); };
   std::stable_sort(open.begin(), open.end(), [&](int a, int b) { return need(a) > need(b); });
   for (int o : open) {
     const int signal = m_.outputs[static_cast<std::size_t>(o)].signal;
@@ -472,7 +487,7 @@ void Fitter::PlaceInputs(GalMode mode, std::vector<int>& pin_of, Diagnostics& di
   // Registered mode, and the GAL20XV10's feedback mode, keep pins 1 and 13 out of the logic.
   const bool registered = mode == GalMode::Registered || mode == GalMode::Feedback;
   bool any_xor = false;
-  for (const OutputInfo& info : info_) any_xor = any_xor || info.use_xor;
+  for (std::size_t o = 0; o < info_.size(); ++o) any_xor = any_xor || XorIn(mode, static_cast<int>(o));
   auto claim = [&](int signal, int pin) {
     if (taken[static_cast<std::size_t>(pin)]) {
       diags.Error(Sig(signal).pos,
@@ -570,10 +585,18 @@ std::optional<FitResult> Fitter::Place(GalMode mode, Diagnostics& diags, bool& m
             false);
     }
   }
+  for (std::size_t o = 0; mode == GalMode::Feedback && o < info_.size(); ++o) {
+    if (!info_[o].xor_in_feedback || !info_[o].xor_forms.empty()) continue;
+    error(Sig(m_.outputs[o].signal).pos,
+          Quote(Name(m_.outputs[o].signal)) +
+              " is enabled by pin 13, which in feedback mode enables only the " +
+              "XOR gate of a cell, and it does not fit the gate's two sums of 2 product terms",
+          true);
+  }
   for (std::size_t s = 0; d_.IsXv() && s < m_.signals.size(); ++s) {
     if (pin_of[s] != d_.oe_pin || !read_[s] || output_of_[s] >= 0) continue;
     for (std::size_t o = 0; o < info_.size(); ++o) {
-      if (!info_[o].use_xor) continue;
+      if (!XorIn(mode, static_cast<int>(o))) continue;
       diags.Warning(Sig(m_.outputs[o].signal).pos,
                     Quote(Name(m_.outputs[o].signal)) +
                         " takes the XOR gate of its cell, which pin 13 turns off, " + "and pin 13 is " +
@@ -706,7 +729,7 @@ FitResult Fitter::Write(GalMode mode, const std::vector<int>& pin_of, Diagnostic
     if (o.registered && first_registered < 0) first_registered = fc.output;
     const Form* form = form_of[static_cast<std::size_t>(fc.output)];
     const bool inverts = r.inverters[static_cast<std::size_t>(fc.output)] == Inverter::Invert;
-    if (d_.IsXv() && info.use_xor) {
+    if (XorIn(mode, fc.output)) {
       // Sum A in the first two rows, sum B in the last two; the pin shows NOT (A XOR B).
       const auto& [a, b] = info.xor_forms.front();
       int row = cell.first_row;

@@ -143,7 +143,7 @@ CommandResult RunEquationsCommand() {
 void ShowCellKinds() {
   std::string why;
   const std::optional<MapLogic> logic = DecodeLoadedMap("", why);
-  if (!logic || !logic->Arch->map || logic->Arch->family == abelc::Family::Gal22V10) return;
+  if (!logic || logic->Arch->IsV8() || logic->Arch->family == abelc::Family::Gal22V10) return;
   for (const std::string& line : CellKindLines(*logic)) MessageLog(line, LevelPlain);
 }
 

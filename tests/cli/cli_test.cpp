@@ -85,6 +85,12 @@ TEST(Cli, InfoNamesTheKindOfEachOutputPin) {
   EXPECT_NE(run.Out.find("\npin 18 (nq): registered, active low\npin 19 (IO19): not used\n>>> done <<<\n"),
             std::string::npos)
       << run.Out;
+  const ProgramRun xor_cells =
+      RunCli({"info", std::string(QUELVOX_SOURCE_DIR) + "/tests/abelc/fit/classic/gal20xv10_counter.jed"});
+  EXPECT_NE(xor_cells.Out.find("\npin 19 (carry): combinational, active high\n"
+                               "pin 20 (q3): registered, XOR of two sums, active low\n"),
+            std::string::npos)
+      << xor_cells.Out;
 }
 
 // A GAL16V8 map whose only fuses set are UES bytes 0x01 and 0x5C, with a

@@ -59,6 +59,12 @@ TEST(MapLogic, PrintedEquationsOfKnownMaps) {
         "    IO27 := !IO27.PIN;", "    IO27.CLK = I4;", "    IO27.OE = 1;",
         "Reset of every register (asynchronous):", "    AR = 0;",
         "Preset of every register (at the clock):", "    SP = 0;"}},
+      {"20XV10 XOR of two sums in feedback mode",
+       101,
+       "*QF1671*F0*L0000 0" + Ones(39) + "*L0080 11111011" + Ones(32) + "*L1610 0111111111*L1620 1000000000*",
+       {"Equations of the GAL20XV10 fuse map:",
+        "IO23, pin 23: combinational, tri-state, XOR of two sums, active low", "    !IO23 = (I2) $ (!I3);",
+        "  as one sum, 2 terms:", "    !IO23 = I2 & I3", "          # !I2 & !I3;", "    IO23.OE = !I13;"}},
       {"20V8 complex mode",
        32,
        "*QF2706*F0*L0320 1111101111111111111111111111111111111111*L0360 "

@@ -1,6 +1,6 @@
 // Export and compile back: for every real GAL map of other tools, every map
 // of the classic compiler and random valid maps of the GAL18V10, GAL26CV12,
-// GAL26V12 and GAL20RA10, the exported ABEL design, written to a file and compiled by
+// GAL26V12, GAL20RA10 and GAL20XV10, the exported ABEL design, written to a file and compiled by
 // the abelc command line, gives a .jed that the program reads without a
 // warning, with the same mode, the same configuration fuses on every cell
 // that drives a pin, the same signature and the same function.
@@ -194,11 +194,78 @@ void WriteRandomMaps(const ScratchDir& dir, std::vector<std::string>& paths) {
   }
 }
 
+// Random GAL20XV10 maps as the compiler writes them: either mode; each cell
+// unused, an input (read where the mode gives its pin a column), or
+// combinational or registered, with an enable term and up to three sums of
+// either polarity, or with its XOR gate and up to two terms a side (the
+// polarity fuse 1 only where sum B is empty, as for '.OE = !pin13');
+// a random signature in half of them.
+void WriteRandomXorMaps(const ScratchDir& dir, std::vector<std::string>& paths) {
+  enum Kind { Unused, Input, Combinational, Registered };
+  const galmaps::XorMap& map = galmaps::Map20XV10;
+  std::mt19937 random(1671);
+  auto chance = [&random](int in) { return random() % static_cast<unsigned>(in) == 0; };
+  const int columns = map.Columns();
+  for (int n = 0; n < 8; ++n) {
+    std::vector<std::uint8_t> f(static_cast<std::size_t>(map.Fuses()), 0);
+    const bool inputs = n % 2 == 0;
+    f[static_cast<std::size_t>(map.mode_fuse)] = inputs;
+    std::vector<Kind> kind(static_cast<std::size_t>(map.pins) + 1, Input);
+    for (int i = 0; i < 10; ++i) {
+      const int pin = map.cells[static_cast<std::size_t>(i)];
+      const unsigned r = random() % 7;
+      kind[static_cast<std::size_t>(pin)] = r == 0   ? Unused
+                                            : r == 1 ? Input
+                                            : r < 4  ? Combinational
+                                                     : Registered;
+      if (map.ColumnOf(pin, !inputs) < 0 && kind[static_cast<std::size_t>(pin)] == Input)
+        kind[static_cast<std::size_t>(pin)] = Unused;
+    }
+    auto term = [&](int row) {
+      std::fill_n(f.begin() + row * columns, columns, 1);
+      for (int k = 0; k < map.column_pairs; ++k) {
+        const int pin = (inputs ? map.input_columns : map.feedback_columns)[static_cast<std::size_t>(k)];
+        if (kind[static_cast<std::size_t>(pin)] == Unused || !chance(5)) continue;
+        f[static_cast<std::size_t>(row * columns + 2 * k) + (random() & 1)] = 0;
+      }
+    };
+    for (int i = 0; i < 10; ++i) {
+      const Kind k = kind[static_cast<std::size_t>(map.cells[static_cast<std::size_t>(i)])];
+      f[static_cast<std::size_t>(map.Xor(i))] = 1;
+      f[static_cast<std::size_t>(map.Register(i))] = k == Input || k == Combinational;
+      if (k != Combinational && k != Registered) continue;
+      const int row = map.FirstRow(i);
+      if (chance(3)) {  // the XOR of two sums
+        f[static_cast<std::size_t>(map.Xor(i))] = 0;
+        const unsigned a = random() % 3, b = random() % 3;
+        for (unsigned t = 0; t < a; ++t) term(row + static_cast<int>(t));
+        for (unsigned t = 0; t < b; ++t) term(row + 2 + static_cast<int>(t));
+        f[static_cast<std::size_t>(map.Polarity(i))] = b == 0 && (random() & 1);
+        continue;
+      }
+      f[static_cast<std::size_t>(map.Polarity(i))] = random() & 1;
+      if (chance(3)) {
+        std::fill_n(f.begin() + row * columns, columns, 1);
+      } else {
+        term(row);
+      }
+      for (unsigned t = 0, sums = random() % 4; t < sums; ++t) term(row + 1 + static_cast<int>(t));
+    }
+    for (int b = map.ues; n % 4 < 2 && b < map.Fuses(); ++b) f[static_cast<std::size_t>(b)] = random() & 1;
+    std::string bits;
+    for (std::uint8_t b : f) bits += b ? '1' : '0';
+    const std::string name = "random_GAL20XV10_" + std::to_string(n) + ".jed";
+    WriteBytes(dir / name, "*QF" + std::to_string(f.size()) + "*F0*L0000 " + bits + "*");
+    paths.push_back(dir / name);
+  }
+}
+
 TEST(RoundTrip, EveryMapRebuildsFromItsExportedDesign) {
   std::vector<std::string> maps = MapsToRebuild();
   ScratchDir dir;
   WriteOddMaps(dir, maps);
   WriteRandomMaps(dir, maps);
+  WriteRandomXorMaps(dir, maps);
   ASSERT_GE(maps.size(), 40u);
   const std::string designs = dir / "designs";
   std::filesystem::create_directory(designs);

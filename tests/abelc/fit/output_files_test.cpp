@@ -144,6 +144,17 @@ const struct {
      "module m\n d device 'P22V10';\n clk, a pin 1, 2;\n i22..i14 pin 22..14;\n t node istype 'reg';\n"
      " y pin 23;\nequations\n t.clk = clk;\n t := a;\n y = t;\nend m\n",
      "'t' does not fit: the GAL22V10 has no buried cells, and no macrocell is free to hold the node"},
+    {"an enable other than pin 13 on a GAL20XV10 XOR output",
+     "module m\n d device 'P20XV10';\n a, b, c, d, e pin 2, 3, 4, 5, 6;\n y pin 23 istype 'com,xor';\n"
+     "equations\n y = (a & b # c & d) $ e;\n y.oe = !e;\nend m\n",
+     "the enable of XOR output 'y' must be pin 13, active low: the GAL20XV10 enables its XOR outputs only by "
+     "pin 13"},
+    {"a side of a GAL20XV10 XOR with three terms",
+     "module m\n d device 'P20XV10';\n a, b, c, d, e pin 2, 3, 4, 5, 6;\n y pin 23 istype 'com,xor';\n"
+     "equations\n y = (a & b # c & d # a & !c) $ e;\nend m\n",
+     "'y' does not fit: the XOR gate of its cell takes one side of the '$' and the complement of the other "
+     "in 2 "
+     "product terms each, which these sides do not give; as one sum it needs "},
     {"no device", "module m\n a pin 2;\n y pin 19;\nequations\n y = a;\nend m\n",
      "the design declares no device (for example: u1 device 'P16V8';)"},
     {"unknown device", "module m\n d device 'P16V9';\n a pin 2;\n y pin 19;\nequations\n y = a;\nend m\n",
