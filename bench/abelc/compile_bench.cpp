@@ -123,10 +123,10 @@ const bool kClassicRegistered = [] {
 }();
 
 // One design per family beyond the GAL16V8, GAL20V8 and GAL22V10: the one
-// with the widest sum the family allows.
+// with the widest sum the family allows (on the GAL20XV10 a counter of XOR cells).
 const bool kFamiliesRegistered = [] {
-  for (const char* name :
-       {"gal18v10_wide_sum", "gal20ra10_wide_sum", "gal26cv12_wide_sum", "gal26v12_wide_sum"}) {
+  for (const char* name : {"gal18v10_wide_sum", "gal20ra10_wide_sum", "gal20xv10_counter",
+                           "gal26cv12_wide_sum", "gal26v12_wide_sum"}) {
     const std::filesystem::path path =
         std::filesystem::path(QUELVOX_SOURCE_DIR) / "tests/abelc/ok" / (std::string(name) + ".abl");
     benchmark::RegisterBenchmark((std::string("BM_CompileFamilyDesign/") + name).c_str(),
