@@ -188,6 +188,7 @@ void Simulator::Run(const VectorTable& t, SimulationResult& result) {
       for (std::size_t i = 0; i < m_.outputs.size(); ++i) {
         const Output& o = m_.outputs[i];
         if (!o.registered || !o.clock || clk_previous[i] != 0 || clk_now[i] != 1 || preload) continue;
+        if (o.clock_enable && !Evaluate(o.clock_enable->on, now)) continue;
         const int d = o.logic && Evaluate(o.logic->on, now) ? 1 : 0;
         q_[i] = o.detailed ? d : d ^ Inverts(static_cast<int>(i));
         if (o.preset && Evaluate(o.preset->on, now)) q_[i] = 1;
@@ -212,6 +213,7 @@ void Simulator::Run(const VectorTable& t, SimulationResult& result) {
         if (!o.registered) continue;
         int d = o.logic && Evaluate(o.logic->on, before) ? 1 : 0;
         next[i] = o.detailed ? d : d ^ Inverts(static_cast<int>(i));
+        if (o.clock_enable && !Evaluate(o.clock_enable->on, before)) next[i] = q_[i];  // '.CE' holds it
         if (o.preset && Evaluate(o.preset->on, before)) next[i] = 1;
       }
       for (std::size_t k = 0; k < phases.size(); ++k) {

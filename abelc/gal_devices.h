@@ -12,7 +12,8 @@
 
 namespace abelc {
 
-enum class GalMode { Simple, Complex, Registered, Macrocells };  // the last: 22V10 and its kin
+// Macrocells: 22V10 and its kin; Pla: the GAL6001/6002 with their shared terms.
+enum class GalMode { Simple, Complex, Registered, Macrocells, Pla };
 
 const char* ModeName(GalMode mode);  // "simple", "complex", "registered", "macrocell"
 

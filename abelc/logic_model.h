@@ -14,7 +14,23 @@
 
 namespace abelc {
 
-enum class Family { Unknown, Gal16V8, Gal20V8, Gal22V10, Gal18V10, Gal26CV12, Gal26V12, Gal20RA10 };
+enum class Family {
+  Unknown,
+  Gal16V8,
+  Gal20V8,
+  Gal22V10,
+  Gal18V10,
+  Gal26CV12,
+  Gal26V12,
+  Gal20RA10,
+  Gal6001,
+  Gal6002,
+};
+
+// The programmable logic arrays: one pool of product terms shared by every sum.
+constexpr bool IsPlaFamily(Family f) {
+  return f == Family::Gal6001 || f == Family::Gal6002;
+}
 
 // The families whose cells have an S0 polarity fuse and one map in galmaps/:
 // S0/S1 macrocells with shared reset and preset rows, and the GAL20RA10.
@@ -73,6 +89,8 @@ struct Output {
   Polarity polarity = Polarity::Auto;
   Inverter inverter = Inverter::Unknown;
   std::optional<Function> logic, clock, reset, preset, enable;
+  std::optional<Function> clock_enable;  // '.CE' (GAL6001/6002)
+  std::optional<Function> latch_enable;  // '.LE' of an input cell (GAL6001/6002)
 };
 
 // Test vectors at pin level: '0' '1' 'C' 'K' 'U' 'D' 'P' 'X' 'Z' 'F' for

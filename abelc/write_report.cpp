@@ -173,10 +173,11 @@ std::vector<std::string> DiagramNames(const OutputContext& c) {
     const int pin = c.fit.pin_of[s];
     if (pin > 0) names[static_cast<std::size_t>(pin)] = c.model.signals[s].name;
   }
-  // Outputs shown inverting: every one on the 16V8/20V8 and GAL20RA10, the active-low ones on the 22V10.
+  // Outputs shown inverting: every one on the 16V8/20V8, GAL20RA10 and GAL6001/6002, the active-low
+  // ones on the 22V10.
   for (const FittedCell& cell : c.fit.cells) {
     const Output* o = OutputAt(c, cell);
-    if (o && (d.IsV8() || d.family == Family::Gal20RA10 || !cell.active_high))
+    if (o && (d.IsV8() || d.family == Family::Gal20RA10 || IsPlaFamily(d.family) || !cell.active_high))
       names[static_cast<std::size_t>(cell.pin)].insert(0, "!");
   }
   return names;

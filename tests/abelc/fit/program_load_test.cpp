@@ -37,6 +37,10 @@ int DeviceCodeOf(Family f) {
       return 93;
     case Family::Gal20RA10:
       return 96;
+    case Family::Gal6001:
+      return 64;
+    case Family::Gal6002:
+      return 68;
     default:
       return 72;
   }
@@ -51,6 +55,7 @@ const char* ModeLine(GalMode mode) {
     case GalMode::Registered:
       return "Registered Mode; SYN=0, AC0=1; /OE & CLK are dedicated inputs";
     case GalMode::Macrocells:
+    case GalMode::Pla:
       return "";
   }
   return "";
