@@ -9,6 +9,7 @@
 
 #include "abelc/collapse.h"
 #include "abelc/pla_map.h"
+#include "abelc/share_terms.h"
 
 namespace abelc {
 
@@ -29,6 +30,9 @@ struct CellPlan {
   bool pin13_clock = false;  // else clocked by sum B
   bool clock_enable = false;
   Cover a, b;
+  Cover on, dc;            // what sum A must cover, and where it is free
+  int design_output = -1;  // index into the minimised design
+  bool complemented = false;
 };
 
 class PlaFitter {
@@ -242,11 +246,16 @@ void PlaFitter::PlanCells() {
       Error(o.enable->pos, Quote(s.name) + " is a buried node and has no output enable");
     if (mo.preset) Error(o.preset->pos, "the " + std::string(map_.name) + " has no preset");
     if (mo.logic) {
+      SetWorkBudget(kMinimiseWorkPerFunction);
       MinimisedFunction& impl = *r_.implemented.outputs[k].logic;
       // Output cells invert: the sum is the complement, except for a '.D'
       // written straight into the flip-flop. Buried cells do not.
       const bool complemented = !c.buried && !(o.registered && o.detailed);
       c.a = complemented ? Complement(*mo.logic, *o.logic, s.name) : mo.logic->positive;
+      c.on = complemented ? Not(Or(o.logic->on, o.logic->dc)) : o.logic->on;
+      c.dc = o.logic->dc;
+      c.design_output = static_cast<int>(k);
+      c.complemented = complemented;
       if (!complemented && !mo.logic->has_positive) {
         if (!MinimiseCover(o.logic->on, o.logic->dc, c.a))
           Error(o.logic->pos, Quote(s.name) + " needs more work to minimise than the limit allows");
@@ -425,6 +434,15 @@ std::optional<FitResult> PlaFitter::Run() {
   for (int t = 0; t < pla::kSharedTerms; ++t) {
     for (int s = 0; s < pla::kSums; ++s) r_.fuses[static_cast<std::size_t>(pla::OrFuse(t, s))] = 1;
   }
+  std::vector<SharedSum> sums;
+  for (const CellPlan& c : cells_) sums.push_back({c.on, c.dc, c.a});
+  ShareTerms(sums);
+  for (std::size_t i = 0; i < cells_.size(); ++i) cells_[i].a = sums[i].cover;
+  for (const CellPlan& c : cells_) {
+    if (c.design_output < 0) continue;
+    MinimisedFunction& impl = *r_.implemented.outputs[static_cast<std::size_t>(c.design_output)].logic;
+    (c.complemented ? impl.negative : impl.positive) = c.a;
+  }
   WriteCells();
   WriteControls();
   if (static_cast<int>(terms_.size()) > pla::kSharedTerms) {
@@ -476,7 +494,12 @@ std::optional<FitResult> FitPla(const LogicModel& model, const MinimisedDesign& 
   if (!CollapseNodes(collapsed, collapsed_design, diags)) return std::nullopt;
   for (std::size_t s : numbered) collapsed.signals[s].node = true;
   PlaFitter fitter(collapsed, collapsed_design, diags);
-  return fitter.Run();
+  try {
+    return fitter.Run();
+  } catch (const WorkLimitExceeded&) {
+    diags.Error({}, "the design needs more work to fit than the limit allows");
+    return std::nullopt;
+  }
 }
 
 }  // namespace abelc

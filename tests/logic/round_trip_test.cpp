@@ -24,7 +24,9 @@ std::vector<std::string> MapsToRebuild() {
   for (const std::string& classic : {std::string(QUELVOX_TESTDATA_DIR) + "/abel/classic",
                                      std::string(QUELVOX_SOURCE_DIR) + "/tests/abelc/fit/classic"}) {
     for (const auto& entry : std::filesystem::directory_iterator(classic)) {
-      if (entry.path().extension() == ".jed") paths.push_back(entry.path().string());
+      // The program reads no equations from GAL6001/6002 maps.
+      if (entry.path().extension() == ".jed" && !entry.path().stem().string().starts_with("gal600"))
+        paths.push_back(entry.path().string());
     }
   }
   std::sort(paths.begin(), paths.end());
