@@ -80,6 +80,13 @@ void Simulator::Settle() {
     for (std::size_t i = 0; i < m_.outputs.size(); ++i) {
       const Output& o = m_.outputs[i];
       std::uint64_t a = Assignment();
+      if (o.registered && o.latch_enable && Evaluate(o.latch_enable->on, a)) {
+        // A latch follows its input while its enable is 1.
+        const int d = o.logic && Evaluate(o.logic->on, a) ? 1 : 0;
+        const int q = o.detailed ? d : d ^ Inverts(static_cast<int>(i));
+        if (q_[i] != q) changed = true;
+        q_[i] = q;
+      }
       signed char level;
       if (o.enable && !Evaluate(o.enable->on, a)) {
         level = kZ;
@@ -115,7 +122,7 @@ std::vector<int> Simulator::ClockLevels(std::uint64_t a, bool clocked_input_high
   std::vector<int> levels(m_.outputs.size(), 0);
   for (std::size_t i = 0; i < m_.outputs.size(); ++i) {
     const Output& o = m_.outputs[i];
-    if (!o.registered) continue;
+    if (!o.registered || o.latch_enable) continue;  // a latch has no edge
     levels[i] = o.clock ? (Evaluate(o.clock->on, a) ? 1 : 0) : (clocked_input_high ? 1 : 0);
   }
   return levels;

@@ -265,6 +265,12 @@ void PlaFitter::PlanCells() {
       impl.complemented = complemented;
     }
     if (o.registered) {
+      if (!mo.clock) {
+        diags_.Warning(s.pos,
+                       Quote(s.name) +
+                           " has no clock equation: it is clocked by pin 13, the output clock of the " +
+                           map_.name);
+      }
       const bool pin13 = !mo.clock || IsPin13(mo.clock->Chosen());
       c.pin13_clock = pin13;
       if (!pin13) c.b = mo.clock->Chosen();

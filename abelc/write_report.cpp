@@ -92,6 +92,7 @@ std::string TermsPage(const OutputContext& c) {
     std::string type = ra10 && pin == 1                                  ? "/PL"
                        : ra10 && pin == d.oe_pin                         ? "/OE"
                        : pin == 1 && (c.fit.mode == GalMode::Registered) ? "CLK"
+                       : pin == 13 && IsPlaFamily(d.family)              ? "CLK"
                        : pin == 1 && !d.IsV8()                           ? "CLK/IN"
                                                                          : "INPUT";
     if (is_output) continue;
@@ -177,7 +178,10 @@ std::vector<std::string> DiagramNames(const OutputContext& c) {
   // ones on the 22V10.
   for (const FittedCell& cell : c.fit.cells) {
     const Output* o = OutputAt(c, cell);
-    if (o && (d.IsV8() || d.family == Family::Gal20RA10 || IsPlaFamily(d.family) || !cell.active_high))
+    // The GAL6001/6002 report marks the inputs on those pins so too, as the classic report does.
+    const bool pla_input = IsPlaFamily(d.family) && cell.input >= 0;
+    if ((o && (d.IsV8() || d.family == Family::Gal20RA10 || IsPlaFamily(d.family) || !cell.active_high)) ||
+        pla_input)
       names[static_cast<std::size_t>(cell.pin)].insert(0, "!");
   }
   return names;

@@ -292,10 +292,11 @@ TEST(ClassicExamples, OurDesignsOfEachConstructBehaveLikeTheClassicMaps) {
       {"gal20ra10_reset_preset", 8}, {"gal20ra10_wide_sum", 9},
 
       {"gal6001_shared_terms", 8},   {"gal6002_shared_terms", 5},
-      {"gal6001_decoder", 10},       {"gal6001_counter", 12},
-      {"gal6001_buried_node", 6},    {"gal6001_enable_reset", 7},
-      {"gal6002_decoder", 8},        {"gal6002_counter", 9},
-      {"gal6002_buried_node", 9},    {"gal6002_enable_reset", 7},
+      {"gal6002_input_cells", 7},    {"gal6001_decoder", 10},
+      {"gal6001_counter", 12},       {"gal6001_buried_node", 6},
+      {"gal6001_enable_reset", 7},   {"gal6002_decoder", 8},
+      {"gal6002_counter", 9},        {"gal6002_buried_node", 9},
+      {"gal6002_enable_reset", 7},
   };
   for (const auto& d : kOwn) {
     SCOPED_TRACE(d.design);

@@ -133,6 +133,12 @@ class Reference {
     return !dc;
   }
 
+  // Output `o`'s function at the point: what an input cell takes from its pin.
+  int Data(int o, const std::vector<int>& q) const {
+    const Output& out = m_.outputs[static_cast<std::size_t>(o)];
+    return out.logic && Evaluate(out.logic->on, Assignment(q)) ? 1 : 0;
+  }
+
   // The registers after a clock edge; false where a don't care decides one.
   bool Next(std::vector<int>& q) const {
     const std::uint64_t a = Assignment(q);
@@ -242,10 +248,7 @@ std::vector<std::string> CompareWithModel(const LogicModel& design, const FitRes
       // the model's 'buffer' flip-flop holds the pin level instead.
       const bool flipped =
           DeviceOf(m.device.family).IsV8() && !InvertsRegister(m, m.outputs[static_cast<std::size_t>(o)]);
-      if (cell_of[static_cast<std::size_t>(o)] < 0) {
-        q[static_cast<std::size_t>(o)] = 0;  // an input cell, which its pin loads
-        continue;
-      }
+      if (cell_of[static_cast<std::size_t>(o)] < 0) continue;  // an input cell: its pin loads it below
       cells_q[static_cast<std::size_t>(cell_of[static_cast<std::size_t>(o)])] =
           q[static_cast<std::size_t>(o)] ^ (flipped ? 1 : 0);
     }
@@ -269,6 +272,17 @@ std::vector<std::string> CompareWithModel(const LogicModel& design, const FitRes
     if (second_clock_signal >= 0) {
       drive[static_cast<std::size_t>(second_clock)] = 0;
       in[static_cast<std::size_t>(second_clock_signal)] = 0;
+    }
+    if (pla) {
+      // A pulse on pin 1 loads the input cells with their pins, as the design's registers do.
+      for (int level : {0, 1, 0}) {
+        drive[1] = level;
+        device.Apply(drive);
+      }
+      ref.Settle(in, q);
+      for (int o : registers) {
+        if (cell_of[static_cast<std::size_t>(o)] < 0) q[static_cast<std::size_t>(o)] = ref.Data(o, q);
+      }
     }
     device.Apply(drive);
     device.SetRegisters(cells_q);
