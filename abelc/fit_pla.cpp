@@ -55,6 +55,7 @@ class PlaFitter {
   void PlaceSignals();
   void PlaceInputCells();
   bool IsPin13(const Cover& c) const;
+  char InputMode(int pin) const;
   Cover Complement(const MinimisedFunction& f, const Function& src, const std::string& name);
   void PlanCells();
   Row RowOf(const Cube& c, SourcePos pos);
@@ -74,6 +75,7 @@ class PlaFitter {
   std::map<Row, int> terms_;                                   // shared rows and their term numbers
   int clock_signal_ = -1;                                      // the signal on pin 13
   std::vector<char> input_mode_ = std::vector<char>(25, 'p');  // per pin: plain, registered, latched
+  std::vector<int> reported_;                                  // pins read past their input cells
 };
 
 // The numbers the design gives, and free pins for the rest: outputs on
@@ -171,47 +173,26 @@ void PlaFitter::PlaceInputCells() {
       for (int p = low ? 2 : 14; p <= (low ? 11 : 23); ++p) {
         const char other = input_mode_[static_cast<std::size_t>(p)];
         if (other != 'p' && other != mode) {
+          const std::string pins = low ? "2 to 11" : "14 to 23";
           Error(s.pos, Quote(s.name) + " is " + (latched ? "latched" : "registered") +
-                           ", but another input cell of "
-                           "pins " +
-                           (low ? "2 to 11" : "14 to 23") + " is not: the GAL6001 sets those cells alike");
+                           ", but another input cell of pins " + pins +
+                           " is not: the GAL6001 sets those cells alike");
           break;
         }
       }
     }
     input_mode_[static_cast<std::size_t>(pin)] = mode;
   }
-  // A pin read through its cell cannot be read plain too.
-  for (const Variable& v : m_.variables) {
-    const int pin = r_.pin_of[static_cast<std::size_t>(v.signal)];
-    if (pin > 0 && pin < 25 && input_mode_[static_cast<std::size_t>(pin)] != 'p' &&
-        output_of_[static_cast<std::size_t>(v.signal)] < 0) {
-      bool feeds_cell = false;
-      for (const MinimisedOutput& mo : md_.outputs) {
-        const int node = r_.node_of[static_cast<std::size_t>(Out(mo.output).signal)];
-        feeds_cell = feeds_cell || (pla::IsInputCellNode(node) && pla::InputCellPin(node) == pin);
-      }
-      bool read_elsewhere = false;
-      for (const MinimisedOutput& mo : md_.outputs) {
-        const int node = r_.node_of[static_cast<std::size_t>(Out(mo.output).signal)];
-        if (pla::IsInputCellNode(node)) continue;
-        for (const std::optional<MinimisedFunction>* f :
-             {&mo.logic, &mo.clock, &mo.reset, &mo.enable, &mo.clock_enable}) {
-          if (!*f) continue;
-          for (const Cover* c : {&(*f)->positive, &(*f)->negative}) {
-            for (const Cube& cube : *c) {
-              const int index = static_cast<int>(&v - m_.variables.data());
-              read_elsewhere = read_elsewhere || ((LiteralMask(cube) >> index) & 1) != 0;
-            }
-          }
-        }
-      }
-      if (feeds_cell && read_elsewhere) {
-        Error(Sig(v.signal).pos, Quote(Sig(v.signal).name) + " on pin " + std::to_string(pin) +
-                                     " reaches the array through its input cell only: read the cell instead");
-      }
-    }
+}
+
+// What the pin's input cell does: on the GAL6001 the setting of its group.
+char PlaFitter::InputMode(int pin) const {
+  char mode = input_mode_[static_cast<std::size_t>(pin)];
+  for (int p = 2; p <= 23 && !map_.input_cell_pairs; ++p) {
+    const char other = input_mode_[static_cast<std::size_t>(p)];
+    if (pla::IsInputPin(p) == pla::IsInputPin(pin) && other != 'p') mode = other;
   }
+  return mode;
 }
 
 bool PlaFitter::IsPin13(const Cover& c) const {
@@ -310,6 +291,20 @@ Row PlaFitter::RowOf(const Cube& c, SourcePos pos) {
       flip = var.kind != Feedback::Q;
     } else if (!s.node) {
       column = pla::PinColumn(pin);
+      // A pin whose cell registers or latches it reaches the array through its node only.
+      if (column >= 0 && pin > 1 && InputMode(pin) != 'p') {
+        if (std::find(reported_.begin(), reported_.end(), pin) == reported_.end()) {
+          reported_.push_back(pin);
+          Error(pos, Quote(s.name) + " on pin " + std::to_string(pin) + " reaches the array through its " +
+                         (InputMode(pin) == 'l' ? "latched" : "registered") + " input cell only" +
+                         (map_.input_cell_pairs
+                              ? ""
+                              : " (the " + std::string(map_.name) + " sets the cells of pins " +
+                                    (pla::IsInputPin(pin) ? "2 to 11" : "14 to 23") + " alike)") +
+                         ": read the cell's node instead");
+        }
+        continue;
+      }
     }
     if (column < 0) {
       Error(pos, Quote(s.name) + (pin == pla::kOutputClockPin
@@ -361,11 +356,7 @@ void PlaFitter::WriteCells() {
   // The input cells: on the GAL6001 one setting per group of ten pins.
   for (int pin = 2; pin <= 23; ++pin) {
     if (!pla::IsInputPin(pin) && !pla::IsOutputPin(pin)) continue;
-    char mode = input_mode_[static_cast<std::size_t>(pin)];
-    for (int p = 2; p <= 23 && !map_.input_cell_pairs; ++p) {
-      const char other = input_mode_[static_cast<std::size_t>(p)];
-      if (pla::IsInputPin(p) == pla::IsInputPin(pin) && other != 'p') mode = other;
-    }
+    const char mode = InputMode(pin);
     const int bits = pla::InputCellBits(map_, pin);
     set(bits, mode == 'p');
     set(bits + 1, mode != 'l');

@@ -164,6 +164,12 @@ const struct {
      "module m\n d device 'F6001';\n clk, a, b pin 1, 2, 3;\n ra node 70 istype 'reg';\n lb node 71;\n"
      " y pin 23;\nequations\n ra := a; ra.clk = clk;\n lb := b; lb.le = clk;\n y = ra & lb;\nend m\n",
      "the GAL6001 sets those cells alike"},
+    {"a GAL6001 pin read past the input cells its group registers",
+     "module m\n d device 'F6001';\n clk, a, e pin 1, 2, 5;\n ra node 70 istype 'reg';\n y pin "
+     "23;\nequations\n"
+     " ra := a; ra.clk = clk;\n y = ra & e;\nend m\n",
+     "'e' on pin 5 reaches the array through its registered input cell only (the GAL6001 sets the cells of "
+     "pins 2 to 11 alike): read the cell's node instead"},
     {"node 25 read on the GAL6002B",
      "module m\n d device 'F6002';\n a, b pin 2, 3;\n q pin 23 istype 'reg';\n r node 25;\n y pin 22;\n"
      "equations\n q := a;\n r = b;\n y = r;\nend m\n",
