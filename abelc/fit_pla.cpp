@@ -39,8 +39,9 @@ class PlaFitter {
  public:
   PlaFitter(const LogicModel& m, const MinimisedDesign& md, Diagnostics& diags)
       : m_(m), md_(md), diags_(diags), map_(pla::MapOf(m.device.family)), output_of_(m.signals.size(), -1) {
-    for (std::size_t i = 0; i < m.outputs.size(); ++i)
-      output_of_[static_cast<std::size_t>(m.outputs[i].signal)] = static_cast<int>(i);
+    // The outputs left in the design: a node folded into its readers takes no cell.
+    for (const MinimisedOutput& mo : md.outputs)
+      output_of_[static_cast<std::size_t>(m.outputs[static_cast<std::size_t>(mo.output)].signal)] = mo.output;
   }
 
   std::optional<FitResult> Run();
