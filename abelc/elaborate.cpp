@@ -71,6 +71,9 @@ Family FamilyOf(const std::string& part, char& mode, bool& plcc) {
       {"GAL26V12", Family::Gal26V12, 0},   {"P20RA10", Family::Gal20RA10, 0},
       {"P20RA10G", Family::Gal20RA10, 0},  {"GAL20RA10", Family::Gal20RA10, 0},
       {"P20XV10", Family::Gal20XV10, 0},   {"GAL20XV10", Family::Gal20XV10, 0},
+      {"F6001", Family::Gal6001, 0},       {"GAL6001", Family::Gal6001, 0},
+      {"F6002", Family::Gal6002, 0},       {"GAL6002", Family::Gal6002, 0},
+      {"GAL6002B", Family::Gal6002, 0},
   };
   for (const auto& p : kParts) {
     if (part == p.name) {
@@ -325,6 +328,8 @@ void Elaborator::Finish() {
     o.reset = function("AR", false);
     o.preset = function("SP", false);
     o.enable = function("OE", false);
+    o.clock_enable = function("CE", false);
+    o.latch_enable = function("LE", false);
     if (!any) continue;
     if (s.pin == 0 && !s.node && m_.device.family != Family::Unknown) {
       diags_.Warning(s.pos, "output '" + s.name + "' has no pin number");
@@ -384,7 +389,53 @@ void Elaborator::Finish() {
       SourcePos at = (o.clock ? o.clock : o.reset ? o.reset : o.preset)->pos;
       Fail(at, "'" + s.name + "' has a clock, reset or preset but is not registered");
     }
+    if (IsPlaFamily(m_.device.family) && o.registered) {
+      // Output cells drive their pins through an inverter; buried and input cells do not.
+      if (!s.node && s.attrs.buffer) {
+        Fail(s.pos, "'" + s.name + "' cannot be 'buffer': the output cells of the " + m_.device.part +
+                        " always invert");
+      }
+      o.inverter = s.node ? Inverter::Buffer : Inverter::Invert;
+    }
+    if (!o.registered && (o.clock_enable || o.latch_enable)) {
+      Fail((o.clock_enable ? o.clock_enable : o.latch_enable)->pos,
+           "'" + s.name + "' has a clock enable or latch enable but is not registered");
+    }
     m_.outputs.push_back(std::move(o));
+  }
+  if (IsPlaFamily(m_.device.family)) ResetNode();
+}
+
+// Node 25 of the GAL6001/6002 is the asynchronous reset term that every
+// register shares: its equation becomes the reset of each register.
+void Elaborator::ResetNode() {
+  constexpr int kResetNode = 25;
+  for (std::size_t i = 0; i < m_.outputs.size(); ++i) {
+    const Signal& s = m_.signals[static_cast<std::size_t>(m_.outputs[i].signal)];
+    if (!s.node || s.pin != kResetNode) continue;
+    const Output reset = m_.outputs[i];
+    if (reset.registered || !reset.logic || reset.enable) {
+      Fail(s.pos, "node 25 of the " + m_.device.part + " is the reset of every register: write it as '" +
+                      s.name + " = condition;'");
+    }
+    for (const Variable& v : m_.variables) {
+      if (v.signal == reset.signal) {
+        Fail(s.pos, "node 25 ('" + s.name + "') resets the registers of the " + m_.device.part +
+                        " and cannot be read");
+      }
+    }
+    m_.outputs.erase(m_.outputs.begin() + static_cast<std::ptrdiff_t>(i));
+    for (Output& o : m_.outputs) {
+      const Signal& cell = m_.signals[static_cast<std::size_t>(o.signal)];
+      const bool input_cell = cell.node && cell.pin >= 70;
+      if (!o.registered || input_cell) continue;
+      if (o.reset) {
+        Fail(o.reset->pos, "'" + cell.name + ".AR' and node 25 ('" + s.name + "') both reset '" + cell.name +
+                               "': the " + m_.device.part + " has one reset term for every register");
+      }
+      o.reset = reset.logic;
+    }
+    return;
   }
 }
 

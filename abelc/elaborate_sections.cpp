@@ -136,8 +136,15 @@ void Elaborator::AddTo(const TargetRef& t, const std::string& op, bool negated, 
   }
   if (ext == "Q" || ext == "FB" || ext == "PIN")
     Fail(t.pos, "'" + name + "." + ext + "' is feedback and cannot be assigned");
-  if (!ext.empty() && ext != "D" && ext != "CLK" && ext != "AR" && ext != "SP" && ext != "OE") {
-    Fail(t.pos, "'." + ext + "' is not available on GAL devices");
+  const bool pla = IsPlaFamily(m_.device.family);
+  if (pla && (ext == "J" || ext == "K" || ext == "T")) {
+    Fail(t.pos, "'" + name + "." + ext + "': the " + m_.device.part +
+                    " is fitted with D registers only; write the register's next state with ':=' or '.D'");
+  }
+  if (pla && ext == "SP") Fail(t.pos, "the " + m_.device.part + " has no preset");
+  if (!ext.empty() && ext != "D" && ext != "CLK" && ext != "AR" && ext != "SP" && ext != "OE" &&
+      !(pla && (ext == "CE" || ext == "LE"))) {
+    Fail(t.pos, "'." + ext + "' is not available on " + (pla ? "the " + m_.device.part : "GAL devices"));
   }
   const bool v8 = m_.device.family == Family::Gal16V8 || m_.device.family == Family::Gal20V8 ||
                   m_.device.family == Family::Gal20XV10;

@@ -63,6 +63,7 @@ class Elaborator {
   void Declare(const FuseSetting& f);
   void ApplyAttributes(Signal& s, const std::vector<std::string>& attrs, SourcePos pos);
   void Finish();
+  void ResetNode();
   int SignalIndex(const std::string& name) const;
   std::string Undeclared(const std::string& name) const;
 

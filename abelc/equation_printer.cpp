@@ -83,6 +83,8 @@ std::string PrintEquations(const LogicModel& m, const MinimisedDesign& design) {
       PrintOne(m, out, name, o.registered ? ".D" : "", *mo.logic, complement, comment);
     }
     if (mo.clock) PrintOne(m, out, name, ".C", *mo.clock, false, "");
+    if (mo.clock_enable) PrintOne(m, out, name, ".CE", *mo.clock_enable, false, "");
+    if (mo.latch_enable) PrintOne(m, out, name, ".LE", *mo.latch_enable, false, "");
     if (mo.reset) PrintOne(m, out, name, ".AR", *mo.reset, false, "");
     // The GAL20RA10's preset is asynchronous.
     if (mo.preset)

@@ -81,6 +81,13 @@ void Simulator::Settle() {
     for (std::size_t i = 0; i < m_.outputs.size(); ++i) {
       const Output& o = m_.outputs[i];
       std::uint64_t a = Assignment();
+      if (o.registered && o.latch_enable && Evaluate(o.latch_enable->on, a)) {
+        // A latch follows its input while its enable is 1.
+        const int d = o.logic && Evaluate(o.logic->on, a) ? 1 : 0;
+        const int q = o.detailed ? d : d ^ Inverts(static_cast<int>(i));
+        if (q_[i] != q) changed = true;
+        q_[i] = q;
+      }
       signed char level;
       if (o.enable && !Evaluate(o.enable->on, a)) {
         level = kZ;
@@ -116,7 +123,7 @@ std::vector<int> Simulator::ClockLevels(std::uint64_t a, bool clocked_input_high
   std::vector<int> levels(m_.outputs.size(), 0);
   for (std::size_t i = 0; i < m_.outputs.size(); ++i) {
     const Output& o = m_.outputs[i];
-    if (!o.registered) continue;
+    if (!o.registered || o.latch_enable) continue;  // a latch has no edge
     levels[i] = o.clock ? (Evaluate(o.clock->on, a) ? 1 : 0) : (clocked_input_high ? 1 : 0);
   }
   return levels;
@@ -189,6 +196,7 @@ void Simulator::Run(const VectorTable& t, SimulationResult& result) {
       for (std::size_t i = 0; i < m_.outputs.size(); ++i) {
         const Output& o = m_.outputs[i];
         if (!o.registered || !o.clock || clk_previous[i] != 0 || clk_now[i] != 1 || preload) continue;
+        if (o.clock_enable && !Evaluate(o.clock_enable->on, now)) continue;
         const int d = o.logic && Evaluate(o.logic->on, now) ? 1 : 0;
         q_[i] = o.detailed ? d : d ^ Inverts(static_cast<int>(i));
         if (o.preset && Evaluate(o.preset->on, now)) q_[i] = 1;
@@ -213,6 +221,7 @@ void Simulator::Run(const VectorTable& t, SimulationResult& result) {
         if (!o.registered) continue;
         int d = o.logic && Evaluate(o.logic->on, before) ? 1 : 0;
         next[i] = o.detailed ? d : d ^ Inverts(static_cast<int>(i));
+        if (o.clock_enable && !Evaluate(o.clock_enable->on, before)) next[i] = q_[i];  // '.CE' holds it
         if (o.preset && Evaluate(o.preset->on, before)) next[i] = 1;
       }
       for (std::size_t k = 0; k < phases.size(); ++k) {

@@ -8,6 +8,7 @@
 #include <bit>
 
 #include "abelc/collapse.h"
+#include "abelc/fit_pla.h"
 
 namespace abelc {
 
@@ -856,6 +857,7 @@ std::optional<FitResult> FitDesign(const LogicModel& model, const MinimisedDesig
                         : "unknown device '" + model.device.part + "'");
     return std::nullopt;
   }
+  if (IsPlaFamily(model.device.family)) return FitPla(model, design, diags);
   const GalArchitecture& d = DeviceOf(model.device.family);
   // None of the devices has buried cells: combinational nodes go into the
   // functions that read them. Output indices and signals stay as they were.

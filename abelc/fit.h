@@ -31,6 +31,7 @@ struct FitResult {
   std::string part;                 // the part as reported: "P16V8R", "P22V10"
   int fuse_count = 0;               // QF: the map's length as written
   std::vector<int> pin_of;          // per signal (a node: the cell it took); 0 unplaced
+  std::vector<int> node_of;         // GAL6001/6002: per signal, the node number of its cell; 0 none
   std::vector<std::uint8_t> fuses;  // 0 or 1, fuse_count entries
   std::vector<FittedCell> cells;    // the device's output cells, highest pin first
   MinimisedDesign implemented;      // the minimised design in the polarities the map uses

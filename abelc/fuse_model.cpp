@@ -25,6 +25,11 @@ std::vector<int> Table(const int (&t)[N]) {
 }  // namespace
 
 FuseMapModel::FuseMapModel(Family family, std::vector<std::uint8_t> fuses) : fuses_(std::move(fuses)) {
+  if (IsPlaFamily(family)) {
+    pla_.emplace(family, std::move(fuses_));
+    pins_ = PlaModel::kPins;
+    return;
+  }
   cells_.reserve(12);
   if (const galmaps::MacrocellMap* map = MacrocellMapOf(family)) {
     macrocells_ = true;
@@ -194,11 +199,13 @@ const FuseMapModel::Cell* FuseMapModel::CellAt(int pin) const {
 }
 
 bool FuseMapModel::IsOutput(int pin) const {
+  if (pla_) return pla_->IsOutput(pin);
   const Cell* c = CellAt(pin);
   return c && !c->buffer_off;
 }
 
 bool FuseMapModel::IsRegistered(int pin) const {
+  if (pla_) return pla_->IsRegistered(pin);
   const Cell* c = CellAt(pin);
   return c && c->registered;
 }
@@ -320,6 +327,7 @@ void FuseMapModel::Clock(const std::vector<int>& rising) {
 // The other inputs settle first; then the clock pins that rise clock their
 // registers, and take their new levels.
 void FuseMapModel::Apply(const std::vector<int>& drive) {
+  if (pla_) return pla_->Apply(drive);
   auto is_clock = [&](std::size_t p) {
     return std::find(clock_pins_.begin(), clock_pins_.end(), static_cast<int>(p)) != clock_pins_.end();
   };
@@ -342,6 +350,7 @@ void FuseMapModel::Apply(const std::vector<int>& drive) {
 }
 
 std::vector<int> FuseMapModel::TakeUnsettled() {
+  if (pla_) return pla_->TakeUnsettled();
   std::vector<int> pins;
   pins.swap(unsettled_);
   std::sort(pins.begin(), pins.end());
@@ -349,24 +358,28 @@ std::vector<int> FuseMapModel::TakeUnsettled() {
 }
 
 char FuseMapModel::Level(int pin) const {
+  if (pla_) return pla_->Level(pin);
   const Cell* c = CellAt(pin);
   if (c && !c->buffer_off) return c->enabled ? (c->level ? 'H' : 'L') : 'Z';
   return drive_[static_cast<std::size_t>(pin)] > 0 ? 'H' : 'L';
 }
 
 std::vector<int> FuseMapModel::Registers() const {
+  if (pla_) return pla_->Registers();
   std::vector<int> q;
   for (const Cell& c : cells_) q.push_back(c.q);
   return q;
 }
 
 void FuseMapModel::SetRegisters(const std::vector<int>& q) {
+  if (pla_) return pla_->SetRegisters(q);
   for (std::size_t i = 0; i < cells_.size() && i < q.size(); ++i) cells_[i].q = q[i];
   Settle();
   ClockRows(false);
 }
 
 void FuseMapModel::Preload(const std::vector<int>& pin_levels) {
+  if (pla_) return pla_->Preload(pin_levels);
   for (Cell& c : cells_) {
     const std::size_t pin = static_cast<std::size_t>(c.pin);
     if (!c.registered || pin >= pin_levels.size() || pin_levels[pin] < 0) continue;
@@ -379,6 +392,7 @@ void FuseMapModel::Preload(const std::vector<int>& pin_levels) {
 }
 
 void FuseMapModel::LoadRegisters() {
+  if (pla_) return pla_->LoadRegisters();
   ReadColumns();
   std::vector<int> next;
   for (const Cell& c : cells_) next.push_back(Sum(c) ? 1 : 0);

@@ -4,14 +4,17 @@
 // column by column; the macrocell maps are shared). It runs a map cycle by
 // cycle: combinational settling, the rising edge of pin 1 (on the GAL20RA10
 // of each register's clock term), reset, preset, output enables and
-// feedback. The .sim writer and the fitter's tests use it.
+// feedback. The .sim writer and the fitter's tests use it. A GAL6001 or
+// GAL6002B map runs on PlaModel, to which every call is passed on.
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "abelc/logic_model.h"
+#include "abelc/pla_model.h"
 
 namespace abelc {
 
@@ -79,7 +82,8 @@ class FuseMapModel {
   bool RowAlwaysTrue(int row) const;           // no column connected
   const Cell* CellAt(int pin) const;
 
-  bool macrocells_ = false;  // cells from the shared maps (22V10 and its kin, GAL20RA10)
+  std::optional<PlaModel> pla_;  // GAL6001/6002 maps
+  bool macrocells_ = false;      // cells from the shared maps (22V10 and its kin, GAL20RA10)
   std::vector<std::uint8_t> fuses_;
   int pins_ = 0, columns_ = 0, rows_ = 0;
   std::vector<int> column_pins_;        // per column pair: the pin feeding it

@@ -1,6 +1,8 @@
 // The fitter's device tables, by pin.
 #include "abelc/gal_devices.h"
 
+#include "abelc/pla_map.h"
+
 namespace abelc {
 
 const char* ModeName(GalMode mode) {
@@ -17,6 +19,8 @@ const char* ModeName(GalMode mode) {
       return "input";
     case GalMode::Feedback:
       return "feedback";
+    case GalMode::Pla:
+      return "logic array";
   }
   return "";
 }
@@ -102,6 +106,26 @@ GalArchitecture MakeXor(const galmaps::XorMap& map) {
   return d;
 }
 
+// The GAL6001 and GAL6002B: pins 2-11 inputs, 14-23 outputs, pin 1 the input
+// cells' clock and pin 13 the output clock; every product term is shared.
+GalArchitecture MakePla(Family family) {
+  const pla::PlaMap& map = pla::MapOf(family);
+  GalArchitecture d;
+  d.family = family;
+  d.name = map.name;
+  d.pins = 24;
+  d.gnd = 12;
+  d.vcc = 24;
+  d.columns = pla::kColumns;
+  d.rows = pla::kTerms;
+  d.fuses = map.fuses;
+  d.ues_base = map.ues;
+  d.ues_bits = map.fuses - map.ues;
+  d.clock_pin = pla::kOutputClockPin;
+  for (int p = 23; p >= 14; --p) d.cells.push_back({p, 0, pla::kSharedTerms});
+  return d;
+}
+
 // Columns by pin, 16V8 and 20V8 (true column; -1: not in the array).
 struct PinColumns {
   int pin, simple, complex, registered;
@@ -150,7 +174,13 @@ const GalArchitecture& DeviceOf(Family family) {
   static const GalArchitecture k26v = MakeMacrocells(Family::Gal26V12, galmaps::Map26V12);
   static const GalArchitecture kra = MakeMacrocells(Family::Gal20RA10, galmaps::Map20RA10);
   static const GalArchitecture kxv = MakeXor(galmaps::Map20XV10);
+  static const GalArchitecture k6001 = MakePla(Family::Gal6001);
+  static const GalArchitecture k6002 = MakePla(Family::Gal6002);
   switch (family) {
+    case Family::Gal6001:
+      return k6001;
+    case Family::Gal6002:
+      return k6002;
     case Family::Gal16V8:
       return k16;
     case Family::Gal20V8:

@@ -15,7 +15,8 @@ namespace abelc {
 
 // Macrocells: 22V10 and its kin. Inputs and Feedback: the GAL20XV10 reading
 // pins 1 and 13, or the outputs of pins 23 and 14, in the same two column pairs.
-enum class GalMode { Simple, Complex, Registered, Macrocells, Inputs, Feedback };
+// Pla: the GAL6001/6002 with their shared terms.
+enum class GalMode { Simple, Complex, Registered, Macrocells, Inputs, Feedback, Pla };
 
 // "simple", "complex", "registered", "macrocell", "input", "feedback"
 const char* ModeName(GalMode mode);

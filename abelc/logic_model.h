@@ -23,8 +23,15 @@ enum class Family {
   Gal26CV12,
   Gal26V12,
   Gal20RA10,
-  Gal20XV10
+  Gal20XV10,
+  Gal6001,
+  Gal6002,
 };
+
+// The programmable logic arrays: one pool of product terms shared by every sum.
+constexpr bool IsPlaFamily(Family f) {
+  return f == Family::Gal6001 || f == Family::Gal6002;
+}
 
 // The families whose cells have an S0 polarity fuse and one map in galmaps/:
 // S0/S1 macrocells with shared reset and preset rows, and the GAL20RA10.
@@ -88,6 +95,8 @@ struct Output {
   // two sides (of the pin level, or of the register's input under '.D'),
   // for a cell that combines two sums in an XOR gate (GAL20XV10).
   std::optional<std::pair<Cover, Cover>> xor_sides;
+  std::optional<Function> clock_enable;  // '.CE' (GAL6001/6002)
+  std::optional<Function> latch_enable;  // '.LE' of an input cell (GAL6001/6002)
 };
 
 // Test vectors at pin level: '0' '1' 'C' 'K' 'U' 'D' 'P' 'X' 'Z' 'F' for

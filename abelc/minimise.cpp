@@ -219,6 +219,8 @@ MinimisedOutput MinimiseOutput(const LogicModel& model, int output, Diagnostics&
   m.reset = minimise(o.reset, false);
   m.preset = minimise(o.preset, false);
   m.enable = minimise(o.enable, false);
+  m.clock_enable = minimise(o.clock_enable, false);
+  m.latch_enable = minimise(o.latch_enable, false);
   if (o.logic) m.terms_before = static_cast<int>(o.logic->on.size());
   return m;
 }

@@ -32,6 +32,7 @@ struct MinimisedFunction {
 struct MinimisedOutput {
   int output = 0;  // index into LogicModel::outputs
   std::optional<MinimisedFunction> logic, clock, reset, preset, enable;
+  std::optional<MinimisedFunction> clock_enable, latch_enable;
   int terms_before = 0;  // product terms of the unminimised logic function
 };
 

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "abelc/output_files.h"
+#include "abelc/pla_map.h"
 
 namespace abelc {
 
@@ -88,6 +89,18 @@ std::string JedecText(const OutputContext& c) {
     line += item;
   }
   t += line + "*\n";
+  // The GAL6001/6002 cells that are nodes: buried, input cells, the reset term.
+  std::string nodes = "NOTE NODES";
+  for (std::size_t s = 0; s < c.fit.node_of.size(); ++s) {
+    if (c.fit.node_of[s] == 0) continue;
+    std::string item = " " + c.model.signals[s].name + ":" + std::to_string(c.fit.node_of[s]);
+    if (nodes.size() + item.size() + 1 > 72 && nodes != "NOTE NODES") {
+      t += nodes + "*\n";
+      nodes = "NOTE NODES";
+    }
+    nodes += item;
+  }
+  if (nodes != "NOTE NODES") t += "NOTE Table of node names and numbers*\n" + nodes + "*\n";
   // The L fields in address order: each product-term row that has a 1, the
   // architecture fuses, the signature when it has a 1, and any other fuse of
   // the map set to 1, so that the checksum below is that of the fuses written.
@@ -99,10 +112,25 @@ std::string JedecText(const OutputContext& c) {
   const auto any_set = [&](int from, int n) {
     return std::any_of(f.begin() + from, f.begin() + from + n, [](std::uint8_t v) { return v != 0; });
   };
-  for (int row = 0; row < d.rows; ++row) {
+  const bool pla = IsPlaFamily(d.family);
+  for (int row = 0; row < d.rows && !pla; ++row) {
     if (any_set(row * d.columns, d.columns)) fields.push_back({row * d.columns, d.columns});
   }
-  if (d.IsV8()) {
+  if (pla) {
+    // Every shared term with its OR fuses, each enable and reset term and
+    // cell's bits that has a 1, as the classic compiler writes them.
+    for (int t = 0; t < pla::kSharedTerms; ++t) fields.push_back({pla::AndFuse(t, 0), pla::kTermStride});
+    for (int t = pla::kSharedTerms; t < pla::kTerms; ++t) {
+      if (any_set(pla::AndFuse(t, 0), pla::kColumns)) fields.push_back({pla::AndFuse(t, 0), pla::kColumns});
+    }
+    for (int node = pla::kFirstBuried; node <= pla::kLastBuried; ++node) {
+      if (any_set(pla::BuriedCellBits(node), 3)) fields.push_back({pla::BuriedCellBits(node), 3});
+    }
+    for (int pin = 14; pin <= 23; ++pin) {
+      if (any_set(pla::OutputCellBits(pin), 4)) fields.push_back({pla::OutputCellBits(pin), 4});
+    }
+    fields.push_back({pla::kInputBitsBase, d.ues_base - pla::kInputBitsBase});
+  } else if (d.IsV8()) {
     fields.push_back({d.xor_base, 8});
     fields.push_back({d.ac1_base, 8});
     fields.push_back({d.ptd_base, 64});

@@ -93,8 +93,9 @@ std::string TermsPage(const OutputContext& c) {
                        : ra10 && pin == d.oe_pin ? "/OE"
                        : pin == 1 && (c.fit.mode == GalMode::Registered || c.fit.mode == GalMode::Feedback)
                            ? "CLK"
-                       : pin == 1 && !d.IsV8() ? "CLK/IN"
-                                               : "INPUT";
+                       : pin == 13 && IsPlaFamily(d.family) ? "CLK"
+                       : pin == 1 && !d.IsV8()              ? "CLK/IN"
+                                                            : "INPUT";
     if (is_output) continue;
     t += Pad(c.model.signals[s].name, 31, false) + "| " + Pad(std::to_string(pin), 3, true) + " | " + type +
          "\n";
@@ -176,13 +177,15 @@ std::vector<std::string> DiagramNames(const OutputContext& c) {
     const int pin = c.fit.pin_of[s];
     if (pin > 0) names[static_cast<std::size_t>(pin)] = c.model.signals[s].name;
   }
-  // Outputs shown inverting: every one on the 16V8/20V8 and GAL20RA10, the active-low ones on the 22V10;
-  // on the GAL20XV10 every pin of an output cell, input or output.
+  // Outputs shown inverting: every one on the 16V8/20V8, GAL20RA10 and GAL6001/6002, the active-low
+  // ones on the 22V10; on the GAL20XV10 and GAL6001/6002 every pin of an output cell, input or output,
+  // as the classic report marks them.
   for (const FittedCell& cell : c.fit.cells) {
     const Output* o = OutputAt(c, cell);
-    if (d.IsXv() && (o || cell.input >= 0)) {
-      names[static_cast<std::size_t>(cell.pin)].insert(0, "!");
-    } else if (o && (d.IsV8() || d.family == Family::Gal20RA10 || !cell.active_high))
+    const bool marked_input = (d.IsXv() || IsPlaFamily(d.family)) && cell.input >= 0;
+    if ((o && (d.IsV8() || d.IsXv() || d.family == Family::Gal20RA10 || IsPlaFamily(d.family) ||
+               !cell.active_high)) ||
+        marked_input)
       names[static_cast<std::size_t>(cell.pin)].insert(0, "!");
   }
   return names;

@@ -16,6 +16,7 @@
 #include "commands/device_commands.h"
 #include "commands/dispatch.h"
 #include "commands/logic_commands.h"
+#include "devices/gal_device.h"
 #include "devices/pinout.h"
 #include "fuses/fuse_file_load.h"
 #include "fuses/jedec_writer.h"
@@ -94,6 +95,14 @@ CommandResult RunCompileFileCommand(const std::string& design) {
     return CommandFailed("the fuse file made from " + design + " did not load");
   }
   ShowLoadedFile(design);
+  // Quelvox has no column write for the GAL6001 family: such a map goes to another programmer.
+  const int code = GalDevice.DeviceCode;
+  if (code == 64 || code == 65 || code == 68) {
+    MessageLog(
+        "The " + GalDevice.Name +
+            " map is for another programmer: Quelvox opens and saves it but does not program this device",
+        LevelPlain);
+  }
   // The load cleared the listing: what the compiler said of the fit, its
   // warnings and the test vectors are shown again below the map's lines.
   const CompileSummary& summary = LastCompileSummary();

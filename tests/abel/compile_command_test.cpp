@@ -24,13 +24,20 @@ const std::string Report = "page 1\r\n                         |           -----
 
 // A runner that compiles every design into the real fuse file, printing
 // something on the way, as a console program would.
-void WriteSucceedingRunner(const CompileScene& scene) {
+void WriteRunnerMaking(const CompileScene& scene, const std::string& jedec) {
   WriteBytes(scene.Root() + "/report.doc", Report);
   scene.WriteStandInRunner(
       "echo compiling; printf 'ok\\r\\n' > abel/abelcpl.out; cp ../report.doc abel/abelcpl.doc;"
       " : > abel/abelcpl.sim; cp \"" +
-      RealJedec + "\" abel/abelcpl.jed");
+      jedec + "\" abel/abelcpl.jed");
 }
+
+void WriteSucceedingRunner(const CompileScene& scene) {
+  WriteRunnerMaking(scene, RealJedec);
+}
+
+const std::string ForAnotherProgrammer =
+    "The GAL6001 map is for another programmer: Quelvox opens and saves it but does not program this device";
 
 void WriteFailingRunner(const CompileScene& scene) {
   scene.WriteStandInRunner(
@@ -63,6 +70,19 @@ TEST_F(CompileCommand, SuccessLoadsTheFuseFileAndShowsTheChipDiagram) {
   EXPECT_EQ(window.LogLines.back(), ">>> done <<<");
   EXPECT_FALSE(window.FuseMapLines.empty());
   EXPECT_EQ(ReadBytes(scene.Design("x.jed")), ReadBytes(RealJedec));
+  EXPECT_EQ(std::find(window.LogLines.begin(), window.LogLines.end(), ForAnotherProgrammer),
+            window.LogLines.end());
+}
+
+// A map compiled for a part Quelvox reads but does not program is loaded, and the log says so.
+TEST_F(CompileCommand, AGal6001MapLoadsAndIsSaidToBeForAnotherProgrammer) {
+  WriteRunnerMaking(scene, std::string(QUELVOX_SOURCE_DIR) + "/tests/abelc/fit/classic/gal6001_decoder.jed");
+  CompileDesign();
+
+  EXPECT_FALSE(window.FuseMapLines.empty());
+  EXPECT_NE(std::find(window.LogLines.begin(), window.LogLines.end(), ForAnotherProgrammer),
+            window.LogLines.end());
+  EXPECT_EQ(window.LogLines.back(), ">>> done <<<");
 }
 
 // A map on show before stays, and the log says it is not the design's.

@@ -210,7 +210,9 @@ TEST(Cli, SimulateRunsTheMapsOwnVectors) {
   const std::string fit = std::string(QUELVOX_SOURCE_DIR) + "/tests/abelc/fit/classic/";
   for (const auto& entry : std::filesystem::directory_iterator(fit)) {
     const std::string name = entry.path().filename().string();
-    if (entry.path().extension() != ".jed" || name.rfind("gal", 0) != 0) continue;
+    // The program does not simulate GAL6001/6002 maps.
+    if (entry.path().extension() != ".jed" || name.rfind("gal", 0) != 0 || name.starts_with("gal600"))
+      continue;
     const ProgramRun run = RunCli({"simulate", "--brief", entry.path().string()});
     EXPECT_EQ(run.Status, 0) << name << run.Out;
     EXPECT_EQ(run.Out.find("\nVector "), std::string::npos) << name << run.Out;

@@ -147,7 +147,9 @@ std::vector<std::string> ClassicMaps() {
     for (const auto& entry : std::filesystem::directory_iterator(dir)) {
       std::filesystem::path doc = entry.path();
       doc.replace_extension(".doc");
-      if (entry.path().extension() == ".jed" && std::filesystem::exists(doc))
+      // The program reads no equations from GAL6001/6002 maps.
+      if (entry.path().extension() == ".jed" && std::filesystem::exists(doc) &&
+          !entry.path().stem().string().starts_with("gal600"))
         names.push_back((entry.path().parent_path() / entry.path().stem()).string());
     }
   }

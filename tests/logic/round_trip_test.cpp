@@ -25,7 +25,9 @@ std::vector<std::string> MapsToRebuild() {
                                      std::string(QUELVOX_SOURCE_DIR) + "/tests/abelc/fit/classic",
                                      std::string(QUELVOX_SOURCE_DIR) + "/tests/abelc/maps/p20xv10"}) {
     for (const auto& entry : std::filesystem::directory_iterator(classic)) {
-      if (entry.path().extension() == ".jed") paths.push_back(entry.path().string());
+      // The program reads no equations from GAL6001/6002 maps.
+      if (entry.path().extension() == ".jed" && !entry.path().stem().string().starts_with("gal600"))
+        paths.push_back(entry.path().string());
     }
   }
   std::sort(paths.begin(), paths.end());

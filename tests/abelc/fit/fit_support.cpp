@@ -133,6 +133,12 @@ class Reference {
     return !dc;
   }
 
+  // Output `o`'s function at the point: what an input cell takes from its pin.
+  int Data(int o, const std::vector<int>& q) const {
+    const Output& out = m_.outputs[static_cast<std::size_t>(o)];
+    return out.logic && Evaluate(out.logic->on, Assignment(q)) ? 1 : 0;
+  }
+
   // The registers after a clock edge; false where a don't care decides one.
   bool Next(std::vector<int>& q) const {
     const std::uint64_t a = Assignment(q);
@@ -145,6 +151,7 @@ class Reference {
       dc = dc || (o.logic && Evaluate(o.logic->dc, a));
       next[i] = o.detailed ? f : f ^ (InvertsRegister(m_, o) ? 1 : 0);
       if (o.preset && Evaluate(o.preset->on, a)) next[i] = 1;
+      if (o.clock_enable && !Evaluate(o.clock_enable->on, a)) next[i] = q[i];
     }
     q = next;
     return !dc;
@@ -203,14 +210,21 @@ std::vector<std::string> CompareWithModel(const LogicModel& design, const FitRes
     if (fit.cells[c].output >= 0)
       cell_of[static_cast<std::size_t>(fit.cells[c].output)] = static_cast<int>(c);
   }
+  // A GAL6001/6002 clocks its cells from pin 13; its buried cells' registers follow the output cells'.
+  const bool pla = IsPlaFamily(m.device.family);
+  for (std::size_t i = 0; pla && i < m.outputs.size(); ++i) {
+    const int node = fit.node_of[static_cast<std::size_t>(m.outputs[i].signal)];
+    if (node >= 26 && node <= 33) cell_of[i] = 10 + node - 26;
+  }
   const std::size_t bits = inputs.size() + registers.size();
   const bool exhaustive = bits <= 16;
   const std::uint64_t points = exhaustive ? std::uint64_t{1} << bits : 40000;
   std::uint64_t seed = 12345;
   int clock_signal = -1;
   for (std::size_t s = 0; s < m.signals.size(); ++s) {
-    if (fit.pin_of[s] == 1) clock_signal = static_cast<int>(s);
+    if (fit.pin_of[s] == (pla ? 13 : 1)) clock_signal = static_cast<int>(s);
   }
+  if (pla && clock_signal >= 0) std::erase(inputs, clock_signal);
   FuseMapModel device(m.device.family, fit.fuses);
   Reference ref(m);
   for (std::uint64_t point = 0; point < points && problems.size() < 10; ++point) {
@@ -227,13 +241,14 @@ std::vector<std::string> CompareWithModel(const LogicModel& design, const FitRes
       drive[static_cast<std::size_t>(fit.pin_of[static_cast<std::size_t>(s)])] =
           in[static_cast<std::size_t>(s)];
     }
-    std::vector<int> cells_q(fit.cells.size(), 0);
+    std::vector<int> cells_q(pla ? 18 : fit.cells.size(), 0);
     for (int o : registers) {
       q[static_cast<std::size_t>(o)] = static_cast<int>((x >> bit++) & 1);
       // A 16V8/20V8 pin always shows the complement of the chip's flip-flop;
       // the model's 'buffer' flip-flop holds the pin level instead.
       const bool flipped =
           DeviceOf(m.device.family).IsV8() && !InvertsRegister(m, m.outputs[static_cast<std::size_t>(o)]);
+      if (cell_of[static_cast<std::size_t>(o)] < 0) continue;  // an input cell: its pin loads it below
       cells_q[static_cast<std::size_t>(cell_of[static_cast<std::size_t>(o)])] =
           q[static_cast<std::size_t>(o)] ^ (flipped ? 1 : 0);
     }
@@ -252,11 +267,22 @@ std::vector<std::string> CompareWithModel(const LogicModel& design, const FitRes
       }
     };
     drive[1] = 0;
-    if (clock_terms) drive[13] = 0;
+    if (clock_terms || pla) drive[13] = 0;
     if (clock_signal >= 0) in[static_cast<std::size_t>(clock_signal)] = 0;
     if (second_clock_signal >= 0) {
       drive[static_cast<std::size_t>(second_clock)] = 0;
       in[static_cast<std::size_t>(second_clock_signal)] = 0;
+    }
+    if (pla) {
+      // A pulse on pin 1 loads the input cells with their pins, as the design's registers do.
+      for (int level : {0, 1, 0}) {
+        drive[1] = level;
+        device.Apply(drive);
+      }
+      ref.Settle(in, q);
+      for (int o : registers) {
+        if (cell_of[static_cast<std::size_t>(o)] < 0) q[static_cast<std::size_t>(o)] = ref.Data(o, q);
+      }
     }
     device.Apply(drive);
     device.SetRegisters(cells_q);
@@ -264,6 +290,7 @@ std::vector<std::string> CompareWithModel(const LogicModel& design, const FitRes
     compare("clock low");
     if (!ref.Next(q)) continue;
     drive[1] = 1;
+    if (pla) drive[13] = 1;
     if (clock_signal >= 0) in[static_cast<std::size_t>(clock_signal)] = 1;
     if (second_clock_signal >= 0) {
       drive[static_cast<std::size_t>(second_clock)] = 1;

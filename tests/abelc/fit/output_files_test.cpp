@@ -155,6 +155,36 @@ const struct {
      "'y' does not fit: the XOR gate of its cell takes one side of the '$' and the complement of the other "
      "in 2 "
      "product terms each, which these sides do not give; as one sum it needs "},
+    {"65 shared terms on the GAL6001",
+     "module m\n d device 'F6001';\n a, b, c, e, f, g, h pin 2, 3, 4, 5, 6, 7, 8;\n y, z pin 23, 22;\n"
+     "equations\n y = a $ b $ c $ e $ f $ g $ h;\n z = a;\nend m\n",
+     "the design does not fit the GAL6001: its sums need 65 product terms, and the array has 64"},
+    {"a JK register on the GAL6002B",
+     "module m\n d device 'F6002';\n a pin 2;\n q pin 23 istype 'reg';\nequations\n q.j = a;\n q.k = a;\nend "
+     "m\n",
+     "'q.J': the F6002 is fitted with D registers only"},
+    {"a clock enable with a clock term on the GAL6001",
+     "module m\n d device 'F6001';\n a, b, c pin 2, 3, 4;\n q pin 23 istype 'reg';\nequations\n"
+     " q := c;\n q.clk = a & b;\n q.ce = c;\nend m\n",
+     "'q' has a clock term and a clock enable: the GAL6001 takes a clock enable only on registers clocked by "
+     "pin 13"},
+    {"pin 13 read by the logic of the GAL6001",
+     "module m\n d device 'F6001';\n ck, a pin 13, 2;\n y pin 23;\nequations\n y = ck & a;\nend m\n",
+     "'ck' on pin 13 is the output clock of the GAL6001 and does not reach the array"},
+    {"input cells of one GAL6001 group set two ways",
+     "module m\n d device 'F6001';\n clk, a, b pin 1, 2, 3;\n ra node 70 istype 'reg';\n lb node 71;\n"
+     " y pin 23;\nequations\n ra := a; ra.clk = clk;\n lb := b; lb.le = clk;\n y = ra & lb;\nend m\n",
+     "the GAL6001 sets those cells alike"},
+    {"a GAL6001 pin read past the input cells its group registers",
+     "module m\n d device 'F6001';\n clk, a, e pin 1, 2, 5;\n ra node 70 istype 'reg';\n y pin "
+     "23;\nequations\n"
+     " ra := a; ra.clk = clk;\n y = ra & e;\nend m\n",
+     "'e' on pin 5 reaches the array through its registered input cell only (the GAL6001 sets the cells of "
+     "pins 2 to 11 alike): read the cell's node instead"},
+    {"node 25 read on the GAL6002B",
+     "module m\n d device 'F6002';\n a, b pin 2, 3;\n q pin 23 istype 'reg';\n r node 25;\n y pin 22;\n"
+     "equations\n q := a;\n r = b;\n y = r;\nend m\n",
+     "node 25 ('r') resets the registers of the F6002 and cannot be read"},
     {"no device", "module m\n a pin 2;\n y pin 19;\nequations\n y = a;\nend m\n",
      "the design declares no device (for example: u1 device 'P16V8';)"},
     {"unknown device", "module m\n d device 'P16V9';\n a pin 2;\n y pin 19;\nequations\n y = a;\nend m\n",

@@ -39,6 +39,10 @@ int DeviceCodeOf(Family f) {
       return 96;
     case Family::Gal20XV10:
       return 101;
+    case Family::Gal6001:
+      return 64;
+    case Family::Gal6002:
+      return 68;
     default:
       return 72;
   }
@@ -55,6 +59,7 @@ const char* ModeLine(GalMode mode) {
     case GalMode::Macrocells:
     case GalMode::Inputs:
     case GalMode::Feedback:
+    case GalMode::Pla:
       return "";
   }
   return "";
