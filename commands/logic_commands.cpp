@@ -47,9 +47,9 @@ std::optional<MapLogic> LoadedLogic(const std::string& unsupported) {
 }
 
 const std::string EquationsOnly =
-    "Equations are read from GAL16V8, GAL18V10, GAL20RA10, GAL20V8, GAL20XV10, GAL22V10, GAL26CV12 and "
-    "GAL26V12 "
-    "maps only, not from a ";
+    "Equations are read from GAL16V8, GAL18V10, GAL20RA10, GAL20V8, GAL20XV10, GAL22V10, GAL26CV12, "
+    "GAL26V12, "
+    "GAL6001 and GAL6002B maps only, not from a ";
 
 void LoadConverted(const PalType& type, const std::vector<std::uint8_t>& palFuses) {
   const std::vector<std::uint8_t> gal = ConvertPalMap(type, palFuses);
@@ -98,9 +98,8 @@ bool TakePalMap(std::int64_t fuseCount, const std::string& path) {
 }  // namespace
 
 const char* const SimulatedMapsOnly =
-    "Simulation runs on GAL16V8, GAL18V10, GAL20RA10, GAL20V8, GAL20XV10, GAL22V10, GAL26CV12 and GAL26V12 "
-    "maps "
-    "only, not on a ";
+    "Simulation runs on GAL16V8, GAL18V10, GAL20RA10, GAL20V8, GAL20XV10, GAL22V10, GAL26CV12, GAL26V12, "
+    "GAL6001 and GAL6002B maps only, not on a ";
 
 std::optional<MapLogic> DecodeLoadedMap(const std::string& unsupported, std::string& why) {
   if (!MapLoaded()) {

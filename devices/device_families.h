@@ -28,6 +28,9 @@ constexpr bool Is20RA10Family(std::int32_t code) {
 constexpr bool Is20XV10Family(std::int32_t code) {
   return code == 101 || code == 102;
 }
+constexpr bool Is6001Family(std::int32_t code) {
+  return code == 64 || code == 65 || code == 68;  // the GAL6002B shares the array
+}
 constexpr bool IsAtfType(std::int32_t code) {
   return code >= 128 && code <= 132;
 }

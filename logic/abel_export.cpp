@@ -5,6 +5,7 @@
 #include <cctype>
 #include <set>
 
+#include "abelc/pla_map.h"
 #include "logic/pin_names.h"
 
 namespace {
@@ -72,6 +73,89 @@ bool XorEnabledByPin13(const MapLogic& l, const CellLogic& c) {
   return c.SumB.empty() && l.Fuses[static_cast<std::size_t>(l.Arch->xor_map->Polarity(c.Index))];
 }
 
+// A GAL6001/6002 map: the pins and nodes the used cells read or drive, then
+// each cell's sums with every shared term written out, its clock, clock
+// enable and enable, the input cells and the reset term.
+std::string PlaDesignBody(const MapLogic& l) {
+  namespace pla = abelc::pla;
+  const PlaLogic& p = *l.Pla;
+  auto pin_name = [&](int pin) { return l.PinNames[static_cast<std::size_t>(pin)]; };
+  auto node_name = [&](int node) { return p.NodeNames[static_cast<std::size_t>(node)]; };
+  auto sum = [&](const std::vector<int>& terms) {
+    abelc::Cover cover;
+    for (int t : terms) cover.push_back(*p.Terms[static_cast<std::size_t>(t)]);
+    return cover;
+  };
+  std::vector<bool> read(l.VariablePin.size(), false);
+  auto note = [&](const abelc::Cover& cover) {
+    for (const abelc::Cube& c : cover) {
+      for (std::size_t k = 0; k < read.size(); ++k) read[k] = read[k] || ((abelc::LiteralMask(c) >> k) & 1);
+    }
+  };
+  bool pin13 = false, inputClock = false;
+  for (const PlaCellLogic& c : p.Cells) {
+    if (!c.Used) continue;
+    note(sum(c.SumA));
+    if (c.Registered && (!c.Pin13Clock || c.ClockEnable || c.HoldWhileB)) note(sum(c.SumB));
+    pin13 = pin13 || (c.Registered && c.Pin13Clock);
+    if (const CellLogic* cell = c.Pin ? l.CellAt(c.Pin) : nullptr) note(cell->EnableTerm);
+  }
+  if (l.HasRegisters) note(p.Reset);
+  std::string t;
+  std::string equations;
+  for (int pin = 1; pin <= l.Arch->pins; ++pin) {
+    const CellLogic* cell = l.CellAt(pin);
+    const bool output = cell && cell->Role == CellRole::Output;
+    const int pair = pin == 1 ? 0 : pla::PinColumn(pin) >= 0 ? pla::PinColumn(pin) / 2 : -1;
+    const char cellMode = p.InputCell[static_cast<std::size_t>(pin)];
+    const bool throughCell = pair >= 0 && read[static_cast<std::size_t>(pair)] && cellMode != 'p' && pin != 1;
+    if (throughCell) inputClock = true;
+    const bool named = output || (pair >= 0 && read[static_cast<std::size_t>(pair)]) ||
+                       (pin == pla::kOutputClockPin && pin13) || throughCell;
+    if (!named) continue;
+    t += "  " + pin_name(pin) + " PIN " + std::to_string(pin) +
+         (output ? std::string(" ISTYPE '") + (cell->Registered ? "reg" : "com") + "'" : "") + ";\r\n";
+    if (throughCell) {
+      const int node = pla::IsInputPin(pin) ? pin + 68 : pin + 66;
+      t += "  " + node_name(node) + " NODE " + std::to_string(node) +
+           (cellMode == 'r' ? " ISTYPE 'reg'" : "") + ";\r\n";
+      equations += "  " + node_name(node) + " := " + pin_name(pin) + ";\r\n  " + node_name(node) +
+                   (cellMode == 'r' ? ".CLK = " : ".LE = ") + pin_name(1) + ";\r\n";
+    }
+  }
+  if (inputClock && t.find("  " + pin_name(1) + " PIN 1;") == std::string::npos)
+    t = "  " + pin_name(1) + " PIN 1;\r\n" + t;
+  for (const PlaCellLogic& c : p.Cells) {
+    if (!c.Used) continue;
+    const std::string n = c.Pin ? pin_name(c.Pin) : node_name(c.Node);
+    if (!c.Pin)
+      t += "  " + n + " NODE " + std::to_string(c.Node) + " ISTYPE '" + (c.Registered ? "reg" : "com") +
+           "';\r\n";
+    equations +=
+        "\r\n" +
+        Sum(l, sum(c.SumA),
+            "  " + std::string(c.Pin && c.Inverting ? "!" : "") + n + (c.Registered ? " := " : " = ")) +
+        "\r\n";
+    if (c.Registered && c.Pin13Clock)
+      equations += "  " + n + ".CLK = " + pin_name(pla::kOutputClockPin) + ";\r\n";
+    if (c.Registered && !c.Pin13Clock) equations += Sum(l, sum(c.SumB), "  " + n + ".CLK = ") + "\r\n";
+    if (c.ClockEnable) equations += Sum(l, sum(c.SumB), "  " + n + ".CE = ") + "\r\n";
+    if (c.HoldWhileB) {  // a JK register as the classic compiler writes it: rebuilt as D with a clock enable
+      std::string text;
+      for (const abelc::Cube& term : sum(c.SumB)) text += (text.empty() ? "" : " # ") + TermText(l, term);
+      equations += "  " + n + ".CE = !(" + text + ");\r\n";
+    }
+    const CellLogic* cell = c.Pin ? l.CellAt(c.Pin) : nullptr;
+    if (cell && !(cell->EnableTerm.size() == 1 && abelc::IsUniverse(cell->EnableTerm[0])))
+      equations += Sum(l, cell->EnableTerm, "  " + n + ".OE = ") + "\r\n";
+  }
+  if (l.HasRegisters && !p.Reset.empty()) {
+    t += "  " + node_name(pla::kResetNode) + " NODE " + std::to_string(pla::kResetNode) + ";\r\n";
+    equations += "\r\n" + Sum(l, p.Reset, "  " + node_name(pla::kResetNode) + " = ") + "\r\n";
+  }
+  return t + "\r\nEQUATIONS\r\n" + equations;
+}
+
 }  // namespace
 
 std::string AbelPartName(const MapLogic& l) {
@@ -86,6 +170,10 @@ std::string AbelPartName(const MapLogic& l) {
       return l.MapFuses >= static_cast<std::size_t>(l.Arch->fuses) ? "P20RA10G" : "P20RA10";
     case abelc::Family::Gal20XV10:
       return "P20XV10";
+    case abelc::Family::Gal6001:
+      return "F6001";
+    case abelc::Family::Gal6002:
+      return "F6002";
     default:
       break;
   }
@@ -106,6 +194,7 @@ std::string AbelDesignText(const MapLogic& l, const std::string& sourceName) {
   t += "TITLE '" + l.DeviceName + " fuse map" + (title.empty() ? "" : " " + title) +
        ", rebuilt as equations'\r\n\r\n";
   t += "  " + FreeName(l, "U1") + " DEVICE '" + AbelPartName(l) + "';\r\n\r\n";
+  if (l.Pla) return t + PlaDesignBody(l) + "\r\n" + SignatureFuses(l) + "\r\nEND " + module + "\r\n";
 
   // Which pins the design names: every output, and every pin the logic,
   // the clock or the /OE pin of its registers reads.

@@ -282,6 +282,8 @@ const abelc::GalArchitecture* ArchitectureOf(std::int32_t deviceCode) {
   if (Is26V12Family(deviceCode)) return &abelc::DeviceOf(abelc::Family::Gal26V12);
   if (Is20RA10Family(deviceCode)) return &abelc::DeviceOf(abelc::Family::Gal20RA10);
   if (Is20XV10Family(deviceCode)) return &abelc::DeviceOf(abelc::Family::Gal20XV10);
+  if (Is6001Family(deviceCode))
+    return &abelc::DeviceOf(deviceCode == 68 ? abelc::Family::Gal6002 : abelc::Family::Gal6001);
   return nullptr;
 }
 
@@ -305,7 +307,11 @@ std::optional<MapLogic> DecodeMap(std::int32_t deviceCode, const std::string& de
     logic.PinNames[p] =
         p < pinNames.size() && !pinNames[p].empty() ? pinNames[p] : DefaultPinName(*arch, pin);
   }
-  Decoder(logic).Run();
+  if (abelc::IsPlaFamily(arch->family)) {
+    DecodePla(logic);
+  } else {
+    Decoder(logic).Run();
+  }
   return logic;
 }
 
@@ -315,6 +321,10 @@ std::string TermText(const MapLogic& l, const Cube& term) {
     const int k = std::countr_zero(lits);
     const int pin = l.VariablePin[static_cast<std::size_t>(k)];
     const bool negated = ((term.one >> k) & 1) == 0;
+    if (!l.VariableNames.empty()) {  // a logic array's columns, in their order
+      literals.push_back({k, (negated ? "!" : "") + l.VariableNames[static_cast<std::size_t>(k)]});
+      continue;
+    }
     const char* feedback = l.IsRegisterPin(pin) ? ".FB" : l.IsRegisterReadAtPin(pin) ? ".PIN" : "";
     literals.push_back({pin, (negated ? "!" : "") + l.PinNames[static_cast<std::size_t>(pin)] + feedback});
   }
@@ -335,6 +345,7 @@ std::string XorText(const MapLogic& l, const CellLogic& c) {
 }
 
 std::vector<std::string> EquationLines(const MapLogic& l) {
+  if (l.Pla) return PlaEquationLines(l);
   std::vector<std::string> lines;
   std::string heading = "Equations of the " + l.DeviceName + " fuse map";
   if (l.Arch->IsV8()) heading += std::string(", ") + abelc::ModeName(l.Mode) + " mode";

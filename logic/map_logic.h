@@ -15,6 +15,7 @@
 
 #include "abelc/cover.h"
 #include "abelc/gal_devices.h"
+#include "logic/pla_logic.h"
 
 enum class CellRole {
   Unused,  // drives nothing and nothing reads it
@@ -58,10 +59,14 @@ struct MapLogic {
   std::string DeviceName;             // "GAL16V8", "ATF22V10C", ...
   std::vector<std::string> PinNames;  // index = pin; never empty for a pin
   std::string NamesFrom;              // where the names came from; empty for the default names
-  std::vector<int> VariablePin;       // per column pair: the pin that feeds it
-  std::vector<std::uint8_t> Fuses;    // the whole map, one entry per fuse
-  std::size_t MapFuses = 0;           // the fuses the map itself held
-  std::vector<CellLogic> Cells;       // highest pin first, as the rows run
+  std::vector<int> VariablePin;       // per column pair: the pin that feeds it (0: a node)
+  // GAL6001/6002: per column pair the name its literal is printed with, and
+  // the array's shared terms, cells and input cells.
+  std::vector<std::string> VariableNames;
+  std::optional<PlaLogic> Pla;
+  std::vector<std::uint8_t> Fuses;  // the whole map, one entry per fuse
+  std::size_t MapFuses = 0;         // the fuses the map itself held
+  std::vector<CellLogic> Cells;     // highest pin first, as the rows run
   bool HasRegisters = false;
   abelc::Cover Reset, Preset;  // shared by the macrocell families' registers but the GAL20RA10's
   // Does each register have its own clock, reset and preset terms (GAL20RA10)?
@@ -83,6 +88,11 @@ const abelc::GalArchitecture* ArchitectureOf(std::int32_t deviceCode);
 std::optional<MapLogic> DecodeMap(std::int32_t deviceCode, const std::string& deviceName,
                                   const std::vector<std::uint8_t>& fuses,
                                   const std::vector<std::string>& pinNames, const std::string& namesFrom);
+
+// GAL6001/6002: the shared terms, cells and input cells of the map, and the
+// output pins' CellLogic (pla_decode.cpp); their equations (pla_equations.cpp).
+void DecodePla(MapLogic& logic);
+std::vector<std::string> PlaEquationLines(const MapLogic& logic);
 
 // "A & !B.FB" for a cube, "1" for the universal cube.
 std::string TermText(const MapLogic& logic, const abelc::Cube& term);
