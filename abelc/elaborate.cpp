@@ -415,6 +415,7 @@ void Elaborator::ResetNode() {
       }
     }
     m_.outputs.erase(m_.outputs.begin() + static_cast<std::ptrdiff_t>(i));
+    bool any = false;
     for (Output& o : m_.outputs) {
       const Signal& cell = m_.signals[static_cast<std::size_t>(o.signal)];
       const bool input_cell = cell.node && cell.pin >= 70;
@@ -424,6 +425,12 @@ void Elaborator::ResetNode() {
                                "': the " + m_.device.part + " has one reset term for every register");
       }
       o.reset = reset.logic;
+      any = true;
+    }
+    if (!any) {
+      diags_.Warning(s.pos, "node 25 ('" + s.name +
+                                "') resets no register: the design has none besides input cells, "
+                                "which it does not reset");
     }
     return;
   }
