@@ -80,6 +80,8 @@ int PlaModel::PinLevel(int pin) const {
     const int sum_level = c->combinational ? c->value ^ (c->no_invert ? 0 : 1) : 1 - c->q;
     return sum_level;
   }
+  // An output turned off and not driven reads high, as in the classic simulator.
+  if (c && c->used && drive_[static_cast<std::size_t>(pin)] < 0) return 1;
   return drive_[static_cast<std::size_t>(pin)] > 0 ? 1 : 0;
 }
 

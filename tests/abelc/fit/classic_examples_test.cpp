@@ -334,6 +334,7 @@ TEST(ClassicExamples, TheLogicArrayMapDesignsBehaveLikeTheClassicMaps) {
       {"f6002/buried_nodes", 16},           {"f6002/input_cells_one", 0},
       {"f6002/input_cells_two", 0},         {"f6002/input_columns", 24},
       {"f6002/mixed_input_cells", 5},       {"f6002/registers_with_vectors", 9},
+      {"f6002/disabled_pin_feedback", 6},
   };
   for (const auto& d : kMaps) {
     SCOPED_TRACE(d.design);
