@@ -424,6 +424,19 @@ void Elaborator::ResetNode() {
                         " and cannot be read");
       }
     }
+    // Without a register to reset, the term is written as it stands (the input cells are not reset).
+    bool any = false;
+    for (const Output& o : m_.outputs) {
+      const Signal& cell = m_.signals[static_cast<std::size_t>(o.signal)];
+      any = any || (o.registered && !(cell.node && cell.pin >= 70));
+    }
+    if (!any) {
+      diags_.Warning(s.pos,
+                     "node 25 ('" + s.name +
+                         "') resets no register: the design has none besides input cells, which it does "
+                         "not reset");
+      return;
+    }
     m_.outputs.erase(m_.outputs.begin() + static_cast<std::ptrdiff_t>(i));
     for (Output& o : m_.outputs) {
       const Signal& cell = m_.signals[static_cast<std::size_t>(o.signal)];

@@ -77,6 +77,7 @@ class PlaFitter {
   int clock_signal_ = -1;                                      // the signal on pin 13
   std::vector<char> input_mode_ = std::vector<char>(25, 'p');  // per pin: plain, registered, latched
   std::vector<int> reported_;                                  // pins read past their input cells
+  int reset_node_ = -1;  // node 25 in a design without registers: index into the minimised design
 };
 
 // The numbers the design gives, and free pins for the rest: outputs on
@@ -223,6 +224,10 @@ void PlaFitter::PlanCells() {
     c.buried = s.node;
     c.pin = s.node ? r_.node_of[sig] : r_.pin_of[sig];
     if (c.pin == 0) continue;
+    if (c.buried && c.pin == pla::kResetNode) {
+      reset_node_ = static_cast<int>(k);  // a design without registers: the term alone
+      continue;
+    }
     c.registered = o.registered;
     if (c.buried && mo.enable)
       Error(o.enable->pos, Quote(s.name) + " is a buried node and has no output enable");
@@ -403,6 +408,22 @@ void PlaFitter::WriteControls() {
       Error(Sig(o.signal).pos, "the " + std::string(map_.name) + " resets all registers together, but " +
                                    Quote(Sig(o.signal).name) +
                                    " has a reset that differs from the other registers'");
+    }
+  }
+  if (!first && reset_node_ >= 0) {
+    const MinimisedOutput& mo = md_.outputs[static_cast<std::size_t>(reset_node_)];
+    const Output& o = Out(mo.output);
+    Cover c;
+    if (mo.logic && mo.logic->has_positive) {
+      c = mo.logic->positive;
+    } else if (o.logic && !MinimiseCover(o.logic->on, o.logic->dc, c)) {
+      Error(o.logic->pos, Quote(Sig(o.signal).name) + " needs more work to minimise than the limit allows");
+    }
+    if (c.size() > 1) {
+      Error(o.logic->pos, "the reset of the " + std::string(map_.name) + " does not fit: it needs " +
+                              std::to_string(c.size()) + " product terms, and the reset term is one");
+    } else if (c.size() == 1) {
+      WriteRow(pla::kResetTerm, RowOf(c[0], o.logic->pos));
     }
   }
   if (first && first->reset) {

@@ -25,7 +25,7 @@ PlaModel::PlaModel(Family family, std::vector<std::uint8_t> fuses) : fuses_(std:
     const int bits = pla::OutputCellBits(pin);
     c.pin13 = Fuse(bits);
     c.combinational = Fuse(bits + 1);
-    c.load_unless_b = Fuse(bits + 2);
+    c.b_inverted = Fuse(bits + 2);
     c.no_invert = Fuse(bits + 3);
     cells_.push_back(c);
   }
@@ -38,7 +38,7 @@ PlaModel::PlaModel(Family family, std::vector<std::uint8_t> fuses) : fuses_(std:
     const int bits = pla::BuriedCellBits(node);
     c.pin13 = Fuse(bits);
     c.combinational = Fuse(bits + 1);
-    c.load_unless_b = Fuse(bits + 2);
+    c.b_inverted = Fuse(bits + 2);
     cells_.push_back(c);
   }
   for (int pin = 2; pin <= 23; ++pin) {
@@ -61,7 +61,6 @@ PlaModel::PlaModel(Family family, std::vector<std::uint8_t> fuses) : fuses_(std:
   columns_.assign(pla::kColumns, 0);
   terms_.assign(pla::kTerms, false);
   Settle();
-  ClockTerms(false);
 }
 
 PlaModel::Cell* PlaModel::CellAtPin(int pin) {
@@ -81,6 +80,8 @@ int PlaModel::PinLevel(int pin) const {
     const int sum_level = c->combinational ? c->value ^ (c->no_invert ? 0 : 1) : 1 - c->q;
     return sum_level;
   }
+  // An output turned off and not driven reads high, as in the classic simulator.
+  if (c && c->used && drive_[static_cast<std::size_t>(pin)] < 0) return 1;
   return drive_[static_cast<std::size_t>(pin)] > 0 ? 1 : 0;
 }
 
@@ -171,7 +172,8 @@ void PlaModel::Settle() {
   }
 }
 
-// Registers clocked by their sum B load as it rises; a load may raise another clock sum.
+// Registers clocked by their sum B load as it rises (with the third bit: as it
+// falls); a load may raise another clock sum.
 void PlaModel::ClockTerms(bool load) {
   for (std::size_t round = 0; round <= cells_.size(); ++round) {
     ReadColumns();
@@ -179,9 +181,9 @@ void PlaModel::ClockTerms(bool load) {
     std::vector<std::pair<Cell*, int>> loads;
     for (Cell& c : cells_) {
       if (c.combinational || c.pin13) continue;
-      const bool b = SumValue(c.sum_a + 1);
-      if (load && b && !c.b_was && c.used) loads.push_back({&c, Load(c)});
-      c.b_was = b;
+      const bool clock = SumValue(c.sum_a + 1) != c.b_inverted;
+      if (load && clock && !c.clock_was && c.used) loads.push_back({&c, Load(c)});
+      c.clock_was = clock;
     }
     if (loads.empty()) return;
     for (auto& [c, q] : loads) c->q = q;
@@ -197,7 +199,7 @@ void PlaModel::ClockCells(bool pin13_rose) {
   std::vector<int> next;
   for (const Cell& c : cells_) {
     const bool b = SumValue(c.sum_a + 1);
-    const bool loads = pin13_rose && !c.combinational && c.pin13 && (c.load_unless_b ? !b : b);
+    const bool loads = pin13_rose && !c.combinational && c.pin13 && b != c.b_inverted;
     next.push_back(loads ? Load(c) : c.q);
   }
   for (std::size_t i = 0; i < cells_.size(); ++i) cells_[i].q = next[i];

@@ -3,7 +3,9 @@
 // registered on pin 1, latched while pin 1 is high), 64 shared product terms
 // and their sums, output cells (inverting; combinational or a D register
 // clocked by pin 13 or by the rise of a clock sum, with or without a clock
-// enable), buried cells, the enable terms and the shared reset term.
+// enable), buried cells, the enable terms and the shared reset term. A term
+// clock that is 1 at the first vector loads its register there, as in that
+// simulator.
 // FuseMapModel forwards to it for these parts.
 #pragma once
 
@@ -36,10 +38,11 @@ class PlaModel {
     bool buried = false;
     bool used = false;
     int sum_a = 0, enable_term = -1;
-    bool pin13 = false, combinational = false, load_unless_b = false, no_invert = false;
+    // The third bit inverts sum B: a clock enable active low, or a clock term that loads as B falls.
+    bool pin13 = false, combinational = false, b_inverted = false, no_invert = false;
     int q = 0;
-    bool b_was = false;  // sum B at the last look: a term clock loads as it rises
-    int value = 0;       // combinational: sum A; registered: Q
+    bool clock_was = false;  // a term clock (sum B, maybe inverted) at the last look: it loads as it rises
+    int value = 0;           // combinational: sum A; registered: Q
     bool enabled = false;
   };
   struct InputCell {

@@ -138,12 +138,16 @@ std::string PlaDesignBody(const MapLogic& l) {
         "\r\n";
     if (c.Registered && c.Pin13Clock)
       equations += "  " + n + ".CLK = " + pin_name(pla::kOutputClockPin) + ";\r\n";
-    if (c.Registered && !c.Pin13Clock) equations += Sum(l, sum(c.SumB), "  " + n + ".CLK = ") + "\r\n";
+    if (c.Registered && !c.Pin13Clock && !c.ClockOnFall)
+      equations += Sum(l, sum(c.SumB), "  " + n + ".CLK = ") + "\r\n";
     if (c.ClockEnable) equations += Sum(l, sum(c.SumB), "  " + n + ".CE = ") + "\r\n";
-    if (c.HoldWhileB) {  // a JK register as the classic compiler writes it: rebuilt as D with a clock enable
+    // A JK register as the classic compiler writes it comes back as D with a
+    // clock enable; a register clocked as sum B falls, by its complement rising.
+    if (c.HoldWhileB || c.ClockOnFall) {
       std::string text;
       for (const abelc::Cube& term : sum(c.SumB)) text += (text.empty() ? "" : " # ") + TermText(l, term);
-      equations += "  " + n + ".CE = !(" + text + ");\r\n";
+      if (text.empty()) text = "0";
+      equations += "  " + n + (c.HoldWhileB ? ".CE" : ".CLK") + " = !(" + text + ");\r\n";
     }
     const CellLogic* cell = c.Pin ? l.CellAt(c.Pin) : nullptr;
     if (cell && !(cell->EnableTerm.size() == 1 && abelc::IsUniverse(cell->EnableTerm[0])))

@@ -94,6 +94,7 @@ void DecodePla(MapLogic& l) {
     c.SumA = sum(pla::OutputSum(pin));
     c.SumB = sum(pla::OutputSum(pin) + 1);
     c.HoldWhileB = c.Registered && c.Pin13Clock && !c.ClockEnable && !c.SumB.empty();
+    c.ClockOnFall = c.Registered && !c.Pin13Clock && fuse(bits + 2);
     p.Cells.push_back(c);
   }
   for (int node = pla::kFirstBuried; node <= pla::kLastBuried; ++node) {
@@ -106,6 +107,7 @@ void DecodePla(MapLogic& l) {
     c.SumA = sum(pla::BuriedSum(node));
     c.SumB = sum(pla::BuriedSum(node) + 1);
     c.HoldWhileB = c.Registered && c.Pin13Clock && !c.ClockEnable && !c.SumB.empty();
+    c.ClockOnFall = c.Registered && !c.Pin13Clock && fuse(bits + 2);
     p.Cells.push_back(c);
   }
   if (std::optional<Cube> reset = row(pla::kResetTerm)) p.Reset.push_back(*reset);

@@ -73,7 +73,10 @@ std::vector<std::string> PlaEquationLines(const MapLogic& l) {
                     (c.Registered ? " := " : " = ") + SumText(c.SumA) + ";");
     if (c.ClockEnable) lines.push_back("    " + name + ".CE = " + SumText(c.SumB) + ";");
     if (c.HoldWhileB) lines.push_back("    " + name + ".CE = !(" + SumText(c.SumB) + ");");
-    if (c.Registered && !c.Pin13Clock) lines.push_back("    " + name + ".CLK = " + SumText(c.SumB) + ";");
+    if (c.Registered && !c.Pin13Clock) {
+      const std::string b = SumText(c.SumB);
+      lines.push_back("    " + name + ".CLK = " + (c.ClockOnFall ? "!(" + b + ")" : b) + ";");
+    }
     if (cell) {
       lines.push_back("    " + name + ".OE = " +
                       (cell->EnableTerm.empty() ? std::string("0") : TermText(l, cell->EnableTerm[0])) + ";");

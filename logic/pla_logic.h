@@ -20,6 +20,7 @@ struct PlaCellLogic {
   // Pin-13 clock, holding while sum B is 1: how the classic compiler writes
   // a JK register (K in sum B), and how the classic simulator runs it.
   bool HoldWhileB = false;
+  bool ClockOnFall = false;     // a term clock with the third bit set: the register loads as sum B falls
   bool Inverting = true;        // an output cell's pin shows NOT sum A (NOT Q)
   std::vector<int> SumA, SumB;  // the shared terms that feed them
 };

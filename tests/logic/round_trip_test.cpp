@@ -28,9 +28,7 @@ std::vector<std::string> MapsToRebuild() {
                                      std::string(QUELVOX_SOURCE_DIR) + "/tests/abelc/maps/f6001",
                                      std::string(QUELVOX_SOURCE_DIR) + "/tests/abelc/maps/f6002"}) {
     for (const auto& entry : std::filesystem::directory_iterator(classic)) {
-      // The program reads no equations from GAL6001/6002 maps.
-      if (entry.path().extension() == ".jed" && !entry.path().stem().string().starts_with("gal600"))
-        paths.push_back(entry.path().string());
+      if (entry.path().extension() == ".jed") paths.push_back(entry.path().string());
     }
   }
   std::sort(paths.begin(), paths.end());
@@ -68,10 +66,12 @@ std::string ConfigurationDifferences(const MapLogic& a, const std::vector<std::u
       fuses.push_back(arch.xor_base + c.Index);
       fuses.push_back(arch.ac1_base + c.Index);
     } else if (a.Pla) {
-      // A JK register of the classic compiler comes back as D with a clock enable: its third bit differs.
-      const bool jk = a.Pla->Cells[static_cast<std::size_t>(c.Index)].HoldWhileB;
+      // A JK register of the classic compiler comes back as D with a clock enable (its third bit
+      // differs), a register it built with the fourth bit (not inverting) as one that inverts.
+      const PlaCellLogic& cell = a.Pla->Cells[static_cast<std::size_t>(c.Index)];
       for (int b = 0; b < 4; ++b) {
-        if (!(jk && b == 2)) fuses.push_back(abelc::pla::OutputCellBits(c.Pin) + b);
+        if (!((cell.HoldWhileB || cell.ClockOnFall) && b == 2) && !(!cell.Inverting && b == 3))
+          fuses.push_back(abelc::pla::OutputCellBits(c.Pin) + b);
       }
     } else if (arch.IsXv()) {
       for (int f :

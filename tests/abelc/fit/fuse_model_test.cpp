@@ -25,3 +25,53 @@ TEST(FuseMapModel, PassesTheVectorsOfAnother22V10Compiler) {
 }
 
 }  // namespace
+
+namespace {
+
+// Single fuses of the classic GAL6001/6002 maps (tests/abelc/maps/) flipped,
+// and how many of the map's own vectors the classic simulator then passed:
+// the model reads every cell, input and term fuse as that simulator does.
+TEST(FuseMapModel, RunsFlippedGal6001And6002MapsAsTheClassicSimulatorDoes) {
+  const struct {
+    const char* map;
+    Family family;
+    int fuse;
+    int passed;
+  } kFlips[] = {
+      {"f6001/registers_with_vectors", Family::Gal6001, 8214, 7},  // y23 clocked by its empty sum B
+      {"f6001/registers_with_vectors", Family::Gal6001, 8215, 7},  // y23 combinational
+      {"f6001/registers_with_vectors", Family::Gal6001, 8216, 2},  // y23 loads only when sum B is 1
+      {"f6001/registers_with_vectors", Family::Gal6001, 8217, 0},  // y23 does not invert
+      {"f6001/registers_with_vectors", Family::Gal6001, 8210, 9},  // y22's term clock, pin 13 ignored
+      {"f6001/registers_with_vectors", Family::Gal6001, 8212, 7},  // y22 loads unless its clock sum
+      {"f6001/registers_with_vectors", Family::Gal6001, 8213, 1},  // y22 does not invert
+      {"f6001/registers_with_vectors", Family::Gal6001, 8175, 5},  // n33 clocked by its empty sum B
+      {"f6001/registers_with_vectors", Family::Gal6001, 8177, 5},  // n33 loads only when sum B is 1
+      {"f6001/registers_with_vectors", Family::Gal6001, 8218, 4},  // pins 2-11 registered, pin 1 never rises
+      {"f6001/registers_with_vectors", Family::Gal6001, 8219, 9},  // still plain
+      {"f6001/registers_with_vectors", Family::Gal6001, 78, 9},    // term 0 feeds sum 0, y14, unused
+      {"f6001/registers_with_vectors", Family::Gal6001, 2, 5},     // column 2 (pin 2) joins term 0
+      {"f6001/registers_with_vectors", Family::Gal6001, 7296, 0},  // y23's enable term reads pin 1
+      {"f6001/input_cells_latched", Family::Gal6001, 8218, 4},
+      {"f6001/input_cells_latched", Family::Gal6001, 8219, 5},  // latched becomes registered
+      {"f6001/input_cells_latched", Family::Gal6001, 8220, 6},  // pins 14-23: unused
+      {"f6001/input_cells_registered", Family::Gal6001, 8218, 4},
+      {"f6001/input_cells_registered", Family::Gal6001, 8219, 5},
+      {"f6001/enable_and_reset", Family::Gal6001, 8076, 7},  // the reset term also reads pin 1
+      {"f6001/enable_and_reset", Family::Gal6001, 8080, 7},
+      {"f6002/mixed_input_cells", Family::Gal6002, 8218, 3},  // pin 2's own cell
+      {"f6002/mixed_input_cells", Family::Gal6002, 8219, 5},
+      {"f6002/mixed_input_cells", Family::Gal6002, 8238, 5},  // pin 23's cell, not read
+  };
+  for (const auto& f : kFlips) {
+    SCOPED_TRACE(std::string(f.map) + " fuse " + std::to_string(f.fuse));
+    JedecMap map =
+        ReadJedec(ReadFile(std::string(QUELVOX_SOURCE_DIR) + "/tests/abelc/maps/" + f.map + ".jed"));
+    ASSERT_FALSE(map.vectors.empty());
+    map.fuses[static_cast<std::size_t>(f.fuse)] ^= 1;
+    FuseMapModel model(f.family, map.fuses);
+    EXPECT_EQ(RunPinVectors(model, map.vectors).passed, f.passed);
+  }
+}
+
+}  // namespace
