@@ -86,21 +86,9 @@ std::string PlaDesignBody(const MapLogic& l) {
     for (int t : terms) cover.push_back(*p.Terms[static_cast<std::size_t>(t)]);
     return cover;
   };
-  std::vector<bool> read(l.VariablePin.size(), false);
-  auto note = [&](const abelc::Cover& cover) {
-    for (const abelc::Cube& c : cover) {
-      for (std::size_t k = 0; k < read.size(); ++k) read[k] = read[k] || ((abelc::LiteralMask(c) >> k) & 1);
-    }
-  };
+  const std::vector<bool> read = PlaPairsRead(l);
   bool pin13 = false, inputClock = false;
-  for (const PlaCellLogic& c : p.Cells) {
-    if (!c.Used) continue;
-    note(sum(c.SumA));
-    if (c.Registered && (!c.Pin13Clock || c.ClockEnable || c.HoldWhileB)) note(sum(c.SumB));
-    pin13 = pin13 || (c.Registered && c.Pin13Clock);
-    if (const CellLogic* cell = c.Pin ? l.CellAt(c.Pin) : nullptr) note(cell->EnableTerm);
-  }
-  if (l.HasRegisters) note(p.Reset);
+  for (const PlaCellLogic& c : p.Cells) pin13 = pin13 || (c.Used && c.Registered && c.Pin13Clock);
   std::string t;
   std::string equations;
   for (int pin = 1; pin <= l.Arch->pins; ++pin) {

@@ -92,6 +92,9 @@ std::optional<MapLogic> DecodeMap(std::int32_t deviceCode, const std::string& de
 // GAL6001/6002: the shared terms, cells and input cells of the map, and the
 // output pins' CellLogic (pla_decode.cpp); their equations (pla_equations.cpp).
 void DecodePla(MapLogic& logic);
+// Per column pair: does a used cell's sum, clock, clock enable or enable, or
+// the reset term, read it?
+std::vector<bool> PlaPairsRead(const MapLogic& logic);
 std::vector<std::string> PlaEquationLines(const MapLogic& logic);
 
 // "A & !B.FB" for a cube, "1" for the universal cube.

@@ -24,10 +24,21 @@ PinSimulation::PinSimulation(const MapLogic& logic)
   drive_.assign(static_cast<std::size_t>(arch.pins) + 1, 0);
   registerIndex_.assign(static_cast<std::size_t>(arch.pins) + 1, -1);
   // A GAL20RA10 register loads as its clock term rises, over the inputs driven.
+  auto clock = [&](int pin) {
+    if (std::find(clockPins_.begin(), clockPins_.end(), pin) == clockPins_.end()) clockPins_.push_back(pin);
+  };
   for (const CellLogic& c : logic.Cells) {
-    if (!logic.CellControls() && c.Role == CellRole::Output && c.Registered &&
-        std::find(clockPins_.begin(), clockPins_.end(), c.ClockPin) == clockPins_.end())
-      clockPins_.push_back(c.ClockPin);
+    // A register clocked by a term (ClockPin 0) loads as the inputs make it rise.
+    if (!logic.CellControls() && c.Role == CellRole::Output && c.Registered && c.ClockPin > 0)
+      clock(c.ClockPin);
+  }
+  if (logic.Pla) {  // GAL6001/6002: buried registers on pin 13, input cells on pin 1
+    for (const PlaCellLogic& c : logic.Pla->Cells) {
+      if (c.Used && c.Registered && c.Pin13Clock) clock(13);
+    }
+    for (char mode : logic.Pla->InputCell) {
+      if (mode == 'r' || mode == 'l') clock(1);
+    }
   }
   for (int pin = 1; pin <= arch.pins; ++pin) {
     SimulatedPin p;

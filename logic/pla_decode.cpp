@@ -186,3 +186,26 @@ void DecodePla(MapLogic& l) {
     l.VariableNames[static_cast<std::size_t>(BuriedPair(node))] = p.NodeNames[static_cast<std::size_t>(node)];
   l.Pla = std::move(p);
 }
+
+std::vector<bool> PlaPairsRead(const MapLogic& l) {
+  const PlaLogic& p = *l.Pla;
+  std::vector<bool> read(kPairs, false);
+  auto note = [&](const Cube& c) {
+    for (std::uint64_t lits = abelc::LiteralMask(c); lits; lits &= lits - 1)
+      read[static_cast<std::size_t>(std::countr_zero(lits))] = true;
+  };
+  for (const PlaCellLogic& c : p.Cells) {
+    if (!c.Used) continue;
+    for (int t : c.SumA) note(*p.Terms[static_cast<std::size_t>(t)]);
+    if (c.Registered && (!c.Pin13Clock || c.ClockEnable || c.HoldWhileB)) {
+      for (int t : c.SumB) note(*p.Terms[static_cast<std::size_t>(t)]);
+    }
+    if (const CellLogic* cell = c.Pin ? l.CellAt(c.Pin) : nullptr) {
+      for (const Cube& e : cell->EnableTerm) note(e);
+    }
+  }
+  if (l.HasRegisters) {
+    for (const Cube& c : p.Reset) note(c);
+  }
+  return read;
+}

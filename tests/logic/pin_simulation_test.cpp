@@ -1,7 +1,7 @@
 // The live pins of the Simulate panel, stepped as a user steps them: a
 // registered 16V8 counter and a 22V10 with both polarities from the
-// classic examples, two counters on the 26V12's two clocks, and a 16V8
-// loop through the feedback that oscillates.
+// classic examples, two counters on the 26V12's two clocks, the input cells
+// of a GAL6002B, and a 16V8 loop through the feedback that oscillates.
 #include "logic/pin_simulation.h"
 
 #include <gtest/gtest.h>
@@ -85,6 +85,18 @@ TEST(PinSimulation, StepsAsTheChipDoes) {
         {"2=1", "00 000000 00-0---00"},
         {"clock", "10 000010 10-0---10"},
         {"clock", "01 000001 01-0---01"}}},
+      // y22 = ra & !c # !ra & c and y23 = ra & !lb # c & r14 read pin 2 (ra) and pin 14
+      // (r14) registered at the rise of pin 1, and pin 3 (lb) latched while it is high:
+      // the clock pulses pin 1.
+      {std::string(QUELVOX_SOURCE_DIR) + "/tests/abelc/fit/classic/gal6002_input_cells.jed",
+       22,
+       23,
+       {{"", "00 --"},
+        {"2=1", "00 --"},
+        {"clock", "11 --"},
+        {"4=1", "01 --"},
+        {"3=1", "01 --"},
+        {"clock", "00 --"}}},
       {Ring, 15, 16, {{"", "10 --"}, {"3=1", "11 --"}, {"2=1", "?"}, {"2=0", "11 --"}, {"clock", "11 --"}}},
   };
   for (const Case& c : cases) {

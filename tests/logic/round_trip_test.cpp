@@ -1,9 +1,9 @@
 // Export and compile back: for every real GAL map of other tools, every map
 // of the classic compiler and random valid maps of the GAL18V10, GAL26CV12,
-// GAL26V12, GAL20RA10 and GAL20XV10, the exported ABEL design, written to a file and compiled by
-// the abelc command line, gives a .jed that the program reads without a
-// warning, with the same mode, the same configuration fuses on every cell
-// that drives a pin, the same signature and the same function.
+// GAL26V12, GAL20RA10, GAL20XV10, GAL6001 and GAL6002B, the exported ABEL design, written to a file and
+// compiled by the abelc command line, gives a .jed that the program reads without a warning, with the same
+// mode, the same configuration fuses on every cell that drives a pin, the same signature and the same
+// function.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -88,13 +88,14 @@ std::string ConfigurationDifferences(const MapLogic& a, const std::vector<std::u
   }
   if (a.Pla) {  // the used buried cells, and the input cells the logic reads through
     for (const PlaCellLogic& c : a.Pla->Cells) {
-      for (int b = 0; c.Used && c.Node && b < (c.HoldWhileB ? 2 : 3); ++b)
+      for (int b = 0; c.Used && c.Node && b < (c.HoldWhileB || c.ClockOnFall ? 2 : 3); ++b)
         fuses.push_back(abelc::pla::BuriedCellBits(c.Node) + b);
     }
-    for (std::size_t k = 0; k < a.VariableNames.size(); ++k) {
-      const int pin = a.VariablePin[k];
-      if (pin > 1 && a.Pla->InputCell[static_cast<std::size_t>(pin)] != 'p' &&
-          a.VariableNames[k].rfind("N", 0) == 0) {
+    const std::vector<bool> read = PlaPairsRead(a);
+    for (int pin = 2; pin <= 23; ++pin) {
+      const int column = abelc::pla::PinColumn(pin);
+      if (column >= 0 && read[static_cast<std::size_t>(column / 2)] &&
+          a.Pla->InputCell[static_cast<std::size_t>(pin)] != 'p') {
         const int bits = abelc::pla::InputCellBits(abelc::pla::MapOf(arch.family), pin);
         fuses.push_back(bits);
         fuses.push_back(bits + 1);
@@ -286,12 +287,110 @@ void WriteRandomXorMaps(const ScratchDir& dir, std::vector<std::string>& paths) 
   }
 }
 
+// Random GAL6001 and GAL6002B maps: input cells plain, registered or latched
+// (on the 6001 one setting for pins 2-11); output cells unused, inputs, or
+// combinational or registered (clocked by pin 13, with a clock enable, or by
+// a term); buried cells; up to 24 shared terms over pin 1, the input pins,
+// the output pins read as inputs and the registers; enables and the reset
+// term; a random signature in half of them. Nothing reads a combinational
+// cell, so no loop forms.
+void WriteRandomPlaMaps(const ScratchDir& dir, std::vector<std::string>& paths) {
+  namespace pla = abelc::pla;
+  enum Kind { Unused, Input, Combinational, Registered };
+  std::mt19937 random(6001);
+  auto chance = [&random](int in) { return random() % static_cast<unsigned>(in) == 0; };
+  for (const pla::PlaMap* map : {&pla::kMap6001, &pla::kMap6002}) {
+    for (int n = 0; n < 6; ++n) {
+      std::vector<std::uint8_t> f(static_cast<std::size_t>(map->fuses), 0);
+      auto set = [&](int fuse, bool v) { f[static_cast<std::size_t>(fuse)] = v ? 1 : 0; };
+      const char group = "prl"[random() % 3];
+      for (int pin = 2; pin <= 23; ++pin) {
+        if (!pla::IsInputPin(pin) && !pla::IsOutputPin(pin)) continue;
+        const char mode = pla::IsOutputPin(pin) ? 'p' : map->input_cell_pairs ? "prl"[random() % 3] : group;
+        set(pla::InputCellBits(*map, pin), mode == 'p');
+        set(pla::InputCellBits(*map, pin) + 1, mode != 'l');
+      }
+      std::vector<Kind> out(24, Unused), buried(34, Unused);
+      for (int pin = 14; pin <= 23; ++pin)
+        out[static_cast<std::size_t>(pin)] = static_cast<Kind>(random() % 4);
+      for (int node = 26; node <= 33; ++node)
+        buried[static_cast<std::size_t>(node)] = chance(2) ? Unused : chance(2) ? Combinational : Registered;
+      std::vector<int> columns{0};  // true columns a term may read
+      for (int pin = 2; pin <= 11; ++pin) columns.push_back(pla::PinColumn(pin));
+      for (int pin = 14; pin <= 23; ++pin) {
+        if (out[static_cast<std::size_t>(pin)] == Input) columns.push_back(pla::PinColumn(pin));
+        if (out[static_cast<std::size_t>(pin)] == Registered) columns.push_back(pla::RegisterColumn(pin));
+      }
+      for (int node = 26; node <= 33; ++node) {
+        if (buried[static_cast<std::size_t>(node)] == Registered) columns.push_back(pla::BuriedColumn(node));
+      }
+      auto term = [&](int t) {  // a random product in AND row t
+        for (int col = 0; col < pla::kColumns; ++col) set(pla::AndFuse(t, col), true);
+        for (int col : columns) {
+          if (chance(6)) set(pla::AndFuse(t, col + static_cast<int>(random() & 1)), false);
+        }
+      };
+      const int terms = 4 + static_cast<int>(random() % 21);
+      for (int t = 0; t < pla::kSharedTerms; ++t) {
+        for (int s = 0; s < pla::kSums; ++s) set(pla::OrFuse(t, s), true);
+        if (t < terms) term(t);
+      }
+      auto feed = [&](int sum, unsigned most) {
+        for (unsigned k = 1 + random() % most; k > 0; --k)
+          set(pla::OrFuse(static_cast<int>(random() % terms), sum), false);
+      };
+      // The cell bits (pin 13, combinational, load unless B, not inverting) and sums A and B.
+      auto cell = [&](Kind kind, int bits, int sum, bool output) {
+        if (kind != Combinational && kind != Registered) return;
+        feed(sum, 3);
+        if (kind == Combinational) {
+          set(bits + 1, true);
+        } else if (const unsigned clocking = random() % 4; clocking == 0) {  // pin 13
+          set(bits, true);
+          set(bits + 2, true);
+        } else if (clocking == 1) {  // pin 13 while sum B
+          set(bits, true);
+          feed(sum + 1, 2);
+        } else {  // a term clock, rising or (third bit) falling
+          feed(sum + 1, 2);
+          set(bits + 2, clocking == 3);
+        }
+        if (output) set(bits + 3, chance(5));
+      };
+      bool registers = false;
+      for (int pin = 14; pin <= 23; ++pin) {
+        const Kind k = out[static_cast<std::size_t>(pin)];
+        registers = registers || k == Registered;
+        cell(k, pla::OutputCellBits(pin), pla::OutputSum(pin), true);
+        if (k != Combinational && k != Registered) continue;
+        if (chance(2)) {
+          for (int col = 0; col < pla::kColumns; ++col) set(pla::AndFuse(pla::EnableTerm(pin), col), true);
+        } else {
+          term(pla::EnableTerm(pin));
+        }
+      }
+      for (int node = 26; node <= 33; ++node) {
+        registers = registers || buried[static_cast<std::size_t>(node)] == Registered;
+        cell(buried[static_cast<std::size_t>(node)], pla::BuriedCellBits(node), pla::BuriedSum(node), false);
+      }
+      if (registers && chance(2)) term(pla::kResetTerm);
+      for (int b = map->ues; n % 2 && b < map->fuses; ++b) set(b, random() & 1);
+      std::string bits;
+      for (std::uint8_t b : f) bits += b ? '1' : '0';
+      const std::string name = "random_" + std::string(map->name) + "_" + std::to_string(n) + ".jed";
+      WriteBytes(dir / name, "*QF" + std::to_string(f.size()) + "*F0*L0000 " + bits + "*");
+      paths.push_back(dir / name);
+    }
+  }
+}
+
 TEST(RoundTrip, EveryMapRebuildsFromItsExportedDesign) {
   std::vector<std::string> maps = MapsToRebuild();
   ScratchDir dir;
   WriteOddMaps(dir, maps);
   WriteRandomMaps(dir, maps);
   WriteRandomXorMaps(dir, maps);
+  WriteRandomPlaMaps(dir, maps);
   ASSERT_GE(maps.size(), 40u);
   const std::string designs = dir / "designs";
   std::filesystem::create_directory(designs);
