@@ -28,10 +28,11 @@ TEST(FuseMapModel, PassesTheVectorsOfAnother22V10Compiler) {
 
 namespace {
 
-// Single fuses of the classic GAL6001/6002 maps (tests/abelc/maps/) flipped,
-// and how many of the map's own vectors the classic simulator then passed:
-// the model reads every cell, input and term fuse as that simulator does.
-TEST(FuseMapModel, RunsFlippedGal6001And6002MapsAsTheClassicSimulatorDoes) {
+// Single fuses of the classic GAL6001/6002 and GAL20XV10 maps (tests/abelc/maps/)
+// flipped, and how many of the map's own vectors the classic simulator then
+// passed: the model reads every cell, input and term fuse as that simulator does
+// (but the GAL20XV10's mode fuse, which it ignores for the header's part name).
+TEST(FuseMapModel, RunsFlippedMapsAsTheClassicSimulatorDoes) {
   const struct {
     const char* map;
     Family family;
@@ -61,7 +62,14 @@ TEST(FuseMapModel, RunsFlippedGal6001And6002MapsAsTheClassicSimulatorDoes) {
       {"f6001/enable_and_reset", Family::Gal6001, 8080, 7},
       {"f6002/mixed_input_cells", Family::Gal6002, 8218, 3},  // pin 2's own cell
       {"f6002/mixed_input_cells", Family::Gal6002, 8219, 5},
-      {"f6002/mixed_input_cells", Family::Gal6002, 8238, 5},  // pin 23's cell, not read
+      {"f6002/mixed_input_cells", Family::Gal6002, 8238, 5},     // pin 23's cell, not read
+      {"p20xv10/xor_sums", Family::Gal20XV10, 1610, 8},          // y23's XOR cell read as a plain sum
+      {"p20xv10/xor_sums", Family::Gal20XV10, 1612, 5},          // y21's too
+      {"p20xv10/xor_sums", Family::Gal20XV10, 1620, 16},         // y23 combinational: every vector clocks
+      {"p20xv10/xor_sums", Family::Gal20XV10, 1600, 16},         // an XOR cell's polarity fuse does nothing
+      {"p20xv10/xor_sums", Family::Gal20XV10, 1606, 0},          // y17's plain sum inverted
+      {"p20xv10/pin13_enable", Family::Gal20XV10, 1610, 1},      // y23 a plain sum with its enable row
+      {"p20xv10/fb_mode_enable_term", Family::Gal20XV10, 0, 3},  // pin 2 joins y23's enable term
   };
   for (const auto& f : kFlips) {
     SCOPED_TRACE(std::string(f.map) + " fuse " + std::to_string(f.fuse));
