@@ -336,23 +336,41 @@ TEST(ClassicExamples, OurDesignsOfEachConstructBehaveLikeTheClassicMaps) {
   }
 }
 
-// The designs that established the GAL6001 and GAL6002B maps
+// The designs that established the GAL20XV10, GAL6001 and GAL6002B maps
 // (tests/abelc/maps/), each with the classic compiler's map: ours behaves the
-// same and uses no more shared terms. The JK and T probe is refused by design.
-TEST(ClassicExamples, TheLogicArrayMapDesignsBehaveLikeTheClassicMaps) {
+// same and uses no more terms. The JK and T probe is refused by design.
+TEST(ClassicExamples, TheMapResearchDesignsBehaveLikeTheClassicMaps) {
   const struct {
     const char* design;
     int vectors;
   } kMaps[] = {
-      {"f6001/buried_nodes", 16},           {"f6001/enable_and_reset", 8},
-      {"f6001/enables_reset_feedback", 0},  {"f6001/full_term_array", 0},
-      {"f6001/input_cells_latched", 6},     {"f6001/input_cells_registered", 5},
-      {"f6001/input_columns", 24},          {"f6001/pin_columns", 32},
-      {"f6001/register_feedback_level", 3}, {"f6001/registers_with_vectors", 9},
-      {"f6002/buried_nodes", 16},           {"f6002/input_cells_one", 0},
-      {"f6002/input_cells_two", 0},         {"f6002/input_columns", 24},
-      {"f6002/mixed_input_cells", 5},       {"f6002/registers_with_vectors", 9},
+      {"f6001/buried_nodes", 16},
+      {"f6001/enable_and_reset", 8},
+      {"f6001/enables_reset_feedback", 0},
+      {"f6001/full_term_array", 0},
+      {"f6001/input_cells_latched", 6},
+      {"f6001/input_cells_registered", 5},
+      {"f6001/input_columns", 24},
+      {"f6001/pin_columns", 32},
+      {"f6001/register_feedback_level", 3},
+      {"f6001/registers_with_vectors", 9},
+      {"f6002/buried_nodes", 16},
+      {"f6002/input_cells_one", 0},
+      {"f6002/input_cells_two", 0},
+      {"f6002/input_columns", 24},
+      {"f6002/mixed_input_cells", 5},
+      {"f6002/registers_with_vectors", 9},
       {"f6002/disabled_pin_feedback", 6},
+      {"p20xv10/fb_mode_columns", 16},
+      {"p20xv10/fb_mode_enable_term", 5},
+      {"p20xv10/in_mode_columns", 4},
+      {"p20xv10/in_mode_feedback", 12},
+      {"p20xv10/in_mode_register", 5},
+      {"p20xv10/in_mode_xor_and_pin13", 4},
+      {"p20xv10/pin13_enable", 8},
+      {"p20xv10/pin13_tristates_xor", 4},
+      {"p20xv10/toggle_active_low", 2},
+      {"p20xv10/xor_sums", 16},
   };
   for (const auto& d : kMaps) {
     SCOPED_TRACE(d.design);
