@@ -54,7 +54,7 @@ constexpr const char* kUsage =
     "       abelc --help | --version\n";
 constexpr const char* kHelp =
     "\nCompiles the ABEL design DESIGN.abl for a GAL16V8, GAL20V8, GAL22V10, GAL18V10,\n"
-    "GAL26CV12, GAL26V12, GAL20RA10, GAL6001 or GAL6002B and writes\n"
+    "GAL26CV12, GAL26V12, GAL20RA10, GAL20XV10, GAL6001 or GAL6002B and writes\n"
     "DESIGN.out (the listing, also printed), DESIGN.jed (the fuse map), DESIGN.doc (equations\n"
     "and chip diagram) and DESIGN.sim (the test vectors run on the fuse map) beside it.\n"
     "With errors it writes only DESIGN.out and takes away older outputs of the design.\n"
