@@ -319,7 +319,9 @@ void Elaborator::Finish() {
       Function f;
       f.pos = slot.first;
       f.on = slot.has_neg ? Or(slot.pos, Not(slot.neg)) : slot.pos;
-      if (data && s.active_low) f.on = Not(f.on);
+      // An active-low pin shows the complement of its signal; a '.D' equation
+      // is the flip-flop's input as written, whatever the pin's declaration.
+      if (data && s.active_low && !slot.d_ext) f.on = Not(f.on);
       f.dc = slot.dc;
       return f;
     };
@@ -376,7 +378,6 @@ void Elaborator::Finish() {
       // then the flip-flop's input as written, behind the inverter.
       o.inverter = s.active_low ? Inverter::Invert : Inverter::Buffer;
       if (s.active_low) {
-        if (o.detailed && o.logic) o.logic->on = Not(o.logic->on);
         diags_.Warning(s.pos, "neither 'invert' nor 'buffer' is given for '" + s.name +
                                   "', which has a reset or preset: it is built 'invert', so that its pin "
                                   "keeps the level declared (active low)");

@@ -218,7 +218,7 @@ std::string AbelDesignText(const MapLogic& l, const std::string& sourceName) {
     }
   }
   if (l.HasRegisters) {
-    if (!a.IsV8() && !l.CellControls()) {
+    if (l.SharedControls()) {
       note(l.Reset);
       note(l.Preset);
     }
@@ -276,7 +276,7 @@ std::string AbelDesignText(const MapLogic& l, const std::string& sourceName) {
                !(c.EnableTerm.size() == 1 && abelc::IsUniverse(c.EnableTerm[0]))) {
       t += Sum(l, c.EnableTerm, "  " + n + ".OE = ") + "\r\n";
     }
-    if (c.Registered && !a.IsV8() && !l.CellControls()) {
+    if (c.Registered && l.SharedControls()) {
       if (!l.Reset.empty()) t += Sum(l, l.Reset, "  " + n + ".AR = ") + "\r\n";
       if (!l.Preset.empty()) t += Sum(l, l.Preset, "  " + n + ".SP = ") + "\r\n";
     }

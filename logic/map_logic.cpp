@@ -181,7 +181,7 @@ void Decoder::Run() {
     const bool buffer_off = l_.Mode == GalMode::Simple && c.Ac1;
     if (!buffer_off && (c.Enable != EnableKind::Term || !c.EnableTerm.empty())) c.Role = CellRole::Output;
   }
-  if (!a_.IsV8() && !l_.CellControls()) {
+  if (l_.SharedControls()) {
     AddRows(l_.Reset, a_.ar_row, 1);
     AddRows(l_.Preset, a_.sp_row, 1);
   }
@@ -261,6 +261,10 @@ const CellLogic* MapLogic::CellAt(int pin) const {
 
 bool MapLogic::CellControls() const {
   return Arch->map && !Arch->map->SharedControls();
+}
+
+bool MapLogic::SharedControls() const {
+  return Arch->map && Arch->map->SharedControls();
 }
 
 bool MapLogic::IsRegisterPin(int pin) const {
@@ -399,7 +403,7 @@ std::vector<std::string> EquationLines(const MapLogic& l) {
       lines.push_back(CoverText(l, c->EnableTerm, "    " + name + ".OE = "));
     }
   }
-  if (l.HasRegisters && !l.Arch->IsV8() && !l.CellControls()) {
+  if (l.HasRegisters && l.SharedControls()) {
     lines.push_back("Reset of every register (asynchronous):");
     lines.push_back(CoverText(l, l.Reset, "    AR = "));
     lines.push_back("Preset of every register (at the clock):");

@@ -71,6 +71,8 @@ struct MapLogic {
   abelc::Cover Reset, Preset;  // shared by the macrocell families' registers but the GAL20RA10's
   // Does each register have its own clock, reset and preset terms (GAL20RA10)?
   bool CellControls() const;
+  // Do the registers share one reset and one preset term (22V10 and its kin)?
+  bool SharedControls() const;
   const CellLogic* CellAt(int pin) const;
   // Is `pin` a register whose feedback column the variable names (Name.FB)?
   bool IsRegisterPin(int pin) const;
