@@ -109,7 +109,7 @@ std::optional<MapLogic> DecodeLoadedMap(const std::string& unsupported, std::str
   std::vector<std::uint8_t> fuses(FuseMap.begin(), FuseMap.begin() + FuseMapLength);
   const PinNameSource names = PinNamesFor(LoadedJedecPath(), GalDevice.PinCount);
   std::optional<MapLogic> logic =
-      DecodeMap(GalDevice.DeviceCode, GalDevice.Name, fuses, names.Names, names.From);
+      DecodeMap(GalDevice.DeviceCode, GalDevice.Name, fuses, names.Names, names.From, names.NodeNames);
   if (!logic) why = unsupported + GalDevice.Name;
   return logic;
 }

@@ -293,7 +293,8 @@ const abelc::GalArchitecture* ArchitectureOf(std::int32_t deviceCode) {
 
 std::optional<MapLogic> DecodeMap(std::int32_t deviceCode, const std::string& deviceName,
                                   const std::vector<std::uint8_t>& fuses,
-                                  const std::vector<std::string>& pinNames, const std::string& namesFrom) {
+                                  const std::vector<std::string>& pinNames, const std::string& namesFrom,
+                                  const std::vector<std::string>& nodeNames) {
   const abelc::GalArchitecture* arch = ArchitectureOf(deviceCode);
   if (!arch) return std::nullopt;
   const std::size_t needed = static_cast<std::size_t>(arch->IsV8() ? arch->fuses : arch->ues_base);
@@ -312,6 +313,7 @@ std::optional<MapLogic> DecodeMap(std::int32_t deviceCode, const std::string& de
         p < pinNames.size() && !pinNames[p].empty() ? pinNames[p] : DefaultPinName(*arch, pin);
   }
   if (abelc::IsPlaFamily(arch->family)) {
+    logic.GivenNodeNames = nodeNames;
     DecodePla(logic);
   } else {
     Decoder(logic).Run();

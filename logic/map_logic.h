@@ -64,9 +64,10 @@ struct MapLogic {
   // the array's shared terms, cells and input cells.
   std::vector<std::string> VariableNames;
   std::optional<PlaLogic> Pla;
-  std::vector<std::uint8_t> Fuses;  // the whole map, one entry per fuse
-  std::size_t MapFuses = 0;         // the fuses the map itself held
-  std::vector<CellLogic> Cells;     // highest pin first, as the rows run
+  std::vector<std::string> GivenNodeNames;  // as DecodeMap was given them
+  std::vector<std::uint8_t> Fuses;          // the whole map, one entry per fuse
+  std::size_t MapFuses = 0;                 // the fuses the map itself held
+  std::vector<CellLogic> Cells;             // highest pin first, as the rows run
   bool HasRegisters = false;
   abelc::Cover Reset, Preset;  // shared by the macrocell families' registers but the GAL20RA10's
   // Does each register have its own clock, reset and preset terms (GAL20RA10)?
@@ -87,9 +88,12 @@ const abelc::GalArchitecture* ArchitectureOf(std::int32_t deviceCode);
 // Decodes a map of the given device; `pinNames` (index = pin, may be short or
 // hold empty texts) names the pins, the rest get I2, IO19, ... Nothing for
 // types without decoding or a map too short for the device.
+// `nodeNames` (index = node number) names a GAL6001/6002 map's nodes; the
+// rest, and any that a pin's name takes, are N26, N70, ...
 std::optional<MapLogic> DecodeMap(std::int32_t deviceCode, const std::string& deviceName,
                                   const std::vector<std::uint8_t>& fuses,
-                                  const std::vector<std::string>& pinNames, const std::string& namesFrom);
+                                  const std::vector<std::string>& pinNames, const std::string& namesFrom,
+                                  const std::vector<std::string>& nodeNames = {});
 
 // GAL6001/6002: the shared terms, cells and input cells of the map, and the
 // output pins' CellLogic (pla_decode.cpp); their equations (pla_equations.cpp).

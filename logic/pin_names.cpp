@@ -86,8 +86,11 @@ bool IsPinIdentifier(const std::string& text) {
   return true;
 }
 
-std::vector<std::string> NotePinNames(const std::string& jedecText, int pins) {
-  std::vector<std::string> names(static_cast<std::size_t>(pins) + 1);
+namespace {
+
+// The "name:number" pairs of every field that starts with `keyword`.
+std::vector<std::string> NoteNames(const std::string& jedecText, const std::string& keyword, int last) {
+  std::vector<std::string> names(static_cast<std::size_t>(last) + 1);
   static const std::regex pair(R"(([^\s:]+):(\d{1,3}))");
   std::size_t start = jedecText.find('*');  // the header before the first field is free text
   while (start != std::string::npos) {
@@ -95,8 +98,8 @@ std::vector<std::string> NotePinNames(const std::string& jedecText, int pins) {
     std::string field =
         jedecText.substr(start + 1, end == std::string::npos ? std::string::npos : end - start - 1);
     const std::size_t lead = field.find_first_not_of(" \t\r\n");
-    if (lead != std::string::npos && field.compare(lead, 9, "NOTE PINS") == 0) {
-      field = field.substr(lead + 9);
+    if (lead != std::string::npos && field.compare(lead, keyword.size(), keyword) == 0) {
+      field = field.substr(lead + keyword.size());
       for (std::sregex_iterator it(field.begin(), field.end(), pair), last; it != last; ++it) {
         Take(names, std::stoi((*it)[2]), (*it)[1]);
       }
@@ -104,6 +107,16 @@ std::vector<std::string> NotePinNames(const std::string& jedecText, int pins) {
     start = end;
   }
   return names;
+}
+
+}  // namespace
+
+std::vector<std::string> NotePinNames(const std::string& jedecText, int pins) {
+  return NoteNames(jedecText, "NOTE PINS", pins);
+}
+
+std::vector<std::string> NoteNodeNames(const std::string& jedecText, int lastNode) {
+  return NoteNames(jedecText, "NOTE NODES", lastNode);
 }
 
 std::vector<std::string> DocPinNames(const std::string& docText, int pins) {
@@ -147,7 +160,9 @@ PinNameSource PinNamesFor(const std::string& jedecPath, int pins) {
     source.Names.assign(static_cast<std::size_t>(pins) + 1, "");
     return source;
   }
-  source.Names = NotePinNames(ReadSmallFile(jedecPath, JedecTextLimit), pins);
+  const std::string jedec = ReadSmallFile(jedecPath, JedecTextLimit);
+  source.NodeNames = NoteNodeNames(jedec, 99);
+  source.Names = NotePinNames(jedec, pins);
   if (AnyName(source.Names)) {
     source.From = "the NOTE PINS lines";
     return source;

@@ -44,15 +44,27 @@ void DecodePla(MapLogic& l) {
     const int bits = pla::InputCellBits(map, pin);
     p.InputCell[static_cast<std::size_t>(pin)] = fuse(bits) ? 'p' : fuse(bits + 1) ? 'r' : 'l';
   }
-  // Nodes are named N<number>, kept apart from the pin names.
+  // Nodes take the names the map gives them, else N<number>, kept apart
+  // from the pin names and from each other.
   p.NodeNames.assign(pla::kLastInputCell + 1, "");
+  auto taken = [&](const std::string& name) {
+    auto same = [&](const std::string& n) { return Lower(n) == Lower(name); };
+    return std::any_of(l.PinNames.begin(), l.PinNames.end(), same) ||
+           std::any_of(p.NodeNames.begin(), p.NodeNames.end(), same);
+  };
   for (int node = pla::kResetNode; node <= pla::kLastInputCell; ++node) {
     if (node > pla::kLastBuried && node < pla::kFirstInputCell) continue;
-    std::string name = "N" + std::to_string(node);
-    while (std::any_of(l.PinNames.begin(), l.PinNames.end(),
-                       [&](const std::string& n) { return Lower(n) == Lower(name); }))
-      name += "_";
-    p.NodeNames[static_cast<std::size_t>(node)] = name;
+    const std::size_t n = static_cast<std::size_t>(node);
+    if (n < l.GivenNodeNames.size() && !l.GivenNodeNames[n].empty() && !taken(l.GivenNodeNames[n]))
+      p.NodeNames[n] = l.GivenNodeNames[n];
+  }
+  for (int node = pla::kResetNode; node <= pla::kLastInputCell; ++node) {
+    if (node > pla::kLastBuried && node < pla::kFirstInputCell) continue;
+    std::string& name = p.NodeNames[static_cast<std::size_t>(node)];
+    if (!name.empty()) continue;
+    std::string own = "N" + std::to_string(node);
+    while (taken(own)) own += "_";
+    name = own;
   }
   // The register pairs carry Q, the inverse of the pin: read as Name.FB, the pin level.
   auto row = [&](int term) -> std::optional<Cube> {

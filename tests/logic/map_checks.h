@@ -39,7 +39,7 @@ inline std::optional<MapLogic> DecodeFile(const std::string& path) {
   const ReadMapFile m = ReadMap(path);
   if (m.Code < 0 || SelectDevice(m.Code) != 1) return std::nullopt;
   const PinNameSource names = PinNamesFor(path, GalDevice.PinCount);
-  return DecodeMap(m.Code, GalDevice.Name, m.Fuses, names.Names, names.From);
+  return DecodeMap(m.Code, GalDevice.Name, m.Fuses, names.Names, names.From, names.NodeNames);
 }
 
 // A cover over column pairs rewritten over pin numbers.

@@ -97,6 +97,26 @@ TEST(MapLogic, NotePinsNamesThatCannotBeDeclaredAreLeftOut) {
   EXPECT_EQ(NotePinNames(jedec, 20), expected);
 }
 
+// GAL6001/6002 nodes take their NOTE NODES names, but one a pin has already
+// (the design rebuilt from the map could not declare both): that node is N<number>.
+TEST(MapLogic, NodesTakeTheirNoteNodesNamesUnlessAPinHasIt) {
+  std::string jedec =
+      ReadBytes(std::string(QUELVOX_SOURCE_DIR) + "/tests/abelc/fit/classic/gal6002_input_cells.jed");
+  const std::size_t at = jedec.find("ra:70");
+  ASSERT_NE(at, std::string::npos);
+  jedec.replace(at, 5, "A:70");  // pin 2 is a
+  TestWindowScope scope;
+  const std::int64_t n = ReadJedecText(jedec);
+  SelectDevice(68);
+  const std::vector<std::uint8_t> fuses(FuseMap.begin(), FuseMap.begin() + n);
+  const std::optional<MapLogic> logic =
+      DecodeMap(68, GalDevice.Name, fuses, NotePinNames(jedec, 24), "", NoteNodeNames(jedec, 99));
+  ASSERT_TRUE(logic);
+  const std::vector<std::string> lines = EquationLines(*logic);
+  EXPECT_EQ(lines[1], "Input cell of a, pin 2 (N70, node 70): registered at the rise of pin 1");
+  EXPECT_EQ(lines[2], "Input cell of b, pin 3 (lb, node 71): latched while pin 1 is high");
+}
+
 // The chip diagram of a classic report names the pins as the JEDEC file's
 // NOTE PINS lines do; both leave out no pin the other names.
 TEST(MapLogic, ReportDiagramNamesThePinsAsNotePinsDo) {
