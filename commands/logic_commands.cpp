@@ -48,8 +48,7 @@ std::optional<MapLogic> LoadedLogic(const std::string& unsupported) {
 
 const std::string EquationsOnly =
     "Equations are read from GAL16V8, GAL18V10, GAL20RA10, GAL20V8, GAL20XV10, GAL22V10, GAL26CV12, "
-    "GAL26V12, "
-    "GAL6001 and GAL6002B maps only, not from a ";
+    "GAL26V12, GAL6001 and GAL6002B maps only, not from a ";
 
 void LoadConverted(const PalType& type, const std::vector<std::uint8_t>& palFuses) {
   const std::vector<std::uint8_t> gal = ConvertPalMap(type, palFuses);
