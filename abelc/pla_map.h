@@ -61,6 +61,9 @@ constexpr bool IsInputCellNode(int node) {
 constexpr int InputCellPin(int node) {
   return node < 80 ? node - 68 : node - 66;
 }
+constexpr int InputCellNode(int pin) {
+  return IsInputPin(pin) ? pin + 68 : pin + 66;
+}
 
 // True columns (the complement is the next one); -1 where there is none.
 // A pin's column reads it through its input cell.

@@ -86,7 +86,7 @@ std::string PlaDesignBody(const MapLogic& l) {
     for (int t : terms) cover.push_back(*p.Terms[static_cast<std::size_t>(t)]);
     return cover;
   };
-  const std::vector<bool> read = PlaPairsRead(l);
+  const std::vector<bool> read = PlaPairsRead(p);
   bool pin13 = false, inputClock = false;
   for (const PlaCellLogic& c : p.Cells) pin13 = pin13 || (c.Used && c.Registered && c.Pin13Clock);
   std::string t;
@@ -104,7 +104,7 @@ std::string PlaDesignBody(const MapLogic& l) {
     t += "  " + pin_name(pin) + " PIN " + std::to_string(pin) +
          (output ? std::string(" ISTYPE '") + (cell->Registered ? "reg" : "com") + "'" : "") + ";\r\n";
     if (throughCell) {
-      const int node = pla::IsInputPin(pin) ? pin + 68 : pin + 66;
+      const int node = pla::InputCellNode(pin);
       t += "  " + node_name(node) + " NODE " + std::to_string(node) +
            (cellMode == 'r' ? " ISTYPE 'reg'" : "") + ";\r\n";
       equations += "  " + node_name(node) + " := " + pin_name(pin) + ";\r\n  " + node_name(node) +
@@ -131,15 +131,10 @@ std::string PlaDesignBody(const MapLogic& l) {
     if (c.ClockEnable) equations += Sum(l, sum(c.SumB), "  " + n + ".CE = ") + "\r\n";
     // A JK register as the classic compiler writes it comes back as D with a
     // clock enable; a register clocked as sum B falls, by its complement rising.
-    if (c.HoldWhileB || c.ClockOnFall) {
-      std::string text;
-      for (const abelc::Cube& term : sum(c.SumB)) text += (text.empty() ? "" : " # ") + TermText(l, term);
-      if (text.empty()) text = "0";
-      equations += "  " + n + (c.HoldWhileB ? ".CE" : ".CLK") + " = !(" + text + ");\r\n";
-    }
-    const CellLogic* cell = c.Pin ? l.CellAt(c.Pin) : nullptr;
-    if (cell && !(cell->EnableTerm.size() == 1 && abelc::IsUniverse(cell->EnableTerm[0])))
-      equations += Sum(l, cell->EnableTerm, "  " + n + ".OE = ") + "\r\n";
+    if (c.HoldWhileB || c.ClockOnFall)
+      equations += "  " + n + (c.HoldWhileB ? ".CE" : ".CLK") + " = !(" + SumText(l, sum(c.SumB)) + ");\r\n";
+    if (c.Pin && !(c.EnableTerm.size() == 1 && abelc::IsUniverse(c.EnableTerm[0])))
+      equations += Sum(l, c.EnableTerm, "  " + n + ".OE = ") + "\r\n";
   }
   if (l.HasRegisters && !p.Reset.empty()) {
     t += "  " + node_name(pla::kResetNode) + " NODE " + std::to_string(pla::kResetNode) + ";\r\n";

@@ -341,13 +341,14 @@ std::string TermText(const MapLogic& l, const Cube& term) {
   return text;
 }
 
+std::string SumText(const MapLogic& l, const Cover& sum) {
+  std::string text;
+  for (const Cube& t : sum) text += (text.empty() ? "" : " # ") + TermText(l, t);
+  return text.empty() ? "0" : text;
+}
+
 std::string XorText(const MapLogic& l, const CellLogic& c) {
-  auto sum = [&](const Cover& cover) {
-    std::string text;
-    for (const Cube& t : cover) text += (text.empty() ? "" : " # ") + TermText(l, t);
-    return "(" + (text.empty() ? std::string("0") : text) + ")";
-  };
-  return sum(c.SumA) + " $ " + sum(c.SumB);
+  return "(" + SumText(l, c.SumA) + ") $ (" + SumText(l, c.SumB) + ")";
 }
 
 std::vector<std::string> EquationLines(const MapLogic& l) {

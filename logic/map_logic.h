@@ -98,13 +98,13 @@ std::optional<MapLogic> DecodeMap(std::int32_t deviceCode, const std::string& de
 // GAL6001/6002: the shared terms, cells and input cells of the map, and the
 // output pins' CellLogic (pla_decode.cpp); their equations (pla_equations.cpp).
 void DecodePla(MapLogic& logic);
-// Per column pair: does a used cell's sum, clock, clock enable or enable, or
-// the reset term, read it?
-std::vector<bool> PlaPairsRead(const MapLogic& logic);
 std::vector<std::string> PlaEquationLines(const MapLogic& logic);
 
 // "A & !B.FB" for a cube, "1" for the universal cube.
 std::string TermText(const MapLogic& logic, const abelc::Cube& term);
+
+// A sum on one line: "A & B # C", "0" for none.
+std::string SumText(const MapLogic& logic, const abelc::Cover& sum);
 
 // A GAL20XV10 XOR cell's sums: "(A # B) $ (C)", an empty sum "(0)".
 std::string XorText(const MapLogic& logic, const CellLogic& cell);

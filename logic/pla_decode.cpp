@@ -94,54 +94,37 @@ void DecodePla(MapLogic& l) {
     }
     return terms;
   };
-  for (int pin = 23; pin >= 14; --pin) {
-    PlaCellLogic c;
-    c.Pin = pin;
-    const int bits = pla::OutputCellBits(pin);
-    c.Used = row_set(pla::EnableTerm(pin));
+  // The cell bits: clocked by pin 13, combinational, load unless sum B, not inverting.
+  auto cell = [&](PlaCellLogic c, int bits, int sum_a) {
     c.Pin13Clock = fuse(bits);
     c.Registered = !fuse(bits + 1);
     c.ClockEnable = c.Registered && c.Pin13Clock && !fuse(bits + 2);
-    c.Inverting = !fuse(bits + 3);
-    c.SumA = sum(pla::OutputSum(pin));
-    c.SumB = sum(pla::OutputSum(pin) + 1);
+    c.SumA = sum(sum_a);
+    c.SumB = sum(sum_a + 1);
     c.HoldWhileB = c.Registered && c.Pin13Clock && !c.ClockEnable && !c.SumB.empty();
     c.ClockOnFall = c.Registered && !c.Pin13Clock && fuse(bits + 2);
     p.Cells.push_back(c);
+  };
+  for (int pin = 23; pin >= 14; --pin) {
+    PlaCellLogic c;
+    c.Pin = pin;
+    c.Used = row_set(pla::EnableTerm(pin));
+    c.Inverting = !fuse(pla::OutputCellBits(pin) + 3);
+    if (std::optional<Cube> e = row(pla::EnableTerm(pin))) c.EnableTerm.push_back(*e);
+    cell(c, pla::OutputCellBits(pin), pla::OutputSum(pin));
   }
   for (int node = pla::kFirstBuried; node <= pla::kLastBuried; ++node) {
     PlaCellLogic c;
     c.Node = node;
-    const int bits = pla::BuriedCellBits(node);
-    c.Pin13Clock = fuse(bits);
-    c.Registered = !fuse(bits + 1);
-    c.ClockEnable = c.Registered && c.Pin13Clock && !fuse(bits + 2);
-    c.SumA = sum(pla::BuriedSum(node));
-    c.SumB = sum(pla::BuriedSum(node) + 1);
-    c.HoldWhileB = c.Registered && c.Pin13Clock && !c.ClockEnable && !c.SumB.empty();
-    c.ClockOnFall = c.Registered && !c.Pin13Clock && fuse(bits + 2);
-    p.Cells.push_back(c);
+    cell(c, pla::BuriedCellBits(node), pla::BuriedSum(node));
   }
   if (std::optional<Cube> reset = row(pla::kResetTerm)) p.Reset.push_back(*reset);
 
   // What the used cells read makes more cells used: a buried cell read by them.
-  std::vector<bool> read(kPairs, false);
-  auto note = [&](const Cube& c) {
-    for (std::uint64_t lits = abelc::LiteralMask(c); lits; lits &= lits - 1)
-      read[static_cast<std::size_t>(std::countr_zero(lits))] = true;
-  };
+  std::vector<bool> read;
   for (bool more = true; more;) {
     more = false;
-    std::fill(read.begin(), read.end(), false);
-    for (const Cube& c : p.Reset) note(c);
-    for (PlaCellLogic& c : p.Cells) {
-      if (!c.Used) continue;
-      for (const std::vector<int>* s : {&c.SumA, &c.SumB})
-        for (int t : *s) note(*p.Terms[static_cast<std::size_t>(t)]);
-      if (c.Pin) {
-        if (std::optional<Cube> e = row(pla::EnableTerm(c.Pin))) note(*e);
-      }
-    }
+    read = PlaPairsRead(p);
     for (PlaCellLogic& c : p.Cells) {
       if (c.Used || c.Pin) continue;
       c.Used = !c.SumA.empty() || !c.SumB.empty() || read[static_cast<std::size_t>(BuriedPair(c.Node))];
@@ -160,13 +143,12 @@ void DecodePla(MapLogic& l) {
     c.ActiveHigh = !pc.Inverting;
     c.ClockPin = pc.Registered && pc.Pin13Clock ? pla::kOutputClockPin : 0;
     c.Enable = EnableKind::Term;
-    if (std::optional<Cube> e = row(pla::EnableTerm(pc.Pin))) c.EnableTerm.push_back(*e);
+    c.EnableTerm = pc.EnableTerm;
     for (int t : pc.SumA) c.Terms.push_back(*p.Terms[static_cast<std::size_t>(t)]);
     c.Role = pc.Used                                           ? CellRole::Output
              : read[static_cast<std::size_t>(PinPair(pc.Pin))] ? CellRole::Input
                                                                : CellRole::Unused;
     if (c.Role == CellRole::Output && !abelc::MinimiseCover(c.Terms, {}, c.Minimised)) c.Minimised = c.Terms;
-    l.HasRegisters = l.HasRegisters || (pc.Used && pc.Registered);
     l.Cells.push_back(c);
   }
   for (const PlaCellLogic& pc : p.Cells) l.HasRegisters = l.HasRegisters || (pc.Used && pc.Registered);
@@ -184,10 +166,9 @@ void DecodePla(MapLogic& l) {
     l.VariablePin[k] = pin;
     const CellLogic* cell = l.CellAt(pin);
     const bool register_pin = cell && cell->Role == CellRole::Output && cell->Registered;
-    l.VariableNames[k] =
-        p.InputCell[static_cast<std::size_t>(pin)] != 'p'
-            ? p.NodeNames[static_cast<std::size_t>(pla::IsInputPin(pin) ? pin + 68 : pin + 66)]
-            : pin_name(pin) + (register_pin ? ".PIN" : "");
+    l.VariableNames[k] = p.InputCell[static_cast<std::size_t>(pin)] != 'p'
+                             ? p.NodeNames[static_cast<std::size_t>(pla::InputCellNode(pin))]
+                             : pin_name(pin) + (register_pin ? ".PIN" : "");
     if (pla::IsOutputPin(pin)) {
       const std::size_t r = static_cast<std::size_t>(RegisterPair(pin));
       l.VariablePin[r] = pin;
@@ -199,24 +180,23 @@ void DecodePla(MapLogic& l) {
   l.Pla = std::move(p);
 }
 
-std::vector<bool> PlaPairsRead(const MapLogic& l) {
-  const PlaLogic& p = *l.Pla;
+std::vector<bool> PlaPairsRead(const PlaLogic& p) {
   std::vector<bool> read(kPairs, false);
   auto note = [&](const Cube& c) {
     for (std::uint64_t lits = abelc::LiteralMask(c); lits; lits &= lits - 1)
       read[static_cast<std::size_t>(std::countr_zero(lits))] = true;
   };
+  bool registers = false;
   for (const PlaCellLogic& c : p.Cells) {
     if (!c.Used) continue;
+    registers = registers || c.Registered;
     for (int t : c.SumA) note(*p.Terms[static_cast<std::size_t>(t)]);
     if (c.Registered && (!c.Pin13Clock || c.ClockEnable || c.HoldWhileB)) {
       for (int t : c.SumB) note(*p.Terms[static_cast<std::size_t>(t)]);
     }
-    if (const CellLogic* cell = c.Pin ? l.CellAt(c.Pin) : nullptr) {
-      for (const Cube& e : cell->EnableTerm) note(e);
-    }
+    for (const Cube& e : c.EnableTerm) note(e);
   }
-  if (l.HasRegisters) {
+  if (registers) {
     for (const Cube& c : p.Reset) note(c);
   }
   return read;

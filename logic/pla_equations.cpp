@@ -9,7 +9,7 @@ std::string TermName(int t) {
   return "P" + std::to_string(t);
 }
 
-std::string SumText(const std::vector<int>& terms) {
+std::string TermNames(const std::vector<int>& terms) {
   if (terms.empty()) return "0";
   std::string text;
   for (int t : terms) text += (text.empty() ? "" : " # ") + TermName(t);
@@ -41,7 +41,7 @@ std::vector<std::string> PlaEquationLines(const MapLogic& l) {
   for (int pin = 2; pin <= l.Arch->pins; ++pin) {
     const char mode = p.InputCell[static_cast<std::size_t>(pin)];
     if (mode != 'r' && mode != 'l') continue;
-    const int node = abelc::pla::IsInputPin(pin) ? pin + 68 : pin + 66;
+    const int node = abelc::pla::InputCellNode(pin);
     lines.push_back("Input cell of " + l.PinNames[static_cast<std::size_t>(pin)] + ", pin " +
                     std::to_string(pin) + " (" + p.NodeNames[static_cast<std::size_t>(node)] + ", node " +
                     std::to_string(node) + "): " + InputCellText(mode));
@@ -70,11 +70,11 @@ std::vector<std::string> PlaEquationLines(const MapLogic& l) {
     if (c.Pin) head += c.Inverting ? ", active low" : ", active high";
     lines.push_back(head);
     lines.push_back("    " + std::string(c.Pin && c.Inverting ? "!" : "") + name +
-                    (c.Registered ? " := " : " = ") + SumText(c.SumA) + ";");
-    if (c.ClockEnable) lines.push_back("    " + name + ".CE = " + SumText(c.SumB) + ";");
-    if (c.HoldWhileB) lines.push_back("    " + name + ".CE = !(" + SumText(c.SumB) + ");");
+                    (c.Registered ? " := " : " = ") + TermNames(c.SumA) + ";");
+    if (c.ClockEnable) lines.push_back("    " + name + ".CE = " + TermNames(c.SumB) + ";");
+    if (c.HoldWhileB) lines.push_back("    " + name + ".CE = !(" + TermNames(c.SumB) + ");");
     if (c.Registered && !c.Pin13Clock) {
-      const std::string b = SumText(c.SumB);
+      const std::string b = TermNames(c.SumB);
       lines.push_back("    " + name + ".CLK = " + (c.ClockOnFall ? "!(" + b + ")" : b) + ";");
     }
     if (cell) {

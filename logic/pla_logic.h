@@ -23,6 +23,7 @@ struct PlaCellLogic {
   bool ClockOnFall = false;     // a term clock with the third bit set: the register loads as sum B falls
   bool Inverting = true;        // an output cell's pin shows NOT sum A (NOT Q)
   std::vector<int> SumA, SumB;  // the shared terms that feed them
+  abelc::Cover EnableTerm;      // an output's: one cube, or none when never enabled
 };
 
 struct PlaLogic {
@@ -32,3 +33,7 @@ struct PlaLogic {
   std::vector<char> InputCell;         // per pin: 'p' plain, 'r' registered on pin 1, 'l' latched; ' ' none
   std::vector<std::string> NodeNames;  // per node number up to 89: the name used for it
 };
+
+// Per column pair of the array: does a used cell's sum, clock, clock enable
+// or enable, or (with a register) the reset term, read it?
+std::vector<bool> PlaPairsRead(const PlaLogic& logic);

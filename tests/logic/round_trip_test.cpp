@@ -91,7 +91,7 @@ std::string ConfigurationDifferences(const MapLogic& a, const std::vector<std::u
       for (int b = 0; c.Used && c.Node && b < (c.HoldWhileB || c.ClockOnFall ? 2 : 3); ++b)
         fuses.push_back(abelc::pla::BuriedCellBits(c.Node) + b);
     }
-    const std::vector<bool> read = PlaPairsRead(a);
+    const std::vector<bool> read = PlaPairsRead(*a.Pla);
     for (int pin = 2; pin <= 23; ++pin) {
       const int column = abelc::pla::PinColumn(pin);
       if (column >= 0 && read[static_cast<std::size_t>(column / 2)] &&
